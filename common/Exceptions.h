@@ -1,0 +1,46 @@
+#pragma once
+// The failures that end a run. Ordinary failures are values (empty string,
+// -1, false); these are raised only where the system raises, and every one
+// that escapes the main sequence is shown by the generic error box with its
+// class name, the code address where it was raised, and its message.
+#include <stdexcept>
+#include <string>
+
+namespace kolvex {
+
+class Exception : public std::runtime_error {
+ public:
+  explicit Exception(const std::string& message);
+  virtual const char* ClassName() const noexcept { return "Exception"; }
+  // Code address inside the function that raised the exception.
+  const void* Address() const noexcept { return address_; }
+
+ private:
+  const void* address_;
+};
+
+// The silent abort: the user has already been told why the run stops.
+class EAbort : public Exception {
+ public:
+  EAbort() : Exception("Operation aborted") {}
+  const char* ClassName() const noexcept override { return "EAbort"; }
+};
+
+class EConvertError : public Exception {
+ public:
+  using Exception::Exception;
+  const char* ClassName() const noexcept override { return "EConvertError"; }
+};
+
+// A file that cannot be opened, created or written: the runtime's file error.
+class EInOutError : public Exception {
+ public:
+  EInOutError(const std::string& message, int errorCode) : Exception(message), errorCode_(errorCode) {}
+  const char* ClassName() const noexcept override { return "EInOutError"; }
+  int ErrorCode() const noexcept { return errorCode_; }
+
+ private:
+  int errorCode_;
+};
+
+}  // namespace kolvex

@@ -1,0 +1,30 @@
+#include <windows.h>
+
+#include <cstdio>
+
+#include "common/SystemText.h"
+#include "common/win32/Handles.h"
+#include "common/win32/Utf.h"
+
+namespace kolvex {
+
+std::string GetErrorString(int32_t code) {
+  wchar_t* buffer = nullptr;
+  // Insert sequences stay as they are: no arguments are passed, so none may be read.
+  const DWORD length = FormatMessageW(
+      FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS, nullptr,
+      static_cast<DWORD>(code), 0, reinterpret_cast<wchar_t*>(&buffer), 0, nullptr);
+  const DWORD lookupError = GetLastError();
+  UniqueLocal owner(buffer);
+  if (length == 0 || buffer == nullptr) {
+    char text[64];
+    std::snprintf(text, sizeof text, "Error in GetErrorString(%ld) : %ld", static_cast<long>(code),
+                  static_cast<long>(static_cast<int32_t>(lookupError)));
+    return text;
+  }
+  return Narrow(std::wstring_view(buffer, length));
+}
+
+std::string GetLastErrorString() { return GetErrorString(static_cast<int32_t>(GetLastError())); }
+
+}  // namespace kolvex

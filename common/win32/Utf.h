@@ -1,0 +1,14 @@
+#pragma once
+// UTF-8 inside, UTF-16 only at the W-API call.
+#include <string>
+#include <string_view>
+
+namespace kolvex {
+
+std::wstring Widen(std::string_view utf8);
+std::string Narrow(std::wstring_view utf16);
+// For files the system writes in the ANSI code page (the update log).
+// Characters the code page lacks become the system's default character.
+std::string ToAnsi(std::string_view utf8);
+
+}  // namespace kolvex

@@ -1,0 +1,47 @@
+// Kolvex.exe: started in place of the application, with the application's
+// file name and arguments. Keeps the application up to date from the shared
+// directory, then starts it.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <cstdio>
+#include <exception>
+#include <new>
+#include <string>
+
+#include "common/Exceptions.h"
+#include "common/Global.h"
+#include "common/win32/Module.h"
+#include "common/win32/Utf.h"
+#include "launcher/Kolvex.h"
+
+namespace {
+
+// The runtime's report of an exception that ended the run.
+void ShowExceptionBox(const char* className, const void* address, const std::string& message) {
+  const std::string module = kolvex::ExtractFileName(kolvex::ModuleFileName());
+  char head[512];
+  std::snprintf(head, sizeof head, "Exception %s in module %s at %08lX.\r\n", className, module.c_str(),
+                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(address)));
+  const bool endsWithStop = !message.empty() && message.back() == '.';
+  const std::string text = head + message + (endsWithStop ? "" : ".") + "\r\n";
+  MessageBoxW(nullptr, kolvex::Widen(text).c_str(), L"Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
+}
+
+}  // namespace
+
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
+  InitCommonControlsEx(&controls);
+  try {
+    kolvex::RunLauncher();
+    return 0;
+  } catch (const kolvex::Exception& e) {
+    ShowExceptionBox(e.ClassName(), e.Address(), e.what());
+  } catch (const std::bad_alloc&) {
+    ShowExceptionBox("EOutOfMemory", nullptr, "Out of memory");
+  } catch (const std::exception& e) {
+    ShowExceptionBox("Exception", nullptr, e.what());
+  }
+  return 1;
+}

@@ -1,0 +1,21 @@
+#!/bin/bash
+# Runs every fuzz target of the host build for SECONDS (default 60) in all,
+# shared between the targets, each from its own corpus in build/host/corpus.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+total=${1:-60}
+targets=(build/host/fuzz/*_fuzz)
+[ -e "${targets[0]}" ] || { echo "fuzz: no targets"; exit 0; }
+each=$(( total / ${#targets[@]} ))
+[ "$each" -ge 1 ] || each=1
+for t in "${targets[@]}"; do
+  name=$(basename "$t")
+  corpus=build/host/corpus/$name
+  mkdir -p "$corpus"
+  start_corpus=fuzz/corpus/$name
+  [ -d "$start_corpus" ] || start_corpus=
+  echo "fuzz: $name for ${each}s"
+  "$t" -max_total_time="$each" -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "$corpus" $start_corpus 2>&1 |
+    grep -E '^(stat::number_of_executed_units|stat::peak_rss_mb|INFO: Running|Done|==.*ERROR|SUMMARY)' || true
+  test "${PIPESTATUS[0]}" -eq 0
+done

@@ -1,0 +1,32 @@
+#pragma once
+// A fresh installation directory with Kolvex.exe in it, and what it takes
+// to run the launcher there and read what the started target recorded.
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+namespace kolvex::test {
+
+class Installation {
+ public:
+  Installation();
+  const std::string& dir() const { return dir_; }
+  std::string operator/(const std::string& name) const { return dir_ + "\\" + name; }
+  // Copies a fixture program from bin/ to a path relative to the installation.
+  void AddFixture(const std::string& fixture, const std::string& relativePath) const;
+  ~Installation();
+  // Starts Kolvex.exe with the given command-line tail (after the program);
+  // whatever it started is ended when the installation is removed.
+  ProcessResult RunLauncher(const std::string& tail, DWORD timeoutMs = 30000,
+                            const std::string& workDir = "") const;
+  // Waits until the target has recorded its start in dir's target-run.txt.
+  std::string WaitForTargetRecord(const std::string& dir, DWORD timeoutMs = 15000) const;
+
+ private:
+  TempDir temp_;
+  mutable std::vector<DWORD> launched_;
+  std::string dir_;
+};
+
+}  // namespace kolvex::test

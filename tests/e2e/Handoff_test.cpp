@@ -1,0 +1,72 @@
+// The launcher as a whole process: started in an installation directory, it
+// starts the target from there with every argument forwarded, and exits 0.
+#include <gtest/gtest.h>
+
+#include "e2e/E2eSupport.h"
+
+namespace kolvex::test {
+namespace {
+
+std::string CommandLineOf(const std::string& record) {
+  const size_t begin = record.find("cmdline=") + 8;
+  return record.substr(begin, record.find("\r\n", begin) - begin);
+}
+
+std::string CwdOf(const std::string& record) {
+  const size_t begin = record.find("cwd=") + 4;
+  return record.substr(begin, record.find("\r\n", begin) - begin);
+}
+
+bool EndsWith(const std::string& s, const std::string& tail) {
+  return s.size() >= tail.size() && s.compare(s.size() - tail.size(), tail.size(), tail) == 0;
+}
+
+TEST(Handoff, StartsTargetWithEveryArgumentForwarded) {
+  Installation app;
+  app.AddFixture("target_noversion", "prog.exe");
+  TempDir elsewhere("kolvex-cwd");
+  const ProcessResult run = app.RunLauncher(" prog.exe /a \"b c\"", 30000, elsewhere.path());
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0u);
+  const std::string record = app.WaitForTargetRecord(app.dir());
+  ASSERT_FALSE(record.empty()) << "the target was not started";
+  const std::string cmdline = CommandLineOf(record);
+  EXPECT_TRUE(EndsWith(cmdline, " \"prog.exe\" \"/a\" \"b c\"")) << cmdline;
+  EXPECT_NE(cmdline.find("prog.exe"), std::string::npos);
+  // No working directory is given: the target inherits the launcher's.
+  EXPECT_EQ(CwdOf(record), elsewhere.path());
+}
+
+TEST(Handoff, QuotingAndBackslashesFollowTheLaunchersOwnRules) {
+  Installation app;
+  app.AddFixture("target_noversion", "prog.exe");
+  const ProcessResult run = app.RunLauncher(" \"prog.exe\" \"C:\\a b\\\" x\"\"y \"\" z\\\\");
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0u);
+  const std::string record = app.WaitForTargetRecord(app.dir());
+  ASSERT_FALSE(record.empty());
+  EXPECT_TRUE(EndsWith(CommandLineOf(record), " \"prog.exe\" \"C:\\a b\\\" \"xy\" \"z\\\\\""))
+      << CommandLineOf(record);
+}
+
+TEST(Handoff, TargetInASubDirectoryIsStartedFromThere) {
+  Installation app;
+  MakeDir(app / "bin");
+  app.AddFixture("target_noversion", "bin\\prog.exe");
+  const ProcessResult run = app.RunLauncher(" bin\\prog.exe -x");
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0u);
+  const std::string record = app.WaitForTargetRecord(app / "bin");
+  ASSERT_FALSE(record.empty());
+  EXPECT_TRUE(EndsWith(CommandLineOf(record), " \"bin\\prog.exe\" \"-x\"")) << CommandLineOf(record);
+}
+
+TEST(Handoff, NoArgumentsExitsZeroWithoutHanging) {
+  Installation app;
+  const ProcessResult run = app.RunLauncher("", 30000);
+  ASSERT_TRUE(run.finished) << "the launcher hung";
+  EXPECT_EQ(run.exitCode, 0u);
+}
+
+}  // namespace
+}  // namespace kolvex::test

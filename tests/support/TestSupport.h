@@ -1,0 +1,84 @@
+#pragma once
+// What the Windows-side tests share: temporary directories, files, and
+// running programs as separate processes. Paths are UTF-8.
+#include <windows.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kolvex::test {
+
+// Directory of the running test program; fixtures and Kolvex.exe lie there.
+std::string BinDir();
+
+// A fresh directory under %TEMP%, removed with everything in it at the end.
+class TempDir {
+ public:
+  explicit TempDir(const std::string& hint = "kolvex");
+  ~TempDir();
+  TempDir(const TempDir&) = delete;
+  TempDir& operator=(const TempDir&) = delete;
+  const std::string& path() const { return path_; }
+  std::string operator/(const std::string& name) const { return path_ + "\\" + name; }
+
+ private:
+  std::string path_;
+};
+
+void RemoveTree(const std::string& path);
+void MakeDir(const std::string& path);
+void WriteFileBytes(const std::string& path, const std::string& bytes);
+std::string ReadFileBytes(const std::string& path);  // throws when unreadable
+bool FileExists(const std::string& path);            // a file, not a directory
+bool DirExists(const std::string& path);
+void CopyFileTo(const std::string& from, const std::string& to);
+std::vector<std::string> ListDir(const std::string& dir);  // names, sorted, without . and ..
+
+// Holds a file open without any sharing, from another process, until
+// Release() or destruction: what a running program or a locking user does.
+class ForeignLock {
+ public:
+  explicit ForeignLock(const std::string& path);
+  ~ForeignLock();
+  ForeignLock(const ForeignLock&) = delete;
+  ForeignLock& operator=(const ForeignLock&) = delete;
+  void Release();
+
+ private:
+  HANDLE process_ = nullptr;
+  HANDLE stdinWrite_ = nullptr;
+};
+
+struct ProcessResult {
+  bool finished = false;  // false: killed after the time-out
+  DWORD exitCode = 0;
+};
+
+// A started process; killed at destruction if it is still running.
+class Process {
+ public:
+  // commandLine is passed to the system unchanged; the program is the path.
+  Process(const std::string& program, const std::string& commandLine, const std::string& workDir = "");
+  ~Process();
+  Process(const Process&) = delete;
+  Process& operator=(const Process&) = delete;
+  DWORD id() const { return id_; }
+  HANDLE handle() const { return process_; }
+  ProcessResult Wait(DWORD timeoutMs);
+
+ private:
+  HANDLE process_ = nullptr;
+  DWORD id_ = 0;
+};
+
+// Ends every process started by process id (and by those, in turn): what a
+// test started through the shell (a target, an explorer window) must not
+// outlive the test.
+void KillDescendants(DWORD id);
+
+// Starts, waits and kills on time-out.
+ProcessResult RunProcess(const std::string& program, const std::string& commandLine, DWORD timeoutMs,
+                         const std::string& workDir = "");
+
+}  // namespace kolvex::test
