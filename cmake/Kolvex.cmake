@@ -6,6 +6,8 @@ function(kolvex_target_options target)
                                _WIN32_WINNT=0x0601 WINVER=0x0601)
     # Static runtime: the import table names only Windows' own DLLs.
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
+    # Small: unused functions dropped at link time.
+    target_compile_options(${target} PRIVATE -ffunction-sections -fdata-sections)
   endif()
   if(KOLVEX_SANITIZE)
     target_compile_options(${target} PRIVATE -fsanitize=address,undefined -fno-sanitize-recover=all -fno-omit-frame-pointer)

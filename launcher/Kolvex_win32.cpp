@@ -23,14 +23,6 @@ const std::vector<std::string>& Arguments() {
   return args;
 }
 
-std::string ReadSharedDirSetting(const std::string& settingsFile) {
-  std::wstring value(kProfileValueMax + 1, L'\0');
-  const DWORD n = GetPrivateProfileStringW(L"MAIN", L"SHARED_DIR", L"", value.data(),
-                                           static_cast<DWORD>(value.size()), Widen(settingsFile).c_str());
-  value.resize(n);
-  return Narrow(value);
-}
-
 // COM for the shell's sake, on this thread, for as long as the request runs.
 class ComApartment {
  public:
@@ -47,9 +39,18 @@ class ComApartment {
 
 }  // namespace
 
+std::string ReadSharedDir(const std::string& exeDir) {
+  std::wstring value(kProfileValueMax + 1, L'\0');
+  const std::wstring settingsFile = Widen(JoinPath(exeDir, "baza.set"));
+  const DWORD n = GetPrivateProfileStringW(L"MAIN", L"SHARED_DIR", L"", value.data(),
+                                           static_cast<DWORD>(value.size()), settingsFile.c_str());
+  value.resize(n);
+  return SharedDirFromSetting(Narrow(value), exeDir);
+}
+
 void LoadSettings() {
   ExeDir = ExtractFileDir(ModuleFileName());
-  SharedDir = SharedDirFromSetting(ReadSharedDirSetting(JoinPath(ExeDir, "baza.set")), ExeDir);
+  SharedDir = ReadSharedDir(ExeDir);
   TargetName = Arguments().size() > 1 ? Arguments()[1] : std::string();
 }
 
