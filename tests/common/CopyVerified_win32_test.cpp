@@ -12,12 +12,12 @@
 namespace kolvex {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
 using test::ForeignLock;
 using test::ListDir;
 using test::ReadFileBytes;
 using test::WriteFileBytes;
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
 
 const std::string kNew = "new program\r\n" + std::string(5000, 'n');
 const std::string kOld = "old program";
@@ -161,8 +161,8 @@ TEST_F(CopyFileVerifiedWin32, CopyBrokenOffHalfWayLeavesTheTargetByteForByte) {
 TEST_F(CopyFileVerifiedWin32, ShortCopyReportedAsDoneIsCaughtBeforeItReplacesTheTarget) {
   BrokenOffCopy silentlyShort(ERROR_SUCCESS);
   EXPECT_FALSE(Copy(silentlyShort, source, target));
-  EXPECT_THAT(shown, ElementsAre(Message("prog.exe", "Rozmiar po skopiowaniu pliku jest różny od rozmiaru pliku "
-                                                     "źródłowego.")));
+  const std::string sizeDiffers = "Rozmiar po skopiowaniu pliku jest różny od rozmiaru pliku źródłowego.";
+  EXPECT_THAT(shown, ElementsAre(Message("prog.exe", sizeDiffers)));
   EXPECT_EQ(ReadFileBytes(target), kOld);
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
 }

@@ -81,8 +81,8 @@ TEST(GetFileSizeByName, FilesOf2GiBAndMoreKeepTheirSize) {
   const std::string big = dir / "big.bin";
   {
     // Set by its end only: sparse, it takes no room on the disk.
-    const UniqueFile file(CreateFileW(Widen(big).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr));
+    const UniqueFile file(
+        CreateFileW(Widen(big).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
     ASSERT_TRUE(file);
     LARGE_INTEGER end{};
     end.QuadPart = (int64_t{3} << 30) + 5;
