@@ -1,0 +1,95 @@
+#!/bin/bash
+# The main job: builds Kolvex.exe, lays out a demo installation (the
+# application at version 1.0.1.3, version 1.0.1.4 in the shared directory
+# named in baza.set), runs the launcher on it under Wine, and shows what
+# happened: the files before and after, the update log, the command line the
+# application received, and screenshots of the windows shown.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+root=$PWD
+
+if [ -z "${KOLVEX_DEMO_INNER:-}" ]; then
+  echo "== Installing what is missing"
+  bash scripts/setup.sh
+  if [ -z "${DISPLAY:-}" ]; then
+    # No display: the same script again inside a virtual one.
+    KOLVEX_DEMO_INNER=1 exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+  fi
+fi
+
+echo "== Building Kolvex.exe and the demo application"
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target Kolvex demo_app_v1013 demo_app_v1014 -- --no-print-directory >/dev/null
+bin=$root/build/win32/bin
+
+demo=$root/build/demo
+rm -rf "$demo"
+mkdir -p "$demo/app" "$demo/serwer/program" "$demo/shots"
+cp "$bin/Kolvex.exe" "$demo/app/"
+cp "$bin/demo_app_v1013.exe" "$demo/app/prog.exe"
+cp "$bin/demo_app_v1014.exe" "$demo/serwer/program/prog.exe"
+shared_win="Z:$(echo "$demo/serwer/program" | tr / '\\')"
+printf '[MAIN]\r\nSHARED_DIR=%s\r\n' "$shared_win" >"$demo/app/baza.set"
+
+export WINEPREFIX=$root/build/win32/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+export LANG=pl_PL.UTF-8 LC_MESSAGES=C
+bash cmake/wine-prefix.sh "$WINEPREFIX"
+
+listing() {
+  (cd "$demo" && find app serwer -type f -printf '  %-32p %9s bytes  %TY-%Tm-%Td %TH:%TM\n' | sort)
+}
+
+echo
+echo "== The installation before the start"
+listing
+echo "  baza.set:"; sed 's/^/    /' "$demo/app/baza.set"
+
+run_demo() {
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  cd "$demo/app"
+  echo
+  echo "== Starting: Kolvex.exe prog.exe /a \"b c\""
+  local start=$SECONDS
+  wine Kolvex.exe prog.exe /a "b c" </dev/null >/dev/null 2>&1 &
+  local pid=$!
+  local shot=0
+  # Screenshots while anything is on screen: the launcher's own windows, then
+  # the application it started.
+  for _ in $(seq 1 40); do
+    sleep 0.5
+    if xdotool search --onlyvisible --name '.' >/dev/null 2>&1; then
+      shot=$((shot + 1))
+      import -window root "$demo/shots/screen-$shot.png" 2>/dev/null || true
+    fi
+    if ! kill -0 $pid 2>/dev/null && [ -f target-run.txt ] && [ $shot -ge 2 ]; then break; fi
+  done
+  wait $pid && rc=0 || rc=$?
+  echo "  Kolvex.exe exited with code $rc after $((SECONDS - start)) s"
+  sleep 1
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+}
+
+run_demo
+
+echo
+echo "== The installation after the start"
+listing
+log=$demo/app/_updatefiles.LOG
+echo
+if [ -f "$log" ]; then
+  echo "== The update log (_updatefiles.LOG, bytes as written; CR LF shown as \\r\\n)"
+  sed 's/\r$/\\r\\n/' "$log" | sed 's/^/  /'
+else
+  echo "== No update log: nothing was updated"
+fi
+echo
+echo "== What the application recorded (target-run.txt)"
+sed 's/\r$//; s/^/  /' "$demo/app/target-run.txt" 2>/dev/null || echo "  (the application was not started)"
+echo
+shots=$(ls "$demo/shots" 2>/dev/null | wc -l)
+if [ "$shots" -gt 0 ]; then
+  last=$(ls "$demo/shots"/*.png | sort -V | tail -1)
+  echo "== Screenshots: $shots in $demo/shots (the last: $last)"
+else
+  echo "== No window was shown"
+fi
