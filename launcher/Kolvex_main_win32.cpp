@@ -4,7 +4,6 @@
 #include <windows.h>
 #include <commctrl.h>
 
-#include <cstdio>
 #include <exception>
 #include <new>
 #include <string>
@@ -13,18 +12,15 @@
 #include "common/Global.h"
 #include "common/win32/Module.h"
 #include "common/win32/Utf.h"
+#include "launcher/ErrorBox.h"
 #include "launcher/Kolvex.h"
 
 namespace {
 
 // The runtime's report of an exception that ended the run.
 void ShowExceptionBox(const char* className, const void* address, const std::string& message) {
-  const std::string module = kolvex::ExtractFileName(kolvex::ModuleFileName());
-  char head[512];
-  std::snprintf(head, sizeof head, "Exception %s in module %s at %08lX.\r\n", className, module.c_str(),
-                static_cast<unsigned long>(reinterpret_cast<uintptr_t>(address)));
-  const bool endsWithStop = !message.empty() && message.back() == '.';
-  const std::string text = head + message + (endsWithStop ? "" : ".") + "\r\n";
+  const std::string text = kolvex::FormatExceptionText(
+      className, kolvex::ExtractFileName(kolvex::ModuleFileName()), reinterpret_cast<uintptr_t>(address), message);
   MessageBoxW(nullptr, kolvex::Widen(text).c_str(), L"Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 

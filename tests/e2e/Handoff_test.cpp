@@ -61,6 +61,26 @@ TEST(Handoff, TargetInASubDirectoryIsStartedFromThere) {
   EXPECT_TRUE(EndsWith(CommandLineOf(record), " \"bin\\prog.exe\" \"-x\"")) << CommandLineOf(record);
 }
 
+TEST(Handoff, CommandLineNearTheSystemsLimitIsHandedOffWhole) {
+  Installation app;
+  app.AddFixture("target_noversion", "prog.exe");
+  std::string tail = " prog.exe";
+  std::string expected = " \"prog.exe\"";
+  // 32767 characters is the most a command line can hold; the forwarded one
+  // adds two quotes per argument, so leave room for them.
+  for (int i = 0; tail.size() < 25000; ++i) {
+    const std::string arg = "arg" + std::to_string(i) + std::string(90, 'x');
+    tail += " " + arg;
+    expected += " \"" + arg + "\"";
+  }
+  const ProcessResult run = app.RunLauncher(tail);
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0u);
+  const std::string record = app.WaitForTargetRecord(app.dir());
+  ASSERT_FALSE(record.empty());
+  EXPECT_TRUE(EndsWith(CommandLineOf(record), expected));
+}
+
 TEST(Handoff, NoArgumentsExitsZeroWithoutHanging) {
   Installation app;
   const ProcessResult run = app.RunLauncher("", 30000);
