@@ -17,6 +17,15 @@ class FakeFormats final : public DateTimeFormats {
   }
 };
 
+UpdateLogEntry ByVersion(const std::string& name, const std::string& oldVersion, const std::string& newVersion) {
+  UpdateLogEntry entry;
+  entry.compareMode = 1;
+  entry.name = name;
+  entry.oldVersion = oldVersion;
+  entry.newVersion = newVersion;
+  return entry;
+}
+
 DateTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
   return EncodeDateTime({year, month, day, hour, minute, second, ms}).value();
 }
@@ -33,10 +42,10 @@ TEST(UpdateLogPath, WithoutComponentNameTheLauncherNamesTheLog) {
 
 TEST(UpdateLogLine, ModeOneGivesVersions) {
   const FakeFormats f;
-  EXPECT_EQ(UpdateLogLine({.compareMode = 1, .name = "PROG.EXE", .oldVersion = "1.0.1.3", .newVersion = "1.0.1.4"},
+  EXPECT_EQ(UpdateLogLine(ByVersion("PROG.EXE", "1.0.1.3", "1.0.1.4"),
                           At(2024, 3, 5, 7, 8, 9), f),
             "2024-3-5 7h8m9s - PROG.EXE from [1.0.1.3] to [1.0.1.4]\r\n");
-  EXPECT_EQ(UpdateLogLine({.compareMode = 1, .name = "prog.exe", .oldVersion = "brak", .newVersion = ""},
+  EXPECT_EQ(UpdateLogLine(ByVersion("prog.exe", "brak", ""),
                           At(2024, 3, 5, 0, 0, 0, 500), f),
             "2024-3-5 - prog.exe from [brak] to []\r\n");
 }
@@ -59,18 +68,21 @@ TEST(UpdateLogLine, ModeTwoGivesShortDatesOnly) {
 
 TEST(UpdateLogLine, OnlyTheFileNamePartIsWritten) {
   const FakeFormats f;
-  EXPECT_EQ(UpdateLogLine({.compareMode = 1, .name = "sub\\dir\\prog.exe", .oldVersion = "1", .newVersion = "2"},
+  EXPECT_EQ(UpdateLogLine(ByVersion("sub\\dir\\prog.exe", "1", "2"),
                           At(2024, 3, 5), f),
             "2024-3-5 - prog.exe from [1] to [2]\r\n");
-  EXPECT_EQ(UpdateLogLine({.compareMode = 1, .name = "C:prog.exe", .oldVersion = "1", .newVersion = "2"},
+  EXPECT_EQ(UpdateLogLine(ByVersion("C:prog.exe", "1", "2"),
                           At(2024, 3, 5), f),
             "2024-3-5 - prog.exe from [1] to [2]\r\n");
 }
 
 TEST(UpdateLogLine, OtherModesGiveNoLine) {
   const FakeFormats f;
-  for (int mode : {0, 3, 255})
-    EXPECT_EQ(UpdateLogLine({.compareMode = static_cast<uint8_t>(mode), .name = "p.exe"}, At(2024, 3, 5), f), "");
+  for (int mode : {0, 3, 255}) {
+    UpdateLogEntry entry = ByVersion("p.exe", "1", "2");
+    entry.compareMode = static_cast<uint8_t>(mode);
+    EXPECT_EQ(UpdateLogLine(entry, At(2024, 3, 5), f), "");
+  }
 }
 
 TEST(UpdateLogLine, LongLinesAreWrittenWhole) {
@@ -78,13 +90,16 @@ TEST(UpdateLogLine, LongLinesAreWrittenWhole) {
   const std::string name(400, 'n');
   const std::string version(300, '7');
   const std::string line =
-      UpdateLogLine({.compareMode = 1, .name = name, .oldVersion = version, .newVersion = version}, At(2024, 3, 5), f);
+      UpdateLogLine(ByVersion(name, version, version), At(2024, 3, 5), f);
   EXPECT_EQ(line, "2024-3-5 - " + name + " from [" + version + "] to [" + version + "]\r\n");
 }
 
 TEST(UpdateLogLine, ImpossibleDatesRaise) {
   const FakeFormats f;
-  EXPECT_THROW(UpdateLogLine({.compareMode = 2, .oldDate = {1e300}}, At(2024, 3, 5), f), EConvertError);
+  UpdateLogEntry entry = ByVersion("p.exe", "", "");
+  entry.compareMode = 2;
+  entry.oldDate = DateTime{1e300};
+  EXPECT_THROW(UpdateLogLine(entry, At(2024, 3, 5), f), EConvertError);
 }
 
 }  // namespace
