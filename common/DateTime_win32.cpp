@@ -30,9 +30,16 @@ CalendarTime FromSystemTime(const SYSTEMTIME& st) {
   return {st.wYear, st.wMonth, st.wDay, st.wHour, st.wMinute, st.wSecond, st.wMilliseconds};
 }
 
-// GetDateFormatW and GetTimeFormatW alike: ask for the length, then fill.
-template <typename Render>
-std::string RenderWith(Render render, const CalendarTime& t) {
+int RenderShortDate(const SYSTEMTIME* st, wchar_t* out, int size) {
+  return GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, st, nullptr, out, size);
+}
+
+int RenderLongTime(const SYSTEMTIME* st, wchar_t* out, int size) {
+  return GetTimeFormatW(LOCALE_USER_DEFAULT, 0, st, nullptr, out, size);
+}
+
+// Either of the above: ask for the length, then fill.
+std::string RenderWith(int (*render)(const SYSTEMTIME*, wchar_t*, int), const CalendarTime& t) {
   const SYSTEMTIME st = ToSystemTime(t);
   const int size = render(&st, nullptr, 0);
   std::wstring text(static_cast<size_t>(size > 0 ? size : 0), L'\0');
@@ -48,20 +55,8 @@ std::string RenderWith(Render render, const CalendarTime& t) {
 
 class UserFormats final : public DateTimeFormats {
  public:
-  std::string ShortDate(const CalendarTime& t) const override {
-    return RenderWith(
-        [](const SYSTEMTIME* st, wchar_t* out, int size) {
-          return GetDateFormatW(LOCALE_USER_DEFAULT, DATE_SHORTDATE, st, nullptr, out, size);
-        },
-        t);
-  }
-  std::string LongTime(const CalendarTime& t) const override {
-    return RenderWith(
-        [](const SYSTEMTIME* st, wchar_t* out, int size) {
-          return GetTimeFormatW(LOCALE_USER_DEFAULT, 0, st, nullptr, out, size);
-        },
-        t);
-  }
+  std::string ShortDate(const CalendarTime& t) const override { return RenderWith(RenderShortDate, t); }
+  std::string LongTime(const CalendarTime& t) const override { return RenderWith(RenderLongTime, t); }
 };
 
 }  // namespace

@@ -29,7 +29,6 @@ std::string UpdateLogLine(const UpdateLogEntry& entry, DateTime now, const DateT
 // needed. Raises EInOutError when the log can neither be opened nor created,
 // or the line cannot be written.
 void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const std::string& name,
-                    const std::string& oldVersion, const std::string& newVersion, DateTime oldDate,
-                    DateTime newDate);
+                    const std::string& oldVersion, const std::string& newVersion, DateTime oldDate, DateTime newDate);
 
 }  // namespace kolvex

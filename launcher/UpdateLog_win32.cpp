@@ -23,8 +23,7 @@ namespace {
 }  // namespace
 
 void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const std::string& name,
-                    const std::string& oldVersion, const std::string& newVersion, DateTime oldDate,
-                    DateTime newDate) {
+                    const std::string& oldVersion, const std::string& newVersion, DateTime oldDate, DateTime newDate) {
   const std::string path = UpdateLogPath(fileName, ExeDir, ModuleFileName());
   const bool existed = FileExists(path);
   // The log as it stands, or a new one; never truncated, and nobody else's

@@ -56,10 +56,10 @@ TEST(DateTime, EveryMillisecondOfADaySurvivesTheRoundTrip) {
 }
 
 TEST(DateTime, EncodeRefusesWhatNoCalendarHolds) {
-  for (const CalendarTime& t : {At(0, 1, 1), At(10000, 1, 1), At(2023, 2, 29), At(2024, 4, 31), At(2024, 0, 1),
-                                At(2024, 13, 1), At(2024, 1, 0), At(2024, 1, 1, 24), At(2024, 1, 1, 0, 60),
-                                At(2024, 1, 1, 0, 0, 60), At(2024, 1, 1, 0, 0, 0, 1000), At(2024, 1, 1, -1),
-                                At(2024, -1, 1)})
+  for (const CalendarTime& t :
+       {At(0, 1, 1), At(10000, 1, 1), At(2023, 2, 29), At(2024, 4, 31), At(2024, 0, 1), At(2024, 13, 1), At(2024, 1, 0),
+        At(2024, 1, 1, 24), At(2024, 1, 1, 0, 60), At(2024, 1, 1, 0, 0, 60), At(2024, 1, 1, 0, 0, 0, 1000),
+        At(2024, 1, 1, -1), At(2024, -1, 1)})
     EXPECT_FALSE(EncodeDateTime(t).has_value())
         << t.year << "-" << t.month << "-" << t.day << " " << t.hour << ":" << t.minute << ":" << t.second;
 }
@@ -84,7 +84,7 @@ TEST(PackedDateTime, FieldsAndTwoSecondSteps) {
 }
 
 TEST(PackedDateTime, FieldsNoCalendarHoldsGiveNothing) {
-  EXPECT_FALSE(FromPackedDateTime(0, 0).has_value());                         // month 0, day 0
+  EXPECT_FALSE(FromPackedDateTime(0, 0).has_value());                          // month 0, day 0
   EXPECT_FALSE(FromPackedDateTime((44 << 9) | (2 << 5) | 30, 0).has_value());  // 30 February
   EXPECT_FALSE(FromPackedDateTime((44 << 9) | (1 << 5) | 1, 24 << 11).has_value());
   EXPECT_FALSE(FromPackedDateTime((44 << 9) | (1 << 5) | 1, 30).has_value());  // 60 seconds

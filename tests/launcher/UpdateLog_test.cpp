@@ -42,11 +42,9 @@ TEST(UpdateLogPath, WithoutComponentNameTheLauncherNamesTheLog) {
 
 TEST(UpdateLogLine, ModeOneGivesVersions) {
   const FakeFormats f;
-  EXPECT_EQ(UpdateLogLine(ByVersion("PROG.EXE", "1.0.1.3", "1.0.1.4"),
-                          At(2024, 3, 5, 7, 8, 9), f),
+  EXPECT_EQ(UpdateLogLine(ByVersion("PROG.EXE", "1.0.1.3", "1.0.1.4"), At(2024, 3, 5, 7, 8, 9), f),
             "2024-3-5 7h8m9s - PROG.EXE from [1.0.1.3] to [1.0.1.4]\r\n");
-  EXPECT_EQ(UpdateLogLine(ByVersion("prog.exe", "brak", ""),
-                          At(2024, 3, 5, 0, 0, 0, 500), f),
+  EXPECT_EQ(UpdateLogLine(ByVersion("prog.exe", "brak", ""), At(2024, 3, 5, 0, 0, 0, 500), f),
             "2024-3-5 - prog.exe from [brak] to []\r\n");
 }
 
@@ -68,11 +66,9 @@ TEST(UpdateLogLine, ModeTwoGivesShortDatesOnly) {
 
 TEST(UpdateLogLine, OnlyTheFileNamePartIsWritten) {
   const FakeFormats f;
-  EXPECT_EQ(UpdateLogLine(ByVersion("sub\\dir\\prog.exe", "1", "2"),
-                          At(2024, 3, 5), f),
+  EXPECT_EQ(UpdateLogLine(ByVersion("sub\\dir\\prog.exe", "1", "2"), At(2024, 3, 5), f),
             "2024-3-5 - prog.exe from [1] to [2]\r\n");
-  EXPECT_EQ(UpdateLogLine(ByVersion("C:prog.exe", "1", "2"),
-                          At(2024, 3, 5), f),
+  EXPECT_EQ(UpdateLogLine(ByVersion("C:prog.exe", "1", "2"), At(2024, 3, 5), f),
             "2024-3-5 - prog.exe from [1] to [2]\r\n");
 }
 
@@ -89,8 +85,7 @@ TEST(UpdateLogLine, LongLinesAreWrittenWhole) {
   const FakeFormats f;
   const std::string name(400, 'n');
   const std::string version(300, '7');
-  const std::string line =
-      UpdateLogLine(ByVersion(name, version, version), At(2024, 3, 5), f);
+  const std::string line = UpdateLogLine(ByVersion(name, version, version), At(2024, 3, 5), f);
   EXPECT_EQ(line, "2024-3-5 - " + name + " from [" + version + "] to [" + version + "]\r\n");
 }
 
