@@ -72,23 +72,6 @@ TEST(UpdateLogLine, OnlyTheFileNamePartIsWritten) {
             "2024-3-5 - prog.exe from [1] to [2]\r\n");
 }
 
-TEST(UpdateLogLine, OtherModesGiveNoLine) {
-  const FakeFormats f;
-  for (int mode : {0, 3, 255}) {
-    UpdateLogEntry entry = ByVersion("p.exe", "1", "2");
-    entry.compareMode = static_cast<uint8_t>(mode);
-    EXPECT_EQ(UpdateLogLine(entry, At(2024, 3, 5), f), "");
-  }
-}
-
-TEST(UpdateLogLine, LongLinesAreWrittenWhole) {
-  const FakeFormats f;
-  const std::string name(400, 'n');
-  const std::string version(300, '7');
-  const std::string line = UpdateLogLine(ByVersion(name, version, version), At(2024, 3, 5), f);
-  EXPECT_EQ(line, "2024-3-5 - " + name + " from [" + version + "] to [" + version + "]\r\n");
-}
-
 TEST(UpdateLogLine, ImpossibleDatesRaise) {
   const FakeFormats f;
   UpdateLogEntry entry = ByVersion("p.exe", "", "");
