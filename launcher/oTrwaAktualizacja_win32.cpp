@@ -24,7 +24,7 @@ constexpr Box kPanel1{0, 0, kClientSize.cx, kClientSize.cy};
 constexpr Box kBevel1{6, 6, 313, 47};
 constexpr Box kImage1{15, 13, 32, 32};
 constexpr Box kNazwaSkl{55, 13, 255, 15};
-constexpr POINT kLabel1At{55, 30};  // sized to its text
+constexpr POINT kLabel1At{55, 30};    // sized to its text
 constexpr int kLabelFontPixels = 12;  // Arial 9 pt
 
 enum ElementId { kPanel1Id = 1, kBevel1Id, kImage1Id, kNazwaSklId, kLabel1Id };

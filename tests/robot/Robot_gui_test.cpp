@@ -59,8 +59,8 @@ Captured RunRobot(const std::string& args) {
   std::wstring cmd = Widen(Quote(exe) + " " + args);
   PROCESS_INFORMATION pi{};
   Captured result;
-  if (!CreateProcessW(Widen(exe).c_str(), cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr,
-                      &si, &pi)) {
+  if (!CreateProcessW(Widen(exe).c_str(), cmd.data(), nullptr, nullptr, TRUE, CREATE_NO_WINDOW, nullptr, nullptr, &si,
+                      &pi)) {
     ADD_FAILURE() << "cannot start robot.exe";
     return result;
   }
@@ -173,9 +173,8 @@ TEST(RobotExe, ShowsAndPressesTheErrorBox) {
   EXPECT_EQ(shown.output.rfind("window ", 0), 0u) << shown.output;
   EXPECT_NE(shown.output.find(" class=\"#32770\" title=\"Application Error\" "), std::string::npos) << shown.output;
   EXPECT_NE(shown.output.find(" class=\"Button\" text=\"OK\" "), std::string::npos) << shown.output;
-  EXPECT_NE(shown.output.find(
-                " class=\"Static\" text=\"Exception EAbort in module Kolvex.exe at 00401234.\\r\\n"
-                "Operation aborted.\\r\\n\" "),
+  EXPECT_NE(shown.output.find(" class=\"Static\" text=\"Exception EAbort in module Kolvex.exe at 00401234.\\r\\n"
+                              "Operation aborted.\\r\\n\" "),
             std::string::npos)
       << shown.output;
   EXPECT_NE(shown.output.find(" visible=1 enabled=1 focus=1\n"), std::string::npos) << shown.output;

@@ -14,10 +14,10 @@
 namespace kolvex::test {
 
 struct WindowQuery {
-  std::string title{};        // exact, case-sensitive
-  DWORD processId = 0;        // 0: any process
-  std::string className{};    // empty: any class
-  bool visibleOnly = true;    // a window still being built is created hidden
+  std::string title{};      // exact, case-sensitive
+  DWORD processId = 0;      // 0: any process
+  std::string className{};  // empty: any class
+  bool visibleOnly = true;  // a window still being built is created hidden
 };
 
 struct ControlInfo {
@@ -43,8 +43,8 @@ struct WindowInfo {
   DWORD style = 0;
   DWORD exStyle = 0;
   bool visible = false;
-  bool active = false;  // the active window of its own thread
-  HWND focus = nullptr; // focus of the window's thread, from outside
+  bool active = false;                // the active window of its own thread
+  HWND focus = nullptr;               // focus of the window's thread, from outside
   std::vector<ControlInfo> controls;  // every descendant, in Z order, depth first
 };
 

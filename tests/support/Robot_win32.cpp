@@ -46,8 +46,8 @@ std::string TextOf(HWND wnd, bool& pumping) {
     if (SendMessageTimeoutW(wnd, WM_GETTEXTLENGTH, 0, 0, SMTO_ABORTIFHUNG, kTextMs, &length)) {
       std::wstring text(length + 1, L'\0');
       DWORD_PTR copied = 0;
-      if (SendMessageTimeoutW(wnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()),
-                              SMTO_ABORTIFHUNG, kTextMs, &copied)) {
+      if (SendMessageTimeoutW(wnd, WM_GETTEXT, text.size(), reinterpret_cast<LPARAM>(text.data()), SMTO_ABORTIFHUNG,
+                              kTextMs, &copied)) {
         text.resize(copied <= length ? copied : length);
         return Narrow(text);
       }
@@ -189,12 +189,11 @@ PressResult PressButton(HWND window, const std::string& caption, PressMethod met
   if (!button) return IsWindow(window) ? PressResult::NotFound : PressResult::WindowGone;
   if (!IsWindowVisible(button)) return PressResult::Hidden;
   if (!IsWindowEnabled(button)) return PressResult::Disabled;
-  const BOOL posted =
-      method == PressMethod::Click
-          ? PostMessageW(button, BM_CLICK, 0, 0)
-          : PostMessageW(GetAncestor(button, GA_PARENT), WM_COMMAND,
-                         MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID(button)), BN_CLICKED),
-                         reinterpret_cast<LPARAM>(button));
+  const BOOL posted = method == PressMethod::Click
+                          ? PostMessageW(button, BM_CLICK, 0, 0)
+                          : PostMessageW(GetAncestor(button, GA_PARENT), WM_COMMAND,
+                                         MAKEWPARAM(static_cast<WORD>(GetDlgCtrlID(button)), BN_CLICKED),
+                                         reinterpret_cast<LPARAM>(button));
   return posted ? PressResult::Pressed : PressResult::WindowGone;
 }
 
@@ -281,8 +280,8 @@ bool SaveBitmap(const Screenshot& shot, const std::string& path) {
     bytes += row;
   }
 
-  UniqueFile f(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                           nullptr));
+  UniqueFile f(
+      CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   DWORD written = 0;
   return f && WriteFile(f.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) &&
          written == bytes.size();
