@@ -189,13 +189,10 @@ class RichEditBox final : public MarkupBox {
   std::string LineText(int line) const override { return Narrow(Line(line).Text); }
 
   FontStyles CharStyle(int line, int index) const override {
-    const CachedLine& cached = Line(line);
+    CachedLine& cached = Line(line);
     if (index < 0 || static_cast<size_t>(index) >= cached.CharStarts.size()) return {};
-    const int unit = cached.CharStarts[static_cast<size_t>(index)];
-    const int units = IsHighSurrogate(cached.Text[static_cast<size_t>(unit)]) ? 2 : 1;
-    CHARRANGE range{cached.Start + unit, cached.Start + unit + units};
-    Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-    return StylesOf(SelectionCharFormat());
+    if (cached.Styles.empty()) ReadStyles(cached);
+    return cached.Styles[static_cast<size_t>(cached.CharStarts[static_cast<size_t>(index)])];
   }
 
   int Width() const override { return WindowRect().right - WindowRect().left; }
@@ -218,7 +215,8 @@ class RichEditBox final : public MarkupBox {
     int Number = -1;
     LONG Start = 0;
     std::wstring Text;
-    std::vector<int> CharStarts;  // UTF-16 offset of each code point
+    std::vector<int> CharStarts;      // UTF-16 offset of each code point
+    std::vector<FontStyles> Styles;  // of each UTF-16 unit, once asked for
   };
 
   LRESULT Send(UINT msg, WPARAM wp, LPARAM lp) const { return SendMessageW(wnd_, msg, wp, lp); }
@@ -244,7 +242,36 @@ class RichEditBox final : public MarkupBox {
     return styles;
   }
 
-  const CachedLine& Line(int line) const {
+  // Asks the control about whole stretches of the line and halves only those
+  // of mixed style: a few questions per run of one style, not one per character.
+  void ReadStyles(CachedLine& line) const {
+    constexpr DWORD kStyleMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
+    const int size = static_cast<int>(line.Text.size());
+    line.Styles.resize(line.Text.size());
+    std::vector<std::pair<int, int>> pending;
+    if (size > 0) pending.emplace_back(0, size);
+    while (!pending.empty()) {
+      const auto [from, to] = pending.back();
+      pending.pop_back();
+      CHARRANGE range{line.Start + from, line.Start + to};
+      Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
+      const CHARFORMAT2W cf = SelectionCharFormat();
+      int middle = from + (to - from) / 2;
+      if (middle > from && IsHighSurrogate(line.Text[static_cast<size_t>(middle - 1)])) ++middle;
+      if ((cf.dwMask & kStyleMask) == kStyleMask || middle >= to) {
+        std::fill(line.Styles.begin() + from, line.Styles.begin() + to, StylesOf(cf));
+      } else {
+        pending.emplace_back(middle, to);
+        pending.emplace_back(from, middle);
+      }
+    }
+    // Back to the caret after the text, where everything is inserted.
+    GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LRESULT end = Send(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    Send(EM_SETSEL, static_cast<WPARAM>(end), end);
+  }
+
+  CachedLine& Line(int line) const {
     if (line_.Number == line) return line_;
     line_ = CachedLine{};
     line_.Number = line;
