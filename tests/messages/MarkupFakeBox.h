@@ -5,6 +5,7 @@
 // metrics: a character is 5 pixels wide ("W" 12, "i" 2), one more in bold;
 // text is size + 5 pixels high. With word wrap on, lines break between any
 // two characters at the box's width.
+#include <algorithm>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -184,7 +185,7 @@ class FakeBox final : public MarkupBox {
         width += CharWidth(text.substr(i, end - i), styles);
         i = end;
       }
-      return TextExtent{width, box_.FontSize + 5};
+      return TextExtent{width, static_cast<int>(std::min<std::int64_t>(std::int64_t{box_.FontSize} + 5, INT32_MAX))};
     }
 
    private:
