@@ -47,8 +47,18 @@ class DiscardingBox final : public MarkupBox {
 // About one tag in every eight bytes, of every kind the reader knows and some it does not.
 std::string TagHeavyText(size_t bytes) {
   static const std::string pieces[] = {
-      "<B>bold</B> ", "<C:clRed>red<C:clDefault> ", "<A:CENTER>centre", "^", "x < y > z ", "<<I>i</I>",
-      "<COLOR :no>",  "zwyk\xC5\x82y tekst ",        "<U>u</U><S>s</S>", "\r\n", "< b >", "<C:$FF00>g",
+      "<B>bold</B> ",
+      "<C:clRed>red<C:clDefault> ",
+      "<A:CENTER>centre",
+      "^",
+      "x < y > z ",
+      "<<I>i</I>",
+      "<COLOR :no>",
+      "zwykły tekst ",
+      "<U>u</U><S>s</S>",
+      "\r\n",
+      "< b >",
+      "<C:$FF00>g",
   };
   std::string text;
   text.reserve(bytes + 64);
@@ -125,8 +135,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     Ratio("RenderMarkup 100 KB / 10 KB", "BM_RenderMarkup/100000", "BM_RenderMarkup/10000");
     Ratio("RenderMarkup / scan baseline, 1 MB", "BM_RenderMarkup/1000000", "BM_ScanBaseline/1000000");
     Ratio("cutting from the front 100 KB / 10 KB", "BM_CuttingFromTheFront/100000", "BM_CuttingFromTheFront/10000");
-    Ratio("cutting from the front / RenderMarkup, 100 KB", "BM_CuttingFromTheFront/100000",
-          "BM_RenderMarkup/100000");
+    Ratio("cutting from the front / RenderMarkup, 100 KB", "BM_CuttingFromTheFront/100000", "BM_RenderMarkup/100000");
   }
 
  private:

@@ -15,8 +15,8 @@
 // 4. The integer syntax agrees with a reading through the C library.
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
 #include <cstdint>
+#include <cstdio>
 #include <cstdlib>
 #include <optional>
 #include <string>

@@ -17,12 +17,9 @@ class FontStyles {
  public:
   constexpr FontStyles() = default;
   constexpr FontStyles(FontStyle s) : bits_(static_cast<std::uint8_t>(s)) {}  // the set of one style
-  static constexpr FontStyles FromBits(unsigned bits) { return FontStyles(static_cast<std::uint8_t>(bits & 15u)); }
-
   constexpr bool Has(FontStyle s) const { return (bits_ & static_cast<std::uint8_t>(s)) != 0; }
   constexpr FontStyles With(FontStyle s) const { return FontStyles(bits_ | static_cast<std::uint8_t>(s)); }
   constexpr FontStyles Without(FontStyle s) const { return FontStyles(bits_ & ~static_cast<std::uint8_t>(s)); }
-  constexpr FontStyles operator|(FontStyles o) const { return FontStyles(bits_ | o.bits_); }
   constexpr unsigned Bits() const { return bits_; }  // 0 to 15
   constexpr bool operator==(const FontStyles&) const = default;
 

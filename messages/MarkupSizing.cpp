@@ -9,10 +9,10 @@ namespace kolvex {
 
 namespace {
 
-constexpr int kWidthReserve = 20;      // needed width = longest line + this
-constexpr int kWidenedExtra = 5;       // a widened box gets this beyond the need
-constexpr int kRightGap = 10;          // kept free right of the box
-constexpr int kNarrowWindow = 300;     // a window this wide holds the text as it is
+constexpr int kWidthReserve = 20;   // needed width = longest line + this
+constexpr int kWidenedExtra = 5;    // a widened box gets this beyond the need
+constexpr int kRightGap = 10;       // kept free right of the box
+constexpr int kNarrowWindow = 300;  // a window this wide holds the text as it is
 constexpr std::string_view kLineHeightSample = "MYy";
 
 // Every UTF-8 lead byte begins a character; a stray continuation byte at the
@@ -32,7 +32,8 @@ size_t CountChars(std::string_view text) {
 }
 
 int ClampToInt(std::int64_t v) {
-  return static_cast<int>(std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
+  return static_cast<int>(
+      std::clamp<std::int64_t>(v, std::numeric_limits<int>::min(), std::numeric_limits<int>::max()));
 }
 
 // numerator / denominator, an exact half to the even neighbour; denominator > 0.
@@ -74,7 +75,8 @@ LineMeasure MeasureLongestLine(const MarkupBox& box) {
   int index = 0;
   for (size_t i = 0; i < longestText.size(); ++index) {
     const size_t end = CharEnd(longestText, i);
-    const auto extent = canvas->Measure(std::string_view(longestText).substr(i, end - i), box.CharStyle(longest, index));
+    const auto extent =
+        canvas->Measure(std::string_view(longestText).substr(i, end - i), box.CharStyle(longest, index));
     if (!extent) break;
     measure.TextWidth += extent->Width;
     i = end;
@@ -89,8 +91,8 @@ int SideMargin(int screenWidth, int buttonCount) {
 
 int FittedBoxWidth(int boxWidth, std::int64_t neededWidth, int boxLeft, int screenWidth, int buttonCount) {
   if (boxWidth >= neededWidth) return boxWidth;
-  const std::int64_t limit = std::int64_t{screenWidth} - 2 * std::int64_t{SideMargin(screenWidth, buttonCount)} -
-                             boxLeft - kRightGap;
+  const std::int64_t limit =
+      std::int64_t{screenWidth} - 2 * std::int64_t{SideMargin(screenWidth, buttonCount)} - boxLeft - kRightGap;
   if (limit < neededWidth) return ClampToInt(limit);
   if (std::int64_t{kNarrowWindow} - boxLeft - kRightGap < neededWidth) return ClampToInt(neededWidth + kWidenedExtra);
   return boxWidth;

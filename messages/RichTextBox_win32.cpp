@@ -215,7 +215,7 @@ class RichEditBox final : public MarkupBox {
     int Number = -1;
     LONG Start = 0;
     std::wstring Text;
-    std::vector<int> CharStarts;      // UTF-16 offset of each code point
+    std::vector<int> CharStarts;     // UTF-16 offset of each code point
     std::vector<FontStyles> Styles;  // of each UTF-16 unit, once asked for
   };
 

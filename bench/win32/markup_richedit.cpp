@@ -20,10 +20,10 @@ using Clock = std::chrono::steady_clock;
 
 std::string MessageOf(size_t bytes) {
   const std::string pieces[] = {
-      "B\xC5\x82\xC4\x85" "d kopiowania pliku: <B>C:\\Program Files\\Kolvex\\prog.exe</B>^",
-      "<C:clRed>Proces nie ma dost\xC4\x99pu do pliku,<C:clDefault> poniewa\xC5\xBC jest on u\xC5\xBCywany. ",
-      "<A:CENTER><I>Zamknij program</I> i spr\xC3\xB3" "buj ponownie.\r\n",
-      "Miejsce na dysku: <U>12 345 678</U> bajt\xC3\xB3w wolnych, potrzeba <S>wi\xC4\x99" "cej</S> ",
+      "Błąd kopiowania pliku: <B>C:\\Program Files\\Kolvex\\prog.exe</B>^",
+      "<C:clRed>Proces nie ma dostępu do pliku,<C:clDefault> ponieważ jest on używany. ",
+      "<A:CENTER><I>Zamknij program</I> i spróbuj ponownie.\r\n",
+      "Miejsce na dysku: <U>12 345 678</U> bajtów wolnych, potrzeba <S>więcej</S> ",
   };
   std::string text;
   for (size_t i = 0; text.size() < bytes; ++i) text += pieces[i % std::size(pieces)];
@@ -55,14 +55,14 @@ int main(int argc, char** argv) {
   const int runs = bytes <= 4096 ? 50 : 5;
   kolvex::UniqueWindow parent(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 0, 0, 800, 600, nullptr, nullptr,
                                               GetModuleHandleW(nullptr), nullptr));
-  HWND box = CreateWindowExW(0, kolvex::RichTextBoxClass(), L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY,
-                             55, 10, 245, 20, parent.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
+  HWND box = CreateWindowExW(0, kolvex::RichTextBoxClass(), L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY, 55,
+                             10, 245, 20, parent.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
   if (!parent || !box) {
     std::printf("cannot create the rich-edit box (error %lu)\n", GetLastError());
     return 1;
   }
-  kolvex::UniqueGdiObject font(CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                           L"MS Sans Serif"));
+  kolvex::UniqueGdiObject font(
+      CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif"));
   SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
 
   const std::string message = MessageOf(bytes);

@@ -1,11 +1,9 @@
 // The markup rendered into the real rich-edit control, read back character
 // by character with the control's own messages. The control is the child of
 // a hidden window, as in the message window before it is shown.
-#include <windows.h>
-
-#include <richedit.h>
-
 #include <gtest/gtest.h>
+#include <richedit.h>
+#include <windows.h>
 
 #include <algorithm>
 #include <tuple>
@@ -48,8 +46,8 @@ class RichEditTest : public ::testing::Test {
     parent_.reset(CreateWindowExW(0, L"STATIC", L"", WS_POPUP, 100, 100, 800, 600, nullptr, nullptr,
                                   GetModuleHandleW(nullptr), nullptr));
     ASSERT_TRUE(parent_);
-    box_ = CreateWindowExW(0, RichTextBoxClass(), L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY, kLeft,
-                           10, kStartWidth, 20, parent_.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
+    box_ = CreateWindowExW(0, RichTextBoxClass(), L"", WS_CHILD | WS_VISIBLE | ES_MULTILINE | ES_READONLY, kLeft, 10,
+                           kStartWidth, 20, parent_.get(), nullptr, GetModuleHandleW(nullptr), nullptr);
     ASSERT_NE(box_, nullptr);
     // As in the message window: its font, plain, which the box's default text takes.
     SendMessageW(box_, WM_SETFONT, reinterpret_cast<WPARAM>(windowFont_.get()), FALSE);
@@ -89,8 +87,9 @@ class RichEditTest : public ::testing::Test {
     PARAFORMAT2 pf{};
     pf.cbSize = sizeof pf;
     Send(EM_GETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
-    return pf.wAlignment == PFA_RIGHT ? Alignment::Right : pf.wAlignment == PFA_CENTER ? Alignment::Center
-                                                                                       : Alignment::Left;
+    return pf.wAlignment == PFA_RIGHT    ? Alignment::Right
+           : pf.wAlignment == PFA_CENTER ? Alignment::Center
+                                         : Alignment::Left;
   }
 
   // The whole content, character by character, in the fake box's terms.
@@ -131,8 +130,8 @@ class RichEditTest : public ::testing::Test {
     return SIZE{r.right - r.left, r.bottom - r.top};
   }
 
-  UniqueGdiObject windowFont_{CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0,
-                                         L"MS Sans Serif")};
+  UniqueGdiObject windowFont_{
+      CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif")};
   UniqueWindow parent_;
   HWND box_ = nullptr;
 };
@@ -232,15 +231,15 @@ TEST_F(RichEditTest, RenderingStartsAfresh) {
 }
 
 TEST_F(RichEditTest, PolishLettersInTheCentralEuropeanSet) {
-  Render("Za\xC5\xBC\xC3\xB3\xC5\x82\xC4\x87 g\xC4\x99\xC5\x9Bl\xC4\x85 ja\xC5\xBA\xC5\x84");
+  Render("Zażółć gęślą jaźń");
   EXPECT_EQ(Text(), L"Za\u017c\u00f3\u0142\u0107 g\u0119\u015bl\u0105 ja\u017a\u0144");
   EXPECT_EQ(FormatAt(4).CharSet, EASTEUROPE_CHARSET);
 }
 
 TEST_F(RichEditTest, TheCopyErrorMessageIsThreeLeftLines) {
-  Render("B\xC5\x82\xC4\x85" "d kopiowania pliku: prog.exe\r\rSharing violation.\r\n");
+  Render("Błąd kopiowania pliku: prog.exe\r\rSharing violation.\r\n");
   EXPECT_EQ(Text(), L"B\u0142\u0105d kopiowania pliku: prog.exe\r\rSharing violation.\r");
-  EXPECT_EQ(Read(), (Paragraphs{Left({Plain("B\xC5\x82\xC4\x85" "d kopiowania pliku: prog.exe")}), Left(),
+  EXPECT_EQ(Read(), (Paragraphs{Left({Plain("Błąd kopiowania pliku: prog.exe")}), Left(),
                                 Left({Plain("Sharing violation.")}), Left()}));
   // Three lines and the empty one after the last break, which the height leaves out.
   EXPECT_EQ(ControlLines(), 4);
@@ -267,7 +266,7 @@ TEST_F(RichEditTest, AnEmptyTextIsOneLineHigh) {
 
 TEST_F(RichEditTest, AWiderTextWidensTheBoxWithoutWrapping) {
   // Longer than 245 pixels, well within the screen's limit.
-  const std::string line = "Nie mo\xC5\xBCna skopiowa\xC4\x87 pliku, poniewa\xC5\xBC jest u\xC5\xBCywany";
+  const std::string line = "Nie można skopiować pliku, ponieważ jest używany";
   Render("<B>" + line + "</B>^short");
   const Gdi gdi(L"MS Sans Serif", 8);
   const int width = gdi.Extent(Widen(line), true).cx;
@@ -283,10 +282,17 @@ TEST_F(RichEditTest, EachCharacterOfTheLongestLineIsMeasuredInItsOwnStyle) {
   const Gdi gdi(L"MS Sans Serif", 8);
   for (int i = 0; i < 6; ++i) {
     markup += "Wy<B>Mm</B>ii<I>Ww</I><B><I>Qq</I></B> ";
-    for (const auto& [text, bold, italic] : {std::tuple{L"W", false, false}, {L"y", false, false}, {L"M", true, false},
-                                            {L"m", true, false}, {L"i", false, false}, {L"i", false, false},
-                                            {L"W", false, true}, {L"w", false, true}, {L"Q", true, true},
-                                            {L"q", true, true}, {L" ", false, false}}) {
+    for (const auto& [text, bold, italic] : {std::tuple{L"W", false, false},
+                                             {L"y", false, false},
+                                             {L"M", true, false},
+                                             {L"m", true, false},
+                                             {L"i", false, false},
+                                             {L"i", false, false},
+                                             {L"W", false, true},
+                                             {L"w", false, true},
+                                             {L"Q", true, true},
+                                             {L"q", true, true},
+                                             {L" ", false, false}}) {
       width += gdi.Extent(text, bold, italic).cx;
     }
   }
@@ -297,7 +303,7 @@ TEST_F(RichEditTest, EachCharacterOfTheLongestLineIsMeasuredInItsOwnStyle) {
 
 TEST_F(RichEditTest, ATextWiderThanTheScreenLimitWraps) {
   std::string words;
-  for (int i = 0; i < 40; ++i) words += "s\xC5\x82owo ";
+  for (int i = 0; i < 40; ++i) words += "słowo ";
   for (int buttons : {1, 4}) {
     Render(words, buttons);
     const int screen = GetSystemMetrics(SM_CXSCREEN);

@@ -97,8 +97,8 @@ TEST(MarkupSizing, TheLongestLineIsTheOneWithMostCharacters) {
   // Six narrow characters outnumber three wide ones.
   EXPECT_EQ(MeasuredWidth("WWW^iiiiii"), 12);
   // A Polish letter is one character, though two bytes.
-  EXPECT_EQ(MeasuredWidth("\xC5\x82\xC5\x82\xC5\x82^aaaa"), 20);
-  EXPECT_EQ(MeasuredWidth("\xC5\x82\xC5\x82\xC5\x82\xC5\x82\xC5\x82^aaaa"), 25);
+  EXPECT_EQ(MeasuredWidth("łłł^aaaa"), 20);
+  EXPECT_EQ(MeasuredWidth("łłłłł^aaaa"), 25);
 }
 
 TEST(MarkupSizing, ScreenOf1024OneButtonBoxAt55) {
