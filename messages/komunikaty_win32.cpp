@@ -412,6 +412,10 @@ LRESULT TOknoKomunikat::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       if (lastFocus_ && IsWindow(lastFocus_)) SetFocus(lastFocus_);
       return 0;
+    case WM_NCDESTROY:  // destroyed by someone else on this thread: nothing left to wait for
+      window_.release();
+      closed_ = true;
+      break;
     default:
       break;
   }

@@ -91,6 +91,13 @@ TEST(ModalLoop, QuitRequestIsPassedOnAfterTheWindowCloses) {
   EXPECT_EQ(DrainQueue(), std::vector<UINT>{});
 }
 
+// Not a way the window is meant to go, but the loop must not outlive it.
+TEST(ModalLoop, EndsWhenTheWindowIsDestroyedUnderIt) {
+  WindowScript script({Once([](HWND w) { DestroyWindow(w); })});
+  EXPECT_EQ(ShowMessageWindow("Zniszczone.", {.buttons = {B::Yes, B::No}, .defaultButton = B::No}), B::No);
+  EXPECT_TRUE(script.Finished());
+}
+
 TEST(ModalLoop, OtherWindowsOfTheThreadAreDisabledMeanwhile) {
   HWND other = CreateWindowExW(0, L"STATIC", L"Postęp", WS_POPUP | WS_CAPTION | WS_VISIBLE, 10, 10, 200, 80, nullptr,
                                nullptr, nullptr, nullptr);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Exceptions.h"
 #include "common/SystemText.h"
 #include "messages/komunikaty.h"
 #include "common/win32/Utf.h"
@@ -160,6 +161,33 @@ TEST(ShowMessageWindow, EmptyButtonListReturnsCancelWithoutAWindow) {
   UnhookWindowsHookEx(hook);
   EXPECT_EQ(result, B::Cancel);
   EXPECT_EQ(windowsCreated, 0);
+}
+
+LRESULT CALLBACK RefuseButtons(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND && ClassOf(reinterpret_cast<HWND>(wParam)) == L"TBitBtnKom") return 1;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A window the system will not make: the caller gets the exception, and
+// nothing of the half-built window stays behind.
+TEST(ShowMessageWindow, FailureWhileBuildingFreesTheWindow) {
+  HHOOK hook = SetWindowsHookExW(WH_CBT, &RefuseButtons, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  bool raised = false;
+  try {
+    ShowMessageWindow("Nie powstanie.", Options({B::OK}, B::OK));
+  } catch (const Exception& e) {
+    raised = true;
+    EXPECT_THAT(e.what(), ::testing::HasSubstr("CreateWindowEx"));
+  }
+  UnhookWindowsHookEx(hook);
+  EXPECT_TRUE(raised);
+  EXPECT_EQ(FindMessageWindow(), nullptr);
+  MSG msg;
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+  // And the next window is built as usual.
+  WindowScript script({Once([](HWND w) { Click(ButtonsOf(w)[0]); })});
+  EXPECT_EQ(ShowMessageWindow("Powstanie.", Options({B::OK}, B::OK)), B::OK);
 }
 
 TEST(ShowMessageWindow, YesNoCancelRowIs220AndTheBoxStartsAt245) {
@@ -383,6 +411,29 @@ LRESULT CALLBACK RecordTitles(HWND w, UINT message, WPARAM wParam, LPARAM lParam
     reinterpret_cast<std::vector<std::wstring>*>(titles)->push_back(reinterpret_cast<const wchar_t*>(lParam));
   }
   return DefSubclassProc(w, message, wParam, lParam);
+}
+
+TEST(Keyboard, SpacePressesTheFocusedButton) {
+  WindowScript script({Once([](HWND w) {
+    EXPECT_EQ(GetFocus(), ButtonsOf(w)[1]);
+    PostKey(GetFocus(), VK_SPACE);
+  })});
+  EXPECT_EQ(ShowMessageWindow("Spacja.", Options({B::Yes, B::No}, B::No)), B::No);
+  EXPECT_TRUE(script.Finished());
+}
+
+TEST(Keyboard, CheckBoxHasItsAcceleratorToo) {
+  WindowScript script({
+      Once([](HWND) { PostMessageW(GetFocus(), WM_SYSCHAR, L'z', 0x20000001); }),  // Alt+Z
+      Once([](HWND w) {
+        EXPECT_EQ(SendMessageW(CheckBoxOf(w), BM_GETCHECK, 0, 0), BST_CHECKED);
+        PostMessageW(GetFocus(), WM_SYSCHAR, L't', 0x20000001);  // Alt+T: "&Tak"
+      }),
+  });
+  MessageOptions o = Options({B::Yes, B::No}, B::No);
+  o.checkCaption = "&Zastosuj do wszystkich";
+  EXPECT_EQ(ShowMessageWindow("Zastąpić?", o), B::Yes);
+  EXPECT_TRUE(script.Finished());
 }
 
 TEST(Countdown, ThreeSecondsTitlesThenDefaultNo) {
