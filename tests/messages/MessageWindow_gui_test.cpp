@@ -224,7 +224,7 @@ TEST(ShowMessageWindow, ToAllRowIs410AndWidensTheWindowTo480) {
 }
 
 TEST(ShowMessageWindow, EveryFixedButtonReturnsItsValue) {
-  const std::vector<B> all{B::Yes,    B::No,      B::Cancel,  B::OK,      B::Help,
+  const std::vector<B> all{B::Yes,    B::No,       B::Cancel,  B::OK,        B::Help,
                            B::Delete, B::YesToAll, B::NoToAll, B::CancelAll, B::Archive};
   for (std::size_t i = 0; i < all.size(); ++i) {
     WindowScript script({Once([i](HWND w) {
@@ -242,8 +242,8 @@ TEST(ShowMessageWindow, CustomCaptionsAreHandedOutInOrder) {
       const auto buttons = ButtonsOf(w);
       ASSERT_EQ(buttons.size(), 3u);
       EXPECT_THAT(ButtonCaptions(w), ElementsAre(L"A", L"B", L""));
-      EXPECT_THAT(ButtonWidths(w), ElementsAre(CaptionWidthIn(buttons[0], L"A") + 20,
-                                               CaptionWidthIn(buttons[1], L"B") + 20, 20));
+      EXPECT_THAT(ButtonWidths(w),
+                  ElementsAre(CaptionWidthIn(buttons[0], L"A") + 20, CaptionWidthIn(buttons[1], L"B") + 20, 20));
       Click(buttons[static_cast<std::size_t>(clicked)]);
     })});
     MessageOptions o = Options({B::Custom1, B::Custom3, B::Custom1}, B::OK);
@@ -256,8 +256,7 @@ TEST(ShowMessageWindow, CustomCaptionsAreHandedOutInOrder) {
 
 TEST(ShowMessageWindow, WideCustomCaptionIsCappedAt300) {
   WindowScript script({Once([](HWND w) {
-    EXPECT_GT(CaptionWidthIn(ButtonsOf(w)[0], L"Zapisz wszystkie zmienione dokumenty i zamknij program teraz"),
-              280);
+    EXPECT_GT(CaptionWidthIn(ButtonsOf(w)[0], L"Zapisz wszystkie zmienione dokumenty i zamknij program teraz"), 280);
     EXPECT_THAT(ButtonWidths(w), ElementsAre(300, 70));
     EXPECT_EQ(WidthOf(RectIn(TextBoxOf(w))), 380);  // the row: 300 + 10 + 70
     Click(ButtonsOf(w)[0]);
@@ -512,7 +511,8 @@ TEST(Markup, CopyFailureMessageRendersAsThreeLines) {
   WindowScript script({Once([&](HWND w) {
     HWND box = TextBoxOf(w);
     GETTEXTLENGTHEX length{GTL_NUMCHARS, 1200};
-    const auto n = static_cast<std::size_t>(SendMessageW(box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
+    const auto n =
+        static_cast<std::size_t>(SendMessageW(box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
     std::wstring text(n + 1, L'\0');
     GETTEXTEX get{static_cast<DWORD>((n + 1) * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
     text.resize(static_cast<std::size_t>(
