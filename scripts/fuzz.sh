@@ -1,13 +1,11 @@
 #!/bin/bash
-# Runs every fuzz target of the host build for SECONDS (default 60) in all,
-# shared between the targets, each from its own corpus in build/host/corpus.
+# Runs every fuzz target of the host build for SECONDS each (default 60),
+# each from its own corpus in build/host/corpus (kept between runs).
 set -euo pipefail
 cd "$(dirname "$0")/.."
-total=${1:-60}
+each=${1:-60}
 targets=(build/host/fuzz/*_fuzz)
 [ -e "${targets[0]}" ] || { echo "fuzz: no targets"; exit 0; }
-each=$(( total / ${#targets[@]} ))
-[ "$each" -ge 1 ] || each=1
 for t in "${targets[@]}"; do
   name=$(basename "$t")
   corpus=build/host/corpus/$name
