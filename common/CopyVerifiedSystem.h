@@ -1,0 +1,20 @@
+#pragma once
+// The verified copy's system calls on Windows: the probes of Probes.h, and
+// CopyFileW and MoveFileExW for the copy and its replacement of the target.
+#include "common/CopyVerifiedCore.h"
+
+namespace kolvex {
+
+class WindowsCopySystem : public CopySystem {
+ public:
+  bool IsDriveReady(char letter) override;
+  bool FileExists(const std::string& path) override;
+  int64_t GetFileSizeByName(const std::string& path) override;
+  int64_t GetFreeSpaceKB(const std::string& path) override;
+  int64_t GetFloppyFreeBytes(char letter) override;
+  std::optional<std::string> Copy(const std::string& from, const std::string& to) override;
+  std::optional<std::string> MoveOver(const std::string& from, const std::string& to) override;
+  void Remove(const std::string& path) noexcept override;
+};
+
+}  // namespace kolvex

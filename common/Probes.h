@@ -1,0 +1,67 @@
+#pragma once
+// What the verified copy asks the system before and after it copies: is a
+// path on a floppy drive, is a medium in the drive, how much room is left,
+// how large is a file. Each answer is read fresh from the system.
+//
+// Sizes and free space are 64-bit: a file of 2 GiB or more, or a disk with
+// more than 2 TiB free, keeps its real figure instead of wrapping into a
+// small or negative one that would fail (or pass) a copy wrongly. Every
+// figure that fits 32 bits is the same as a 32-bit count would give.
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace kolvex {
+
+// ---- portable ----
+
+// The path lies on drive A or B: its first character is a, A, b or B.
+// Nothing else is examined, so a relative path such as backup\x.exe counts.
+bool IsFloppyPath(std::string_view path);
+
+// The root GetFreeSpaceKB asks about, from the path's first character:
+//   "/"  //srv/share/dir/a.exe gives //srv/share/ (fields 3 and 4 at "/")
+//   "\"  the same at backslashes: the UNC root with its closing backslash
+//   "@"  nothing: the current drive
+//   c    c:\ with c as it stands (prog\a.exe gives p:\)
+// An empty path gives an empty root.
+std::optional<std::string> FreeSpaceRoot(std::string_view path);
+
+// c:\ for a drive letter c (case kept); nothing for "@", the current drive.
+std::optional<std::string> DriveRoot(char letter);
+
+// What GetDiskFreeSpace reports about free room, and the two ways of counting it.
+struct DiskSpace {
+  uint32_t sectorsPerCluster = 0;
+  uint32_t bytesPerSector = 0;
+  uint32_t freeClusters = 0;
+
+  // Units of 1024 bytes: whole groups of 1024 free clusters times the cluster
+  // size, so fewer than 1024 free clusters count as none.
+  int64_t FreeKB() const;
+  int64_t FreeBytes() const;
+};
+
+// ---- Win32 ----
+
+// 1-based byte position of sub in text, both upper-cased by the user's locale
+// (Polish letters included); 0 when sub is empty or absent.
+int FindTextNoCase(std::string_view sub, std::string_view text);
+
+// Size in bytes of a file that can be opened for reading while sharing only
+// reading; -1 otherwise (missing, a directory, or open for writing elsewhere).
+int64_t GetFileSizeByName(const std::string& path);
+
+// The drive of a letter (either case) answers a size query, without the
+// system's "no disk" prompt. Raises EConvertError for anything but a letter.
+bool IsDriveReady(char letter);
+
+// Free space at the path's root (see FreeSpaceRoot) in units of 1024 bytes,
+// as DiskSpace::FreeKB counts it; -1 when the system cannot answer.
+int64_t GetFreeSpaceKB(const std::string& path);
+
+// Free bytes on a drive (see DriveRoot); -1 when the system cannot answer.
+int64_t GetFloppyFreeBytes(char letter);
+
+}  // namespace kolvex
