@@ -43,8 +43,7 @@ class TemporaryCopy {
 };
 
 // The checks in their order; the first that fails sets the reason and ends them.
-bool CopyAndCheck(const std::string& source, const std::string& destination, CopySystem& system,
-                  std::string& reason) {
+bool CopyAndCheck(const std::string& source, const std::string& destination, CopySystem& system, std::string& reason) {
   const auto fail = [&reason](std::string_view why) {
     reason = why;
     return false;

@@ -49,9 +49,7 @@ std::optional<std::string> DriveRoot(char letter) {
   return std::string{letter, ':', '\\'};
 }
 
-int64_t DiskSpace::FreeKB() const {
-  return Times(uint64_t{sectorsPerCluster} * bytesPerSector, freeClusters >> 10);
-}
+int64_t DiskSpace::FreeKB() const { return Times(uint64_t{sectorsPerCluster} * bytesPerSector, freeClusters >> 10); }
 
 int64_t DiskSpace::FreeBytes() const { return Times(uint64_t{sectorsPerCluster} * bytesPerSector, freeClusters); }
 

@@ -23,8 +23,8 @@ std::optional<DiskSpace> QueryDiskSpace(const std::optional<std::string>& root) 
   const std::wstring wideRoot = root ? Widen(*root) : std::wstring();
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
   const BOOL ok = WithoutDrivePrompts([&] {
-    return GetDiskFreeSpaceW(root ? wideRoot.c_str() : nullptr, &sectorsPerCluster, &bytesPerSector,
-                             &freeClusters, &totalClusters);
+    return GetDiskFreeSpaceW(root ? wideRoot.c_str() : nullptr, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                             &totalClusters);
   });
   if (!ok) return std::nullopt;
   return DiskSpace{sectorsPerCluster, bytesPerSector, freeClusters};
