@@ -1,0 +1,58 @@
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "common/FileVer.h"
+#include "common/win32/Files.h"
+#include "common/win32/Utf.h"
+
+namespace kolvex {
+
+namespace {
+
+// VerQueryValueW on a block in memory. The query finds its way by the
+// block's own length fields, which a damaged file may fill with anything:
+// a block that claims to be longer than it is, or an answer outside the
+// block, counts as nothing found.
+class BlockQuery final : public VersionQuery {
+ public:
+  explicit BlockQuery(std::span<const std::byte> block) : block_(block) {}
+
+  Answer Query(std::string_view subBlock) const override {
+    if (block_.size() < sizeof(WORD) || ClaimedLength() > block_.size()) return {};
+    void* value = nullptr;
+    UINT length = 0;
+    // The length alone tells whether something was found.
+    VerQueryValueW(block_.data(), Widen(subBlock).c_str(), &value, &length);
+    const auto at = reinterpret_cast<uintptr_t>(value);
+    const auto begin = reinterpret_cast<uintptr_t>(block_.data());
+    if (length == 0 || at < begin || at >= begin + block_.size()) return {};
+    return {block_.subspan(at - begin), length};
+  }
+
+ private:
+  size_t ClaimedLength() const { return std::to_integer<size_t>(block_[0]) | std::to_integer<size_t>(block_[1]) << 8; }
+
+  std::span<const std::byte> block_;
+};
+
+}  // namespace
+
+std::string GetVersionInfoValue(std::span<const std::byte> block, const std::string& valueName) {
+  return GetVersionInfoValue(BlockQuery(block), valueName);
+}
+
+std::string GetFileVersionString(const std::string& fileName, const std::string& valueName) {
+  if (!FileExists(fileName)) return {};
+  const std::wstring file = Widen(fileName);
+  DWORD unused = 0;
+  const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &unused);
+  if (size == 0) return {};
+  std::vector<std::byte> block(size);  // zero-filled; running out of memory is the one failure that raises
+  // The outcome is not looked at: a read that fails leaves zeros, in which nothing is found.
+  GetFileVersionInfoW(file.c_str(), 0, size, block.data());
+  return GetVersionInfoValue(std::span<const std::byte>(block), valueName);
+}
+
+}  // namespace kolvex

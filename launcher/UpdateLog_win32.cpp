@@ -1,0 +1,54 @@
+#include <windows.h>
+
+#include "common/Exceptions.h"
+#include "common/SystemText.h"
+#include "common/win32/Files.h"
+#include "common/win32/Handles.h"
+#include "common/win32/Module.h"
+#include "common/win32/Utf.h"
+#include "launcher/Kolvex.h"
+#include "launcher/UpdateLog.h"
+
+namespace kolvex {
+
+namespace {
+
+// The runtime's file errors: what could not be done, the file, the system's reason.
+[[noreturn]] void RaiseFileError(const char* what, const std::string& path, DWORD error) {
+  std::string reason = GetErrorString(static_cast<int32_t>(error));
+  while (!reason.empty() && static_cast<unsigned char>(reason.back()) <= ' ') reason.pop_back();
+  throw EInOutError(std::string(what) + " \"" + path + "\". " + reason, static_cast<int>(error));
+}
+
+}  // namespace
+
+void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const std::string& name,
+                    const std::string& oldVersion, const std::string& newVersion, DateTime oldDate, DateTime newDate) {
+  const std::string path = UpdateLogPath(fileName, ExeDir, ModuleFileName());
+  const bool existed = FileExists(path);
+  // The log as it stands, or a new one; never truncated, and nobody else's
+  // while the line is written.
+  UniqueFile log(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                             FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!log) {
+    const DWORD error = GetLastError();
+    RaiseFileError(existed ? "Nie można otworzyć pliku" : "Nie można utworzyć pliku", path, error);
+  }
+
+  const std::string line = UpdateLogLine({.compareMode = compareMode,
+                                          .name = name,
+                                          .oldVersion = oldVersion,
+                                          .newVersion = newVersion,
+                                          .oldDate = oldDate,
+                                          .newDate = newDate},
+                                         Now(), UserDateTimeFormats());
+  if (line.empty()) return;
+  const std::string bytes = ToAnsi(line);
+  DWORD written = 0;
+  const bool ok = SetFilePointerEx(log.get(), LARGE_INTEGER{}, nullptr, FILE_END) &&
+                  WriteFile(log.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+  const DWORD error = GetLastError();
+  if (!ok || written != bytes.size()) RaiseFileError("Nie można zapisać pliku", path, ok ? ERROR_DISK_FULL : error);
+}
+
+}  // namespace kolvex
