@@ -1,0 +1,169 @@
+#include "launcher/oTrwaAktualizacja_win32.h"
+
+#include "common/win32/Utf.h"
+
+namespace kolvex {
+
+std::unique_ptr<TfTrwaAktualizacja> fTrwaAktualizacja;
+
+namespace {
+
+constexpr wchar_t kClassName[] = L"TfTrwaAktualizacja";
+constexpr wchar_t kCaption[] = L"Aktualizacja";
+constexpr wchar_t kLabel1Text[] = L"Trwa aktualizacja sk\u0142adnika ...";
+constexpr wchar_t kIconResource[] = L"TRWA_AKTUALIZACJA";  // res/oTrwaAktualizacja.rc
+constexpr DWORD kShownMs = 500;
+
+// The form at 96 dots per inch (the program declares no DPI awareness, so the
+// system scales it as a whole on other screens).
+struct Box {
+  int left, top, width, height;
+};
+constexpr SIZE kClientSize{326, 59};
+constexpr Box kPanel1{0, 0, kClientSize.cx, kClientSize.cy};
+constexpr Box kBevel1{6, 6, 313, 47};
+constexpr Box kImage1{15, 13, 32, 32};
+constexpr Box kNazwaSkl{55, 13, 255, 15};
+constexpr POINT kLabel1At{55, 30};    // sized to its text
+constexpr int kLabelFontPixels = 12;  // Arial 9 pt
+
+enum ElementId { kPanel1Id = 1, kBevel1Id, kImage1Id, kNazwaSklId, kLabel1Id };
+
+constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;  // no system menu: no caption buttons
+constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME;
+// Every element overlaps the panel and the labels overlap the bevel: each
+// paints only where no sibling lies above it.
+constexpr DWORD kElementStyle = WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS;
+// Labels never interpret "&" (a file name may hold one) and never wrap: a long
+// name is cut at the label's edge.
+constexpr DWORD kLabelStyle = SS_LEFTNOWORDWRAP | SS_NOPREFIX;
+
+void PaintFrame(const DRAWITEMSTRUCT& item, UINT edge) {
+  RECT r = item.rcItem;
+  FillRect(item.hDC, &r, GetSysColorBrush(COLOR_BTNFACE));
+  DrawEdge(item.hDC, &r, edge, BF_RECT);
+}
+
+LRESULT CALLBACK FormProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
+  switch (msg) {
+    case WM_CTLCOLORSTATIC: {
+      const auto dc = reinterpret_cast<HDC>(wp);
+      SetTextColor(dc, GetSysColor(COLOR_WINDOWTEXT));
+      SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+      return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_DRAWITEM: {
+      const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lp);
+      if (item.CtlID == kPanel1Id) PaintFrame(item, BDR_RAISEDINNER);
+      if (item.CtlID == kBevel1Id) PaintFrame(item, BDR_SUNKENOUTER);
+      return TRUE;
+    }
+    case WM_CLOSE:  // Alt+F4: the window hides, as a secondary form does, and comes back on the next name
+      ShowWindow(wnd, SW_HIDE);
+      return 0;
+    default:
+      return DefWindowProcW(wnd, msg, wp, lp);
+  }
+}
+
+bool RegisterFormClass(HINSTANCE instance) {
+  WNDCLASSEXW wc{};
+  wc.cbSize = sizeof wc;
+  wc.lpfnWndProc = FormProc;
+  wc.hInstance = instance;
+  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  wc.lpszClassName = kClassName;
+  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
+}
+
+HFONT CreateLabelFont() {
+  LOGFONTW lf{};
+  lf.lfHeight = -kLabelFontPixels;
+  lf.lfWeight = FW_NORMAL;
+  lf.lfCharSet = EASTEUROPE_CHARSET;
+  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
+  lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
+  lf.lfQuality = DEFAULT_QUALITY;
+  lf.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
+  lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
+  return CreateFontIndirectW(&lf);
+}
+
+// An auto-sized label: as wide as its text, as high as a line of its font.
+SIZE TextSize(HFONT font, const wchar_t* text) {
+  WindowDc screen(nullptr);
+  SelectGuard select(screen.get(), font);
+  SIZE size{};
+  GetTextExtentPoint32W(screen.get(), text, lstrlenW(text), &size);
+  TEXTMETRICW tm{};
+  GetTextMetricsW(screen.get(), &tm);
+  return {size.cx, tm.tmHeight};
+}
+
+// The outer rectangle that gives the client area its size, centred on the screen.
+RECT CentredFrame() {
+  RECT r{0, 0, kClientSize.cx, kClientSize.cy};
+  AdjustWindowRectEx(&r, kFormStyle, FALSE, kFormExStyle);
+  const int width = r.right - r.left, height = r.bottom - r.top;
+  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
+  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
+  return {left, top, left + width, top + height};
+}
+
+}  // namespace
+
+TfTrwaAktualizacja::TfTrwaAktualizacja() {
+  const HINSTANCE instance = GetModuleHandleW(nullptr);
+  if (!RegisterFormClass(instance)) return;
+  const RECT frame = CentredFrame();
+  // Created without WS_VISIBLE: the window is seen only once it is shown.
+  window_.reset(CreateWindowExW(kFormExStyle, kClassName, kCaption, kFormStyle, frame.left, frame.top,
+                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
+                                nullptr));
+  if (!window_) return;
+  labelFont_.reset(CreateLabelFont());
+
+  const auto element = [&](const wchar_t* text, DWORD style, const Box& box, ElementId id) {
+    return CreateWindowExW(0, L"Static", text, kElementStyle | style, box.left, box.top, box.width, box.height,
+                           window_.get(), reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), instance, nullptr);
+  };
+  panel1_ = element(L"", SS_OWNERDRAW, kPanel1, kPanel1Id);
+  bevel1_ = element(L"", SS_OWNERDRAW, kBevel1, kBevel1Id);
+  image1_ = element(L"", SS_ICON, kImage1, kImage1Id);
+  lNazwaSkl_ = element(L"", kLabelStyle, kNazwaSkl, kNazwaSklId);
+  const SIZE label1 = TextSize(static_cast<HFONT>(labelFont_.get()), kLabel1Text);
+  label1_ = element(kLabel1Text, kLabelStyle, {kLabel1At.x, kLabel1At.y, label1.cx, label1.cy}, kLabel1Id);
+
+  // The bevel lies on the panel, everything else on the bevel.
+  SetWindowPos(bevel1_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+  SetWindowPos(panel1_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
+
+  // A shared icon from the program's resources: the system keeps it.
+  if (HANDLE icon = LoadImageW(instance, kIconResource, IMAGE_ICON, kImage1.width, kImage1.height, LR_SHARED))
+    SendMessageW(image1_, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  SendMessageW(lNazwaSkl_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
+  SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
+}
+
+void TfTrwaAktualizacja::SetComponentName(const std::string& text) {
+  if (!window_) return;
+  SetWindowTextW(lNazwaSkl_, Widen(text).c_str());
+  RedrawWindow(lNazwaSkl_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+}
+
+void TfTrwaAktualizacja::ShowAndPaint() {
+  if (!window_) return;
+  ShowWindow(window_.get(), SW_SHOW);
+  RedrawWindow(window_.get(), nullptr, nullptr,
+               RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
+}
+
+void ShowUpdateProgress(const std::string& text) {
+  if (!fTrwaAktualizacja) fTrwaAktualizacja = std::make_unique<TfTrwaAktualizacja>();
+  fTrwaAktualizacja->SetComponentName(text);
+  fTrwaAktualizacja->ShowAndPaint();
+  Sleep(kShownMs);
+}
+
+}  // namespace kolvex
