@@ -1,0 +1,139 @@
+#include "messages/MessageWindowLayout.h"
+
+#include <algorithm>
+#include <array>
+
+namespace kolvex::msgwin {
+
+namespace {
+
+constexpr std::array<KindLook, 4> kKinds{{
+    {"Pytanie", 32514, 0x20},     // IDI_QUESTION, MB_ICONQUESTION
+    {"Błąd", 32513, 0x10},        // IDI_HAND, MB_ICONHAND
+    {"Uwaga", 32515, 0x30},       // IDI_EXCLAMATION, MB_ICONEXCLAMATION
+    {"Informacja", 32516, 0x40},  // IDI_ASTERISK, MB_ICONASTERISK
+}};
+
+struct ButtonLook {
+  std::string_view caption;
+  Glyph glyph;
+  int width;
+};
+
+// Yes to Archive; the Custom buttons take their captions from the caller.
+constexpr std::array<ButtonLook, 10> kFixedButtons{{
+    {"&Tak", Glyph::Yes, 65},
+    {"&Nie", Glyph::Cancel, 65},  // No shows the Cancel image: there is no No image
+    {"&Anuluj", Glyph::Cancel, 70},
+    {"&OK", Glyph::OK, 65},
+    {"&Pomoc", Glyph::Help, 70},
+    {"&Usuń", Glyph::Cancel, 65},
+    {"T&ak na wszystkie", Glyph::All, 130},
+    {"Nie na &wszystkie", Glyph::Cancel, 130},
+    {"A&nuluj wszystko", Glyph::Cancel, 130},
+    {"A&rchiwizuj", Glyph::None, 65},
+}};
+
+constexpr int kLastCustom = static_cast<int>(TMessageButton::Custom4);
+
+bool IsFixed(int value) { return value >= 0 && value < static_cast<int>(kFixedButtons.size()); }
+
+}  // namespace
+
+const KindLook* LookOfKind(TMessageKind kind) {
+  const auto i = static_cast<std::size_t>(kind);
+  return i < kKinds.size() ? &kKinds[i] : nullptr;
+}
+
+Glyph GlyphOf(int buttonValue) {
+  return IsFixed(buttonValue) ? kFixedButtons[static_cast<std::size_t>(buttonValue)].glyph : Glyph::None;
+}
+
+ButtonRow PlanButtonRow(const MessageOptions& options, const MeasureCaption& captionWidth) {
+  ButtonRow row;
+  row.buttons.reserve(options.buttons.size());
+  std::string captions = options.customCaptions;
+  const bool loneButton = options.buttons.size() == 1;
+  int x = 0;
+  for (const TMessageButton v : options.buttons) {
+    const int value = static_cast<int>(v);
+    PlannedButton button{v, {}, Glyph::None, x, kBlankButtonWidth};
+    if (IsFixed(value)) {
+      const ButtonLook& look = kFixedButtons[static_cast<std::size_t>(value)];
+      button.caption = look.caption;
+      button.glyph = look.glyph;
+      button.width = look.width;
+    } else if (value <= kLastCustom) {
+      button.caption = TakeListItem(captions);
+      button.width = std::min(captionWidth(button.caption) + kCustomCaptionPadding, kMaxCustomButtonWidth);
+    }
+    if (!options.checkCaption.empty() &&
+        (v == TMessageButton::Yes || (v == TMessageButton::OK && loneButton))) {
+      row.checkShown = true;
+    }
+    x += kButtonGap + button.width;
+    if (v == options.defaultButton) {  // the last of equal values wins
+      row.focus = row.buttons.size();
+      row.chosen = v;
+    }
+    row.buttons.push_back(std::move(button));
+  }
+  row.width = x - kButtonGap;
+  return row;
+}
+
+int StartingTextWidth(int rowWidth) { return rowWidth >= kWideRow ? rowWidth : kNarrowTextWidth; }
+
+int OuterWidthFor(int textWidth) { return kTextLeft + textWidth + kRightMargin; }
+
+WindowLayout LayOutWindow(const ButtonRow& row, Size textBox, Size frame) {
+  WindowLayout l;
+  l.outer.width = OuterWidthFor(textBox.width);
+  l.client.width = l.outer.width - frame.width;
+  l.icon = {kIconLeft, kIconTop, kIconSize, kIconSize};
+  l.text = {kTextLeft, kTextTop, textBox.width, textBox.height};
+  l.messagePanelHeight = std::max(textBox.height + kTextBelow, kMinMessagePanel);
+  int top = l.messagePanelHeight;
+  if (row.checkShown) {
+    l.checkBox = {kTextLeft, top + kCheckTop, l.client.width - kTextLeft, kCheckHeight};
+    top += kCheckPanelHeight;
+  }
+  l.buttonPanelTop = top;
+  // Integer division truncates toward zero, also for a row wider than the
+  // window, whose strip then starts left of the client area.
+  l.stripLeft = (l.client.width - row.width) / 2;
+  l.buttons.reserve(row.buttons.size());
+  for (const PlannedButton& b : row.buttons) {
+    l.buttons.push_back({l.stripLeft + b.left, top + kButtonTop, b.width, kButtonHeight});
+  }
+  l.client.height = top + kButtonPanelHeight;
+  l.outer.height = l.client.height + frame.height;
+  return l;
+}
+
+std::optional<TMessageButton> ValueOfClick(int tag, bool checkShown, bool confirmed) {
+  if (tag < 0 || tag > kLastCustom) return std::nullopt;
+  const auto value = static_cast<TMessageButton>(tag);
+  if (value == TMessageButton::OK && checkShown && confirmed) return TMessageButton::Yes;
+  return value;
+}
+
+bool AcceptsClose(bool closeAllowed, TMessageButton chosen, bool confirmed) {
+  return closeAllowed && (chosen != TMessageButton::Yes || confirmed);
+}
+
+std::string CountdownTitle(std::string_view title, int secondsLeft) {
+  std::string result(title);
+  result += ' ';
+  result += std::to_string(secondsLeft);
+  result += 's';
+  return result;
+}
+
+std::string RebuildCountdownTitle(std::string title, int secondsLeft) {
+  constexpr std::size_t kMaxCut = 50;
+  if (const std::size_t blank = title.find(' '); blank != std::string::npos) title.erase(blank, kMaxCut);
+  return CountdownTitle(title, secondsLeft);
+}
+
+}  // namespace kolvex::msgwin

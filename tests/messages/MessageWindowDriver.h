@@ -1,0 +1,215 @@
+#pragma once
+// Drives the message window from inside the test process. ShowMessageWindow
+// runs its own modal loop on the test's thread; a thread timer (dispatched
+// by that loop) runs the test's steps against the window, one step a tick.
+#include <windows.h>
+#include <commctrl.h>
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "support/TestSupport.h"
+
+namespace kolvex::test {
+
+inline std::wstring TextOf(HWND window) {
+  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
+  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
+  return text;
+}
+
+inline std::wstring ClassOf(HWND window) {
+  wchar_t name[64] = {};
+  GetClassNameW(window, name, 64);
+  return name;
+}
+
+inline BOOL CALLBACK FindInThread(HWND w, LPARAM out) {
+  if (ClassOf(w) != L"TOknoKomunikat") return TRUE;
+  *reinterpret_cast<HWND*>(out) = w;
+  return FALSE;
+}
+
+// The message window of the given thread (this one by default), or nullptr.
+inline HWND FindMessageWindow(DWORD threadId = GetCurrentThreadId()) {
+  HWND found = nullptr;
+  EnumThreadWindows(threadId, &FindInThread, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
+struct ProcessWindowSearch {
+  DWORD pid;
+  HWND found;
+};
+
+inline BOOL CALLBACK FindInProcess(HWND w, LPARAM p) {
+  auto* s = reinterpret_cast<ProcessWindowSearch*>(p);
+  DWORD pid = 0;
+  GetWindowThreadProcessId(w, &pid);
+  if (pid != s->pid || ClassOf(w) != L"TOknoKomunikat" || !IsWindowVisible(w)) return TRUE;
+  s->found = w;
+  return FALSE;
+}
+
+// The visible message window of a process (for a second thread or another
+// program), or nullptr.
+inline HWND FindMessageWindowOfProcess(DWORD processId) {
+  ProcessWindowSearch search{processId, nullptr};
+  EnumWindows(&FindInProcess, reinterpret_cast<LPARAM>(&search));
+  return search.found;
+}
+
+// Direct children of a class, in tab (creation) order.
+inline std::vector<HWND> ChildrenOfClass(HWND parent, const wchar_t* windowClass) {
+  std::vector<HWND> found;
+  for (HWND c = FindWindowExW(parent, nullptr, windowClass, nullptr); c;
+       c = FindWindowExW(parent, c, windowClass, nullptr)) {
+    found.push_back(c);
+  }
+  return found;
+}
+
+inline std::vector<HWND> ButtonsOf(HWND window) { return ChildrenOfClass(window, L"TBitBtnKom"); }
+inline HWND TextBoxOf(HWND window) { return FindWindowExW(window, nullptr, L"RICHEDIT50W", nullptr); }
+inline HWND CheckBoxOf(HWND window) { return FindWindowExW(window, nullptr, L"Button", nullptr); }
+inline HWND IconOf(HWND window) { return FindWindowExW(window, nullptr, L"Static", nullptr); }
+
+// A child's rectangle in its parent's client coordinates.
+inline RECT RectIn(HWND child) {
+  RECT r;
+  GetWindowRect(child, &r);
+  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
+  return r;
+}
+inline int WidthOf(const RECT& r) { return r.right - r.left; }
+inline int HeightOf(const RECT& r) { return r.bottom - r.top; }
+inline RECT OuterRect(HWND window) {
+  RECT r;
+  GetWindowRect(window, &r);
+  return r;
+}
+inline RECT ClientRectOf(HWND window) {
+  RECT r;
+  GetClientRect(window, &r);
+  return r;
+}
+
+inline void Click(HWND button) { SendMessageW(button, BM_CLICK, 0, 0); }
+
+// A key as the keyboard would send it to the focused control, through the
+// window's own loop.
+inline void PostKey(HWND target, WPARAM key) {
+  PostMessageW(target, WM_KEYDOWN, key, 1);
+  PostMessageW(target, WM_KEYUP, key, 0xC0000001);
+}
+
+// Runs steps, one a timer tick, while a modal loop runs on this thread. A
+// step returns true when it is done, false to be called again next tick;
+// the first step runs once the message window is there and visible. If
+// the window is still open after the time limit, the test fails and the
+// window is closed by ticking its check box and clicking its first button.
+class WindowScript {
+ public:
+  using Step = std::function<bool(HWND window)>;
+
+  explicit WindowScript(std::vector<Step> steps, DWORD limitMs = 20000)
+      : steps_(std::move(steps)), limit_(GetTickCount() + limitMs) {
+    current_ = this;
+    timer_ = SetTimer(nullptr, 0, 20, &Tick);
+  }
+  ~WindowScript() {
+    KillTimer(nullptr, timer_);
+    current_ = nullptr;
+  }
+  WindowScript(const WindowScript&) = delete;
+  WindowScript& operator=(const WindowScript&) = delete;
+
+  bool Finished() const { return next_ == steps_.size(); }
+
+ private:
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
+    WindowScript* self = current_;
+    if (!self) return;
+    HWND w = FindMessageWindow();
+    if (!w || !IsWindowVisible(w)) return;
+    if (static_cast<LONG>(GetTickCount() - self->limit_) > 0) {
+      ADD_FAILURE() << "the message window was still open at the time limit, at step " << self->next_;
+      self->next_ = self->steps_.size();
+      if (HWND check = CheckBoxOf(w); check && IsWindowVisible(check)) {
+        SendMessageW(check, BM_SETCHECK, BST_UNCHECKED, 0);
+        Click(check);
+      }
+      if (auto buttons = ButtonsOf(w); !buttons.empty()) Click(buttons.front());
+      return;
+    }
+    if (self->next_ < self->steps_.size() && self->steps_[self->next_](w)) ++self->next_;
+  }
+
+  static inline WindowScript* current_ = nullptr;
+  std::vector<Step> steps_;
+  std::size_t next_ = 0;
+  DWORD limit_;
+  UINT_PTR timer_ = 0;
+};
+
+// Wraps a step that always finishes at once.
+inline WindowScript::Step Once(std::function<void(HWND)> f) {
+  return [f = std::move(f)](HWND w) {
+    f(w);
+    return true;
+  };
+}
+
+// Where the tests leave what a person should look at: build/<preset>/artifacts.
+inline std::string ArtifactsDir() {
+  const std::string dir = BinDir() + "\\..\\artifacts";
+  CreateDirectoryW(std::wstring(dir.begin(), dir.end()).c_str(), nullptr);
+  return dir;
+}
+
+// Saves the window as drawn, frame and caption included, as a 24-bit BMP.
+inline bool SaveScreenshot(HWND window, const std::string& name) {
+  RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
+  const RECT r = OuterRect(window);
+  const int width = WidthOf(r), height = HeightOf(r);
+  HDC screen = GetDC(nullptr);
+  HDC memory = CreateCompatibleDC(screen);
+  BITMAPINFO info{};
+  info.bmiHeader.biSize = sizeof info.bmiHeader;
+  info.bmiHeader.biWidth = width;
+  info.bmiHeader.biHeight = height;  // bottom-up, as the file wants it
+  info.bmiHeader.biPlanes = 1;
+  info.bmiHeader.biBitCount = 24;
+  info.bmiHeader.biCompression = BI_RGB;
+  void* bits = nullptr;
+  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+  HGDIOBJ old = SelectObject(memory, bitmap);
+  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
+  GdiFlush();
+  SelectObject(memory, old);
+  DeleteDC(memory);
+  ReleaseDC(nullptr, screen);
+
+  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
+  const DWORD imageSize = stride * static_cast<DWORD>(height);
+  BITMAPFILEHEADER file{};
+  file.bfType = 0x4D42;
+  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
+  file.bfSize = file.bfOffBits + imageSize;
+  const std::string path = ArtifactsDir() + "\\" + name + ".bmp";
+  FILE* out = std::fopen(path.c_str(), "wb");
+  bool ok = out != nullptr;
+  if (out) {
+    ok = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
+         std::fwrite(bits, imageSize, 1, out) == 1;
+    std::fclose(out);
+  }
+  DeleteObject(bitmap);
+  return ok;
+}
+
+}  // namespace kolvex::test
