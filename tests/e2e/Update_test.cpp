@@ -208,6 +208,8 @@ struct SharedDirCase {
   bool relativeToWorkDir;
 };
 
+void PrintTo(const SharedDirCase& c, std::ostream* os) { *os << c.name; }
+
 class SharedDirSettingTest : public UpdateTest, public ::testing::WithParamInterface<SharedDirCase> {};
 
 TEST_P(SharedDirSettingTest, TheTargetIsTakenFromThere) {

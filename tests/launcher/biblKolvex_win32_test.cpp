@@ -113,6 +113,8 @@ struct ExtCase {
   const char* backup;     // "" for none
 };
 
+void PrintTo(const ExtCase& c, std::ostream* os) { *os << '"' << c.ext << "\" on " << c.fileName; }
+
 class ExtRuleTest : public DirectUpdateTest, public ::testing::WithParamInterface<ExtCase> {};
 
 std::string Lower(std::string s) {
