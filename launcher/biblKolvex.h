@@ -4,11 +4,58 @@
 #include <cstdint>
 #include <string>
 
+#include "common/DateTime.h"
+
 namespace kolvex {
+
+// The values of one UpdateComponent call, from the resolved name to what the
+// comparison found; the log line is made of them.
+struct ComponentUpdate {
+  std::string Name;  // the component's name relative to both directories
+  std::string Src;   // SharedDir\Name: the new version
+  std::string Dst;   // ExeDir\Name: the installed version
+  std::string OldVersion, NewVersion;  // compare mode 1
+  DateTime OldDate, NewDate;           // compare mode 2
+};
+
+// What the update needs from the system. The Win32 layer has the real one;
+// tests put fakes in its place.
+class UpdateSystem {
+ public:
+  // A file found by name; a directory of that name counts as missing.
+  virtual bool FileExists(const std::string& path) const = 0;
+  // "FileVersion" of the file's version information; empty when it has none.
+  virtual std::string FileVersion(const std::string& path) const = 0;
+  // Last-write time in local time, at the two seconds of packed date-time stamps.
+  virtual DateTime FileDate(const std::string& path) const = 0;
+  // Upper case by the rules of the user's locale.
+  virtual std::string UpperCase(const std::string& text) const = 0;
+  virtual void ShowProgress(const std::string& text) = 0;
+  // The verified copy: false after a failure the user has already been shown.
+  virtual bool CopyVerified(const std::string& source, const std::string& destination) = 0;
+  // Appends the line for a refreshed component; raises when the log cannot be opened.
+  virtual void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) = 0;
+
+ protected:
+  ~UpdateSystem() = default;
+};
+
+// The system itself (Win32 layer only).
+UpdateSystem& TheUpdateSystem();
 
 // CompareMode: 1 by file version, 2 by file date, anything else never.
 // Raises EAbort after a failed copy (already shown to the user).
+void UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext,
+                     uint8_t compareMode, const std::string& caption, bool showForm);
+// The same with the system itself (Win32 layer only).
 void UpdateComponent(const std::string& fileName, const std::string& ext, uint8_t compareMode,
                      const std::string& caption, bool showForm);
+
+// The decision for update.Src and update.Dst; fills the Old/New values of the mode.
+bool NeedsUpdate(const UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update);
+
+// Where the installed file is kept before it is replaced, chosen by the
+// extension given to UpdateComponent; empty when no backup is made.
+std::string BackupName(const std::string& dst, const std::string& ext);
 
 }  // namespace kolvex

@@ -4,7 +4,7 @@
 
 namespace kolvex::test {
 
-Installation::Installation() : temp_("kolvex-e2e"), dir_(temp_.path() + "\\app") {
+Installation::Installation(const std::string& dirName) : temp_("kolvex-e2e"), dir_(temp_.path() + "\\" + dirName) {
   MakeDir(dir_);
   CopyFileTo(BinDir() + "\\Kolvex.exe", dir_ + "\\Kolvex.exe");
 }
@@ -22,6 +22,13 @@ ProcessResult Installation::RunLauncher(const std::string& tail, DWORD timeoutMs
   Process launcher(exe, "\"" + exe + "\"" + tail, workDir.empty() ? dir_ : workDir);
   launched_.push_back(launcher.id());
   return launcher.Wait(timeoutMs);
+}
+
+std::unique_ptr<Process> Installation::StartLauncher(const std::string& tail, const std::string& workDir) const {
+  const std::string exe = dir_ + "\\Kolvex.exe";
+  auto launcher = std::make_unique<Process>(exe, "\"" + exe + "\"" + tail, workDir.empty() ? dir_ : workDir);
+  launched_.push_back(launcher->id());
+  return launcher;
 }
 
 std::string Installation::WaitForTargetRecord(const std::string& dir, DWORD timeoutMs) const {

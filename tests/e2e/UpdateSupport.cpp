@@ -1,0 +1,98 @@
+#include "e2e/UpdateSupport.h"
+
+#include <algorithm>
+#include <cstdint>
+#include <stdexcept>
+
+#include "common/win32/Handles.h"
+#include "common/win32/Utf.h"
+
+namespace kolvex::test {
+
+std::string FixtureBytes(const std::string& fixture) { return ReadFileBytes(BinDir() + "\\" + fixture + ".exe"); }
+
+void WriteSettings(const Installation& app, const std::string& sharedDirValue) {
+  const std::wstring text = L"\xFEFF[MAIN]\r\nSHARED_DIR=" + Widen(sharedDirValue) + L"\r\n";
+  WriteFileBytes(app / "baza.set",
+                 std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
+}
+
+std::string ReadUpdateLog(const std::string& dir) {
+  const std::string path = dir + "\\_updatefiles.LOG";
+  return FileExists(path) ? ReadFileBytes(path) : std::string();
+}
+
+std::vector<std::string> SplitLogLines(const std::string& log) {
+  std::vector<std::string> lines;
+  size_t begin = 0;
+  while (begin < log.size()) {
+    const size_t end = log.find("\r\n", begin);
+    const size_t next = end == std::string::npos ? log.size() : end + 2;
+    lines.push_back(log.substr(begin, next - begin));
+    begin = next;
+  }
+  return lines;
+}
+
+bool IsLogLine(const std::string& line, const std::string& tail) {
+  const size_t dash = line.find(" - ");
+  return dash != std::string::npos && dash > 0 && line[0] >= '0' && line[0] <= '9' &&
+         line.compare(dash + 3, std::string::npos, tail) == 0;
+}
+
+namespace {
+
+constexpr size_t kMegabyte = 1 << 20;
+
+std::string Filler(unsigned char fill) {
+  std::string piece(kMegabyte, '\0');
+  for (size_t i = 0; i < piece.size(); ++i) piece[i] = static_cast<char>((i * 131 + i / 4096 + fill) & 0xFF);
+  return piece;
+}
+
+}  // namespace
+
+void WriteLargeProgram(const std::string& path, const std::string& program, int megabytes, unsigned char fill) {
+  UniqueFile f(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
+                           nullptr));
+  if (!f) throw std::runtime_error("cannot create " + path);
+  const std::string piece = Filler(fill);
+  DWORD written = 0;
+  bool ok = WriteFile(f.get(), program.data(), static_cast<DWORD>(program.size()), &written, nullptr);
+  for (int i = 0; ok && i < megabytes; ++i)
+    ok = WriteFile(f.get(), piece.data(), static_cast<DWORD>(piece.size()), &written, nullptr);
+  if (!ok) throw std::runtime_error("cannot write " + path);
+}
+
+bool HoldsLargeProgram(const std::string& path, const std::string& program, int megabytes, unsigned char fill) {
+  UniqueFile f(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                           FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  if (!f) return false;
+  LARGE_INTEGER size{};
+  if (!GetFileSizeEx(f.get(), &size) ||
+      static_cast<uint64_t>(size.QuadPart) != program.size() + static_cast<uint64_t>(megabytes) * kMegabyte)
+    return false;
+  auto readExactly = [&](std::string& buffer) {
+    DWORD got = 0;
+    return ReadFile(f.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
+           got == buffer.size();
+  };
+  std::string head(program.size(), '\0');
+  if (!readExactly(head) || head != program) return false;
+  const std::string piece = Filler(fill);
+  std::string buffer(kMegabyte, '\0');
+  for (int i = 0; i < megabytes; ++i) {
+    if (!readExactly(buffer) || buffer != piece) return false;
+  }
+  return true;
+}
+
+std::vector<std::string> UnexpectedEntries(const std::string& dir, const std::vector<std::string>& expected) {
+  std::vector<std::string> unexpected;
+  for (const std::string& name : ListDir(dir)) {
+    if (std::find(expected.begin(), expected.end(), name) == expected.end()) unexpected.push_back(name);
+  }
+  return unexpected;
+}
+
+}  // namespace kolvex::test

@@ -1,0 +1,99 @@
+// UpdateComponent called directly where it shows windows: the progress
+// window's default text, and a shared file that vanishes between the
+// comparison and the copy.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "common/Exceptions.h"
+#include "common/win32/Utf.h"
+#include "launcher/Kolvex.h"
+#include "launcher/biblKolvex.h"
+#include "support/Robot.h"
+#include "support/TestSupport.h"
+
+namespace kolvex::test {
+namespace {
+
+using ::testing::HasSubstr;
+using ::testing::UnorderedElementsAre;
+
+class DirectUpdateWindowTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ExeDir = root / "app";
+    SharedDir = root / "shared";
+    MakeDir(ExeDir);
+    MakeDir(SharedDir);
+  }
+  void TearDown() override { ExeDir = SharedDir = TargetName = ""; }
+
+  TempDir root{"kolvex-direct"};
+  const std::string v1013 = ReadFileBytes(BinDir() + "\\target_v1013.exe");
+  const std::string v1014 = ReadFileBytes(BinDir() + "\\target_v1014.exe");
+};
+
+// The real system, except that the shared file is deleted just before the
+// refresh reads it: what another machine's clean-up may do at any moment.
+class SharedFileVanishes final : public UpdateSystem {
+ public:
+  explicit SharedFileVanishes(std::string sharedFile) : sharedFile_(std::move(sharedFile)) {}
+  bool FileExists(const std::string& path) const override { return real_.FileExists(path); }
+  std::string FileVersion(const std::string& path) const override { return real_.FileVersion(path); }
+  DateTime FileDate(const std::string& path) const override { return real_.FileDate(path); }
+  std::string UpperCase(const std::string& text) const override { return real_.UpperCase(text); }
+  void ShowProgress(const std::string& text) override { real_.ShowProgress(text); }
+  bool CopyVerified(const std::string& source, const std::string& destination) override {
+    if (source == sharedFile_) DeleteFileW(Widen(source).c_str());
+    return real_.CopyVerified(source, destination);
+  }
+  void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) override {
+    real_.WriteLog(fileName, compareMode, update);
+  }
+
+ private:
+  UpdateSystem& real_ = TheUpdateSystem();
+  std::string sharedFile_;
+};
+
+TEST_F(DirectUpdateWindowTest, ASharedFileThatVanishesBeforeTheCopyIsReportedAndNothingIsLost) {
+  WriteFileBytes(ExeDir + "\\prog.exe", v1013);
+  WriteFileBytes(SharedDir + "\\prog.exe", v1014);
+  SharedFileVanishes system(SharedDir + "\\prog.exe");
+
+  std::string said;
+  bool pressed = false;
+  std::thread user([&] {
+    const HWND window = WaitForWindow({.title = "Błąd", .processId = GetCurrentProcessId()}, 20000);
+    if (!window) return;
+    const WindowInfo info = Inspect(window);
+    for (const ControlInfo& control : info.controls) said += control.text + "\n";
+    pressed = PressButton(window, "OK") == PressResult::Pressed;
+  });
+  EXPECT_THROW(UpdateComponent(system, "prog.exe", "", 1, "", false), EAbort);
+  user.join();
+  EXPECT_TRUE(pressed) << "no message window";
+  EXPECT_THAT(said, HasSubstr("prog.exe"));
+
+  EXPECT_EQ(ReadFileBytes(ExeDir + "\\prog.exe"), v1013);
+  EXPECT_EQ(ReadFileBytes(ExeDir + "\\prog.exeOLD"), v1013);
+  EXPECT_THAT(ListDir(ExeDir), UnorderedElementsAre("prog.exe", "prog.exeOLD")) << "no log, no temporary file";
+}
+
+TEST_F(DirectUpdateWindowTest, TheProgressWindowNamesTheFileInUpperCaseByTheLocalesRules) {
+  WriteFileBytes(SharedDir + "\\łódź.exe", v1014);
+  UpdateComponent("łódź.exe", "", 1, "", true);
+  const HWND window = FindTopWindow({.title = "Aktualizacja", .processId = GetCurrentProcessId()});
+  ASSERT_TRUE(window);
+  const std::optional<ControlInfo> name = FindControl(Inspect(window), "ŁÓDŹ.EXE");
+  EXPECT_TRUE(name) << "the window does not show ŁÓDŹ.EXE";
+
+  WriteFileBytes(SharedDir + "\\żółw.exe", v1014);
+  UpdateComponent("żółw.exe", "", 1, "Żółw: nowa wersja", true);
+  EXPECT_TRUE(FindControl(Inspect(window), "Żółw: nowa wersja")) << "the caption is shown as given";
+  EXPECT_EQ(ReadFileBytes(ExeDir + "\\żółw.exe"), v1014);
+}
+
+}  // namespace
+}  // namespace kolvex::test
