@@ -32,11 +32,26 @@ shared_win="Z:$(echo "$demo/serwer/program" | tr / '\\')"
 printf '[MAIN]\r\nSHARED_DIR=%s\r\n' "$shared_win" >"$demo/app/baza.set"
 
 export WINEPREFIX=$root/build/win32/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-export LANG=pl_PL.UTF-8 LC_MESSAGES=C
+export LANG=pl_PL.UTF-8
 bash cmake/wine-prefix.sh "$WINEPREFIX"
+
+# The file version of a program, read from its fixed version record.
+file_version() {
+  python3 -c '
+import struct, sys
+data = open(sys.argv[1], "rb").read()
+at = data.find(b"\xbd\x04\xef\xfe")
+if at < 0: print("no version information"); sys.exit()
+ms, ls = struct.unpack_from("<II", data, at + 8)
+print(f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}")' "$1"
+}
 
 listing() {
   (cd "$demo" && find app serwer -type f -printf '  %-32p %9s bytes  %TY-%Tm-%Td %TH:%TM\n' | sort)
+  for f in app/prog.exe app/prog.exeOLD serwer/program/prog.exe; do
+    [ -f "$demo/$f" ] && printf '  %-32s version %s\n' "$f" "$(file_version "$demo/$f")"
+  done
+  return 0
 }
 
 echo
@@ -89,7 +104,8 @@ echo
 shots=$(ls "$demo/shots" 2>/dev/null | wc -l)
 if [ "$shots" -gt 0 ]; then
   last=$(ls "$demo/shots"/*.png | sort -V | tail -1)
-  echo "== Screenshots: $shots in $demo/shots (the last: $last)"
+  cp "$last" "$demo/started-application.png"
+  echo "== Screenshots: $shots in $demo/shots; the started application: $demo/started-application.png"
 else
   echo "== No window was shown"
 fi
