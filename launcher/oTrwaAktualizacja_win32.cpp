@@ -1,5 +1,7 @@
 #include "launcher/oTrwaAktualizacja_win32.h"
 
+#include <cstring>
+
 #include "common/win32/Utf.h"
 
 namespace kolvex {
@@ -11,7 +13,7 @@ namespace {
 constexpr wchar_t kClassName[] = L"TfTrwaAktualizacja";
 constexpr wchar_t kCaption[] = L"Aktualizacja";
 constexpr wchar_t kLabel1Text[] = L"Trwa aktualizacja sk\u0142adnika ...";
-constexpr wchar_t kIconResource[] = L"TRWA_AKTUALIZACJA";  // res/oTrwaAktualizacja.rc
+constexpr wchar_t kIconResource[] = L"TRWA_AKTUALIZACJA";  // res/oTrwaAktualizacja.rc, the .ico file
 constexpr DWORD kShownMs = 500;
 
 // The form at 96 dots per inch (the program declares no DPI awareness, so the
@@ -90,6 +92,23 @@ HFONT CreateLabelFont() {
   return CreateFontIndirectW(&lf);
 }
 
+// The first image of the stored .ico file: the directory (6 bytes) is followed
+// by 16-byte entries that give each image's size (at 8) and offset (at 12).
+UniqueIcon LoadStoredIcon(HINSTANCE instance) {
+  const HRSRC found = FindResourceW(instance, kIconResource, RT_RCDATA);
+  if (!found) return {};
+  const auto* file = static_cast<const BYTE*>(LockResource(LoadResource(instance, found)));
+  const DWORD fileSize = SizeofResource(instance, found);
+  DWORD size = 0, offset = 0;
+  if (!file || fileSize < 6 + 16) return {};
+  std::memcpy(&size, file + 6 + 8, sizeof size);
+  std::memcpy(&offset, file + 6 + 12, sizeof offset);
+  if (offset > fileSize || size > fileSize - offset) return {};
+  constexpr DWORD kIconFormat = 0x00030000;
+  return UniqueIcon(CreateIconFromResourceEx(const_cast<BYTE*>(file + offset), size, TRUE, kIconFormat,
+                                             kImage1.width, kImage1.height, LR_DEFAULTCOLOR));
+}
+
 // An auto-sized label: as wide as its text, as high as a line of its font.
 SIZE TextSize(HFONT font, const wchar_t* text) {
   WindowDc screen(nullptr);
@@ -139,9 +158,8 @@ TfTrwaAktualizacja::TfTrwaAktualizacja() {
   SetWindowPos(bevel1_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
   SetWindowPos(panel1_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
 
-  // A shared icon from the program's resources: the system keeps it.
-  if (HANDLE icon = LoadImageW(instance, kIconResource, IMAGE_ICON, kImage1.width, kImage1.height, LR_SHARED))
-    SendMessageW(image1_, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon));
+  icon_ = LoadStoredIcon(instance);
+  SendMessageW(image1_, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon_.get()));
   SendMessageW(lNazwaSkl_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
   SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
 }

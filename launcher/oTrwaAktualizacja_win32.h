@@ -34,7 +34,8 @@ class TfTrwaAktualizacja {
   HWND Label1() const { return label1_; }
 
  private:
-  UniqueGdiObject labelFont_;  // outlives the window that uses it
+  UniqueGdiObject labelFont_;  // both outlive the window that uses them
+  UniqueIcon icon_;
   UniqueWindow window_;
   HWND panel1_ = nullptr;
   HWND bevel1_ = nullptr;

@@ -226,11 +226,13 @@ TEST(ProgressWindow, AnotherProcessWithoutMessageLoopShowsItFullyPainted) {
   ASSERT_NE(wnd, nullptr);
   // Texts are read while the other process sleeps: the stored texts.
   WindowInfo info;
-  for (int i = 0; i < 100; ++i, Sleep(50)) {
-    info = Inspect(wnd);
-    if (FindControl(info, "DRUGI SK\u0141ADNIK.DLL")) break;
-  }
-  ASSERT_TRUE(FindControl(info, "DRUGI SK\u0141ADNIK.DLL").has_value());
+  const bool secondName = WaitUntil(
+      [&] {
+        info = Inspect(wnd);
+        return FindControl(info, "DRUGI SK\u0141ADNIK.DLL").has_value();
+      },
+      5000);
+  ASSERT_TRUE(secondName) << "the second name is shown";
   EXPECT_TRUE(FindControl(info, "Trwa aktualizacja sk\u0142adnika ...").has_value());
   EXPECT_EQ(ProgressWindowsOf(shown.id()).size(), 1u);
   Sleep(100);  // past the last paint

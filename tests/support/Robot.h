@@ -7,6 +7,7 @@
 // that. Texts are UTF-8.
 #include <windows.h>
 
+#include <functional>
 #include <optional>
 #include <string>
 #include <vector>
@@ -83,6 +84,10 @@ enum class CloseMethod {
 };
 // Posts a close request; false when the window no longer exists.
 bool RequestClose(HWND window, CloseMethod method = CloseMethod::Message);
+
+// Polls the condition until it holds (true) or timeoutMs has passed (false):
+// for what another process does in its own time, such as moving the focus.
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs);
 
 // Whether the handle still names a window.
 bool IsWindowThere(HWND window);

@@ -117,12 +117,9 @@ HWND FindTopWindow(const WindowQuery& query) {
 }
 
 HWND WaitForWindow(const WindowQuery& query, DWORD timeoutMs) {
-  const DWORD start = GetTickCount();
-  for (;;) {
-    if (HWND found = FindTopWindow(query)) return found;
-    if (GetTickCount() - start >= timeoutMs) return nullptr;
-    Sleep(kPollMs);
-  }
+  HWND found = nullptr;
+  WaitUntil([&] { return (found = FindTopWindow(query)) != nullptr; }, timeoutMs);
+  return found;
 }
 
 WindowInfo Inspect(HWND window) {
@@ -203,15 +200,19 @@ bool RequestClose(HWND window, CloseMethod method) {
                                         : PostMessageW(window, WM_SYSCOMMAND, SC_CLOSE, 0) != FALSE;
 }
 
-bool IsWindowThere(HWND window) { return window && IsWindow(window); }
-
-bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
+bool WaitUntil(const std::function<bool()>& condition, DWORD timeoutMs) {
   const DWORD start = GetTickCount();
-  while (IsWindowThere(window)) {
+  while (!condition()) {
     if (GetTickCount() - start >= timeoutMs) return false;
     Sleep(kPollMs);
   }
   return true;
+}
+
+bool IsWindowThere(HWND window) { return window && IsWindow(window); }
+
+bool WaitForWindowGone(HWND window, DWORD timeoutMs) {
+  return WaitUntil([window] { return !IsWindowThere(window); }, timeoutMs);
 }
 
 Screenshot CaptureWindow(HWND window) {
