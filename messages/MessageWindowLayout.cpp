@@ -67,8 +67,7 @@ ButtonRow PlanButtonRow(const MessageOptions& options, const MeasureCaption& cap
       button.caption = TakeListItem(captions);
       button.width = std::min(captionWidth(button.caption) + kCustomCaptionPadding, kMaxCustomButtonWidth);
     }
-    if (!options.checkCaption.empty() &&
-        (v == TMessageButton::Yes || (v == TMessageButton::OK && loneButton))) {
+    if (!options.checkCaption.empty() && (v == TMessageButton::Yes || (v == TMessageButton::OK && loneButton))) {
       row.checkShown = true;
     }
     x += kButtonGap + button.width;

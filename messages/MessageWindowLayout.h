@@ -19,16 +19,16 @@ inline constexpr int kIconTop = 10;
 inline constexpr int kIconSize = 32;
 inline constexpr int kTextLeft = 55;  // also the check box's left
 inline constexpr int kTextTop = 10;
-inline constexpr int kRightMargin = 15;        // outer width = kTextLeft + text box + kRightMargin
-inline constexpr int kWideRow = 300;           // a row this wide or wider sets the text box's starting width
+inline constexpr int kRightMargin = 15;  // outer width = kTextLeft + text box + kRightMargin
+inline constexpr int kWideRow = 300;     // a row this wide or wider sets the text box's starting width
 inline constexpr int kNarrowTextWidth = kWideRow - kTextLeft;  // 245
-inline constexpr int kTextBelow = 10;          // message panel = text box height + this ...
-inline constexpr int kMinMessagePanel = 50;    // ... but at least this
+inline constexpr int kTextBelow = 10;                          // message panel = text box height + this ...
+inline constexpr int kMinMessagePanel = 50;                    // ... but at least this
 inline constexpr int kCheckPanelHeight = 24;
-inline constexpr int kCheckTop = 3;            // within the check panel
+inline constexpr int kCheckTop = 3;  // within the check panel
 inline constexpr int kCheckHeight = 17;
 inline constexpr int kButtonPanelHeight = 45;
-inline constexpr int kButtonTop = 14;          // within the button panel
+inline constexpr int kButtonTop = 14;  // within the button panel
 inline constexpr int kButtonHeight = 25;
 inline constexpr int kButtonGap = 10;
 inline constexpr int kBlankButtonWidth = 75;

@@ -347,15 +347,12 @@ bool TOknoKomunikat::HandleKey(const MSG& msg) {
   switch (msg.message) {
     case WM_KEYDOWN:
       switch (msg.wParam) {
-        case VK_ESCAPE:
-          return true;
+        case VK_ESCAPE: return true;
         case VK_RETURN:
           if (!msgwin::IsBitBtn(msg.hwnd)) return false;  // in the text box it is TextKeyPress's
           SendMessageW(msg.hwnd, BM_CLICK, 0, 0);
           return true;
-        case VK_TAB:
-          MoveFocus(GetKeyState(VK_SHIFT) < 0);
-          return true;
+        case VK_TAB: MoveFocus(GetKeyState(VK_SHIFT) < 0); return true;
         case VK_LEFT:
         case VK_UP:
         case VK_RIGHT:
@@ -363,15 +360,12 @@ bool TOknoKomunikat::HandleKey(const MSG& msg) {
           if (msg.hwnd == textBox_) return false;
           MoveFocus(msg.wParam == VK_LEFT || msg.wParam == VK_UP);
           return true;
-        default:
-          return false;
+        default: return false;
       }
-    case WM_SYSCHAR:
-      return PressAccelerator(static_cast<wchar_t>(msg.wParam));
+    case WM_SYSCHAR: return PressAccelerator(static_cast<wchar_t>(msg.wParam));
     case WM_CHAR:  // a plain letter is an accelerator too, except where it could be typed
       return msg.hwnd != textBox_ && PressAccelerator(static_cast<wchar_t>(msg.wParam));
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -412,8 +406,11 @@ LRESULT TOknoKomunikat::Handle(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SETFOCUS:
       if (lastFocus_ && IsWindow(lastFocus_)) SetFocus(lastFocus_);
       return 0;
-    default:
+    case WM_NCDESTROY:  // destroyed by someone else on this thread: nothing left to wait for
+      window_.release();
+      closed_ = true;
       break;
+    default: break;
   }
   return DefWindowProcW(w, message, wParam, lParam);
 }
@@ -452,11 +449,8 @@ LRESULT CALLBACK TOknoKomunikat::TextBoxProc(HWND box, UINT message, WPARAM wPar
         if (LOWORD(lParam) != HTCLIENT) break;
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         return TRUE;
-      case WM_NCDESTROY:
-        RemoveWindowSubclass(box, &TextBoxProc, id);
-        break;
-      default:
-        break;
+      case WM_NCDESTROY: RemoveWindowSubclass(box, &TextBoxProc, id); break;
+      default: break;
     }
   } catch (...) {
     if (!self->failure_) self->failure_ = std::current_exception();

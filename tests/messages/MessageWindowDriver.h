@@ -204,8 +204,8 @@ inline bool SaveScreenshot(HWND window, const std::string& name) {
   FILE* out = std::fopen(path.c_str(), "wb");
   bool ok = out != nullptr;
   if (out) {
-    ok = std::fwrite(&file, sizeof file, 1, out) == 1 && std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 &&
-         std::fwrite(bits, imageSize, 1, out) == 1;
+    ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
+         std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 && std::fwrite(bits, imageSize, 1, out) == 1;
     std::fclose(out);
   }
   DeleteObject(bitmap);

@@ -81,8 +81,8 @@ TEST(Kinds, TitlesIconsAndSounds) {
 }
 
 TEST(PlanButtonRow, FixedButtonsHaveTheirCaptionsGlyphsAndWidths) {
-  const ButtonRow row = Plan({B::Yes, B::No, B::Cancel, B::OK, B::Help, B::Delete, B::YesToAll, B::NoToAll,
-                              B::CancelAll, B::Archive});
+  const ButtonRow row =
+      Plan({B::Yes, B::No, B::Cancel, B::OK, B::Help, B::Delete, B::YesToAll, B::NoToAll, B::CancelAll, B::Archive});
   EXPECT_THAT(Captions(row), ElementsAre("&Tak", "&Nie", "&Anuluj", "&OK", "&Pomoc", "&Usuń", "T&ak na wszystkie",
                                          "Nie na &wszystkie", "A&nuluj wszystko", "A&rchiwizuj"));
   EXPECT_THAT(Widths(row), ElementsAre(65, 65, 70, 65, 70, 65, 130, 130, 130, 65));

@@ -91,6 +91,13 @@ TEST(ModalLoop, QuitRequestIsPassedOnAfterTheWindowCloses) {
   EXPECT_EQ(DrainQueue(), std::vector<UINT>{});
 }
 
+// Not a way the window is meant to go, but the loop must not outlive it.
+TEST(ModalLoop, EndsWhenTheWindowIsDestroyedUnderIt) {
+  WindowScript script({Once([](HWND w) { DestroyWindow(w); })});
+  EXPECT_EQ(ShowMessageWindow("Zniszczone.", {.buttons = {B::Yes, B::No}, .defaultButton = B::No}), B::No);
+  EXPECT_TRUE(script.Finished());
+}
+
 TEST(ModalLoop, OtherWindowsOfTheThreadAreDisabledMeanwhile) {
   HWND other = CreateWindowExW(0, L"STATIC", L"Postęp", WS_POPUP | WS_CAPTION | WS_VISIBLE, 10, 10, 200, 80, nullptr,
                                nullptr, nullptr, nullptr);
@@ -118,13 +125,12 @@ TEST(Screenshots, QuestionWithCountdownAndCheckBox) {
         Click(ButtonsOf(w)[1]);
       }),
   });
-  const B result = ShowMessageWindow(
-      "Plik „zażółć gęślą jaźń.doc” już istnieje.^Czy zastąpić go nowszą wersją?",
-      {.buttons = {B::Yes, B::No, B::Cancel},
-       .defaultButton = B::No,
-       .kind = TMessageKind::Question,
-       .checkCaption = "&Zastosuj do wszystkich plików",
-       .seconds = 30});
+  const B result = ShowMessageWindow("Plik „zażółć gęślą jaźń.doc” już istnieje.^Czy zastąpić go nowszą wersją?",
+                                     {.buttons = {B::Yes, B::No, B::Cancel},
+                                      .defaultButton = B::No,
+                                      .kind = TMessageKind::Question,
+                                      .checkCaption = "&Zastosuj do wszystkich plików",
+                                      .seconds = 30});
   EXPECT_EQ(result, B::No);
   EXPECT_TRUE(script.Finished());
 }
@@ -165,7 +171,7 @@ TEST(Msgpreview, ClickFromOutsideIsReturned) {
   ASSERT_EQ(buttons.size(), 3u);
   EXPECT_EQ(TextOf(buttons[1]), L"Porzuć");
   EXPECT_EQ(TextOf(buttons[2]), L"Nie na &wszystkie");
-  EXPECT_EQ(TextOf(w), L"");  // kind 9 has no title
+  EXPECT_EQ(TextOf(w), L"");        // kind 9 has no title
   PostMessageW(w, WM_CLOSE, 0, 0);  // refused
   PostMessageW(buttons[1], BM_CLICK, 0, 0);
   const ProcessResult r = preview.Wait(10000);

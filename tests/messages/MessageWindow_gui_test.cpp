@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "common/Exceptions.h"
 #include "common/SystemText.h"
 #include "messages/komunikaty.h"
 #include "common/win32/Utf.h"
@@ -162,6 +163,33 @@ TEST(ShowMessageWindow, EmptyButtonListReturnsCancelWithoutAWindow) {
   EXPECT_EQ(windowsCreated, 0);
 }
 
+LRESULT CALLBACK RefuseButtons(int code, WPARAM wParam, LPARAM lParam) {
+  if (code == HCBT_CREATEWND && ClassOf(reinterpret_cast<HWND>(wParam)) == L"TBitBtnKom") return 1;
+  return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+// A window the system will not make: the caller gets the exception, and
+// nothing of the half-built window stays behind.
+TEST(ShowMessageWindow, FailureWhileBuildingFreesTheWindow) {
+  HHOOK hook = SetWindowsHookExW(WH_CBT, &RefuseButtons, nullptr, GetCurrentThreadId());
+  ASSERT_NE(hook, nullptr);
+  bool raised = false;
+  try {
+    ShowMessageWindow("Nie powstanie.", Options({B::OK}, B::OK));
+  } catch (const Exception& e) {
+    raised = true;
+    EXPECT_THAT(e.what(), ::testing::HasSubstr("CreateWindowEx"));
+  }
+  UnhookWindowsHookEx(hook);
+  EXPECT_TRUE(raised);
+  EXPECT_EQ(FindMessageWindow(), nullptr);
+  MSG msg;
+  EXPECT_FALSE(PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE));
+  // And the next window is built as usual.
+  WindowScript script({Once([](HWND w) { Click(ButtonsOf(w)[0]); })});
+  EXPECT_EQ(ShowMessageWindow("Powstanie.", Options({B::OK}, B::OK)), B::OK);
+}
+
 TEST(ShowMessageWindow, YesNoCancelRowIs220AndTheBoxStartsAt245) {
   WindowScript script({Once([](HWND w) {
     const auto buttons = ButtonsOf(w);
@@ -196,7 +224,7 @@ TEST(ShowMessageWindow, ToAllRowIs410AndWidensTheWindowTo480) {
 }
 
 TEST(ShowMessageWindow, EveryFixedButtonReturnsItsValue) {
-  const std::vector<B> all{B::Yes,    B::No,      B::Cancel,  B::OK,      B::Help,
+  const std::vector<B> all{B::Yes,    B::No,       B::Cancel,  B::OK,        B::Help,
                            B::Delete, B::YesToAll, B::NoToAll, B::CancelAll, B::Archive};
   for (std::size_t i = 0; i < all.size(); ++i) {
     WindowScript script({Once([i](HWND w) {
@@ -214,8 +242,8 @@ TEST(ShowMessageWindow, CustomCaptionsAreHandedOutInOrder) {
       const auto buttons = ButtonsOf(w);
       ASSERT_EQ(buttons.size(), 3u);
       EXPECT_THAT(ButtonCaptions(w), ElementsAre(L"A", L"B", L""));
-      EXPECT_THAT(ButtonWidths(w), ElementsAre(CaptionWidthIn(buttons[0], L"A") + 20,
-                                               CaptionWidthIn(buttons[1], L"B") + 20, 20));
+      EXPECT_THAT(ButtonWidths(w),
+                  ElementsAre(CaptionWidthIn(buttons[0], L"A") + 20, CaptionWidthIn(buttons[1], L"B") + 20, 20));
       Click(buttons[static_cast<std::size_t>(clicked)]);
     })});
     MessageOptions o = Options({B::Custom1, B::Custom3, B::Custom1}, B::OK);
@@ -228,8 +256,7 @@ TEST(ShowMessageWindow, CustomCaptionsAreHandedOutInOrder) {
 
 TEST(ShowMessageWindow, WideCustomCaptionIsCappedAt300) {
   WindowScript script({Once([](HWND w) {
-    EXPECT_GT(CaptionWidthIn(ButtonsOf(w)[0], L"Zapisz wszystkie zmienione dokumenty i zamknij program teraz"),
-              280);
+    EXPECT_GT(CaptionWidthIn(ButtonsOf(w)[0], L"Zapisz wszystkie zmienione dokumenty i zamknij program teraz"), 280);
     EXPECT_THAT(ButtonWidths(w), ElementsAre(300, 70));
     EXPECT_EQ(WidthOf(RectIn(TextBoxOf(w))), 380);  // the row: 300 + 10 + 70
     Click(ButtonsOf(w)[0]);
@@ -385,6 +412,29 @@ LRESULT CALLBACK RecordTitles(HWND w, UINT message, WPARAM wParam, LPARAM lParam
   return DefSubclassProc(w, message, wParam, lParam);
 }
 
+TEST(Keyboard, SpacePressesTheFocusedButton) {
+  WindowScript script({Once([](HWND w) {
+    EXPECT_EQ(GetFocus(), ButtonsOf(w)[1]);
+    PostKey(GetFocus(), VK_SPACE);
+  })});
+  EXPECT_EQ(ShowMessageWindow("Spacja.", Options({B::Yes, B::No}, B::No)), B::No);
+  EXPECT_TRUE(script.Finished());
+}
+
+TEST(Keyboard, CheckBoxHasItsAcceleratorToo) {
+  WindowScript script({
+      Once([](HWND) { PostMessageW(GetFocus(), WM_SYSCHAR, L'z', 0x20000001); }),  // Alt+Z
+      Once([](HWND w) {
+        EXPECT_EQ(SendMessageW(CheckBoxOf(w), BM_GETCHECK, 0, 0), BST_CHECKED);
+        PostMessageW(GetFocus(), WM_SYSCHAR, L't', 0x20000001);  // Alt+T: "&Tak"
+      }),
+  });
+  MessageOptions o = Options({B::Yes, B::No}, B::No);
+  o.checkCaption = "&Zastosuj do wszystkich";
+  EXPECT_EQ(ShowMessageWindow("Zastąpić?", o), B::Yes);
+  EXPECT_TRUE(script.Finished());
+}
+
 TEST(Countdown, ThreeSecondsTitlesThenDefaultNo) {
   std::vector<std::wstring> titles;
   WindowScript script({
@@ -461,7 +511,8 @@ TEST(Markup, CopyFailureMessageRendersAsThreeLines) {
   WindowScript script({Once([&](HWND w) {
     HWND box = TextBoxOf(w);
     GETTEXTLENGTHEX length{GTL_NUMCHARS, 1200};
-    const auto n = static_cast<std::size_t>(SendMessageW(box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
+    const auto n =
+        static_cast<std::size_t>(SendMessageW(box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0));
     std::wstring text(n + 1, L'\0');
     GETTEXTEX get{static_cast<DWORD>((n + 1) * sizeof(wchar_t)), GT_DEFAULT, 1200, nullptr, nullptr};
     text.resize(static_cast<std::size_t>(

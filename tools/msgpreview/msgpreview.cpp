@@ -72,9 +72,9 @@ constexpr const char* kUsage =
     "Exit code: the value returned; 256 for wrong arguments.\n"
     "Example: msgpreview -k Question -b Yes,No -d No -s 10 \"Zastapic plik?^<B>prog.exe</B>\"\n";
 
-constexpr std::string_view kButtonNames[] = {"Yes",      "No",       "Cancel",    "OK",      "Help",
-                                             "Delete",   "YesToAll", "NoToAll",   "CancelAll", "Archive",
-                                             "Custom1",  "Custom2",  "Custom3",   "Custom4"};
+constexpr std::string_view kButtonNames[] = {"Yes",     "No",       "Cancel",  "OK",        "Help",
+                                             "Delete",  "YesToAll", "NoToAll", "CancelAll", "Archive",
+                                             "Custom1", "Custom2",  "Custom3", "Custom4"};
 constexpr std::string_view kKindNames[] = {"Question", "Error", "Warning", "Information"};
 
 struct UsageError : std::runtime_error {
