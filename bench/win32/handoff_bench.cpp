@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   int result = 0;
   try {
     Copy(binDir + "\\Kolvex.exe", dir + "\\Kolvex.exe");
-    Copy(benchDir + "\\shell_open.exe", dir + "\\shell_open.exe");
+    Copy(benchDir + "\\baseline\\shell_open.exe", dir + "\\shell_open.exe");
     Copy(binDir + "\\target_v1013.exe", dir + "\\prog.exe");
     Copy(binDir + "\\target_v1013.exe", dir + "\\SHARED\\prog.exe");
 
