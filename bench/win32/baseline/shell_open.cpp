@@ -3,7 +3,7 @@
 // forwarded as Kolvex.exe forwards them. What starting the target costs
 // without a launcher in between.
 #include <windows.h>
-// after windows.h
+// needs windows.h first
 #include <shellapi.h>
 
 #include <string>
