@@ -4,16 +4,18 @@
 #   1. hand-off with nothing to update, minus the launcher's 1000 ms wait,
 #      against a program that only asks the shell to open the same target;
 #   2. updating a 200 MB target (backup and refresh) against two plain cp
-#      copies of the same files on the same disk;
+#      copies of the same files on the same disk, and, to tell the
+#      launcher's share from Wine's, against two bare CopyFileW calls;
 #   3. the size of Kolvex.exe.
 # Usage: bash bench/launcher_bench.sh [ROUNDS]   (from a fresh clone, too)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 rounds=${1:-5}
+root=$PWD
 build=build/win32
 
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Kolvex kolvex_fixtures handoff_bench shell_open >/dev/null
+cmake --build --preset win32 --target Kolvex kolvex_fixtures handoff_bench shell_open copy_twice >/dev/null
 
 export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 bash cmake/wine-prefix.sh "$WINEPREFIX"
@@ -44,7 +46,7 @@ reset() {
   sync
 }
 launch() { (cd "$app" && wine Kolvex.exe prog.exe </dev/null >/dev/null 2>&1); }
-: >"$work/update"; : >"$work/idle"; : >"$work/cp"
+: >"$work/update"; : >"$work/idle"; : >"$work/cp"; : >"$work/copyfile"
 for ((i = 0; i < rounds; i++)); do
   reset
   t0=$(ms); launch; t1=$(ms)
@@ -55,17 +57,23 @@ for ((i = 0; i < rounds; i++)); do
   [ "$(wc -l <"$app/_updatefiles.LOG")" -eq 1 ] || { echo "the second run updated again" >&2; exit 1; }
   reset
   t4=$(ms); cp "$app/prog.exe" "$app/prog.exeOLD"; cp "$app/SHARED/prog.exe" "$app/prog.exe"; t5=$(ms)
+  reset
+  (cd "$app" && wine "$root/$build/bench/baseline/copy_twice.exe" prog.exe prog.exeOLD 'SHARED\prog.exe' prog.exe \
+     </dev/null | tr -d '\r' >>"$work/copyfile")
   sync
   echo $((t1 - t0)) >>"$work/update"; echo $((t3 - t2)) >>"$work/idle"; echo $((t5 - t4)) >>"$work/cp"
 done
 update=$(median <"$work/update"); idle=$(median <"$work/idle"); copies=$(median <"$work/cp")
-awk -v u="$update" -v i="$idle" -v c="$copies" -v n="$rounds" 'BEGIN {
+copyfile=$(median <"$work/copyfile")
+awk -v u="$update" -v i="$idle" -v c="$copies" -v w="$copyfile" -v n="$rounds" 'BEGIN {
   printf "median of %d rounds:\n", n
   printf "  Kolvex.exe run with the update      %8d ms\n", u
   printf "  Kolvex.exe run, nothing to update   %8d ms\n", i
   printf "  the update itself (difference)      %8d ms\n", u - i
   printf "  two cp copies (baseline)            %8d ms\n", c
   printf "  ratio                               %8.2f   (target: at most 1.2)\n", (u - i) / c
+  printf "  two CopyFileW calls under Wine      %8d ms\n", w
+  printf "  ratio to them                       %8.2f\n", (u - i) / w
 }'
 
 echo

@@ -74,8 +74,8 @@ bool NeedsUpdate(const UpdateSystem& system, uint8_t compareMode, ComponentUpdat
   }
 }
 
-void UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext,
-                     uint8_t compareMode, const std::string& caption, bool showForm) {
+void UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext, uint8_t compareMode,
+                     const std::string& caption, bool showForm) {
   ComponentUpdate update;
   update.Name = fileName.empty() ? NameFromTarget() : fileName;
   if (!ext.empty()) update.Name = ChangeFileExt(update.Name, ext);

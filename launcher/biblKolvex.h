@@ -11,9 +11,9 @@ namespace kolvex {
 // The values of one UpdateComponent call, from the resolved name to what the
 // comparison found; the log line is made of them.
 struct ComponentUpdate {
-  std::string Name;  // the component's name relative to both directories
-  std::string Src;   // SharedDir\Name: the new version
-  std::string Dst;   // ExeDir\Name: the installed version
+  std::string Name;                    // the component's name relative to both directories
+  std::string Src;                     // SharedDir\Name: the new version
+  std::string Dst;                     // ExeDir\Name: the installed version
   std::string OldVersion, NewVersion;  // compare mode 1
   DateTime OldDate, NewDate;           // compare mode 2
 };
@@ -45,8 +45,8 @@ UpdateSystem& TheUpdateSystem();
 
 // CompareMode: 1 by file version, 2 by file date, anything else never.
 // Raises EAbort after a failed copy (already shown to the user).
-void UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext,
-                     uint8_t compareMode, const std::string& caption, bool showForm);
+void UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext, uint8_t compareMode,
+                     const std::string& caption, bool showForm);
 // The same with the system itself (Win32 layer only).
 void UpdateComponent(const std::string& fileName, const std::string& ext, uint8_t compareMode,
                      const std::string& caption, bool showForm);

@@ -38,9 +38,7 @@ class Win32UpdateSystem final : public UpdateSystem {
     return GetFileVersionString(FullPath(path), "FileVersion");
   }
   // A file gone since it was found counts as day 0; the copy then reports it.
-  DateTime FileDate(const std::string& path) const override {
-    return FileDateTimeLocal(path).value_or(DateTime{});
-  }
+  DateTime FileDate(const std::string& path) const override { return FileDateTimeLocal(path).value_or(DateTime{}); }
   std::string UpperCase(const std::string& text) const override {
     std::wstring wide = Widen(text);
     CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));

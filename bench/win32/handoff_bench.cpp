@@ -55,8 +55,8 @@ double TimeRun(const std::string& dir, const std::string& program) {
   si.cb = sizeof si;
   PROCESS_INFORMATION pi{};
   const double start = Now();
-  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, kolvex::Widen(dir).c_str(),
-                      &si, &pi))
+  if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, kolvex::Widen(dir).c_str(), &si,
+                      &pi))
     throw std::runtime_error("cannot start " + program);
   WaitForSingleObject(pi.hProcess, INFINITE);
   const double elapsed = Now() - start;
@@ -94,7 +94,7 @@ int main(int argc, char** argv) {
   int result = 0;
   try {
     Copy(binDir + "\\Kolvex.exe", dir + "\\Kolvex.exe");
-    Copy(benchDir + "\\shell_open.exe", dir + "\\shell_open.exe");
+    Copy(benchDir + "\\baseline\\shell_open.exe", dir + "\\shell_open.exe");
     Copy(binDir + "\\target_v1013.exe", dir + "\\prog.exe");
     Copy(binDir + "\\target_v1013.exe", dir + "\\SHARED\\prog.exe");
 

@@ -156,8 +156,8 @@ TEST(UpdateLarge, A200MegabyteTargetIsBackedUpAndRefreshedByteForByte) {
   EXPECT_TRUE(HoldsLargeProgram(app / "prog.exe", v1014, kMegabytes, 2));
   EXPECT_TRUE(HoldsLargeProgram(app / "prog.exeOLD", v1013, kMegabytes, 1));
   EXPECT_TRUE(IsLogLine(ReadUpdateLog(app.dir()), "prog.exe from [1.0.1.3] to [1.0.1.4]\r\n"));
-  EXPECT_THAT(UnexpectedEntries(app.dir(),
-                                {"Kolvex.exe", "SHARED", "prog.exe", "prog.exeOLD", "_updatefiles.LOG", "target-run.txt"}),
+  EXPECT_THAT(UnexpectedEntries(
+                  app.dir(), {"Kolvex.exe", "SHARED", "prog.exe", "prog.exeOLD", "_updatefiles.LOG", "target-run.txt"}),
               IsEmpty());
 }
 

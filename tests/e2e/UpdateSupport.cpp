@@ -53,8 +53,8 @@ std::string Filler(unsigned char fill) {
 }  // namespace
 
 void WriteLargeProgram(const std::string& path, const std::string& program, int megabytes, unsigned char fill) {
-  UniqueFile f(CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL,
-                           nullptr));
+  UniqueFile f(
+      CreateFileW(Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
   if (!f) throw std::runtime_error("cannot create " + path);
   const std::string piece = Filler(fill);
   DWORD written = 0;
@@ -74,8 +74,7 @@ bool HoldsLargeProgram(const std::string& path, const std::string& program, int 
     return false;
   auto readExactly = [&](std::string& buffer) {
     DWORD got = 0;
-    return ReadFile(f.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) &&
-           got == buffer.size();
+    return ReadFile(f.get(), buffer.data(), static_cast<DWORD>(buffer.size()), &got, nullptr) && got == buffer.size();
   };
   std::string head(program.size(), '\0');
   if (!readExactly(head) || head != program) return false;

@@ -51,8 +51,7 @@ void SetLocalWriteTime(const std::string& path, WORD hour, WORD minute, WORD sec
   FILETIME written{};
   ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc));
   ASSERT_TRUE(SystemTimeToFileTime(&utc, &written));
-  HANDLE file = CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
-                            OPEN_EXISTING, 0, nullptr);
+  HANDLE file = CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
   ASSERT_NE(file, INVALID_HANDLE_VALUE);
   EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &written));
   CloseHandle(file);

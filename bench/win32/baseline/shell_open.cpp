@@ -3,11 +3,12 @@
 // forwarded as Kolvex.exe forwards them. What starting the target costs
 // without a launcher in between.
 #include <windows.h>
+// needs windows.h first
 #include <shellapi.h>
 
 #include <string>
 
-int WINAPI WinMain(HINSTANCE, HINSTANCE, LPSTR, int) {
+int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   int argc = 0;
   wchar_t** argv = CommandLineToArgvW(GetCommandLineW(), &argc);
   if (argv == nullptr || argc < 2) return 2;
