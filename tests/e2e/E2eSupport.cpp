@@ -10,7 +10,7 @@ Installation::Installation(const std::string& dirName) : temp_("kolvex-e2e"), di
 }
 
 Installation::~Installation() {
-  for (DWORD id : launched_) KillDescendants(id);
+  for (const auto& [id, startedAt] : launched_) KillDescendants(id, startedAt);
 }
 
 void Installation::AddFixture(const std::string& fixture, const std::string& relativePath) const {
@@ -20,14 +20,14 @@ void Installation::AddFixture(const std::string& fixture, const std::string& rel
 ProcessResult Installation::RunLauncher(const std::string& tail, DWORD timeoutMs, const std::string& workDir) const {
   const std::string exe = dir_ + "\\Kolvex.exe";
   Process launcher(exe, "\"" + exe + "\"" + tail, workDir.empty() ? dir_ : workDir);
-  launched_.push_back(launcher.id());
+  launched_.emplace_back(launcher.id(), launcher.startedAt());
   return launcher.Wait(timeoutMs);
 }
 
 std::unique_ptr<Process> Installation::StartLauncher(const std::string& tail, const std::string& workDir) const {
   const std::string exe = dir_ + "\\Kolvex.exe";
   auto launcher = std::make_unique<Process>(exe, "\"" + exe + "\"" + tail, workDir.empty() ? dir_ : workDir);
-  launched_.push_back(launcher->id());
+  launched_.emplace_back(launcher->id(), launcher->startedAt());
   return launcher;
 }
 

@@ -3,6 +3,7 @@
 // to run the launcher there and read what the started target recorded.
 #include <memory>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "support/TestSupport.h"
@@ -29,7 +30,7 @@ class Installation {
 
  private:
   TempDir temp_;
-  mutable std::vector<DWORD> launched_;
+  mutable std::vector<std::pair<DWORD, ULONGLONG>> launched_;
   std::string dir_;
 };
 

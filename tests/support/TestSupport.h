@@ -64,18 +64,22 @@ class Process {
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;
   DWORD id() const { return id_; }
+  ULONGLONG startedAt() const { return startedAt_; }  // creation time, as a FILETIME count
   HANDLE handle() const { return process_; }
   ProcessResult Wait(DWORD timeoutMs);
 
  private:
   HANDLE process_ = nullptr;
   DWORD id_ = 0;
+  ULONGLONG startedAt_ = 0;
 };
 
 // Ends every process started by process id (and by those, in turn): what a
 // test started through the shell (a target, an explorer window) must not
-// outlive the test.
-void KillDescendants(DWORD id);
+// outlive the test. Process ids are reused once a process has ended, so
+// only processes created at startedAt or later count: Wine's own services
+// may name a long-gone parent whose id a test's process got again.
+void KillDescendants(DWORD id, ULONGLONG startedAt);
 
 // Starts, waits and kills on time-out.
 ProcessResult RunProcess(const std::string& program, const std::string& commandLine, DWORD timeoutMs,

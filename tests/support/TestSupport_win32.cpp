@@ -11,6 +11,22 @@
 
 namespace kolvex::test {
 
+namespace {
+
+// Creation time of a process as a FILETIME count; 0 when it cannot be read.
+ULONGLONG CreationTime(HANDLE process) {
+  FILETIME created, exited, kernel, user;
+  if (!GetProcessTimes(process, &created, &exited, &kernel, &user)) return 0;
+  return ULARGE_INTEGER{{created.dwLowDateTime, created.dwHighDateTime}}.QuadPart;
+}
+
+bool StartedSince(DWORD id, ULONGLONG startedAt) {
+  UniqueKernelHandle p(OpenProcess(PROCESS_QUERY_LIMITED_INFORMATION, FALSE, id));
+  return p && CreationTime(p.get()) >= startedAt;
+}
+
+}  // namespace
+
 std::string BinDir() {
   const std::string self = ModuleFileName();
   return self.substr(0, self.find_last_of('\\'));
@@ -172,6 +188,7 @@ Process::Process(const std::string& program, const std::string& commandLine, con
   CloseHandle(pi.hThread);
   process_ = pi.hProcess;
   id_ = pi.dwProcessId;
+  startedAt_ = CreationTime(process_);
 }
 
 Process::~Process() {
@@ -189,7 +206,7 @@ ProcessResult Process::Wait(DWORD timeoutMs) {
   return r;
 }
 
-void KillDescendants(DWORD id) {
+void KillDescendants(DWORD id, ULONGLONG startedAt) {
   std::vector<DWORD> found{id};
   for (size_t i = 0; i < found.size(); ++i) {
     UniqueFile snapshot(CreateToolhelp32Snapshot(TH32CS_SNAPPROCESS, 0));
@@ -198,7 +215,8 @@ void KillDescendants(DWORD id) {
     entry.dwSize = sizeof entry;
     for (BOOL more = Process32FirstW(snapshot.get(), &entry); more; more = Process32NextW(snapshot.get(), &entry)) {
       if (entry.th32ParentProcessID == found[i] && entry.th32ProcessID != found[i] &&
-          std::find(found.begin(), found.end(), entry.th32ProcessID) == found.end())
+          std::find(found.begin(), found.end(), entry.th32ProcessID) == found.end() &&
+          StartedSince(entry.th32ProcessID, startedAt))
         found.push_back(entry.th32ProcessID);
     }
   }
