@@ -13,29 +13,11 @@ namespace kolvex {
 
 namespace {
 
-// The version resource is read through the loader, which looks for a
-// relative name in the program's own directory before the current one. The
-// update compares the files it copies: a relative shared directory means the
-// current one, so the name is made full first.
-std::string FullPath(const std::string& path) {
-  const std::wstring wide = Widen(path);
-  std::wstring full(MAX_PATH, L'\0');
-  for (;;) {
-    const DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
-    if (n == 0) return path;
-    if (n < full.size()) {
-      full.resize(n);
-      return Narrow(full);
-    }
-    full.resize(n);
-  }
-}
-
 class Win32UpdateSystem final : public UpdateSystem {
  public:
   bool FileExists(const std::string& path) const override { return kolvex::FileExists(path); }
   std::string FileVersion(const std::string& path) const override {
-    return GetFileVersionString(FullPath(path), "FileVersion");
+    return GetFileVersionString(path, "FileVersion");
   }
   // A file gone since it was found counts as day 0; the copy then reports it.
   DateTime FileDate(const std::string& path) const override { return FileDateTimeLocal(path).value_or(DateTime{}); }

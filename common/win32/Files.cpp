@@ -11,4 +11,18 @@ bool FileExists(const std::string& path) {
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
 }
 
+std::string FullPathName(const std::string& path) {
+  const std::wstring wide = Widen(path);
+  std::wstring full(MAX_PATH, L'\0');
+  for (;;) {
+    const DWORD n = GetFullPathNameW(wide.c_str(), static_cast<DWORD>(full.size()), full.data(), nullptr);
+    if (n == 0) return path;
+    if (n < full.size()) {
+      full.resize(n);
+      return Narrow(full);
+    }
+    full.resize(n);  // too small: n is the size needed
+  }
+}
+
 }  // namespace kolvex

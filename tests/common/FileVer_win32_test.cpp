@@ -181,5 +181,18 @@ TEST(GetFileVersionString, DamagedVersionBlockGivesNothingOrWhatTheBlockHolds) {
   }
 }
 
+TEST(GetFileVersionString, RelativeNameIsTheFileInTheCurrentDirectory) {
+  // The program's own directory holds a file of the same name and another
+  // version: the one the existence test found is the one read.
+  TempDir dir("kolvex-relative");
+  CopyFileTo(BinDir() + "\\target_v1014.exe", dir / "target_v1013.exe");
+  wchar_t previous[MAX_PATH];
+  GetCurrentDirectoryW(MAX_PATH, previous);
+  ASSERT_TRUE(SetCurrentDirectoryW(Widen(dir.path()).c_str()));
+  const std::string version = GetFileVersionString("target_v1013.exe", "FileVersion");
+  SetCurrentDirectoryW(previous);
+  EXPECT_EQ(version, "1.0.1.4");
+}
+
 }  // namespace
 }  // namespace kolvex::test
