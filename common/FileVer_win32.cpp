@@ -45,7 +45,10 @@ std::string GetVersionInfoValue(std::span<const std::byte> block, const std::str
 
 std::string GetFileVersionString(const std::string& fileName, const std::string& valueName) {
   if (!FileExists(fileName)) return {};
-  const std::wstring file = Widen(fileName);
+  // The version functions read through the loader, which looks for a
+  // relative name in the program's own directory before the current one:
+  // the file found above is the one to read, so its name is made full.
+  const std::wstring file = Widen(FullPathName(fileName));
   DWORD unused = 0;
   const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &unused);
   if (size == 0) return {};
