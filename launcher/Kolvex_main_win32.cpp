@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include <cstdlib>
 #include <exception>
 #include <new>
 #include <string>
@@ -14,6 +15,14 @@
 #include "common/win32/Utf.h"
 #include "launcher/ErrorBox.h"
 #include "launcher/Kolvex.h"
+
+// The runtime's default terminate handler prints the type of an uncaught
+// exception, demangling its name, which drags the whole demangler (about
+// 50 KB) into a program whose exceptions are all caught below. Ending at
+// once is all the launcher needs should terminate ever be reached.
+namespace __gnu_cxx {
+void __verbose_terminate_handler() { std::abort(); }
+}  // namespace __gnu_cxx
 
 namespace {
 
