@@ -15,7 +15,7 @@ cmake --build --preset host
 ctest --preset host
 
 step "Host tier: fuzzing"
-bash scripts/fuzz.sh "${KOLVEX_FUZZ_SECONDS:-45}"
+bash scripts/fuzz.sh "${KOLVEX_FUZZ_SECONDS:-60}"
 
 step "Wine tier: building the 32-bit Windows programs"
 cmake --preset win32 >/dev/null
