@@ -3,7 +3,8 @@
 # application at version 1.0.1.3, version 1.0.1.4 in the shared directory
 # named in baza.set), runs the launcher on it under Wine, and shows what
 # happened: the files before and after, the update log, the command line the
-# application received, and screenshots of the windows shown.
+# application received, and screenshots of the windows shown. Then a second
+# start while the program is in use: the failure as the user sees it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -19,7 +20,7 @@ fi
 
 echo "== Building Kolvex.exe and the demo application"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Kolvex demo_app_v1013 demo_app_v1014 -- --no-print-directory >/dev/null
+cmake --build --preset win32 --target Kolvex demo_app_v1013 demo_app_v1014 locker robot -- --no-print-directory >/dev/null
 bin=$root/build/win32/bin
 
 demo=$root/build/demo
@@ -109,3 +110,49 @@ if [ "$shots" -gt 0 ]; then
 else
   echo "== No window was shown"
 fi
+
+# A second start on a workstation still at 1.0.1.3 whose program is in use
+# (held open without sharing, as a running copy holds it): the launcher says
+# what went wrong and stops with exit code 1, and nothing is lost.
+robot() { wine "$bin/robot.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+
+run_failure_demo() {
+  cd "$demo/app"
+  rm -f prog.exeOLD target-run.txt
+  cp "$bin/demo_app_v1013.exe" prog.exe
+  echo
+  echo "== Second start, with prog.exe 1.0.1.3 in use by another program"
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  local fifo=$demo/locker-input
+  rm -f "$fifo" && mkfifo "$fifo"
+  wine "$bin/locker.exe" "$(echo "$demo/app/prog.exe" | sed 's|^|Z:|; s|/|\\|g')" <"$fifo" >/dev/null 2>&1 &
+  exec 3>"$fifo"  # the locker holds the file until its input ends
+  sleep 1
+  wine Kolvex.exe prog.exe </dev/null >/dev/null 2>&1 &
+  local pid=$!
+  local title file
+  for title in "Błąd" "Application Error"; do
+    case $title in Błąd) file=failure-message.png ;; *) file=failure-error-box.png ;; esac
+    if robot show --timeout 20000 "$title" >"$demo/window.txt"; then
+      echo "  window \"$title\":"
+      grep -oE '(class="(RichEdit50W|Static)"|title=").*' "$demo/window.txt" | grep -vE 'text=""' |
+        sed -E 's/^.*(title|text)="(.*)" (rect|client)=.*$/\2/; s/(\\r)?\\n|\\r/\n/g' | sed 's/^/    /'
+      robot shot "$title" "$demo/shots/window.bmp" >/dev/null &&
+        convert "$demo/shots/window.bmp" "$demo/$file" && rm -f "$demo/shots/window.bmp"
+      robot press "$title" OK >/dev/null
+    else
+      echo "  (no window \"$title\")"
+    fi
+  done
+  wait $pid && rc=0 || rc=$?
+  exec 3>&-
+  wait
+  rm -f "$fifo" "$demo/window.txt"
+  echo "  Kolvex.exe exited with code $rc"
+  echo "  prog.exe: version $(file_version "$demo/app/prog.exe"), left as it was; started: $([ -f target-run.txt ] && echo yes || echo no)"
+  echo "  temporary files left: $(find "$demo/app" -name '*.kolvex-tmp' | wc -l)"
+  echo "  windows: $(ls "$demo"/failure-*.png | tr '\n' ' ')"
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+}
+
+run_failure_demo
