@@ -10,6 +10,7 @@
 #include "common/win32/Utf.h"
 #include "launcher/Kolvex.h"
 #include "launcher/biblKolvex.h"
+#include "launcher/DirectUpdateTest.h"
 #include "support/Robot.h"
 #include "support/TestSupport.h"
 
@@ -19,20 +20,7 @@ namespace {
 using ::testing::HasSubstr;
 using ::testing::UnorderedElementsAre;
 
-class DirectUpdateWindowTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ExeDir = root / "app";
-    SharedDir = root / "shared";
-    MakeDir(ExeDir);
-    MakeDir(SharedDir);
-  }
-  void TearDown() override { ExeDir = SharedDir = TargetName = ""; }
-
-  TempDir root{"kolvex-direct"};
-  const std::string v1013 = ReadFileBytes(BinDir() + "\\target_v1013.exe");
-  const std::string v1014 = ReadFileBytes(BinDir() + "\\target_v1014.exe");
-};
+using DirectUpdateWindowTest = DirectUpdateTest;
 
 // The real system, except that the shared file is deleted just before the
 // refresh reads it: what another machine's clean-up may do at any moment.

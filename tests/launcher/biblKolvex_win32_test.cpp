@@ -9,6 +9,7 @@
 #include "common/win32/Utf.h"
 #include "launcher/Kolvex.h"
 #include "launcher/biblKolvex.h"
+#include "launcher/DirectUpdateTest.h"
 #include "support/TestSupport.h"
 
 namespace kolvex::test {
@@ -16,27 +17,6 @@ namespace {
 
 using ::testing::UnorderedElementsAreArray;
 
-class DirectUpdateTest : public ::testing::Test {
- protected:
-  void SetUp() override {
-    ExeDir = root / "app";
-    SharedDir = root / "shared";
-    MakeDir(ExeDir);
-    MakeDir(SharedDir);
-  }
-  void TearDown() override { ExeDir = SharedDir = TargetName = ""; }
-
-  std::string Installed(const std::string& name) const { return ExeDir + "\\" + name; }
-  std::string Shared(const std::string& name) const { return SharedDir + "\\" + name; }
-  std::string Log() const {
-    const std::string path = Installed("_updatefiles.LOG");
-    return FileExists(path) ? ReadFileBytes(path) : std::string();
-  }
-
-  TempDir root{"kolvex-direct"};
-  const std::string v1013 = ReadFileBytes(BinDir() + "\\target_v1013.exe");
-  const std::string v1014 = ReadFileBytes(BinDir() + "\\target_v1014.exe");
-};
 
 // "<now> - <tail>": the part of a log line after the time of writing.
 std::string AfterNow(const std::string& line) {
