@@ -22,7 +22,7 @@ bash cmake/wine-prefix.sh "$WINEPREFIX"
 if [ -z "${DISPLAY:-}" ]; then  # the shell wants a display even for a hand-off
   exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
 fi
-wineserver -p </dev/null >/dev/null 2>&1
+wineserver -p </dev/null >/dev/null 2>&1 || true  # one may already run
 wine cmd /c exit </dev/null >/dev/null 2>&1
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 work=$(mktemp -d "$PWD/$build/bench-work.XXXXXX")
