@@ -75,7 +75,7 @@ void LaunchTarget() {
 void RunLauncher() {
   Sleep(kStartDelayMs);
   LoadSettings();
-  UpdateComponent(TargetName, "", 1, "", false);
+  UpdateComponent(TargetName, "", kCompareByVersion, "", false);
   LaunchTarget();
 }
 

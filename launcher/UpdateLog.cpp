@@ -1,6 +1,7 @@
 #include "launcher/UpdateLog.h"
 
 #include "common/Global.h"
+#include "launcher/biblKolvex.h"
 
 namespace kolvex {
 
@@ -13,11 +14,11 @@ std::string UpdateLogLine(const UpdateLogEntry& entry, DateTime now, const DateT
   std::string from;
   std::string to;
   switch (entry.compareMode) {
-    case 1:
+    case kCompareByVersion:
       from = entry.oldVersion;
       to = entry.newVersion;
       break;
-    case 2:
+    case kCompareByDate:
       from = FormatShortDate(entry.oldDate, formats);
       to = FormatShortDate(entry.newDate, formats);
       break;

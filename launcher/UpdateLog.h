@@ -9,7 +9,7 @@ namespace kolvex {
 
 // What one refreshed file leaves in the log.
 struct UpdateLogEntry {
-  uint8_t compareMode = 0;  // 1 by version, 2 by date; any other mode writes nothing
+  uint8_t compareMode = 0;  // kCompareByVersion or kCompareByDate; any other mode writes nothing
   std::string name;         // the resolved component name; its file-name part is written
   std::string oldVersion;   // "brak" when there was no installed file
   std::string newVersion;

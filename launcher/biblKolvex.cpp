@@ -11,8 +11,6 @@ namespace kolvex {
 
 namespace {
 
-constexpr uint8_t kByVersion = 1;
-constexpr uint8_t kByDate = 2;
 constexpr std::string_view kNoInstalledVersion = "brak";
 
 struct BackupRule {
@@ -52,7 +50,7 @@ std::string BackupName(const std::string& dst, const std::string& ext) {
 
 bool NeedsUpdate(const UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update) {
   switch (compareMode) {
-    case kByVersion:
+    case kCompareByVersion:
       update.NewVersion = system.FileVersion(update.Src);
       if (!system.FileExists(update.Dst)) {
         update.OldVersion = kNoInstalledVersion;
@@ -61,7 +59,7 @@ bool NeedsUpdate(const UpdateSystem& system, uint8_t compareMode, ComponentUpdat
       update.OldVersion = system.FileVersion(update.Dst);
       // Any difference counts: an older shared file replaces a newer local one.
       return update.NewVersion != update.OldVersion;
-    case kByDate:
+    case kCompareByDate:
       update.NewDate = system.FileDate(update.Src);
       if (!system.FileExists(update.Dst)) {
         update.OldDate = DateTime{};

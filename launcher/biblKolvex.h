@@ -8,14 +8,18 @@
 
 namespace kolvex {
 
+// How UpdateComponent tells the two files apart; any other mode never updates.
+constexpr uint8_t kCompareByVersion = 1;  // the "FileVersion" strings
+constexpr uint8_t kCompareByDate = 2;     // the last-write times
+
 // The values of one UpdateComponent call, from the resolved name to what the
 // comparison found; the log line is made of them.
 struct ComponentUpdate {
   std::string Name;                    // the component's name relative to both directories
   std::string Src;                     // SharedDir\Name: the new version
   std::string Dst;                     // ExeDir\Name: the installed version
-  std::string OldVersion, NewVersion;  // compare mode 1
-  DateTime OldDate, NewDate;           // compare mode 2
+  std::string OldVersion, NewVersion;  // kCompareByVersion
+  DateTime OldDate, NewDate;           // kCompareByDate
 };
 
 // What the update needs from the system. The Win32 layer has the real one;
@@ -43,7 +47,6 @@ class UpdateSystem {
 // The system itself (Win32 layer only).
 UpdateSystem& TheUpdateSystem();
 
-// CompareMode: 1 by file version, 2 by file date, anything else never.
 // Raises EAbort after a failed copy (already shown to the user).
 void UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext, uint8_t compareMode,
                      const std::string& caption, bool showForm);
