@@ -8,6 +8,11 @@ export WINEPREFIX="$(cd "$build" && pwd)/wineprefix" WINEDEBUG=-all WINEDLLOVERR
 bash "$(dirname "$0")/../cmake/wine-prefix.sh" "$WINEPREFIX"
 wineserver -p </dev/null >/dev/null 2>&1
 wine cmd /c exit </dev/null >/dev/null 2>&1
+# One desktop for the whole run, so that tests opening their first windows
+# at the same moment do not each start one (tests/fixtures/desktop_keeper.cpp).
+if [ -f "$build/bin/desktop_keeper.exe" ]; then
+  wine "$build/bin/desktop_keeper.exe" </dev/null >/dev/null 2>&1 &
+fi
 ctest --test-dir "$build" --output-on-failure "$@"
 rc=$?
 wineserver -k </dev/null >/dev/null 2>&1
