@@ -1,7 +1,7 @@
-// The shared directory as read from real baza.set files by the system's
-// private-profile reader.
+// The settings as read from real baza.set files.
 #include <gtest/gtest.h>
 
+#include "common/win32/Utf.h"
 #include "launcher/Kolvex.h"
 #include "support/TestSupport.h"
 
@@ -12,14 +12,14 @@ class SharedDirSetting : public ::testing::Test {
  protected:
   std::string Read(const std::string& settingsBytes) {
     WriteFileBytes(dir_ / "baza.set", settingsBytes);
-    return ReadSharedDir(dir_.path());
+    return ReadSettings(dir_.path()).sharedDir;
   }
   std::string Fallback() const { return dir_.path() + "\\SHARED"; }
   TempDir dir_{"kolvex-settings"};
 };
 
 TEST_F(SharedDirSetting, MissingFileSectionOrKeyGiveTheSharedSubdirectory) {
-  EXPECT_EQ(ReadSharedDir(dir_.path()), Fallback());
+  EXPECT_EQ(ReadSettings(dir_.path()).sharedDir, Fallback());
   EXPECT_EQ(Read("[OTHER]\r\nSHARED_DIR=X:\\a\r\n"), Fallback());
   EXPECT_EQ(Read("[MAIN]\r\nOTHER=X:\\a\r\n"), Fallback());
   EXPECT_EQ(Read(""), Fallback());
@@ -37,16 +37,18 @@ TEST_F(SharedDirSetting, ValueIsTakenLiterallyApartFromSurroundingBlanks) {
   EXPECT_EQ(Read("[MAIN]\r\nSHARED_DIR=Y:\\one\r\n[MAIN2]\r\nSHARED_DIR=Y:\\two\r\n"), "Y:\\one");
 }
 
-TEST_F(SharedDirSetting, PolishLettersInAUtf16File) {
+TEST_F(SharedDirSetting, PolishLettersInEachEncoding) {
   const std::string utf16 = "\xFF\xFE" + std::string(
       "[\0M\0A\0I\0N\0]\0\r\0\n\0S\0H\0A\0R\0E\0D\0_\0D\0I\0R\0=\0X\0:\0\\\0\x05\x01\x42\x01\r\0\n\0", 50);
-  EXPECT_EQ(Read(utf16), "X:\\\xC4\x85\xC5\x82");  // "ął"
+  EXPECT_EQ(Read(utf16), "X:\\ął");
+  EXPECT_EQ(Read("\xEF\xBB\xBF[MAIN]\r\nSHARED_DIR=X:\\ął\r\n"), "X:\\ął");
+  EXPECT_EQ(Read("[MAIN]\r\nSHARED_DIR=X:\\ął\r\n"), "X:\\ął");
+  EXPECT_EQ(Read(ToAnsi("[MAIN]\r\nSHARED_DIR=X:\\ąłé\r\n")), FromAnsi(ToAnsi("X:\\ąłé")));
 }
 
-TEST_F(SharedDirSetting, AValueOverTheReadersLimitIsCutAt2047Characters) {
+TEST_F(SharedDirSetting, AValueOverTheOldReadersLimitIsReadWhole) {
   const std::string longValue = "X:\\" + std::string(3000, 'd');
-  const std::string value = Read("[MAIN]\r\nSHARED_DIR=" + longValue + "\r\n");
-  EXPECT_EQ(value, longValue.substr(0, 2047));
+  EXPECT_EQ(Read("[MAIN]\r\nSHARED_DIR=" + longValue + "\r\n"), longValue);
 }
 
 TEST_F(SharedDirSetting, BinaryGarbageGivesSomeValueWithoutFailing) {

@@ -1,0 +1,104 @@
+// baza.set: the profile reader's rules and the [SKLADNIKI] list.
+#include "launcher/Settings.h"
+
+#include <gtest/gtest.h>
+
+#include "launcher/biblKolvex.h"
+
+namespace kolvex {
+namespace {
+
+TEST(IniText, ProfileReaderRules) {
+  const struct {
+    std::string text;
+    std::optional<std::string> sharedDir;
+  } cases[] = {
+      {"[MAIN]\r\nSHARED_DIR=X:\\a\r\n", "X:\\a"},
+      {"[main]\nShared_Dir \t=  X:\\a b \t\r\n", "X:\\a b"},
+      {"  [MAIN] ; note\r\nSHARED_DIR=a=b", "a=b"},
+      {"[MAIN]\r\nSHARED_DIR=1\r\nshared_dir=2\r\n[MAIN]\r\nSHARED_DIR=3\r\n", "1"},
+      {"[MAIN]\r\nOTHER=1\r\n[MAIN]\r\nSHARED_DIR=2\r\n", std::nullopt},
+      {"SHARED_DIR=0\r\n;[MAIN]\r\n[MAIN]\r\n;SHARED_DIR=1\r\nSHARED_DIR\r\nSHARED_DIR=2\r\n", "2"},
+      {"[MAIN]\r\nSHARED_DIR=\"X:\\q\" \r\n", "X:\\q"},
+      {"[MAIN]\r\nSHARED_DIR='\"'\r\n", "\""},
+      {"[MAIN]\r\nSHARED_DIR=\"X:\\q'\r\n", "\"X:\\q'"},
+      {"[MAIN]\r\nSHARED_DIR=\"\r\n", "\""},
+      {"[MAIN]\r\nSHARED_DIR=\r\n", ""},
+      {"[MAIN\r\nSHARED_DIR=1\r\n[OTHER]\r\n", std::nullopt},
+      {"[MAIN]]\r\nSHARED_DIR=1\r\n", std::nullopt},
+      {"[MAIN]\r\nSHARED_DIR=" + std::string(5000, 'd'), std::string(5000, 'd')},
+  };
+  for (const auto& c : cases) EXPECT_EQ(IniText(c.text).Value("MAIN", "SHARED_DIR"), c.sharedDir) << c.text;
+}
+
+TEST(ParseComponents, FieldsDefaultsAndRefusedEntries) {
+  const auto fault = [](EntryFault f) { return std::optional<EntryFault>(f); };
+  const struct {
+    std::string value;
+    Component component;  // when accepted
+    std::optional<EntryFault> fault;
+  } cases[] = {
+      {"prog.dll", {"prog.dll", kCompareByVersion, ""}, {}},
+      {"  pomoc\\prog.chm , 2 ,  Pomoc, część 1 ", {"pomoc\\prog.chm", kCompareByDate, "Pomoc, część 1"}, {}},
+      {"a/b/../źródło.hlp,,Opis", {"a/b/../źródło.hlp", kCompareByVersion, "Opis"}, {}},
+      {"x.dll,1,", {"x.dll", kCompareByVersion, ""}, {}},
+      {"", {}, fault(EntryFault::EmptyName)},
+      {" ,2", {}, fault(EntryFault::EmptyName)},
+      {"\\\\serwer\\x.dll", {}, fault(EntryFault::ServerName)},
+      {"//serwer/x.dll", {}, fault(EntryFault::ServerName)},
+      {"\\Windows\\x.dll", {}, fault(EntryFault::AbsoluteName)},
+      {"C:\\x.dll", {}, fault(EntryFault::DriveName)},
+      {"c:x.dll", {}, fault(EntryFault::DriveName)},
+      {"..\\x.dll", {}, fault(EntryFault::ClimbsOut)},
+      {"a\\..\\..\\x.dll", {}, fault(EntryFault::ClimbsOut)},
+      {"a\\. .\\. .\\x.dll", {}, fault(EntryFault::ClimbsOut)},
+      {"pomoc\\", {}, fault(EntryFault::NotAFile)},
+      {"a\\..", {}, fault(EntryFault::NotAFile)},
+      {"*.dll", {}, fault(EntryFault::BadCharacter)},
+      {"x.dll:strumień", {}, fault(EntryFault::BadCharacter)},
+      {"a\tb.dll", {}, fault(EntryFault::BadCharacter)},
+      {"x.dll,3", {}, fault(EntryFault::UnknownMode)},
+      {"x.dll,wersja,Opis", {}, fault(EntryFault::UnknownMode)},
+  };
+  for (const auto& c : cases) {
+    const ComponentList list = ParseComponents({{"plik", c.value}});
+    if (c.fault) {
+      ASSERT_EQ(list.refused.size(), 1u) << c.value;
+      EXPECT_EQ(list.refused[0].fault, *c.fault) << c.value;
+      EXPECT_EQ(list.refused[0].entry, "plik=" + c.value);
+    } else {
+      ASSERT_EQ(list.components.size(), 1u) << c.value;
+      EXPECT_EQ(list.components[0].name, c.component.name);
+      EXPECT_EQ(list.components[0].compareMode, c.component.compareMode) << c.value;
+      EXPECT_EQ(list.components[0].caption, c.component.caption);
+    }
+  }
+}
+
+TEST(ParseSettings, AllEntriesOfTheFirstSectionInFileOrder) {
+  const Settings settings = ParseSettings(
+      "[skladniki]\r\n;stary=x.dll\r\nb=b.dll\r\nB=a.dll\r\n=c.dll,2\r\nzły=..\\d.dll\r\n[SKLADNIKI]\r\ne=e.dll\r\n", "C:\\P");
+  EXPECT_EQ(settings.sharedDir, "C:\\P\\SHARED");
+  ASSERT_EQ(settings.components.components.size(), 3u);
+  EXPECT_EQ(settings.components.components[0].name, "b.dll");
+  EXPECT_EQ(settings.components.components[1].name, "a.dll");
+  EXPECT_EQ(settings.components.components[2].name, "c.dll");
+  ASSERT_EQ(settings.components.refused.size(), 1u);
+  EXPECT_EQ(settings.components.refused[0].entry, "zły=..\\d.dll");
+}
+
+TEST(RefusedEntriesMessage, NamesEachEntryAndItsFaultSafelyForTheMarkup) {
+  std::vector<RefusedEntry> refused{{"a=C:\\x.dll", EntryFault::DriveName, "C:"},
+                                    {"b=<B>^x.dll,7", EntryFault::UnknownMode, "7"}};
+  const std::string one = RefusedEntriesMessage({refused[0]});
+  EXPECT_NE(one.find("Ta pozycja"), std::string::npos);
+  EXPECT_NE(one.find("„a=C:\\x.dll”: nazwa zawiera literę dysku „C:”."), std::string::npos) << one;
+  const std::string two = RefusedEntriesMessage(refused);
+  EXPECT_NE(two.find("Te pozycje"), std::string::npos);
+  EXPECT_NE(two.find("„b=<\u200BB>\u02C6x.dll,7”: nieznany sposób porównania „7”"), std::string::npos) << two;
+  refused.resize(13, refused[0]);
+  EXPECT_NE(RefusedEntriesMessage(refused).find("pozostałe pominięte pozycje: 3."), std::string::npos);
+}
+
+}  // namespace
+}  // namespace kolvex
