@@ -16,6 +16,8 @@ constexpr std::string_view kMainSection = "MAIN";
 constexpr std::string_view kSharedDirKey = "SHARED_DIR";
 constexpr std::string_view kComponentsSection = "SKLADNIKI";
 constexpr std::string_view kForbiddenInNames = "<>:\"|?*";
+constexpr std::string_view kDeviceNames[] = {"CON", "PRN", "AUX", "NUL"};
+constexpr std::string_view kNumberedDevices[] = {"COM", "LPT"};
 constexpr size_t kEntriesShown = 10;    // the rest are counted, so that the window fits the screen
 constexpr size_t kEntryCharsShown = 120;
 
@@ -25,6 +27,18 @@ struct Fault {
   EntryFault fault;
   std::string detail;
 };
+
+// The system opens a device for these names, with any extension ("nul.txt").
+bool IsDeviceName(std::string_view part) {
+  std::string_view stem = part.substr(0, part.find('.'));
+  stem = stem.substr(0, stem.find_last_not_of(' ') + 1);
+  const auto is = [](std::string_view text) {
+    return [text](std::string_view device) { return SameTextIgnoringAsciiCase(text, device); };
+  };
+  return std::ranges::any_of(kDeviceNames, is(stem)) ||
+         (stem.size() == 4 && std::isdigit(static_cast<unsigned char>(stem[3])) &&
+          std::ranges::any_of(kNumberedDevices, is(stem.substr(0, 3))));
+}
 
 // Walks the name's parts as the system resolves them: "." stays, ".." goes
 // up. Parts of dots and blanks only count as ".." when they hold two dots or
@@ -37,6 +51,7 @@ std::optional<Fault> PathFault(std::string_view name) {
     const std::string_view part = name.substr(0, end);
     const bool dotsOnly = part.find_first_not_of(". ") == std::string_view::npos;
     lastIsFile = !part.empty() && !dotsOnly;
+    if (lastIsFile && IsDeviceName(part)) return Fault{EntryFault::DeviceName, std::string(part)};
     if (dotsOnly && std::ranges::count(part, '.') >= 2 && --depth < 0) return Fault{EntryFault::ClimbsOut, ".."};
     if (lastIsFile) ++depth;
     if (end == name.size()) break;
@@ -101,6 +116,8 @@ std::string FaultText(const RefusedEntry& refused) {
       return "nazwa wychodzi poza katalog programu („..”)";
     case EntryFault::NotAFile:
       return "nazwa nie wskazuje pliku";
+    case EntryFault::DeviceName:
+      return "„" + AsPlainText(refused.detail) + "” to w systemie Windows nazwa urządzenia, nie pliku";
     case EntryFault::BadCharacter: {
       const unsigned char c = static_cast<unsigned char>(refused.detail.at(0));
       return c < 32 ? "nazwa zawiera znak sterujący (kod " + std::to_string(c) + ")"

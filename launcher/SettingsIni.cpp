@@ -2,17 +2,12 @@
 
 #include <algorithm>
 
+#include "common/Global.h"
 #include "messages/Markup.h"
 
 namespace kolvex {
 
 namespace {
-
-char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
-bool SameName(std::string_view a, std::string_view b) {
-  return std::ranges::equal(a, b, [](char x, char y) { return AsciiUpper(x) == AsciiUpper(y); });
-}
 
 std::string_view WithoutQuotes(std::string_view value) {
   if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') && value.back() == value.front()) {
@@ -44,14 +39,14 @@ IniText::IniText(std::string_view text) {
 }
 
 const IniText::Section* IniText::Find(std::string_view section) const {
-  const auto it = std::ranges::find_if(sections_, [&](const Section& s) { return SameName(s.name, section); });
+  const auto it = std::ranges::find_if(sections_, [&](const Section& s) { return SameTextIgnoringAsciiCase(s.name, section); });
   return it == sections_.end() ? nullptr : &*it;
 }
 
 std::optional<std::string> IniText::Value(std::string_view section, std::string_view key) const {
   if (const Section* found = Find(section)) {
     for (const IniEntry& entry : found->entries) {
-      if (SameName(entry.key, key)) return entry.value;
+      if (SameTextIgnoringAsciiCase(entry.key, key)) return entry.value;
     }
   }
   return std::nullopt;

@@ -27,6 +27,7 @@ TEST(ParseComponents, FieldsDefaultsAndRefusedEntries) {
       {"a\\. .\\. .\\x.dll", {}, fault(EntryFault::ClimbsOut)},
       {"pomoc\\", {}, fault(EntryFault::NotAFile)},
       {"a\\..", {}, fault(EntryFault::NotAFile)},
+      {"pomoc\\Nul .txt", {}, fault(EntryFault::DeviceName)},
       {"*.dll", {}, fault(EntryFault::BadCharacter)},
       {"x.dll:strumień", {}, fault(EntryFault::BadCharacter)},
       {"a\tb.dll", {}, fault(EntryFault::BadCharacter)},
