@@ -39,7 +39,8 @@ IniText::IniText(std::string_view text) {
 }
 
 const IniText::Section* IniText::Find(std::string_view section) const {
-  const auto it = std::ranges::find_if(sections_, [&](const Section& s) { return SameTextIgnoringAsciiCase(s.name, section); });
+  const auto it =
+      std::ranges::find_if(sections_, [&](const Section& s) { return SameTextIgnoringAsciiCase(s.name, section); });
   return it == sections_.end() ? nullptr : &*it;
 }
 

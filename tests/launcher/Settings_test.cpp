@@ -50,7 +50,8 @@ TEST(ParseComponents, FieldsDefaultsAndRefusedEntries) {
 
 TEST(ParseSettings, AllEntriesOfTheFirstSectionInFileOrder) {
   const Settings settings = ParseSettings(
-      "[skladniki]\r\n;stary=x.dll\r\nb=b.dll\r\nB=a.dll\r\n=c.dll,2\r\nzły=..\\d.dll\r\n[SKLADNIKI]\r\ne=e.dll\r\n", "C:\\P");
+      "[skladniki]\r\n;stary=x.dll\r\nb=b.dll\r\nB=a.dll\r\n=c.dll,2\r\nzły=..\\d.dll\r\n[SKLADNIKI]\r\ne=e.dll\r\n",
+      "C:\\P");
   EXPECT_EQ(settings.sharedDir, "C:\\P\\SHARED");
   std::string names;
   for (const Component& c : settings.components.components) names += c.name + ";";

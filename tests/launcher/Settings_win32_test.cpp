@@ -61,8 +61,7 @@ TEST_F(SharedDirSetting, BinaryGarbageGivesSomeValueWithoutFailing) {
   EXPECT_EQ(Read(std::string("\0\0\0\0[MAIN]\0", 11)), Fallback());
 }
 
-// The system's reader, for the files it knows (ANSI, UTF-16 LE with a mark).
-// A null key lists the section's key names, each followed by a NUL.
+// The system's reader; a null key lists the section's key names, each followed by a NUL.
 std::string ProfileString(const std::string& file, const wchar_t* section, const wchar_t* key) {
   std::wstring buffer(1 << 16, L'\0');
   buffer.resize(GetPrivateProfileStringW(section, key, L"", buffer.data(), static_cast<DWORD>(buffer.size()),
