@@ -21,9 +21,7 @@ TEST(Package, ExampleSettingsGiveTheSharedDirectoryWithPolishLettersAndNoCompone
   EXPECT_TRUE(settings.components.refused.empty());
   // With the four lines uncommented as the file says, its example is a valid list.
   std::string text = DecodeText(ReadFileBytes(Packaged("baza.set")), FromAnsi);
-  for (const char* line : {"\n;[SKLADNIKI]", "\n;biblioteka=", "\n;pomoc=", "\n;raporty="}) {
-    text.erase(text.find(line) + 1, 1);
-  }
+  for (auto line : {"\n;[SKLADNIKI]", "\n;biblioteka=", "\n;pomoc=", "\n;raporty="}) text.erase(text.find(line) + 1, 1);
   EXPECT_EQ(ParseSettings(text, "C:\\P").components.components.size(), 3u);
 
   // The comments add no keys and no sections: [MAIN] holds SHARED_DIR alone.
