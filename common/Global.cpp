@@ -1,5 +1,7 @@
 #include "common/Global.h"
 
+#include <algorithm>
+
 namespace kolvex {
 
 namespace {
@@ -57,6 +59,11 @@ std::string ExtractNthField(std::string_view text, int n, char delimiter) {
   if (begin >= text.size()) return {};
   const size_t end = text.find(delimiter, begin);
   return std::string(text.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin));
+}
+
+bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b) {
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  return std::ranges::equal(a, b, [&](char x, char y) { return upper(x) == upper(y); });
 }
 
 }  // namespace kolvex

@@ -26,6 +26,10 @@ std::string ChangeFileExt(std::string_view path, std::string_view ext);
 // The character at a 1-based position, or NUL beyond the end.
 char GetCharAt(std::string_view text, int position);
 
+// Equal when the letters a to z are taken without regard to case, as the
+// system compares the names in its settings.
+bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b);
+
 // The n-th delimited field (1-based; 0 counts as 1; negative gives empty).
 std::string ExtractNthField(std::string_view text, int n, char delimiter);
 

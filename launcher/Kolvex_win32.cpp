@@ -5,6 +5,8 @@
 #include <vector>
 
 #include "common/Global.h"
+#include "common/TextDecode.h"
+#include "common/win32/Files.h"
 #include "common/win32/Module.h"
 #include "common/win32/Utf.h"
 #include "launcher/CommandLine.h"
@@ -16,7 +18,6 @@ namespace kolvex {
 namespace {
 
 constexpr DWORD kStartDelayMs = 1000;
-constexpr DWORD kProfileValueMax = 2047;  // what the private-profile read returns at most
 
 const std::vector<std::string>& Arguments() {
   static const std::vector<std::string> args = SplitCommandLine(Narrow(GetCommandLineW()));
@@ -39,18 +40,18 @@ class ComApartment {
 
 }  // namespace
 
-std::string ReadSharedDir(const std::string& exeDir) {
-  std::wstring value(kProfileValueMax + 1, L'\0');
-  const std::wstring settingsFile = Widen(JoinPath(exeDir, "baza.set"));
-  const DWORD n = GetPrivateProfileStringW(L"MAIN", L"SHARED_DIR", L"", value.data(),
-                                           static_cast<DWORD>(value.size()), settingsFile.c_str());
-  value.resize(n);
-  return SharedDirFromSetting(Narrow(value), exeDir);
+Settings ReadSettings(const std::string& exeDir) {
+  // Read by the launcher itself: the system's profile reader knows no UTF-8
+  // and returns only as much of a value as a buffer sized beforehand holds.
+  const std::optional<std::string> bytes = ReadWholeFile(JoinPath(exeDir, kSettingsFileName));
+  return ParseSettings(bytes ? DecodeText(*bytes, FromAnsi) : std::string(), exeDir);
 }
 
 void LoadSettings() {
   ExeDir = ExtractFileDir(ModuleFileName());
-  SharedDir = ReadSharedDir(ExeDir);
+  Settings settings = ReadSettings(ExeDir);
+  SharedDir = std::move(settings.sharedDir);
+  Components = std::move(settings.components);
   TargetName = Arguments().size() > 1 ? Arguments()[1] : std::string();
 }
 

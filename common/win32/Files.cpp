@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 
 namespace kolvex {
@@ -23,6 +24,21 @@ std::string FullPathName(const std::string& path) {
     }
     full.resize(n);  // too small: n is the size needed
   }
+}
+
+std::optional<std::string> ReadWholeFile(const std::string& path) {
+  const UniqueFile file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  if (!file) return std::nullopt;
+  std::string bytes;
+  char chunk[64 * 1024];
+  DWORD read = 0;
+  // To the end as it is now, not as a size taken beforehand said it would be.
+  do {
+    if (!ReadFile(file.get(), chunk, sizeof chunk, &read, nullptr)) return std::nullopt;
+    bytes.append(chunk, read);
+  } while (read != 0);
+  return bytes;
 }
 
 }  // namespace kolvex

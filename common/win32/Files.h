@@ -1,4 +1,5 @@
 #pragma once
+#include <optional>
 #include <string>
 
 namespace kolvex {
@@ -9,5 +10,9 @@ bool FileExists(const std::string& path);
 // The full path of a name relative to the current directory (the name
 // unchanged when the system cannot make one).
 std::string FullPathName(const std::string& path);
+
+// The whole content of a file, read while others may go on reading and
+// writing it; nothing when it cannot be opened or read.
+std::optional<std::string> ReadWholeFile(const std::string& path);
 
 }  // namespace kolvex

@@ -1,9 +1,11 @@
 // The texts of the release zip as Windows reads them: the example baza.set
-// through the same private-profile call as the launcher, under any ANSI code
-// page, and the guide as Notepad opens it.
+// by the launcher and by the system's own profile reader, under any ANSI
+// code page, and the guide as Notepad opens it.
 #include <gtest/gtest.h>
 
+#include "common/TextDecode.h"
 #include "common/win32/Utf.h"
+#include "launcher/Kolvex.h"
 #include "support/TestSupport.h"
 
 namespace kolvex::test {
@@ -12,13 +14,18 @@ namespace {
 // package/ lies beside bin/ in the build directory.
 std::string Packaged(const std::string& name) { return BinDir() + "\\..\\package\\" + name; }
 
-TEST(Package, ExampleSettingsGiveTheSharedDirectoryWithPolishLetters) {
-  const std::wstring file = Widen(Packaged("baza.set"));
-  wchar_t value[2048];
-  const DWORD n = GetPrivateProfileStringW(L"MAIN", L"SHARED_DIR", L"", value, 2048, file.c_str());
-  EXPECT_EQ(std::wstring(value, n), L"\\\\serwer\\udzia\u0142\\program");
+TEST(Package, ExampleSettingsGiveTheSharedDirectoryWithPolishLettersAndNoComponents) {
+  const Settings settings = ReadSettings(Packaged(""));
+  EXPECT_EQ(settings.sharedDir, "\\\\serwer\\udzia\u0142\\program");
+  EXPECT_TRUE(settings.components.components.empty());
+  EXPECT_TRUE(settings.components.refused.empty());
+  // With the four lines uncommented as the file says, its example is a valid list.
+  std::string text = DecodeText(ReadFileBytes(Packaged("baza.set")), FromAnsi);
+  for (auto line : {"\n;[SKLADNIKI]", "\n;biblioteka=", "\n;pomoc=", "\n;raporty="}) text.erase(text.find(line) + 1, 1);
+  EXPECT_EQ(ParseSettings(text, "C:\\P").components.components.size(), 3u);
 
   // The comments add no keys and no sections: [MAIN] holds SHARED_DIR alone.
+  const std::wstring file = Widen(Packaged("baza.set"));
   wchar_t section[4096];
   const DWORD s = GetPrivateProfileSectionW(L"MAIN", section, 4096, file.c_str());
   EXPECT_EQ(std::wstring(section, s), std::wstring(L"SHARED_DIR=\\\\serwer\\udzia\u0142\\program") + L'\0');

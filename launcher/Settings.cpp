@@ -1,0 +1,182 @@
+#include "launcher/Settings.h"
+
+#include <algorithm>
+#include <cctype>
+#include <optional>
+
+#include "common/Global.h"
+#include "launcher/biblKolvex.h"
+#include "messages/Markup.h"
+
+namespace kolvex {
+
+namespace {
+
+constexpr std::string_view kMainSection = "MAIN";
+constexpr std::string_view kSharedDirKey = "SHARED_DIR";
+constexpr std::string_view kComponentsSection = "SKLADNIKI";
+constexpr std::string_view kForbiddenInNames = "<>:\"|?*";
+constexpr std::string_view kDeviceNames[] = {"CON", "PRN", "AUX", "NUL"};
+constexpr std::string_view kNumberedDevices[] = {"COM", "LPT"};
+constexpr size_t kEntriesShown = 10;    // the rest are counted, so that the window fits the screen
+constexpr size_t kEntryCharsShown = 120;
+
+bool IsSeparator(char c) { return c == '\\' || c == '/'; }
+
+struct Fault {
+  EntryFault fault;
+  std::string detail;
+};
+
+// The system opens a device for these names, with any extension ("nul.txt").
+bool IsDeviceName(std::string_view part) {
+  std::string_view stem = part.substr(0, part.find('.'));
+  stem = stem.substr(0, stem.find_last_not_of(' ') + 1);
+  const auto is = [](std::string_view text) {
+    return [text](std::string_view device) { return SameTextIgnoringAsciiCase(text, device); };
+  };
+  return std::ranges::any_of(kDeviceNames, is(stem)) ||
+         (stem.size() == 4 && std::isdigit(static_cast<unsigned char>(stem[3])) &&
+          std::ranges::any_of(kNumberedDevices, is(stem.substr(0, 3))));
+}
+
+// Walks the name's parts as the system resolves them: "." stays, ".." goes
+// up. Parts of dots and blanks only count as ".." when they hold two dots or
+// more, since the system drops trailing dots and blanks.
+std::optional<Fault> PathFault(std::string_view name) {
+  int depth = 0;
+  bool lastIsFile = false;
+  while (true) {
+    const size_t end = std::min(name.find_first_of("\\/"), name.size());
+    const std::string_view part = name.substr(0, end);
+    const bool dotsOnly = part.find_first_not_of(". ") == std::string_view::npos;
+    lastIsFile = !part.empty() && !dotsOnly;
+    if (lastIsFile && IsDeviceName(part)) return Fault{EntryFault::DeviceName, std::string(part)};
+    if (dotsOnly && std::ranges::count(part, '.') >= 2 && --depth < 0) return Fault{EntryFault::ClimbsOut, ".."};
+    if (lastIsFile) ++depth;
+    if (end == name.size()) break;
+    name.remove_prefix(end + 1);
+  }
+  if (!lastIsFile) return Fault{EntryFault::NotAFile, ""};
+  return std::nullopt;
+}
+
+std::optional<Fault> NameFault(std::string_view name) {
+  if (name.empty()) return Fault{EntryFault::EmptyName, ""};
+  if (name.size() >= 2 && IsSeparator(name[0]) && IsSeparator(name[1])) return Fault{EntryFault::ServerName, ""};
+  if (IsSeparator(name[0])) return Fault{EntryFault::AbsoluteName, ""};
+  if (name.size() >= 2 && name[1] == ':' && std::isalpha(static_cast<unsigned char>(name[0]))) {
+    return Fault{EntryFault::DriveName, std::string(name.substr(0, 2))};
+  }
+  for (char c : name) {
+    if (static_cast<unsigned char>(c) < 32 || kForbiddenInNames.find(c) != std::string_view::npos) {
+      return Fault{EntryFault::BadCharacter, std::string(1, c)};
+    }
+  }
+  return PathFault(name);
+}
+
+std::optional<std::uint8_t> CompareModeFromText(std::string_view text) {
+  if (text.empty() || text == "1") return kCompareByVersion;
+  if (text == "2") return kCompareByDate;
+  return std::nullopt;
+}
+
+// Text from a file made safe for the message markup: "<" cannot open a tag
+// (a zero-width space follows it), "^" cannot break the line, and control
+// characters show as blanks. Long texts are shortened with an ellipsis.
+std::string AsPlainText(std::string_view text) {
+  std::string out;
+  size_t chars = 0;
+  for (char c : text) {
+    const bool startsChar = (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    if (startsChar && ++chars > kEntryCharsShown) return out + "\u2026";
+    if (c == '<') {
+      out += "<\u200B";
+    } else if (c == '^') {
+      out += "\u02C6";
+    } else {
+      out += static_cast<unsigned char>(c) < 32 ? ' ' : c;
+    }
+  }
+  return out;
+}
+
+std::string FaultText(const RefusedEntry& refused) {
+  switch (refused.fault) {
+    case EntryFault::EmptyName:
+      return "brak nazwy pliku";
+    case EntryFault::ServerName:
+      return "nazwa wskazuje komputer w sieci (zaczyna się od „\\\\”)";
+    case EntryFault::AbsoluteName:
+      return "nazwa zaczyna się od „\\” (ścieżka od katalogu głównego dysku)";
+    case EntryFault::DriveName:
+      return "nazwa zawiera literę dysku „" + refused.detail + "”";
+    case EntryFault::ClimbsOut:
+      return "nazwa wychodzi poza katalog programu („..”)";
+    case EntryFault::NotAFile:
+      return "nazwa nie wskazuje pliku";
+    case EntryFault::DeviceName:
+      return "„" + AsPlainText(refused.detail) + "” to w systemie Windows nazwa urządzenia, nie pliku";
+    case EntryFault::BadCharacter: {
+      const unsigned char c = static_cast<unsigned char>(refused.detail.at(0));
+      return c < 32 ? "nazwa zawiera znak sterujący (kod " + std::to_string(c) + ")"
+                    : "nazwa zawiera niedozwolony znak „" + AsPlainText(refused.detail) + "”";
+    }
+    case EntryFault::UnknownMode:
+      return "nieznany sposób porównania „" + AsPlainText(refused.detail) +
+             "” (1 – wersja pliku, 2 – data modyfikacji)";
+  }
+  return {};
+}
+
+}  // namespace
+
+ComponentList ParseComponents(const std::vector<IniEntry>& entries) {
+  ComponentList list;
+  for (const IniEntry& entry : entries) {
+    const std::string_view value = entry.value;
+    const size_t firstComma = std::min(value.find(','), value.size());
+    const std::string_view rest = value.substr(std::min(firstComma + 1, value.size()));
+    const size_t secondComma = std::min(rest.find(','), rest.size());
+    const std::string_view name = Trim(value.substr(0, firstComma));
+    const std::string_view mode = Trim(rest.substr(0, secondComma));
+    const std::string_view caption = Trim(rest.substr(std::min(secondComma + 1, rest.size())));
+
+    std::optional<Fault> fault = NameFault(name);
+    const std::optional<std::uint8_t> compareMode = CompareModeFromText(mode);
+    if (!fault && !compareMode) fault = Fault{EntryFault::UnknownMode, std::string(mode)};
+    if (fault) {
+      list.refused.push_back({entry.key + "=" + entry.value, fault->fault, std::move(fault->detail)});
+    } else {
+      list.components.push_back({std::string(name), *compareMode, std::string(caption)});
+    }
+  }
+  return list;
+}
+
+std::string SharedDirFromSetting(const std::string& value, const std::string& exeDir) {
+  return value.empty() ? JoinPath(exeDir, "SHARED") : value;
+}
+
+Settings ParseSettings(std::string_view text, const std::string& exeDir) {
+  const IniText ini(text);
+  return {SharedDirFromSetting(ini.Value(kMainSection, kSharedDirKey).value_or(""), exeDir),
+          ParseComponents(ini.Entries(kComponentsSection))};
+}
+
+std::string RefusedEntriesMessage(const std::vector<RefusedEntry>& refused) {
+  std::string text = refused.size() == 1 ? "<B>Ta pozycja sekcji [SKLADNIKI] w pliku baza.set została pominięta:</B>^"
+                                         : "<B>Te pozycje sekcji [SKLADNIKI] w pliku baza.set zostały pominięte:</B>^";
+  for (size_t i = 0; i < refused.size() && i < kEntriesShown; ++i) {
+    text += "^• „" + AsPlainText(refused[i].entry) + "”: " + FaultText(refused[i]) + ".";
+  }
+  if (refused.size() > kEntriesShown) {
+    text += "^• pozostałe pominięte pozycje: " + std::to_string(refused.size() - kEntriesShown) + ".";
+  }
+  return text +
+         "^^Nazwę pliku podaje się względem katalogu programu, np. pomoc\\prog.chm,2. "
+         "Pozostałe składniki zostaną zaktualizowane. Przekaż tę informację administratorowi.";
+}
+
+}  // namespace kolvex
