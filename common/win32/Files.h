@@ -10,4 +10,9 @@ bool FileExists(const std::string& path);
 // unchanged when the system cannot make one).
 std::string FullPathName(const std::string& path);
 
+// The path in the form that lifts the system's path-length limit from the
+// file functions (\\?\C:\... or \\?\UNC\server\...) when it is too long for
+// the plain form; a path that fits comes back unchanged.
+std::string LongPathForm(const std::string& path);
+
 }  // namespace kolvex

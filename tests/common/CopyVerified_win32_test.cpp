@@ -42,7 +42,8 @@ class CopyFileVerifiedWin32 : public ::testing::Test {
   }
 
   bool Copy(CopySystem& system, const std::string& from, const std::string& to) {
-    return CopyFileVerified(from, to, system, [this](const std::string& text) { shown.push_back(text); });
+    return CopyFileVerified(from, to, system, [this](const std::string& text) { shown.push_back(text); }) ==
+           CopyResult::Copied;
   }
   bool Copy() { return Copy(system, source, target); }
 
@@ -57,7 +58,7 @@ class CopyFileVerifiedWin32 : public ::testing::Test {
 
 TEST_F(CopyFileVerifiedWin32, CopiesOverAnExistingFile) {
   // Through the program's own entry: a copy that succeeds shows nothing.
-  EXPECT_TRUE(CopyFileVerified(source, target));
+  EXPECT_EQ(CopyFileVerified(source, target), CopyResult::Copied);
   EXPECT_EQ(ReadFileBytes(target), kNew);
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
 }
@@ -124,10 +125,12 @@ TEST_F(CopyFileVerifiedWin32, ReadOnlyCopyIsRemovedWhenItCannotBePlaced) {
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
 }
 
-TEST_F(CopyFileVerifiedWin32, LeftoverOfAStoppedRunDoesNotStandInTheWay) {
-  const std::string leftover = TemporaryCopyName(target);
-  WriteFileBytes(leftover, "half");
-  SetReadOnly(leftover);
+TEST_F(CopyFileVerifiedWin32, LeftoversOfStoppedRunsDoNotStandInTheWayAndGo) {
+  for (const uint32_t run : {GetCurrentProcessId(), 4u, 123456u}) {
+    const std::string leftover = TemporaryCopyName(target, run);
+    WriteFileBytes(leftover, "half");
+    SetReadOnly(leftover);
+  }
   EXPECT_TRUE(Copy());
   EXPECT_EQ(ReadFileBytes(target), kNew);
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));

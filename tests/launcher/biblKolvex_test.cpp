@@ -29,6 +29,8 @@ class FakeSystem final : public UpdateSystem {
   };
   std::map<std::string, File> files;
   std::set<std::string> failingCopiesTo;
+  std::set<std::string> cutShort;               // files that are not whole programs
+  std::vector<File> sharedReplacedMeanwhile;    // each copy of a shared file finds the next one
   std::vector<std::string> effects;  // "copy A > B", "progress T", "log ..."
   mutable std::vector<std::string> versionQueries;
   std::optional<ComponentUpdate> logged;
@@ -47,12 +49,23 @@ class FakeSystem final : public UpdateSystem {
     return upper;
   }
   void ShowProgress(const std::string& text) override { effects.push_back("progress " + text); }
-  bool CopyVerified(const std::string& source, const std::string& destination) override {
+  bool IsCompleteImage(const std::string& path) const override { return !cutShort.contains(path); }
+  CopyResult CopyVerified(const std::string& source, const std::string& destination,
+                          const CopyAcceptance& accept) override {
     effects.push_back("copy " + source + " > " + destination);
-    if (failingCopiesTo.contains(destination) || !files.contains(source)) return false;
-    files[destination] = files.at(source);
-    return true;
+    if (failingCopiesTo.contains(destination) || !files.contains(source)) return CopyResult::Failed;
+    if (!sharedReplacedMeanwhile.empty() && source.starts_with("S:")) {
+      files[source] = sharedReplacedMeanwhile.front();
+      sharedReplacedMeanwhile.erase(sharedReplacedMeanwhile.begin());
+    }
+    const std::string copy = destination + "~";
+    files[copy] = files.at(source);
+    const bool accepted = !accept || accept(copy);
+    if (accepted) files[destination] = files[copy];
+    files.erase(copy);
+    return accepted ? CopyResult::Copied : CopyResult::Refused;
   }
+  void ShowMessage(const std::string& text) override { effects.push_back("message " + text); }
   void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) override {
     effects.push_back("log " + fileName + " " + std::to_string(compareMode));
     if (logFails) throw EInOutError("File access denied", 5);
@@ -131,6 +144,57 @@ TEST_F(UpdateComponentTest, VersionStringsAreComparedExactly) {
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new ");
 }
 
+TEST_F(UpdateComponentTest, ASharedProgramCutShortIsKeptOutWhileAVersionedOneIsInstalled) {
+  Installed("prog.exe", "1.0.1.3");
+  Shared("prog.exe", "");
+  system.cutShort = {"S:\\shared\\prog.exe"};
+  UpdateComponent(system, "prog.exe", "", 1, "", true);
+  EXPECT_THAT(system.effects, IsEmpty());
+
+  system.files.erase("C:\\app\\prog.exe");  // nothing to lose
+  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new ");
+
+  Installed("prog.exe", "1.0.1.3");
+  system.cutShort.clear();  // a whole program without version information
+  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new ");
+}
+
+TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAndLoggedTruly) {
+  Installed("prog.exe", "1.0.1.3");
+  Shared("prog.exe", "1.0.1.4");
+  system.sharedReplacedMeanwhile = {{"1.0.1.5", 1.0, "new 1.0.1.5"}};
+  UpdateComponent(system, "prog.exe", "", 1, "", true);
+  EXPECT_THAT(system.effects,
+              ElementsAre("progress PROG.EXE", "copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
+                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe",
+                          "copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
+                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.5");
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1.0.1.3");
+  EXPECT_EQ(system.logged->NewVersion, "1.0.1.5");
+
+  // Put back while it was copied: the next decision finds nothing to do.
+  system = FakeSystem();
+  Installed("prog.exe", "1.0.1.3");
+  Shared("prog.exe", "1.0.1.4");
+  system.sharedReplacedMeanwhile = {{"1.0.1.3", 1.0, "new 1.0.1.3"}};
+  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
+  EXPECT_FALSE(system.logged);
+}
+
+TEST_F(UpdateComponentTest, ASharedFileThatKeepsChangingIsReportedAndNothingReplaced) {
+  Installed("prog.exe", "1.0.1.3");
+  Shared("prog.exe", "1.0.1.4");
+  system.sharedReplacedMeanwhile = {{"5", 1.0, "5"}, {"6", 1.0, "6"}, {"7", 1.0, "7"}};
+  EXPECT_THROW(UpdateComponent(system, "prog.exe", "", 1, "", false), EAbort);
+  EXPECT_THAT(system.effects.back(), ::testing::StartsWith("message Nie można zaktualizować pliku: prog.exe\r\r"));
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
+  EXPECT_FALSE(system.logged);
+}
+
 TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak) {
   Shared("prog.exe", "1.0.1.4");
   UpdateComponent(system, "prog.exe", "", 1, "", false);
@@ -138,7 +202,7 @@ TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak)
   EXPECT_EQ(system.logged->OldVersion, "brak");
   EXPECT_EQ(system.logged->NewVersion, "1.0.1.4");
   // "brak" is the log's word for a missing file, not a version read from one.
-  EXPECT_THAT(system.versionQueries, ElementsAre("S:\\shared\\prog.exe"));
+  EXPECT_THAT(system.versionQueries, ElementsAre("S:\\shared\\prog.exe", "C:\\app\\prog.exe~"));
 }
 
 TEST_F(UpdateComponentTest, NoSharedFileMeansNothingAtAll) {
