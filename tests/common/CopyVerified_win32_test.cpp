@@ -126,7 +126,7 @@ TEST_F(CopyFileVerifiedWin32, ReadOnlyCopyIsRemovedWhenItCannotBePlaced) {
 }
 
 TEST_F(CopyFileVerifiedWin32, LeftoversOfStoppedRunsDoNotStandInTheWayAndGo) {
-  for (const uint32_t run : {GetCurrentProcessId(), 4u, 123456u}) {
+  for (const uint32_t run : {uint32_t{GetCurrentProcessId()}, 4u, 123456u}) {
     const std::string leftover = TemporaryCopyName(target, run);
     WriteFileBytes(leftover, "half");
     SetReadOnly(leftover);
