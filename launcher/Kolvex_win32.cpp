@@ -77,7 +77,7 @@ void RunLauncher() {
   Sleep(kStartDelayMs);
   LoadSettings();
   {
-    UpdateStage stage(ExeDir, TheUpdateSystem().UpperCase(ExtractFileName(ComponentName("", ""))));
+    UpdateStage stage(ExeDir, TheUpdateSystem().UpperCase(ExtractFileName(ComponentName(TargetName, ""))));
     UpdateComponent(TargetName, "", kCompareByVersion, "", false);
   }
   LaunchTarget();

@@ -55,11 +55,7 @@ UniqueKernelHandle OpenLock(const std::wstring& name, LockSecurity& security) {
 // Every session of a terminal server sees Global\; where it is refused the
 // runs of this session at least share Local\.
 UniqueKernelHandle InstallationLock(const std::string& exeDir) {
-  std::wstring folded = Widen(exeDir);
-  // One folding for every user: the locale of each session may differ.
-  LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, folded.c_str(), static_cast<int>(folded.size()), folded.data(),
-               static_cast<int>(folded.size()));
-  const std::wstring name = Widen(UpdateLockName(Narrow(folded)));
+  const std::wstring name = UpdateLockNameOf(exeDir);
   LockSecurity security;
   UniqueKernelHandle lock = OpenLock(L"Global\\" + name, security);
   if (!lock) lock = OpenLock(L"Local\\" + name, security);
@@ -87,6 +83,14 @@ DWORD WaitPumpingMessages(HANDLE lock, DWORD timeoutMs) {
 bool Owned(DWORD waitResult) { return waitResult == WAIT_OBJECT_0 || waitResult == WAIT_ABANDONED_0; }
 
 }  // namespace
+
+std::wstring UpdateLockNameOf(const std::string& exeDir) {
+  std::wstring folded = Widen(exeDir);
+  // One folding for every user: the locale of each session may differ.
+  LCMapStringW(LOCALE_INVARIANT, LCMAP_UPPERCASE, folded.c_str(), static_cast<int>(folded.size()), folded.data(),
+               static_cast<int>(folded.size()));
+  return Widen(UpdateLockName(Narrow(folded)));
+}
 
 UpdateStage::UpdateStage(const std::string& exeDir, const std::string& progressText)
     // Before the first touch of the shared directory: a removable drive

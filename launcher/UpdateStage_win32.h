@@ -9,6 +9,10 @@
 
 namespace kolvex {
 
+// The name of the update lock of the installation in exeDir, without its
+// namespace (Global\ or Local\).
+std::wstring UpdateLockNameOf(const std::string& exeDir);
+
 // Held for the whole update stage of a run: from the end of the start-up
 // wait to the hand-off, for every file the run updates.
 class UpdateStage {

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "common/CopyVerified.h"
 #include "common/CopyVerifiedSystem.h"
 #include "common/SystemText.h"
@@ -78,6 +80,19 @@ TEST_F(CopyFileVerifiedWin32, TargetHeldOpenElsewhereStaysAsItWas) {
   }
   EXPECT_THAT(shown, ElementsAre(Message("prog.exe", GetErrorString(ERROR_SHARING_VIOLATION))));
   EXPECT_EQ(ReadFileBytes(target), kOld);
+  EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
+}
+
+TEST_F(CopyFileVerifiedWin32, ATargetHeldForHalfASecondIsWaitedFor) {
+  ForeignLock lock(target);
+  std::thread holder([&lock] {
+    Sleep(500);
+    lock.Release();
+  });
+  EXPECT_TRUE(Copy());
+  holder.join();
+  EXPECT_THAT(shown, IsEmpty());
+  EXPECT_EQ(ReadFileBytes(target), kNew);
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
 }
 
