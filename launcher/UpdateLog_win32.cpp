@@ -30,7 +30,7 @@ void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const std:
   // The log as it stands, or a new one; never truncated, and nobody else's
   // while the line is written. A program that has the log open for a moment
   // (an editor saving it, a backup tool) is waited for.
-  const std::wstring widePath = Widen(path);
+  const std::wstring widePath = Widen(LongPathForm(path));
   UniqueFile log;
   const DWORD openError = RetryWhileHeld([&] {
     log.reset(CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
