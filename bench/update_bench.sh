@@ -46,7 +46,9 @@ reset() {
   rm -f "$app/prog.exeOLD" "$app/_updatefiles.LOG" "$app/target-run.txt"
   sync
 }
-launch() { (cd "$app" && wine Kolvex.exe prog.exe </dev/null >/dev/null 2>&1) || fail "Kolvex.exe ended with an error"; }
+launch() {
+  (cd "$app" && wine Kolvex.exe prog.exe </dev/null >/dev/null 2>&1) || fail "Kolvex.exe ended with an error"
+}
 updated_once() {
   cmp -s "$app/prog.exe" "$app/SHARED/prog.exe" && cmp -s "$app/prog.exeOLD" "$work/installed" &&
     [ "$(wc -l <"$app/_updatefiles.LOG")" -eq 1 ] || fail "the update was not done exactly once"

@@ -1,13 +1,10 @@
-// Many starts of one installation at once, and starts that meet a lock, a
-// run ended by force, a program in use or a share still being written.
+// Many starts of one installation at once, and starts that meet a held lock, a run ended by force, or a share still being written.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
 #include <algorithm>
-#include <thread>
 
 #include "common/win32/Handles.h"
-#include "common/win32/Utf.h"
 #include "e2e/UpdateSupport.h"
 #include "launcher/UpdateStage_win32.h"
 #include "support/Robot.h"
@@ -15,49 +12,10 @@
 namespace kolvex::test {
 namespace {
 
+using ::testing::Contains;
+using ::testing::Field;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
-
-constexpr int kLaunchers = 8;
-constexpr int kRounds = 3;
-
-int CountRecords(const std::string& dir) {
-  const std::string path = dir + "\\target-run.txt";
-  if (!FileExists(path)) return 0;
-  const std::string text = ReadFileBytes(path);
-  int records = 0;
-  for (size_t at = text.find("cmdline="); at != std::string::npos; at = text.find("cmdline=", at + 1)) ++records;
-  return records;
-}
-
-// The installation's lock as another run holds it, from a thread of the
-// test: released on Release, or abandoned there when the thread ends
-// without releasing it (the test keeps a handle, so the lock lives on).
-class HeldLock {
- public:
-  HeldLock(const Installation& app, bool abandon) {
-    const std::wstring name = L"Global\\" + UpdateLockNameOf(app.dir());
-    const UniqueKernelHandle held(CreateEventW(nullptr, TRUE, FALSE, nullptr));
-    thread_ = std::thread([this, name, abandon, heldEvent = held.get()] {
-      lock_.reset(CreateMutexW(nullptr, TRUE, name.c_str()));
-      SetEvent(heldEvent);
-      WaitForSingleObject(release_.get(), INFINITE);
-      if (!abandon) ReleaseMutex(lock_.get());
-    });
-    WaitForSingleObject(held.get(), 10000);
-  }
-  void Release() {
-    if (!thread_.joinable()) return;
-    SetEvent(release_.get());
-    thread_.join();
-  }
-  ~HeldLock() { Release(); }
-
- private:
-  UniqueKernelHandle release_{CreateEventW(nullptr, TRUE, FALSE, nullptr)};
-  UniqueKernelHandle lock_;
-  std::thread thread_;
-};
 
 // An installation with version 1.0.1.3 of the program and 1.0.1.4 on the share.
 struct Scene {
@@ -66,25 +24,24 @@ struct Scene {
     WriteFileBytes(app / "prog.exe", v1013);
     WriteFileBytes(shared + "\\prog.exe", v1014);
   }
-
-  // The update done once, completely, by whichever run did it.
-  void ExpectOneCompleteUpdate(int starts) const {
-    EXPECT_TRUE(ReadFileBytes(app / "prog.exe") == v1014);
-    EXPECT_TRUE(ReadFileBytes(app / "prog.exeOLD") == v1013);
-    EXPECT_THAT(SplitLogLines(ReadUpdateLog(app.dir())), SizeIs(1));
-    EXPECT_TRUE(WaitUntil([&] { return CountRecords(app.dir()) == starts; }, 15000))
-        << CountRecords(app.dir()) << " starts of the program";
-    ExpectNothingLeftOver();
-  }
-  void ExpectNothingLeftOver() const {
-    EXPECT_THAT(UnexpectedEntries(app.dir(), {"Kolvex.exe", "SHARED", "prog.exe", "prog.exeOLD", "_updatefiles.LOG",
-                                              "target-run.txt"}),
-                IsEmpty());
+  int Starts() const {
+    const std::string record = FileExists(app / "target-run.txt") ? ReadFileBytes(app / "target-run.txt") : "";
+    int starts = 0;
+    for (size_t at = record.find("cmdline="); at != std::string::npos; at = record.find("cmdline=", at + 1)) ++starts;
+    return starts;
   }
   void ExpectHandOff(Process& launcher) const {
     const ProcessResult run = launcher.Wait(60000);
-    EXPECT_TRUE(run.finished) << "the launcher did not end";
-    EXPECT_EQ(run.exitCode, 0u);
+    EXPECT_TRUE(run.finished && run.exitCode == 0) << "exit code " << run.exitCode;
+  }
+  // The update done once, completely, by whichever run did it, and nothing left over.
+  void ExpectOneUpdate(int starts) const {
+    EXPECT_TRUE(ReadFileBytes(app / "prog.exe") == v1014 && ReadFileBytes(app / "prog.exeOLD") == v1013);
+    EXPECT_THAT(SplitLogLines(ReadUpdateLog(app.dir())), SizeIs(1));
+    EXPECT_TRUE(WaitUntil([&] { return Starts() == starts; }, 15000)) << Starts() << " starts of the program";
+    EXPECT_THAT(UnexpectedEntries(app.dir(), {"Kolvex.exe", "SHARED", "prog.exe", "prog.exeOLD", "_updatefiles.LOG",
+                                              "target-run.txt"}),
+                IsEmpty());
   }
 
   Installation app;
@@ -94,89 +51,60 @@ struct Scene {
 };
 
 TEST(ManyStarts, EightLaunchersAtOnceEachStartTheProgramAfterOneUpdate) {
-  for (int round = 0; round < kRounds; ++round) {
-    SCOPED_TRACE("round " + std::to_string(round));
+  for (int round = 0; round < 3; ++round) {
     const Scene scene;
     std::vector<std::unique_ptr<Process>> launchers;
-    for (int i = 0; i < kLaunchers; ++i) launchers.push_back(scene.app.StartLauncher(" prog.exe"));
+    for (int i = 0; i < 8; ++i) launchers.push_back(scene.app.StartLauncher(" prog.exe"));
     for (auto& launcher : launchers) scene.ExpectHandOff(*launcher);
-    scene.ExpectOneCompleteUpdate(kLaunchers);
+    scene.ExpectOneUpdate(8);
   }
 }
 
-TEST(ManyStarts, AHeldLockIsWaitedForWithTheProgressWindowAndOtherInstallationsGoOn) {
+TEST(ManyStarts, AHeldLockIsWaitedForWithTheProgressWindowWhileOtherInstallationsGoOn) {
   const Scene scene, other;
-  HeldLock lock(scene.app, false);
+  const UniqueKernelHandle lock(CreateMutexW(nullptr, TRUE, (L"Global\\" + UpdateLockNameOf(scene.app.dir())).c_str()));
   const auto waiting = scene.app.StartLauncher(" prog.exe");
   const HWND progress = WaitForWindow({.title = "Aktualizacja", .processId = waiting->id()}, 15000);
-  EXPECT_TRUE(progress) << "no progress window while waiting";
-  if (progress) {
-    const std::vector<ControlInfo> controls = Inspect(progress).controls;
-    EXPECT_TRUE(std::any_of(controls.begin(), controls.end(), [](const ControlInfo& c) { return c.text == "PROG.EXE"; }));
-  }
+  ASSERT_TRUE(progress);
+  EXPECT_THAT(Inspect(progress).controls, Contains(Field(&ControlInfo::text, "PROG.EXE")));
 
   const auto beside = other.app.StartLauncher(" prog.exe");
   other.ExpectHandOff(*beside);
-  other.ExpectOneCompleteUpdate(1);
+  other.ExpectOneUpdate(1);
   EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exe") == scene.v1013) << "the lock was not waited for";
 
-  lock.Release();
+  ReleaseMutex(lock.get());
   scene.ExpectHandOff(*waiting);
-  scene.ExpectOneCompleteUpdate(1);
+  scene.ExpectOneUpdate(1);
 }
 
-TEST(ManyStarts, AnAbandonedLockIsTakenOver) {
-  const Scene scene;
-  HeldLock lock(scene.app, true);
-  lock.Release();
-  const ProcessResult run = scene.app.RunLauncher(" prog.exe");
-  EXPECT_TRUE(run.finished);
-  EXPECT_EQ(run.exitCode, 0u);
-  scene.ExpectOneCompleteUpdate(1);
-}
-
-// Ends the launcher as soon as a temporary copy of the given prefix appears.
-void EndDuringCopy(const Installation& app, const std::string& temporaryPrefix) {
-  const auto launcher = app.StartLauncher(" prog.exe");
-  WaitUntil(
-      [&] {
-        for (const std::string& entry : ListDir(app.dir()))
-          if (entry.starts_with(temporaryPrefix)) return true;
-        return false;
-      },
-      20000);
-  TerminateProcess(launcher->handle(), 1);
-  launcher->Wait(10000);
-}
-
+// Each launcher ended holds the lock: the next start takes the abandoned lock over.
 TEST(ManyStarts, ALauncherEndedDuringEitherCopyLeavesAWholeProgramAndTheNextCompletes) {
   const Scene scene;
-  constexpr int kMegabytes = 60;
-  WriteLargeProgram(scene.app / "prog.exe", scene.v1013, kMegabytes, 1);
-  WriteLargeProgram(scene.shared + "\\prog.exe", scene.v1014, kMegabytes, 2);
-  for (const char* copy : {"~prog.exeOLD.", "~prog.exe."}) {
-    SCOPED_TRACE(copy);
-    EndDuringCopy(scene.app, copy);
-    EXPECT_TRUE(HoldsLargeProgram(scene.app / "prog.exe", scene.v1013, kMegabytes, 1) ||
-                HoldsLargeProgram(scene.app / "prog.exe", scene.v1014, kMegabytes, 2));
+  const std::string prog = scene.app / "prog.exe";
+  WriteLargeProgram(prog, scene.v1013, 60, 1);
+  WriteLargeProgram(scene.shared + "\\prog.exe", scene.v1014, 60, 2);
+  for (const std::string copy : {"~prog.exeOLD.", "~prog.exe."}) {
+    const auto launcher = scene.app.StartLauncher(" prog.exe");
+    const auto copying = [&](const std::string& entry) { return entry.starts_with(copy); };
+    WaitUntil([&] { return std::ranges::any_of(ListDir(scene.app.dir()), copying); }, 20000);
+    TerminateProcess(launcher->handle(), 1);
+    launcher->Wait(10000);
+    EXPECT_TRUE(HoldsLargeProgram(prog, scene.v1013, 60, 1) || HoldsLargeProgram(prog, scene.v1014, 60, 2)) << copy;
   }
-  const ProcessResult run = scene.app.RunLauncher(" prog.exe", 120000);
-  EXPECT_TRUE(run.finished);
-  EXPECT_EQ(run.exitCode, 0u);
-  EXPECT_TRUE(HoldsLargeProgram(scene.app / "prog.exe", scene.v1014, kMegabytes, 2));
-  EXPECT_TRUE(HoldsLargeProgram(scene.app / "prog.exeOLD", scene.v1013, kMegabytes, 1));
-  EXPECT_TRUE(WaitUntil([&] { return CountRecords(scene.app.dir()) >= 1; }, 15000));
-  scene.ExpectNothingLeftOver();
+  scene.ExpectHandOff(*scene.app.StartLauncher(" prog.exe"));
+  EXPECT_TRUE(HoldsLargeProgram(prog, scene.v1014, 60, 2) && HoldsLargeProgram(prog + "OLD", scene.v1013, 60, 1));
+  EXPECT_THAT(UnexpectedEntries(scene.app.dir(), {"Kolvex.exe", "SHARED", "prog.exe", "prog.exeOLD",
+                                                  "_updatefiles.LOG", "target-run.txt"}),
+              IsEmpty());
 }
 
 TEST(ManyStarts, AProgramCutShortOnTheShareIsKeptOutAndTheInstalledOneStarted) {
   const Scene scene;
   // Headers and the first pages of code arrived, the version resource did not.
   WriteFileBytes(scene.shared + "\\prog.exe", scene.v1014.substr(0, 8192));
-  const ProcessResult run = scene.app.RunLauncher(" prog.exe");
-  EXPECT_TRUE(run.finished);
-  EXPECT_EQ(run.exitCode, 0u);
-  EXPECT_NE(scene.app.WaitForTargetRecord(scene.app.dir()), "");
+  scene.ExpectHandOff(*scene.app.StartLauncher(" prog.exe"));
+  EXPECT_TRUE(WaitUntil([&] { return scene.Starts() == 1; }, 15000));
   EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exe") == scene.v1013);
   EXPECT_THAT(UnexpectedEntries(scene.app.dir(), {"Kolvex.exe", "SHARED", "prog.exe", "target-run.txt"}), IsEmpty());
 }

