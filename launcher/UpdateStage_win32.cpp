@@ -26,12 +26,14 @@ constexpr DWORD kLockAccess = SYNCHRONIZE | MUTEX_MODIFY_STATE;
 // Every user of a terminal server may wait for and release the lock, and
 // nothing more: a lock created by one user with the default rights would
 // be closed to all the others.
+constexpr wchar_t kLockRights[] = L"D:(A;;0x00100001;;;WD)";  // kLockAccess for Everyone
+static_assert(kLockAccess == 0x00100001);
+
 class LockSecurity {
  public:
   LockSecurity() {
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(L"D:(A;;0x00100001;;;WD)", SDDL_REVISION_1,
-                                                             &descriptor, nullptr))
+    if (ConvertStringSecurityDescriptorToSecurityDescriptorW(kLockRights, SDDL_REVISION_1, &descriptor, nullptr))
       descriptor_.reset(descriptor);
     attributes_.nLength = sizeof attributes_;
     attributes_.lpSecurityDescriptor = descriptor_.get();
