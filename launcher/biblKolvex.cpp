@@ -116,8 +116,9 @@ void UpdateComponent(UpdateSystem& system, const std::string& fileName, const st
       system.ShowProgress(caption.empty() ? system.UpperCase(ExtractFileName(update.Src)) : caption);
 
     // The backup is a copy: the installed file stays in place until the
-    // refresh overwrites it, so a failed refresh leaves it as it was.
-    if (system.FileExists(update.Dst)) {
+    // refresh overwrites it, so a failed refresh leaves it as it was (and a
+    // decision taken again finds the backup already made).
+    if (decision == 1 && system.FileExists(update.Dst)) {
       const std::string backup = BackupName(update.Dst, ext);
       if (!backup.empty()) CopyOrAbort(system, update.Dst, backup);
     }
