@@ -1,5 +1,7 @@
 #include "common/CopyVerifiedCore.h"
 
+#include <algorithm>
+
 #include "common/Global.h"
 #include "common/Probes.h"
 
@@ -19,13 +21,22 @@ constexpr std::string_view kSizeDiffers = "Rozmiar po skopiowaniu pliku jest ró
 // A floppy needs the file plus a little for its directory entry.
 constexpr int64_t kFloppySlackBytes = 100;
 
+constexpr std::string_view kTemporaryPrefix = "~";
+constexpr std::string_view kTemporarySuffix = ".kolvex-tmp";
+
+// Holds, within a second in all, pass: a virus scanner reads a fresh
+// program in milliseconds, a closing program is gone soon after its window.
+// A longer hold is a program in use, and the user should hear of it now.
+constexpr uint32_t kFileRetryWindowMs = 1000;
+
 // The temporary copy is removed on every way out except the one that put it
-// in the destination's place. A file of its name is a leftover of a run that
-// was stopped half-way, and goes first.
+// in the destination's place. Copies of runs that were stopped half-way go
+// first, this run's own name included (a reused process id).
 class TemporaryCopy {
  public:
-  TemporaryCopy(CopySystem& system, std::string path) : system_(system), path_(std::move(path)) {
-    system_.Remove(path_);
+  TemporaryCopy(CopySystem& system, const std::string& destination)
+      : system_(system), path_(TemporaryCopyName(destination, system.ProcessId())) {
+    system_.RemoveLeftovers(destination);
   }
   ~TemporaryCopy() {
     if (!placed_) system_.Remove(path_);
@@ -43,10 +54,11 @@ class TemporaryCopy {
 };
 
 // The checks in their order; the first that fails sets the reason and ends them.
-bool CopyAndCheck(const std::string& source, const std::string& destination, CopySystem& system, std::string& reason) {
+CopyResult CopyAndCheck(const std::string& source, const std::string& destination, CopySystem& system,
+                        const CopyAcceptance& accept, std::string& reason) {
   const auto fail = [&reason](std::string_view why) {
     reason = why;
-    return false;
+    return CopyResult::Failed;
   };
 
   // IsFloppyPath first: IsDriveReady then only ever sees A or B.
@@ -66,42 +78,74 @@ bool CopyAndCheck(const std::string& source, const std::string& destination, Cop
     if (freeKB > 0 && freeKB < sourceSize / 1024) return fail(kNoRoomOnDisk);
   }
 
-  TemporaryCopy copy(system, TemporaryCopyName(destination));
+  TemporaryCopy copy(system, destination);
   if (auto error = system.Copy(source, copy.path())) return fail(*error);
   if (!system.FileExists(copy.path())) return fail(kCopyNotFound);
   if (system.GetFileSizeByName(copy.path()) != sourceSize) return fail(kSizeDiffers);
+  if (accept && !accept(copy.path())) return CopyResult::Refused;
   if (auto error = system.MoveOver(copy.path(), destination)) return fail(*error);
   copy.Placed();
-  return true;
+  return CopyResult::Copied;
 }
 
 std::string FailureMessage(const std::string& source, const std::string& reason) {
   return "Błąd kopiowania pliku: " + ExtractFileName(source) + "\r\r" + reason;
 }
 
-}  // namespace
-
-std::string TemporaryCopyName(std::string_view destination) {
+// The temporary name with owner in place of the process id.
+std::string TemporaryName(std::string_view destination, std::string_view owner) {
   const size_t name = destination.find_last_of("\\/:") + 1;  // 0 when there is no directory part
   std::string temporary(destination.substr(0, name));
-  temporary += '~';
+  temporary += kTemporaryPrefix;
   temporary += destination.substr(name);
-  temporary += ".kolvex-tmp";
+  temporary += '.';
+  temporary += owner;
+  temporary += kTemporarySuffix;
   return temporary;
 }
 
-bool CopyFileVerified(const std::string& source, const std::string& destination, CopySystem& system,
-                      const ErrorSink& showError) {
+}  // namespace
+
+std::string TemporaryCopyName(std::string_view destination, uint32_t processId) {
+  return TemporaryName(destination, std::to_string(processId));
+}
+
+std::string TemporaryCopyPattern(std::string_view destination) { return TemporaryName(destination, "*"); }
+
+bool IsTemporaryCopyOf(std::string_view destinationName, std::string_view entryName) {
+  const size_t fixed = kTemporaryPrefix.size() + destinationName.size() + 1 + kTemporarySuffix.size();
+  if (entryName.size() <= fixed || !entryName.starts_with(kTemporaryPrefix) || !entryName.ends_with(kTemporarySuffix))
+    return false;
+  entryName.remove_prefix(kTemporaryPrefix.size());
+  entryName.remove_suffix(kTemporarySuffix.size());
+  // The file system compares names without regard to case; ASCII folding is
+  // enough here, the rest of the name must match as written.
+  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
+  const auto sameLetter = [&upper](char a, char b) { return upper(a) == upper(b); };
+  if (!std::equal(destinationName.begin(), destinationName.end(), entryName.begin(), sameLetter)) return false;
+  entryName.remove_prefix(destinationName.size());
+  return entryName.size() > 1 && entryName.front() == '.' &&
+         std::all_of(entryName.begin() + 1, entryName.end(), [](char c) { return c >= '0' && c <= '9'; });
+}
+
+bool ShouldRetryFileOperation(uint32_t error, uint32_t elapsedMs) {
+  const bool transient =
+      error == kErrorAccessDenied || error == kErrorSharingViolation || error == kErrorLockViolation;
+  return transient && elapsedMs < kFileRetryWindowMs;
+}
+
+CopyResult CopyFileVerified(const std::string& source, const std::string& destination, CopySystem& system,
+                            const ErrorSink& showError, const CopyAcceptance& accept) {
   std::string reason(kUnknownError);
-  bool copied = false;
+  CopyResult result = CopyResult::Failed;
   try {
-    copied = CopyAndCheck(source, destination, system, reason);
+    result = CopyAndCheck(source, destination, system, accept, reason);
   } catch (...) {
     showError(FailureMessage(source, reason));
     throw;
   }
-  if (!copied) showError(FailureMessage(source, reason));
-  return copied;
+  if (result == CopyResult::Failed) showError(FailureMessage(source, reason));
+  return result;
 }
 
 }  // namespace kolvex

@@ -3,10 +3,14 @@
 // failure is explained to the user in the message window.
 #include <string>
 
+#include "common/CopyVerifiedCore.h"
+
 namespace kolvex {
 
-// True when destination now holds a copy of source of the same size; false
-// after a failure that has already been shown to the user.
-bool CopyFileVerified(const std::string& source, const std::string& destination);
+// Copied when destination now holds a copy of source of the same size that
+// accept (if given) let through; Failed after a failure that has already
+// been shown to the user; Refused when accept said no.
+CopyResult CopyFileVerified(const std::string& source, const std::string& destination,
+                            const CopyAcceptance& accept = {});
 
 }  // namespace kolvex

@@ -30,19 +30,59 @@ class CopySystem {
   virtual std::optional<std::string> MoveOver(const std::string& from, const std::string& to) = 0;
   // Removes a file if it is there; a failure is not reported.
   virtual void Remove(const std::string& path) noexcept = 0;
+  // Removes the temporary copies for destination that other runs left
+  // behind (IsTemporaryCopyOf); a failure is not reported.
+  virtual void RemoveLeftovers(const std::string& destination) noexcept = 0;
+  // Tells this run's temporary copies apart from those of other runs.
+  virtual uint32_t ProcessId() = 0;
 };
 
 // Shows a failure to the user and returns when the user has read it.
 using ErrorSink = std::function<void(const std::string& text)>;
 
-// Where the copy is made before it replaces destination: beside it, so that
-// the replacement is a rename within one directory.
-std::string TemporaryCopyName(std::string_view destination);
+// Says whether the finished copy (at the path given) may replace the
+// destination; a copy refused is removed and nothing is shown.
+using CopyAcceptance = std::function<bool(const std::string& copy)>;
+
+enum class CopyResult {
+  Copied,   // the destination holds the copy
+  Failed,   // the user has been shown why; the destination is as it was
+  Refused,  // the acceptance said no; the destination is as it was
+};
+
+// Where one run (processId) makes its copy before it replaces destination:
+// beside it, so that the replacement is a rename within one directory, and
+// a name of its own, so that runs side by side never touch each other's.
+std::string TemporaryCopyName(std::string_view destination, uint32_t processId);
+
+// The names TemporaryCopyName gives for destination, any process id in
+// place of the wildcard '*', for a directory search.
+std::string TemporaryCopyPattern(std::string_view destination);
+
+// True when entryName (a bare file name) is a temporary copy for the file
+// named destinationName made by any run.
+bool IsTemporaryCopyOf(std::string_view destinationName, std::string_view entryName);
+
+// Windows error codes of a file that someone holds for a moment: an
+// on-access virus scanner reading a file just written, a program still
+// closing. Values as the system gives them.
+constexpr uint32_t kErrorAccessDenied = 5;
+constexpr uint32_t kErrorSharingViolation = 32;
+constexpr uint32_t kErrorLockViolation = 33;
+
+// Whether a file operation that failed with error, elapsedMs after its
+// first attempt, is worth another attempt: the holds above pass within
+// moments, anything else (or a hold that lasts) is reported at once.
+bool ShouldRetryFileOperation(uint32_t error, uint32_t elapsedMs);
+// The pause between two attempts.
+constexpr uint32_t kFileRetryPauseMs = 50;
 
 // The verified copy itself (see CopyVerified.h). The destination is only
-// ever replaced by a copy that has passed its checks: a copy that breaks
-// off leaves the destination as it was and no temporary file behind.
-bool CopyFileVerified(const std::string& source, const std::string& destination, CopySystem& system,
-                      const ErrorSink& showError);
+// ever replaced by a copy that has passed its checks (and the acceptance,
+// when one is given): a copy that breaks off leaves the destination as it
+// was and no temporary file behind. Leftovers of other runs for the same
+// destination are removed first: the caller holds the update lock.
+CopyResult CopyFileVerified(const std::string& source, const std::string& destination, CopySystem& system,
+                            const ErrorSink& showError, const CopyAcceptance& accept = {});
 
 }  // namespace kolvex

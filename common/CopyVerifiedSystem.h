@@ -1,6 +1,7 @@
 #pragma once
 // The verified copy's system calls on Windows: the probes of Probes.h, and
-// CopyFileW and MoveFileExW for the copy and its replacement of the target.
+// CopyFileW and MoveFileExW for the copy and its replacement of the target,
+// each tried again while the file is held only for a moment.
 #include "common/CopyVerifiedCore.h"
 
 namespace kolvex {
@@ -15,6 +16,8 @@ class WindowsCopySystem : public CopySystem {
   std::optional<std::string> Copy(const std::string& from, const std::string& to) override;
   std::optional<std::string> MoveOver(const std::string& from, const std::string& to) override;
   void Remove(const std::string& path) noexcept override;
+  void RemoveLeftovers(const std::string& destination) noexcept override;
+  uint32_t ProcessId() override;
 };
 
 }  // namespace kolvex

@@ -11,6 +11,7 @@
 #include "common/win32/Utf.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Kolvex.h"
+#include "launcher/UpdateStage_win32.h"
 #include "launcher/biblKolvex.h"
 
 namespace kolvex {
@@ -76,7 +77,10 @@ void LaunchTarget() {
 void RunLauncher() {
   Sleep(kStartDelayMs);
   LoadSettings();
-  UpdateComponent(TargetName, "", kCompareByVersion, "", false);
+  {
+    UpdateStage stage(ExeDir, TheUpdateSystem().UpperCase(ExtractFileName(ComponentName(TargetName, ""))));
+    UpdateComponent(TargetName, "", kCompareByVersion, "", false);
+  }
   LaunchTarget();
 }
 

@@ -2,6 +2,7 @@
 
 #include "common/Exceptions.h"
 #include "common/SystemText.h"
+#include "common/win32/FileRetry.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Module.h"
@@ -27,13 +28,17 @@ void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const std:
   const std::string path = UpdateLogPath(fileName, ExeDir, ModuleFileName());
   const bool existed = FileExists(path);
   // The log as it stands, or a new one; never truncated, and nobody else's
-  // while the line is written.
-  UniqueFile log(CreateFileW(Widen(path).c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                             FILE_ATTRIBUTE_NORMAL, nullptr));
-  if (!log) {
-    const DWORD error = GetLastError();
-    RaiseFileError(existed ? "Nie można otworzyć pliku" : "Nie można utworzyć pliku", path, error);
-  }
+  // while the line is written. A program that has the log open for a moment
+  // (an editor saving it, a backup tool) is waited for.
+  const std::wstring widePath = Widen(LongPathForm(path));
+  UniqueFile log;
+  const DWORD openError = RetryWhileHeld([&] {
+    log.reset(CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
+                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    return log ? ERROR_SUCCESS : GetLastError();
+  });
+  if (openError != ERROR_SUCCESS)
+    RaiseFileError(existed ? "Nie można otworzyć pliku" : "Nie można utworzyć pliku", path, openError);
 
   const std::string line = UpdateLogLine({.compareMode = compareMode,
                                           .name = name,

@@ -13,6 +13,11 @@ namespace {
 
 constexpr std::string_view kNoInstalledVersion = "brak";
 
+// A share whose file changed under two copies in a row is being written to
+// right now (a large copy of a new version under way): waiting would hold
+// up the start for as long as that copy takes.
+constexpr int kDecisionsAtMost = 3;
+
 struct BackupRule {
   std::string_view ext;        // as given to UpdateComponent, case-sensitive
   std::string_view backupExt;  // replaces the installed file's extension
@@ -35,7 +40,26 @@ std::string NameFromTarget() {
 
 // The copy has already told the user why it failed; the run only has to stop.
 void CopyOrAbort(UpdateSystem& system, const std::string& source, const std::string& destination) {
-  if (!system.CopyVerified(source, destination)) throw EAbort();
+  if (system.CopyVerified(source, destination, {}) != CopyResult::Copied) throw EAbort();
+}
+
+// Whether the copy is the file the decision was taken on, by the mode's own measure.
+bool IsTheDecidedFile(const UpdateSystem& system, uint8_t compareMode, const ComponentUpdate& update,
+                      const std::string& copy) {
+  switch (compareMode) {
+    case kCompareByVersion:
+      return system.FileVersion(copy) == update.NewVersion;
+    case kCompareByDate:
+      return system.FileDate(copy) == update.NewDate;
+    default:
+      return true;
+  }
+}
+
+std::string StillChangingMessage(const std::string& src) {
+  return "Nie można zaktualizować pliku: " + ExtractFileName(src) +
+         "\r\rTen plik w katalogu wspólnym wciąż się zmienia, zapewne właśnie jest tam kopiowana jego nowa "
+         "wersja. Zainstalowany program pozostał bez zmian.\r\rUruchom program ponownie za kilka minut.";
 }
 
 }  // namespace
@@ -57,6 +81,7 @@ bool NeedsUpdate(const UpdateSystem& system, uint8_t compareMode, ComponentUpdat
         return true;
       }
       update.OldVersion = system.FileVersion(update.Dst);
+      if (update.NewVersion.empty() && !update.OldVersion.empty() && !system.IsCompleteImage(update.Src)) return false;
       // Any difference counts: an older shared file replaces a newer local one.
       return update.NewVersion != update.OldVersion;
     case kCompareByDate:
@@ -72,25 +97,43 @@ bool NeedsUpdate(const UpdateSystem& system, uint8_t compareMode, ComponentUpdat
   }
 }
 
+std::string ComponentName(const std::string& fileName, const std::string& ext) {
+  const std::string name = fileName.empty() ? NameFromTarget() : fileName;
+  return ext.empty() ? name : ChangeFileExt(name, ext);
+}
+
 void UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext, uint8_t compareMode,
                      const std::string& caption, bool showForm) {
   ComponentUpdate update;
-  update.Name = fileName.empty() ? NameFromTarget() : fileName;
-  if (!ext.empty()) update.Name = ChangeFileExt(update.Name, ext);
+  update.Name = ComponentName(fileName, ext);
   update.Src = JoinPath(SharedDir, update.Name);
   update.Dst = JoinPath(ExeDir, update.Name);
 
-  if (!system.FileExists(update.Src) || !NeedsUpdate(system, compareMode, update)) return;
+  for (int decision = 1;; ++decision) {
+    if (!system.FileExists(update.Src) || !NeedsUpdate(system, compareMode, update)) return;
 
-  if (showForm) system.ShowProgress(caption.empty() ? system.UpperCase(ExtractFileName(update.Src)) : caption);
+    if (showForm && decision == 1)
+      system.ShowProgress(caption.empty() ? system.UpperCase(ExtractFileName(update.Src)) : caption);
 
-  // The backup is a copy: the installed file stays in place until the
-  // refresh overwrites it, so a failed refresh leaves it as it was.
-  if (system.FileExists(update.Dst)) {
-    const std::string backup = BackupName(update.Dst, ext);
-    if (!backup.empty()) CopyOrAbort(system, update.Dst, backup);
+    // The backup is a copy: the installed file stays in place until the
+    // refresh overwrites it, so a failed refresh leaves it as it was (and a
+    // decision taken again finds the backup already made).
+    if (decision == 1 && system.FileExists(update.Dst)) {
+      const std::string backup = BackupName(update.Dst, ext);
+      if (!backup.empty()) CopyOrAbort(system, update.Dst, backup);
+    }
+    // The log must name what was installed: a copy of a shared file that
+    // was replaced after the decision is not put in place.
+    const CopyResult result = system.CopyVerified(update.Src, update.Dst, [&](const std::string& copy) {
+      return IsTheDecidedFile(system, compareMode, update, copy);
+    });
+    if (result == CopyResult::Failed) throw EAbort();
+    if (result == CopyResult::Copied) break;
+    if (decision == kDecisionsAtMost) {
+      system.ShowMessage(StillChangingMessage(update.Src));
+      throw EAbort();
+    }
   }
-  CopyOrAbort(system, update.Src, update.Dst);
   system.WriteLog(fileName, compareMode, update);
 }
 

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "common/CopyVerifiedCore.h"
 #include "common/DateTime.h"
 
 namespace kolvex {
@@ -35,8 +36,14 @@ class UpdateSystem {
   // Upper case by the rules of the user's locale.
   virtual std::string UpperCase(const std::string& text) const = 0;
   virtual void ShowProgress(const std::string& text) = 0;
-  // The verified copy: false after a failure the user has already been shown.
-  virtual bool CopyVerified(const std::string& source, const std::string& destination) = 0;
+  // Whether a program file is whole (see IsCompleteExecutableImage); a file
+  // that cannot be read counts as whole, for the copy to report it.
+  virtual bool IsCompleteImage(const std::string& path) const = 0;
+  // The verified copy (see CopyFileVerified); accept may be empty.
+  virtual CopyResult CopyVerified(const std::string& source, const std::string& destination,
+                                  const CopyAcceptance& accept) = 0;
+  // Tells the user of a failure in the message window; returns when it was read.
+  virtual void ShowMessage(const std::string& text) = 0;
   // Appends the line for a refreshed component; raises when the log cannot be opened.
   virtual void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) = 0;
 
@@ -47,14 +54,23 @@ class UpdateSystem {
 // The system itself (Win32 layer only).
 UpdateSystem& TheUpdateSystem();
 
-// Raises EAbort after a failed copy (already shown to the user).
+// Raises EAbort after a failed copy (already shown to the user). A shared
+// file replaced while it was copied is decided on afresh; one that keeps
+// changing is reported and ends the run like a failed copy. The caller
+// holds the installation's update lock (UpdateStage).
 void UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext, uint8_t compareMode,
                      const std::string& caption, bool showForm);
 // The same with the system itself (Win32 layer only).
 void UpdateComponent(const std::string& fileName, const std::string& ext, uint8_t compareMode,
                      const std::string& caption, bool showForm);
 
-// The decision for update.Src and update.Dst; fills the Old/New values of the mode.
+// The name of the component UpdateComponent refreshes for these arguments.
+std::string ComponentName(const std::string& fileName, const std::string& ext);
+
+// The decision for update.Src and update.Dst; fills the Old/New values of the
+// mode. A shared program without version information that is not whole,
+// where the installed one has a version, is a copy to the share still under
+// way or broken off: it is not taken.
 bool NeedsUpdate(const UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update);
 
 // Where the installed file is kept before it is replaced, chosen by the

@@ -41,4 +41,13 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
+std::string LongPathForm(const std::string& path) {
+  if (Widen(path).size() < MAX_PATH || path.starts_with("\\\\?\\")) return path;
+  // The long form takes no relative parts and no forward slashes: the full
+  // path name resolves both.
+  const std::string full = FullPathName(path);
+  if (full.starts_with("\\\\")) return "\\\\?\\UNC\\" + full.substr(2);
+  return "\\\\?\\" + full;
+}
+
 }  // namespace kolvex

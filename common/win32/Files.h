@@ -15,4 +15,9 @@ std::string FullPathName(const std::string& path);
 // writing it; nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
+// The path in the form that lifts the system's path-length limit from the
+// file functions (\\?\C:\... or \\?\UNC\server\...) when it is too long for
+// the plain form; a path that fits comes back unchanged.
+std::string LongPathForm(const std::string& path);
+
 }  // namespace kolvex

@@ -17,7 +17,7 @@ using ::testing::Not;
 
 constexpr char kSource[] = "S:\\shared\\prog.exe";
 constexpr char kTarget[] = "C:\\Prog\\prog.exe";
-constexpr char kTemporary[] = "C:\\Prog\\~prog.exe.kolvex-tmp";
+constexpr char kTemporary[] = "C:\\Prog\\~prog.exe.77.kolvex-tmp";
 constexpr char kDiskFull[] = "Za mało miejsca na dysku.\r\n";
 constexpr char kSizeDiffers[] = "Rozmiar po skopiowaniu pliku jest różny od rozmiaru pliku źródłowego.";
 constexpr char kSharingViolation[] = "Proces nie może uzyskać dostępu do pliku.\r\n";
@@ -85,6 +85,11 @@ class FakeSystem : public CopySystem {
     files.erase(path);
     sizes.erase(path);
   }
+  void RemoveLeftovers(const std::string& destination) noexcept override {
+    calls.push_back("RemoveLeftovers " + destination);
+    std::erase_if(files, [&](const auto& file) { return file.first.starts_with("C:\\Prog\\~"); });
+  }
+  uint32_t ProcessId() override { return 77; }
 
  private:
   void Log(const std::string& call) {
@@ -101,10 +106,12 @@ class CopyFileVerifiedTest : public ::testing::Test {
   }
 
   bool Copy(const std::string& source = kSource, const std::string& destination = kTarget) {
-    return CopyFileVerified(source, destination, system, [this](const std::string& text) {
-      shown.push_back(text);
-      system.calls.push_back("Show");
-    });
+    return CopyFileVerified(source, destination, system,
+                            [this](const std::string& text) {
+                              shown.push_back(text);
+                              system.calls.push_back("Show");
+                            },
+                            accept) == CopyResult::Copied;
   }
 
   const std::string& contents(const std::string& path) { return system.files.at(path); }
@@ -117,6 +124,7 @@ class CopyFileVerifiedTest : public ::testing::Test {
 
   FakeSystem system;
   std::vector<std::string> shown;
+  CopyAcceptance accept;
 };
 
 TEST_F(CopyFileVerifiedTest, CopiesOverTheTargetWithoutAWord) {
@@ -268,7 +276,7 @@ TEST_F(CopyFileVerifiedTest, ChecksMeasureTheCopyBeforeItReplacesTheTarget) {
   EXPECT_TRUE(Copy());
   EXPECT_THAT(system.calls,
               ElementsAre("FileExists S:\\shared\\prog.exe", "GetFileSizeByName S:\\shared\\prog.exe",
-                          "GetFreeSpaceKB C:\\Prog\\prog.exe", std::string("Remove ") + kTemporary,
+                          "GetFreeSpaceKB C:\\Prog\\prog.exe", "RemoveLeftovers C:\\Prog\\prog.exe",
                           std::string("Copy S:\\shared\\prog.exe -> ") + kTemporary,
                           std::string("FileExists ") + kTemporary, std::string("GetFileSizeByName ") + kTemporary,
                           std::string("MoveOver ") + kTemporary + " -> " + kTarget));
@@ -314,11 +322,30 @@ TEST_F(CopyFileVerifiedTest, MessageNamesThePartAfterTheLastBackslashOrColon) {
   EXPECT_EQ(shown[0], "Błąd kopiowania pliku: missing.exe\r\rBrak pliku źródłowego.");
 }
 
-TEST(TemporaryCopyName, BesideTheTargetInAnyPathForm) {
-  EXPECT_EQ(TemporaryCopyName("C:\\Prog\\prog.exe"), "C:\\Prog\\~prog.exe.kolvex-tmp");
-  EXPECT_EQ(TemporaryCopyName("//srv/share/prog.exe"), "//srv/share/~prog.exe.kolvex-tmp");
-  EXPECT_EQ(TemporaryCopyName("C:prog.exe"), "C:~prog.exe.kolvex-tmp");
-  EXPECT_EQ(TemporaryCopyName("prog.exe"), "~prog.exe.kolvex-tmp");
+TEST_F(CopyFileVerifiedTest, ARefusedCopyIsRemovedSilentlyAndTheTargetSpared) {
+  std::string judged;
+  accept = [&](const std::string& copy) { return (judged = copy + " " + system.files.at(copy)).empty(); };
+  EXPECT_FALSE(Copy());
+  EXPECT_EQ(judged, std::string(kTemporary) + " " + std::string(1000, 'n'));
+  EXPECT_THAT(shown, IsEmpty());
+  ExpectTargetUntouched();
+}
+
+TEST(TemporaryCopyName, BesideTheTargetOwnedByOneRunAndKnownAsALeftover) {
+  EXPECT_EQ(TemporaryCopyName("C:prog.exe", 1234), "C:~prog.exe.1234.kolvex-tmp");
+  EXPECT_EQ(TemporaryCopyPattern("//srv/prog.exe"), "//srv/~prog.exe.*.kolvex-tmp");
+  for (const char* leftover : {"~prog.exe.1234.kolvex-tmp", "~PROG.EXE.4294967295.kolvex-tmp"})
+    EXPECT_TRUE(IsTemporaryCopyOf("prog.exe", leftover)) << leftover;
+  for (const char* other : {"~prog.exe..kolvex-tmp", "~prog.exe.12a.kolvex-tmp", "~prog.exe.kolvex-tmp",
+                            "~prog.exe.1.2.kolvex-tmp", "~prog.exeOLD.1.kolvex-tmp", "~rog.exe.1.kolvex-tmp",
+                            "prog.exe.1.kolvex-tmp", "~prog.exe.1.kolvex-tmpx", "~PROG~1.KOL"})
+    EXPECT_FALSE(IsTemporaryCopyOf("prog.exe", other)) << other;
+}
+
+TEST(ShouldRetryFileOperation, MomentaryHoldsWithinASecondOnly) {
+  for (const uint32_t held : {kErrorAccessDenied, kErrorSharingViolation, kErrorLockViolation})
+    EXPECT_TRUE(ShouldRetryFileOperation(held, 999) && !ShouldRetryFileOperation(held, 1000)) << held;
+  for (const uint32_t lasting : {2u, 3u, 112u, 1224u}) EXPECT_FALSE(ShouldRetryFileOperation(lasting, 0)) << lasting;
 }
 
 }  // namespace

@@ -3,6 +3,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <thread>
+
 #include "common/CopyVerified.h"
 #include "common/CopyVerifiedSystem.h"
 #include "common/SystemText.h"
@@ -42,7 +44,8 @@ class CopyFileVerifiedWin32 : public ::testing::Test {
   }
 
   bool Copy(CopySystem& system, const std::string& from, const std::string& to) {
-    return CopyFileVerified(from, to, system, [this](const std::string& text) { shown.push_back(text); });
+    return CopyFileVerified(from, to, system, [this](const std::string& text) { shown.push_back(text); }) ==
+           CopyResult::Copied;
   }
   bool Copy() { return Copy(system, source, target); }
 
@@ -57,7 +60,7 @@ class CopyFileVerifiedWin32 : public ::testing::Test {
 
 TEST_F(CopyFileVerifiedWin32, CopiesOverAnExistingFile) {
   // Through the program's own entry: a copy that succeeds shows nothing.
-  EXPECT_TRUE(CopyFileVerified(source, target));
+  EXPECT_EQ(CopyFileVerified(source, target), CopyResult::Copied);
   EXPECT_EQ(ReadFileBytes(target), kNew);
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
 }
@@ -77,6 +80,19 @@ TEST_F(CopyFileVerifiedWin32, TargetHeldOpenElsewhereStaysAsItWas) {
   }
   EXPECT_THAT(shown, ElementsAre(Message("prog.exe", GetErrorString(ERROR_SHARING_VIOLATION))));
   EXPECT_EQ(ReadFileBytes(target), kOld);
+  EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
+}
+
+TEST_F(CopyFileVerifiedWin32, ATargetHeldForHalfASecondIsWaitedFor) {
+  ForeignLock lock(target);
+  std::thread holder([&lock] {
+    Sleep(500);
+    lock.Release();
+  });
+  EXPECT_TRUE(Copy());
+  holder.join();
+  EXPECT_THAT(shown, IsEmpty());
+  EXPECT_EQ(ReadFileBytes(target), kNew);
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
 }
 
@@ -124,10 +140,12 @@ TEST_F(CopyFileVerifiedWin32, ReadOnlyCopyIsRemovedWhenItCannotBePlaced) {
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
 }
 
-TEST_F(CopyFileVerifiedWin32, LeftoverOfAStoppedRunDoesNotStandInTheWay) {
-  const std::string leftover = TemporaryCopyName(target);
-  WriteFileBytes(leftover, "half");
-  SetReadOnly(leftover);
+TEST_F(CopyFileVerifiedWin32, LeftoversOfStoppedRunsDoNotStandInTheWayAndGo) {
+  for (const uint32_t run : {uint32_t{GetCurrentProcessId()}, 4u, 123456u}) {
+    const std::string leftover = TemporaryCopyName(target, run);
+    WriteFileBytes(leftover, "half");
+    SetReadOnly(leftover);
+  }
   EXPECT_TRUE(Copy());
   EXPECT_EQ(ReadFileBytes(target), kNew);
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));

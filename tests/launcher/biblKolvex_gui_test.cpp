@@ -32,10 +32,13 @@ class SharedFileVanishes final : public UpdateSystem {
   DateTime FileDate(const std::string& path) const override { return real_.FileDate(path); }
   std::string UpperCase(const std::string& text) const override { return real_.UpperCase(text); }
   void ShowProgress(const std::string& text) override { real_.ShowProgress(text); }
-  bool CopyVerified(const std::string& source, const std::string& destination) override {
+  bool IsCompleteImage(const std::string& path) const override { return real_.IsCompleteImage(path); }
+  CopyResult CopyVerified(const std::string& source, const std::string& destination,
+                          const CopyAcceptance& accept) override {
     if (source == sharedFile_) DeleteFileW(Widen(source).c_str());
-    return real_.CopyVerified(source, destination);
+    return real_.CopyVerified(source, destination, accept);
   }
+  void ShowMessage(const std::string& text) override { real_.ShowMessage(text); }
   void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) override {
     real_.WriteLog(fileName, compareMode, update);
   }

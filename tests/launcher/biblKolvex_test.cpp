@@ -17,6 +17,8 @@ namespace {
 
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
+using ::testing::SizeIs;
+using ::testing::StartsWith;
 
 // Files by path, each with its version string and date; copies move them
 // around, and every effect the update has is written down in order.
@@ -29,6 +31,7 @@ class FakeSystem final : public UpdateSystem {
   };
   std::map<std::string, File> files;
   std::set<std::string> failingCopiesTo;
+  std::vector<File> sharedReplacedMeanwhile;  // each copy of a shared file finds the next one
   std::vector<std::string> effects;  // "copy A > B", "progress T", "log ..."
   mutable std::vector<std::string> versionQueries;
   std::optional<ComponentUpdate> logged;
@@ -47,12 +50,22 @@ class FakeSystem final : public UpdateSystem {
     return upper;
   }
   void ShowProgress(const std::string& text) override { effects.push_back("progress " + text); }
-  bool CopyVerified(const std::string& source, const std::string& destination) override {
+  bool IsCompleteImage(const std::string&) const override { return true; }
+  CopyResult CopyVerified(const std::string& source, const std::string& destination,
+                          const CopyAcceptance& accept) override {
     effects.push_back("copy " + source + " > " + destination);
-    if (failingCopiesTo.contains(destination) || !files.contains(source)) return false;
-    files[destination] = files.at(source);
-    return true;
+    if (failingCopiesTo.contains(destination) || !files.contains(source)) return CopyResult::Failed;
+    if (!sharedReplacedMeanwhile.empty() && source.starts_with("S:")) {
+      files[source] = sharedReplacedMeanwhile.front();
+      sharedReplacedMeanwhile.erase(sharedReplacedMeanwhile.begin());
+    }
+    files[destination + "~"] = files.at(source);
+    const bool accepted = !accept || accept(destination + "~");
+    if (accepted) files[destination] = files[destination + "~"];
+    files.erase(destination + "~");
+    return accepted ? CopyResult::Copied : CopyResult::Refused;
   }
+  void ShowMessage(const std::string& text) override { effects.push_back("message " + text); }
   void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) override {
     effects.push_back("log " + fileName + " " + std::to_string(compareMode));
     if (logFails) throw EInOutError("File access denied", 5);
@@ -131,6 +144,29 @@ TEST_F(UpdateComponentTest, VersionStringsAreComparedExactly) {
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new ");
 }
 
+TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAndLoggedTruly) {
+  const auto run = [this](std::vector<FakeSystem::File> meanwhile) {
+    system = FakeSystem();
+    Installed("prog.exe", "1.0.1.3");
+    Shared("prog.exe", "1.0.1.4");
+    system.sharedReplacedMeanwhile = std::move(meanwhile);
+    UpdateComponent(system, "prog.exe", "", 1, "", false);
+  };
+  run({{"1.0.1.5", 1.0, "new 1.0.1.5"}});
+  EXPECT_THAT(system.effects, SizeIs(4)) << "one backup, two copies, one log line";
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.5");
+  EXPECT_EQ(system.logged->NewVersion, "1.0.1.5");
+
+  run({{"1.0.1.3", 1.0, "new 1.0.1.3"}});  // put back: nothing left to do
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
+  EXPECT_FALSE(system.logged);
+
+  EXPECT_THROW(run({{"5", 1.0, "5"}, {"6", 1.0, "6"}, {"7", 1.0, "7"}}), EAbort);  // still changing
+  EXPECT_THAT(system.effects.back(), StartsWith("message Nie można zaktualizować pliku: prog.exe\r\r"));
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
+  EXPECT_FALSE(system.logged);
+}
+
 TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak) {
   Shared("prog.exe", "1.0.1.4");
   UpdateComponent(system, "prog.exe", "", 1, "", false);
@@ -138,7 +174,7 @@ TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak)
   EXPECT_EQ(system.logged->OldVersion, "brak");
   EXPECT_EQ(system.logged->NewVersion, "1.0.1.4");
   // "brak" is the log's word for a missing file, not a version read from one.
-  EXPECT_THAT(system.versionQueries, ElementsAre("S:\\shared\\prog.exe"));
+  EXPECT_THAT(system.versionQueries, ElementsAre("S:\\shared\\prog.exe", "C:\\app\\prog.exe~"));
 }
 
 TEST_F(UpdateComponentTest, NoSharedFileMeansNothingAtAll) {

@@ -1,0 +1,103 @@
+#!/bin/bash
+# Updates under load, under Wine, each against a baseline measured in the
+# same run:
+#   1. eight launchers started at once on one installation with one update
+#      to do (a 20 MB program), until the last of them has handed off,
+#      against one launcher doing the same update alone (target: at most 1.5);
+#   2. updating a 200 MB program (backup and flushed refresh) against its
+#      floor, two bare CopyFileW calls and one flush of the copy (target: at
+#      most 1.3).
+# Usage: bash bench/update_bench.sh [ROUNDS]
+set -euo pipefail
+cd "$(dirname "$0")/.."
+rounds=${1:-3}
+root=$PWD
+build=build/win32
+
+cmake --preset win32 >/dev/null
+cmake --build --preset win32 --target Kolvex kolvex_fixtures copy_twice >/dev/null
+
+export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+bash cmake/wine-prefix.sh "$WINEPREFIX"
+if [ -z "${DISPLAY:-}" ]; then  # the shell wants a display even for a hand-off
+  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
+fi
+wineserver -p </dev/null >/dev/null 2>&1 || true  # one may already run
+wine cmd /c exit </dev/null >/dev/null 2>&1
+work=$(mktemp -d "$PWD/$build/bench-work.XXXXXX")
+trap 'rm -rf "$work"' EXIT
+
+ms() { echo $(( $(date +%s%N) / 1000000 )); }
+median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+fail() { echo "$*" >&2; exit 1; }
+
+# An installation at $work/app with an installed and a newer shared program
+# of the given size in megabytes.
+prepare() {
+  app=$work/app
+  rm -rf "$app"; mkdir -p "$app/SHARED"
+  cp "$build/bin/Kolvex.exe" "$app/"
+  head -c "$1M" /dev/urandom >"$work/filler"
+  cat "$build/bin/target_v1013.exe" "$work/filler" >"$work/installed"
+  cat "$build/bin/target_v1014.exe" "$work/filler" >"$app/SHARED/prog.exe"
+}
+reset() {
+  cp "$work/installed" "$app/prog.exe"
+  rm -f "$app/prog.exeOLD" "$app/_updatefiles.LOG" "$app/target-run.txt"
+  sync
+}
+launch() {
+  (cd "$app" && wine Kolvex.exe prog.exe </dev/null >/dev/null 2>&1) || fail "Kolvex.exe ended with an error"
+}
+updated_once() {
+  cmp -s "$app/prog.exe" "$app/SHARED/prog.exe" && cmp -s "$app/prog.exeOLD" "$work/installed" &&
+    [ "$(wc -l <"$app/_updatefiles.LOG")" -eq 1 ] || fail "the update was not done exactly once"
+  ! ls "$app" | grep -q kolvex-tmp || fail "temporary copies were left behind"
+}
+
+echo "== 1. Eight launchers at once"
+prepare 20
+: >"$work/alone"; : >"$work/eight"
+for ((i = 0; i < rounds; i++)); do
+  reset
+  t0=$(ms); launch; t1=$(ms)
+  updated_once
+  reset
+  t2=$(ms)
+  pids=()
+  for ((n = 0; n < 8; n++)); do launch & pids+=($!); done
+  for p in "${pids[@]}"; do wait "$p" || fail "a launcher failed"; done
+  t3=$(ms)
+  updated_once
+  echo $((t1 - t0)) >>"$work/alone"; echo $((t3 - t2)) >>"$work/eight"
+done
+alone=$(median <"$work/alone"); eight=$(median <"$work/eight")
+awk -v a="$alone" -v e="$eight" -v n="$rounds" 'BEGIN {
+  printf "median of %d rounds:\n", n
+  printf "  one launcher, the update alone      %8d ms\n", a
+  printf "  eight at once, until the last ends  %8d ms\n", e
+  printf "  ratio                               %8.2f   (target: at most 1.5)\n", e / a
+}'
+
+echo
+echo "== 2. Updating a 200 MB program against its floor"
+prepare 200
+: >"$work/update"; : >"$work/idle"; : >"$work/floor"
+for ((i = 0; i < rounds; i++)); do
+  reset
+  t0=$(ms); launch; t1=$(ms)
+  updated_once
+  sync
+  t2=$(ms); launch; t3=$(ms)  # the same run with nothing left to update
+  reset
+  (cd "$app" && wine "$root/$build/bench/baseline/copy_twice.exe" prog.exe prog.exeOLD 'SHARED\prog.exe' prog.exe \
+     flush </dev/null | tr -d '\r' >>"$work/floor")
+  echo $((t1 - t0)) >>"$work/update"; echo $((t3 - t2)) >>"$work/idle"
+done
+update=$(median <"$work/update"); idle=$(median <"$work/idle"); floor=$(median <"$work/floor")
+awk -v u="$update" -v i="$idle" -v f="$floor" -v n="$rounds" 'BEGIN {
+  printf "median of %d rounds:\n", n
+  printf "  the update (run with it minus run without)  %8d ms\n", u - i
+  printf "  two CopyFileW calls and a flush (floor)     %8d ms\n", f
+  printf "  ratio                                       %8.2f   (target: at most 1.3)\n", (u - i) / f
+}'

@@ -1,0 +1,113 @@
+// Many starts of one installation at once, and starts that meet a held lock, a run ended by force, or a share still being written.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <algorithm>
+
+#include "common/win32/Handles.h"
+#include "e2e/UpdateSupport.h"
+#include "launcher/UpdateStage_win32.h"
+#include "support/Robot.h"
+
+namespace kolvex::test {
+namespace {
+
+using ::testing::Contains;
+using ::testing::Field;
+using ::testing::IsEmpty;
+using ::testing::SizeIs;
+
+// An installation with version 1.0.1.3 of the program and 1.0.1.4 on the share.
+struct Scene {
+  Scene() {
+    MakeDir(shared);
+    WriteFileBytes(app / "prog.exe", v1013);
+    WriteFileBytes(shared + "\\prog.exe", v1014);
+  }
+  int Starts() const {
+    const std::string record = FileExists(app / "target-run.txt") ? ReadFileBytes(app / "target-run.txt") : "";
+    int starts = 0;
+    for (size_t at = record.find("cmdline="); at != std::string::npos; at = record.find("cmdline=", at + 1)) ++starts;
+    return starts;
+  }
+  void ExpectHandOff(Process& launcher) const {
+    const ProcessResult run = launcher.Wait(60000);
+    EXPECT_TRUE(run.finished && run.exitCode == 0) << "exit code " << run.exitCode;
+  }
+  // The update done once, completely, by whichever run did it, and nothing left over.
+  void ExpectOneUpdate(int starts) const {
+    EXPECT_TRUE(ReadFileBytes(app / "prog.exe") == v1014 && ReadFileBytes(app / "prog.exeOLD") == v1013);
+    EXPECT_THAT(SplitLogLines(ReadUpdateLog(app.dir())), SizeIs(1));
+    EXPECT_TRUE(WaitUntil([&] { return Starts() == starts; }, 15000)) << Starts() << " starts of the program";
+    EXPECT_THAT(UnexpectedEntries(app.dir(), {"Kolvex.exe", "SHARED", "prog.exe", "prog.exeOLD", "_updatefiles.LOG",
+                                              "target-run.txt"}),
+                IsEmpty());
+  }
+
+  Installation app;
+  std::string shared = app / "SHARED";
+  const std::string v1013 = FixtureBytes("target_v1013");
+  const std::string v1014 = FixtureBytes("target_v1014");
+};
+
+TEST(ManyStarts, EightLaunchersAtOnceEachStartTheProgramAfterOneUpdate) {
+  for (int round = 0; round < 3; ++round) {
+    const Scene scene;
+    std::vector<std::unique_ptr<Process>> launchers;
+    for (int i = 0; i < 8; ++i) launchers.push_back(scene.app.StartLauncher(" prog.exe"));
+    for (auto& launcher : launchers) scene.ExpectHandOff(*launcher);
+    scene.ExpectOneUpdate(8);
+  }
+}
+
+TEST(ManyStarts, AHeldLockIsWaitedForWithTheProgressWindowWhileOtherInstallationsGoOn) {
+  const Scene scene, other;
+  const UniqueKernelHandle lock(CreateMutexW(nullptr, TRUE, (L"Global\\" + UpdateLockNameOf(scene.app.dir())).c_str()));
+  const auto waiting = scene.app.StartLauncher(" prog.exe");
+  const HWND progress = WaitForWindow({.title = "Aktualizacja", .processId = waiting->id()}, 15000);
+  ASSERT_TRUE(progress);
+  EXPECT_THAT(Inspect(progress).controls, Contains(Field(&ControlInfo::text, "PROG.EXE")));
+
+  const auto beside = other.app.StartLauncher(" prog.exe");
+  other.ExpectHandOff(*beside);
+  other.ExpectOneUpdate(1);
+  EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exe") == scene.v1013) << "the lock was not waited for";
+
+  ReleaseMutex(lock.get());
+  scene.ExpectHandOff(*waiting);
+  scene.ExpectOneUpdate(1);
+}
+
+// Each launcher ended holds the lock: the next start takes the abandoned lock over.
+TEST(ManyStarts, ALauncherEndedDuringEitherCopyLeavesAWholeProgramAndTheNextCompletes) {
+  const Scene scene;
+  const std::string prog = scene.app / "prog.exe";
+  WriteLargeProgram(prog, scene.v1013, 60, 1);
+  WriteLargeProgram(scene.shared + "\\prog.exe", scene.v1014, 60, 2);
+  for (const std::string copy : {"~prog.exeOLD.", "~prog.exe."}) {
+    const auto launcher = scene.app.StartLauncher(" prog.exe");
+    const auto copying = [&](const std::string& entry) { return entry.starts_with(copy); };
+    WaitUntil([&] { return std::ranges::any_of(ListDir(scene.app.dir()), copying); }, 20000);
+    TerminateProcess(launcher->handle(), 1);
+    launcher->Wait(10000);
+    EXPECT_TRUE(HoldsLargeProgram(prog, scene.v1013, 60, 1) || HoldsLargeProgram(prog, scene.v1014, 60, 2)) << copy;
+  }
+  scene.ExpectHandOff(*scene.app.StartLauncher(" prog.exe"));
+  EXPECT_TRUE(HoldsLargeProgram(prog, scene.v1014, 60, 2) && HoldsLargeProgram(prog + "OLD", scene.v1013, 60, 1));
+  EXPECT_THAT(UnexpectedEntries(scene.app.dir(), {"Kolvex.exe", "SHARED", "prog.exe", "prog.exeOLD",
+                                                  "_updatefiles.LOG", "target-run.txt"}),
+              IsEmpty());
+}
+
+TEST(ManyStarts, AProgramCutShortOnTheShareIsKeptOutAndTheInstalledOneStarted) {
+  const Scene scene;
+  // Headers and the first pages of code arrived, the version resource did not.
+  WriteFileBytes(scene.shared + "\\prog.exe", scene.v1014.substr(0, 8192));
+  scene.ExpectHandOff(*scene.app.StartLauncher(" prog.exe"));
+  EXPECT_TRUE(WaitUntil([&] { return scene.Starts() == 1; }, 15000));
+  EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exe") == scene.v1013);
+  EXPECT_THAT(UnexpectedEntries(scene.app.dir(), {"Kolvex.exe", "SHARED", "prog.exe", "target-run.txt"}), IsEmpty());
+}
+
+}  // namespace
+}  // namespace kolvex::test
