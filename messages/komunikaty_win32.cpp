@@ -16,6 +16,7 @@
 
 #include "common/Exceptions.h"
 #include "common/SystemText.h"
+#include "common/win32/CommonControls.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 #include "messages/MessageWindowButton_win32.h"
@@ -177,6 +178,7 @@ void TOknoKomunikat::SetTitle(const std::string& title) {
 void TOknoKomunikat::Build(const std::string& text, const MessageOptions& options) {
   font_.reset(CreateWindowFont());
   if (!font_) RaiseLastError("CreateFont");
+  InitCommonControlsOnce();
   RegisterClassOnce();
   // Created hidden, without owner; placed and sized once the text is laid out.
   // window_ takes the handle in WM_NCCREATE, before any other message.
