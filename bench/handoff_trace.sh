@@ -56,7 +56,7 @@ run() {  # program wait_ms
   rm -f "$work/target-run.txt"
   (cd "$work" && WINEDEBUG=+timestamp,+pid,+loaddll,+process,+module wine "$1" prog.exe </dev/null >/dev/null 2>"$work/trace") ||
     fail "$1 ended with exit code $?"
-  for ((w = 0; w < 500 && ! -s "$work/target-run.txt"; w++)); do sleep 0.02; done
+  for ((w = 0; w < 500; w++)); do [ -s "$work/target-run.txt" ] && break; sleep 0.02; done
   [ -s "$work/target-run.txt" ] || fail "the target did not run after $1"
   sleep 0.3  # the target ends
   phases "$work/trace" "$2" || fail "the trace of $1 lacks one of its events"

@@ -30,7 +30,7 @@ namespace {
 void ShowExceptionBox(const char* className, const void* address, const std::string& message) {
   const std::string text = kolvex::FormatExceptionText(
       className, kolvex::ExtractFileName(kolvex::ModuleFileName()), reinterpret_cast<uintptr_t>(address), message);
-  kolvex::InitCommonControlsOnce();
+  kolvex::LoadCommonControls();
   MessageBoxW(nullptr, kolvex::Widen(text).c_str(), L"Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 

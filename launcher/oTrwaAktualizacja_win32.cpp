@@ -134,7 +134,7 @@ RECT CentredFrame() {
 }  // namespace
 
 TfTrwaAktualizacja::TfTrwaAktualizacja() {
-  InitCommonControlsOnce();
+  LoadCommonControls();
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!RegisterFormClass(instance)) return;
   const RECT frame = CentredFrame();

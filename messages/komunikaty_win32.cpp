@@ -178,7 +178,8 @@ void TOknoKomunikat::SetTitle(const std::string& title) {
 void TOknoKomunikat::Build(const std::string& text, const MessageOptions& options) {
   font_.reset(CreateWindowFont());
   if (!font_) RaiseLastError("CreateFont");
-  InitCommonControlsOnce();
+  const CommonControls* controls = LoadCommonControls();
+  if (!controls) RaiseLastError("LoadLibrary(comctl32.dll)");
   RegisterClassOnce();
   // Created hidden, without owner; placed and sized once the text is laid out.
   // window_ takes the handle in WM_NCCREATE, before any other message.
@@ -244,7 +245,7 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
                (GetSystemMetrics(SM_CYSCREEN) - layout.outer.height) / 2, layout.outer.width, layout.outer.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
 
-  if (!SetWindowSubclass(textBox_, &TextBoxProc, kTextBoxSubclass, reinterpret_cast<DWORD_PTR>(this))) {
+  if (!controls->SetWindowSubclass(textBox_, &TextBoxProc, kTextBoxSubclass, reinterpret_cast<DWORD_PTR>(this))) {
     RaiseLastError("SetWindowSubclass");
   }
   // With no button of the default value, the first button takes the focus,
@@ -451,14 +452,14 @@ LRESULT CALLBACK TOknoKomunikat::TextBoxProc(HWND box, UINT message, WPARAM wPar
         if (LOWORD(lParam) != HTCLIENT) break;
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         return TRUE;
-      case WM_NCDESTROY: RemoveWindowSubclass(box, &TextBoxProc, id); break;
+      case WM_NCDESTROY: LoadCommonControls()->RemoveWindowSubclass(box, &TextBoxProc, id); break;
       default: break;
     }
   } catch (...) {
     if (!self->failure_) self->failure_ = std::current_exception();
     return 0;
   }
-  return DefSubclassProc(box, message, wParam, lParam);
+  return LoadCommonControls()->DefSubclassProc(box, message, wParam, lParam);
 }
 
 }  // namespace
