@@ -15,11 +15,15 @@
 #include <string>
 #include <vector>
 
+#include "bench/win32/Spread.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Module.h"
 #include "common/win32/Utf.h"
 
 namespace {
+
+using kolvex::bench::Spread;
+using kolvex::bench::SpreadOf;
 
 constexpr double kLauncherWaitMs = 1000.0;
 constexpr int kTimeoutMs = 10000;
@@ -115,16 +119,6 @@ double TimeRun(const std::string& dir, const std::string& program) {
     throw std::runtime_error("a window was left open after " + program + ":" + seen);
   }
   return elapsed;
-}
-
-struct Spread {
-  double median, min, max;
-};
-
-Spread SpreadOf(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  const size_t n = v.size();
-  return {n % 2 ? v[n / 2] : (v[n / 2 - 1] + v[n / 2]) / 2, v.front(), v.back()};
 }
 
 void PrintFigure(const char* name, const Spread& s, const char* unit) {
