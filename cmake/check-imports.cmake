@@ -1,5 +1,6 @@
 # cmake -DOBJDUMP=... -DEXE=Kolvex.exe -DLIST=Kolvex-imports.txt -P check-imports.cmake
-# Compares the program's imports (objdump -p) with the list of those allowed.
+# Compares the program's imports (objdump -p) with the list of those allowed,
+# and its subsystem version with Windows XP's.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} -p ${EXE} failed")
@@ -32,9 +33,17 @@ foreach(line ${dump})
   endif()
 endforeach()
 
+# Windows refuses a program that asks for a later subsystem than its own.
+string(REGEX MATCH "MajorSubsystemVersion[ \t]+([0-9]+)" found "${dump}")
+set(major ${CMAKE_MATCH_1})
+string(REGEX MATCH "MinorSubsystemVersion[ \t]+([0-9]+)" found "${dump}")
+if(major GREATER 5 OR (major EQUAL 5 AND CMAKE_MATCH_1 GREATER 1))
+  list(APPEND outside "subsystem version ${major}.${CMAKE_MATCH_1} (Windows XP is 5.1)")
+endif()
+
 if(outside)
   file(REMOVE ${EXE})
   list(JOIN outside "\n  " text)
-  message(FATAL_ERROR "${EXE} imports what ${LIST} does not allow (a later Windows may be needed; "
+  message(FATAL_ERROR "${EXE} needs what ${LIST} does not allow (a later Windows may be needed; "
                       "look it up at run time with a fallback, or add it with the oldest Windows that has it):\n  ${text}")
 endif()
