@@ -49,7 +49,7 @@ for b in build/bench/bench/*_bench; do
   echo
   echo "== $(basename "$b") (host)"
   "$b" --benchmark_color=false --benchmark_counters_tabular=true --benchmark_repetitions=5 \
-    --benchmark_display_aggregates_only=true --benchmark_out="$scratch/gb.csv" --benchmark_out_format=csv 2>&1 |
+    --benchmark_out="$scratch/gb.csv" --benchmark_out_format=csv 2>&1 |
     grep -v '^\*\*\*' || fail "$(basename "$b")"
   spread_of_repetitions "$scratch/gb.csv"
 done
