@@ -64,9 +64,9 @@ void WaitFor(Done done, const std::string& what) {
 // A running program's file cannot be opened for writing: once it can, the
 // program has ended.
 bool ProgramEnded(const std::string& path) {
-  return kolvex::UniqueFile(CreateFileW(kolvex::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
-                                        FILE_ATTRIBUTE_NORMAL, nullptr))
-      .operator bool();
+  const kolvex::UniqueFile file(CreateFileW(kolvex::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  return static_cast<bool>(file);
 }
 
 BOOL CALLBACK CollectVisible(HWND w, LPARAM out) noexcept {
@@ -105,8 +105,10 @@ double TimeRun(const std::string& dir, const std::string& program) {
                       &pi))
     throw std::runtime_error("cannot start " + program + " (error " + std::to_string(GetLastError()) + ")");
   const kolvex::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
-  if (WaitForSingleObject(pi.hProcess, kTimeoutMs) != WAIT_OBJECT_0)
-    throw std::runtime_error(program + " still runs after " + std::to_string(kTimeoutMs) + " ms");
+  if (WaitForSingleObject(pi.hProcess, kTimeoutMs) != WAIT_OBJECT_0) {
+    TerminateProcess(pi.hProcess, 1);
+    throw std::runtime_error(program + " still ran after " + std::to_string(kTimeoutMs) + " ms");
+  }
   const double elapsed = Now() - start;
   DWORD code = 0;
   GetExitCodeProcess(pi.hProcess, &code);
