@@ -7,6 +7,10 @@
 #      copies of the same files on the same disk, and, to tell the
 #      launcher's share from Wine's, against two bare CopyFileW calls;
 #   3. the size of Kolvex.exe.
+# Every figure is the median of the rounds, with their minimum and maximum.
+# Each round waits until the programs it started have ended before it touches
+# their files. Any failure is printed with what was seen, and the exit code
+# is 1.
 # Usage: bash bench/launcher_bench.sh [ROUNDS]   (from a fresh clone, too)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -14,8 +18,14 @@ rounds=${1:-5}
 root=$PWD
 build=build/win32
 
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Kolvex kolvex_fixtures handoff_bench shell_open copy_twice >/dev/null
+fail() {
+  echo "launcher_bench: FAILED: $*" >&2
+  exit 1
+}
+log=$(mktemp)
+trap 'rm -f "$log"' EXIT
+{ cmake --preset win32 && cmake --build --preset win32 --target Kolvex kolvex_fixtures handoff_bench shell_open copy_twice; } \
+  >"$log" 2>&1 || { tail -30 "$log" >&2; fail "building the programs"; }
 
 export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 bash cmake/wine-prefix.sh "$WINEPREFIX"
@@ -24,60 +34,106 @@ if [ -z "${DISPLAY:-}" ]; then  # the shell wants a display even for a hand-off
 fi
 wineserver -p </dev/null >/dev/null 2>&1 || true  # one may already run
 wine cmd /c exit </dev/null >/dev/null 2>&1
-trap 'wineserver -k </dev/null >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 work=$(mktemp -d "$PWD/$build/bench-work.XXXXXX")
+trap 'wineserver -k </dev/null >/dev/null 2>&1 || true; rm -rf "$work" "$log"' EXIT
 
 echo "== 1. Hand-off"
-wine "$build/bench/handoff_bench.exe" $((rounds * 2)) </dev/null
+# Single starts vary by tens of milliseconds on a shared machine: many rounds.
+handoff_rounds=$((rounds * 3 > 31 ? rounds * 3 : 31))
+wine "$build/bench/handoff_bench.exe" $handoff_rounds </dev/null | tr -d '\r' || fail "the hand-off (see above)"
 
 echo
 echo "== 2. Updating a 200 MB target"
-ms() { echo $(( $(date +%s%N) / 1000000 )); }
-median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
+ms() { echo $(($(date +%s%N) / 1000000)); }
+# "median min max" of the numbers in a file, one a line.
+spread() { sort -g "$1" | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2, v[1], v[NR] }'; }
 app=$work/app
 mkdir -p "$app/SHARED"
 cp "$build/bin/Kolvex.exe" "$app/"
 head -c 200M /dev/urandom >"$work/filler"
 cat "$build/bin/target_v1013.exe" "$work/filler" >"$work/installed"
 cat "$build/bin/target_v1014.exe" "$work/filler" >"$app/SHARED/prog.exe"
+rm "$work/filler"
+
+# Wine runs each Windows program as a Linux process whose first argument is
+# the program's Windows path: no process may run from the installation.
+app_windows="z:${app//\//\\}\\"
+installation_idle() {
+  local f arg0
+  for f in /proc/[0-9]*/cmdline; do
+    read -r -d '' arg0 <"$f" 2>/dev/null || true
+    [[ "${arg0,,}" == "${app_windows,,}"* ]] && return 1
+  done
+  return 0
+}
+# After a start, waits until the target has run and every program from the
+# installation has ended, and checks that no window was left open.
+wait_round() {
+  local deadline=$((SECONDS + 60))
+  until [ -s "$app/target-run.txt" ] && installation_idle; do
+    [ $SECONDS -lt $deadline ] || fail "$1: after 60 s the target $([ -s "$app/target-run.txt" ] &&
+      echo "has run but programs from the installation still run" || echo "has not run")"
+    sleep 0.02
+  done
+  local windows
+  windows=$(xdotool search --onlyvisible --name . getwindowname %@ 2>/dev/null || true)
+  [ -z "$windows" ] || fail "$1: windows left open: $windows"
+}
 reset() {
   cp "$work/installed" "$app/prog.exe"
   rm -f "$app/prog.exeOLD" "$app/_updatefiles.LOG" "$app/target-run.txt"
   sync
 }
-launch() { (cd "$app" && wine Kolvex.exe prog.exe </dev/null >/dev/null 2>&1); }
-: >"$work/update"; : >"$work/idle"; : >"$work/cp"; : >"$work/copyfile"
-for ((i = 0; i < rounds; i++)); do
+# Starts the launcher as a user would; prints its milliseconds.
+launch() {
+  local t0 t1 rc=0
+  t0=$(ms)
+  (cd "$app" && wine Kolvex.exe prog.exe </dev/null >"$work/out" 2>&1) || rc=$?
+  t1=$(ms)
+  [ $rc -eq 0 ] || fail "$1: Kolvex.exe ended with exit code $rc; it printed: $(tr -d '\r' <"$work/out" | tail -5)"
+  wait_round "$1"
+  echo $((t1 - t0))
+}
+same() { cmp -s "$1" "$2" || fail "$3: $(basename "$1") is not as expected ($(stat -c %s "$1" 2>/dev/null || echo missing) bytes)"; }
+
+for name in update idle diff cp copyfile ratio_cp ratio_copyfile; do : >"$work/$name"; done
+for ((i = 1; i <= rounds; i++)); do
   reset
-  t0=$(ms); launch; t1=$(ms)
-  cmp -s "$app/prog.exe" "$app/SHARED/prog.exe" && cmp -s "$app/prog.exeOLD" "$work/installed" ||
-    { echo "the launcher did not update the target" >&2; exit 1; }
+  update=$(launch "round $i, the update")
+  same "$app/prog.exe" "$app/SHARED/prog.exe" "round $i, the update"
+  same "$app/prog.exeOLD" "$work/installed" "round $i, the update"
   sync
-  t2=$(ms); launch; t3=$(ms)  # the same run with nothing left to update
-  [ "$(wc -l <"$app/_updatefiles.LOG")" -eq 1 ] || { echo "the second run updated again" >&2; exit 1; }
+  rm "$app/target-run.txt"
+  idle=$(launch "round $i, nothing to update")  # the same start with nothing left to update
+  lines=$(wc -l <"$app/_updatefiles.LOG")
+  [ "$lines" -eq 1 ] || fail "round $i, nothing to update: _updatefiles.LOG has $lines lines, not 1"
   reset
-  t4=$(ms); cp "$app/prog.exe" "$app/prog.exeOLD"; cp "$app/SHARED/prog.exe" "$app/prog.exe"; t5=$(ms)
+  t0=$(ms); cp "$app/prog.exe" "$app/prog.exeOLD"; cp "$app/SHARED/prog.exe" "$app/prog.exe"; t1=$(ms)
   reset
-  (cd "$app" && wine "$root/$build/bench/baseline/copy_twice.exe" prog.exe prog.exeOLD 'SHARED\prog.exe' prog.exe \
-     </dev/null | tr -d '\r' >>"$work/copyfile")
+  copyfile=$(cd "$app" && wine "$root/$build/bench/baseline/copy_twice.exe" prog.exe prog.exeOLD 'SHARED\prog.exe' prog.exe \
+    </dev/null | tr -d '\r') || fail "round $i: copy_twice.exe failed"
   sync
-  echo $((t1 - t0)) >>"$work/update"; echo $((t3 - t2)) >>"$work/idle"; echo $((t5 - t4)) >>"$work/cp"
+  echo "$update" >>"$work/update"; echo "$idle" >>"$work/idle"; echo $((t1 - t0)) >>"$work/cp"
+  echo $((update - idle)) >>"$work/diff"; echo "$copyfile" >>"$work/copyfile"
+  awk -v d=$((update - idle)) -v c=$((t1 - t0)) -v w="$copyfile" 'BEGIN {
+    printf "%.3f\n", d / c > "/dev/stderr"; printf "%.3f\n", d / w }' 2>>"$work/ratio_cp" >>"$work/ratio_copyfile"
 done
-update=$(median <"$work/update"); idle=$(median <"$work/idle"); copies=$(median <"$work/cp")
-copyfile=$(median <"$work/copyfile")
-awk -v u="$update" -v i="$idle" -v c="$copies" -v w="$copyfile" -v n="$rounds" 'BEGIN {
-  printf "median of %d rounds:\n", n
-  printf "  Kolvex.exe run with the update      %8d ms\n", u
-  printf "  Kolvex.exe run, nothing to update   %8d ms\n", i
-  printf "  the update itself (difference)      %8d ms\n", u - i
-  printf "  two cp copies (baseline)            %8d ms\n", c
-  printf "  ratio                               %8.2f   (target: at most 1.2)\n", (u - i) / c
-  printf "  two CopyFileW calls under Wine      %8d ms\n", w
-  printf "  ratio to them                       %8.2f\n", (u - i) / w
-}'
+figure() {
+  read -r median min max < <(spread "$work/$2")
+  printf "  %-36s %8s %-3s (min %s, max %s)\n" "$1" "$median" "$3" "$min" "$max"
+}
+echo "$rounds rounds:"
+figure "Kolvex.exe run with the update" update ms
+figure "Kolvex.exe run, nothing to update" idle ms
+figure "the update itself (difference)" diff ms
+figure "two cp copies (baseline)" cp ms
+figure "ratio (target: at most 1.2)" ratio_cp ""
+figure "two CopyFileW calls under Wine" copyfile ms
+figure "ratio to them" ratio_copyfile ""
 
 echo
 echo "== 3. Size"
 size=$(stat -c %s "$build/bin/Kolvex.exe")
-echo "  Kolvex.exe  $size bytes ($((size / 1024)) KiB), imports: $(i686-w64-mingw32-objdump -p "$build/bin/Kolvex.exe" |
+echo "  Kolvex.exe  $size bytes ($((size / 1024)) KiB, at most 280 KiB), imports: $(i686-w64-mingw32-objdump -p "$build/bin/Kolvex.exe" |
   awk '/DLL Name/ { printf "%s ", $3 }')"
+[ "$size" -le $((280 * 1024)) ] || fail "Kolvex.exe has $size bytes, more than 280 KiB"

@@ -2,8 +2,14 @@
 function(kolvex_target_options target)
   target_compile_options(${target} PRIVATE -Wall -Wextra -Wpedantic -Werror)
   if(WIN32)
+    # Windows XP's headers for all that ships: a later function is a compile
+    # error, not a program that does not start (see kolvex_check_imports).
+    # The tests, which run only where they are built, set a later one.
+    if(NOT KOLVEX_WINVER)
+      set(KOLVEX_WINVER 0x0501)
+    endif()
     target_compile_definitions(${target} PRIVATE UNICODE _UNICODE WIN32_LEAN_AND_MEAN NOMINMAX
-                               _WIN32_WINNT=0x0601 WINVER=0x0601)
+                               _WIN32_WINNT=${KOLVEX_WINVER} WINVER=${KOLVEX_WINVER})
     # Static runtime: the import table names only Windows' own DLLs.
     target_link_options(${target} PRIVATE -static -static-libgcc -static-libstdc++)
     # Small: unused functions dropped at link time.
@@ -34,3 +40,12 @@ macro(kolvex_add_googletest)
     endif()
   endif()
 endmacro()
+
+# Fails the build, and removes the program, when it imports a function that
+# the list does not name: every import decides which Windows it starts on.
+function(kolvex_check_imports target list)
+  add_custom_command(TARGET ${target} POST_BUILD
+                     COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DEXE=$<TARGET_FILE:${target}>
+                             -DLIST=${list} -P ${CMAKE_SOURCE_DIR}/cmake/check-imports.cmake
+                     VERBATIM)
+endfunction()

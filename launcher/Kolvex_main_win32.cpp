@@ -2,7 +2,6 @@
 // file name and arguments. Keeps the application up to date from the shared
 // directory, then starts it.
 #include <windows.h>
-#include <commctrl.h>
 
 #include <cstdlib>
 #include <exception>
@@ -11,6 +10,7 @@
 
 #include "common/Exceptions.h"
 #include "common/Global.h"
+#include "common/win32/CommonControls.h"
 #include "common/win32/Module.h"
 #include "common/win32/Utf.h"
 #include "launcher/ErrorBox.h"
@@ -30,14 +30,13 @@ namespace {
 void ShowExceptionBox(const char* className, const void* address, const std::string& message) {
   const std::string text = kolvex::FormatExceptionText(
       className, kolvex::ExtractFileName(kolvex::ModuleFileName()), reinterpret_cast<uintptr_t>(address), message);
+  kolvex::LoadCommonControls();
   MessageBoxW(nullptr, kolvex::Widen(text).c_str(), L"Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
-  INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
-  InitCommonControlsEx(&controls);
   try {
     kolvex::RunLauncher();
     return 0;

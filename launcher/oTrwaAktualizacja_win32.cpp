@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "common/win32/CommonControls.h"
 #include "common/win32/Utf.h"
 
 namespace kolvex {
@@ -133,6 +134,7 @@ RECT CentredFrame() {
 }  // namespace
 
 TfTrwaAktualizacja::TfTrwaAktualizacja() {
+  LoadCommonControls();
   const HINSTANCE instance = GetModuleHandleW(nullptr);
   if (!RegisterFormClass(instance)) return;
   const RECT frame = CentredFrame();

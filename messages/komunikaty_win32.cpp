@@ -16,6 +16,7 @@
 
 #include "common/Exceptions.h"
 #include "common/SystemText.h"
+#include "common/win32/CommonControls.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 #include "messages/MessageWindowButton_win32.h"
@@ -177,6 +178,8 @@ void TOknoKomunikat::SetTitle(const std::string& title) {
 void TOknoKomunikat::Build(const std::string& text, const MessageOptions& options) {
   font_.reset(CreateWindowFont());
   if (!font_) RaiseLastError("CreateFont");
+  const CommonControls* controls = LoadCommonControls();
+  if (!controls) RaiseLastError("LoadLibrary(comctl32.dll)");
   RegisterClassOnce();
   // Created hidden, without owner; placed and sized once the text is laid out.
   // window_ takes the handle in WM_NCCREATE, before any other message.
@@ -242,7 +245,7 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
                (GetSystemMetrics(SM_CYSCREEN) - layout.outer.height) / 2, layout.outer.width, layout.outer.height,
                SWP_NOZORDER | SWP_NOACTIVATE);
 
-  if (!SetWindowSubclass(textBox_, &TextBoxProc, kTextBoxSubclass, reinterpret_cast<DWORD_PTR>(this))) {
+  if (!controls->SetWindowSubclass(textBox_, &TextBoxProc, kTextBoxSubclass, reinterpret_cast<DWORD_PTR>(this))) {
     RaiseLastError("SetWindowSubclass");
   }
   // With no button of the default value, the first button takes the focus,
@@ -449,14 +452,14 @@ LRESULT CALLBACK TOknoKomunikat::TextBoxProc(HWND box, UINT message, WPARAM wPar
         if (LOWORD(lParam) != HTCLIENT) break;
         SetCursor(LoadCursorW(nullptr, IDC_ARROW));
         return TRUE;
-      case WM_NCDESTROY: RemoveWindowSubclass(box, &TextBoxProc, id); break;
+      case WM_NCDESTROY: LoadCommonControls()->RemoveWindowSubclass(box, &TextBoxProc, id); break;
       default: break;
     }
   } catch (...) {
     if (!self->failure_) self->failure_ = std::current_exception();
     return 0;
   }
-  return DefSubclassProc(box, message, wParam, lParam);
+  return LoadCommonControls()->DefSubclassProc(box, message, wParam, lParam);
 }
 
 }  // namespace

@@ -11,12 +11,16 @@
 #include <string>
 #include <vector>
 
+#include "bench/win32/Spread.h"
 #include "common/FileVer.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Module.h"
 #include "common/win32/Utf.h"
 
 namespace {
+
+using kolvex::bench::Spread;
+using kolvex::bench::SpreadOf;
 
 constexpr LONGLONG kLargeSize = 1LL << 30;
 constexpr int kRounds = 300;
@@ -70,11 +74,6 @@ double Seconds(LARGE_INTEGER from, LARGE_INTEGER to) {
   return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v[v.size() / 2];
-}
-
 }  // namespace
 
 int main() {
@@ -108,15 +107,19 @@ int main() {
       QueryPerformanceCounter(&start);
       const std::string version = kolvex::GetFileVersionString(isLarge ? largeName : smallName, "FileVersion");
       QueryPerformanceCounter(&stop);
-      if (version != expected) return 1;
+      if (version != expected) {
+        std::printf("FAILED: version \"%s\" read, not \"%s\"\n", version.c_str(), expected.c_str());
+        return 1;
+      }
       (isLarge ? largeTimes : smallTimes).push_back(Seconds(start, stop));
     }
   }
-  const double smallMedian = Median(smallTimes);
-  const double largeMedian = Median(largeTimes);
-  std::printf("GetFileVersionString(\"FileVersion\") = %s, median of %d calls each\n", expected.c_str(), kRounds);
-  std::printf("  program alone:            %8.1f us\n", smallMedian * 1e6);
-  std::printf("  program + 1 GiB overlay:  %8.1f us\n", largeMedian * 1e6);
-  std::printf("  ratio (overlay / alone):  %8.2f\n", largeMedian / smallMedian);
+  const Spread alone = SpreadOf(smallTimes), overlay = SpreadOf(largeTimes);
+  std::printf("GetFileVersionString(\"FileVersion\") = %s, %d calls each, us\n", expected.c_str(), kRounds);
+  std::printf("                           median      min      max\n");
+  std::printf("  program alone:          %8.1f %8.1f %8.1f\n", alone.median * 1e6, alone.min * 1e6, alone.max * 1e6);
+  std::printf("  program + 1 GiB overlay:%8.1f %8.1f %8.1f\n", overlay.median * 1e6, overlay.min * 1e6,
+              overlay.max * 1e6);
+  std::printf("  ratio of the medians:   %8.2f\n", overlay.median / alone.median);
   return 0;
 }

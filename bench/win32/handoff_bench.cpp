@@ -4,7 +4,8 @@
 // start) against shell_open.exe prog.exe /a, which only asks the shell to
 // open the same target. The shared directory holds the same version of the
 // target, so the launcher does its whole comparison. Rounds alternate the two
-// programs; medians are reported.
+// programs, and each round ends only once the target it started has ended.
+// Any failure is printed with what was seen, and the exit code is 1.
 #include <windows.h>
 
 #include <algorithm>
@@ -14,18 +15,24 @@
 #include <string>
 #include <vector>
 
+#include "bench/win32/Spread.h"
+#include "common/win32/Handles.h"
 #include "common/win32/Module.h"
 #include "common/win32/Utf.h"
 
 namespace {
 
+using kolvex::bench::Spread;
+using kolvex::bench::SpreadOf;
+
 constexpr double kLauncherWaitMs = 1000.0;
+constexpr int kTimeoutMs = 10000;
 
 std::string DirOf(const std::string& path) { return path.substr(0, path.find_last_of('\\')); }
 
 void Copy(const std::string& from, const std::string& to) {
   if (!CopyFileW(kolvex::Widen(from).c_str(), kolvex::Widen(to).c_str(), FALSE))
-    throw std::runtime_error("cannot copy " + from);
+    throw std::runtime_error("cannot copy " + from + " (error " + std::to_string(GetLastError()) + ")");
 }
 
 uint64_t FileSize(const std::string& path) {
@@ -45,8 +52,47 @@ double Now() {
   return static_cast<double>(t.QuadPart) / ticksPerMs;
 }
 
+// Polls done() every 5 ms; throws what after the time-out.
+template <class Done>
+void WaitFor(Done done, const std::string& what) {
+  for (int waited = 0; !done(); waited += 5) {
+    if (waited > kTimeoutMs) throw std::runtime_error(what);
+    Sleep(5);
+  }
+}
+
+// A running program's file cannot be opened for writing: once it can, the
+// program has ended.
+bool ProgramEnded(const std::string& path) {
+  const kolvex::UniqueFile file(CreateFileW(kolvex::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  return static_cast<bool>(file);
+}
+
+BOOL CALLBACK CollectVisible(HWND w, LPARAM out) noexcept {
+  if (!IsWindowVisible(w)) return TRUE;
+  wchar_t title[256] = L"", cls[256] = L"";
+  GetWindowTextW(w, title, 256);
+  GetClassNameW(w, cls, 256);
+  try {
+    reinterpret_cast<std::vector<std::string>*>(out)->push_back("\"" + kolvex::Narrow(title) + "\" [" +
+                                                                kolvex::Narrow(cls) + "]");
+    return TRUE;
+  } catch (...) {
+    return FALSE;
+  }
+}
+
+// "title" [class] of every visible top-level window.
+std::vector<std::string> VisibleWindows() {
+  std::vector<std::string> found;
+  EnumWindows(CollectVisible, reinterpret_cast<LPARAM>(&found));
+  return found;
+}
+
 // Runs program in dir with the target's arguments; returns the milliseconds
-// from process creation to its exit, after the target has also run.
+// from process creation to its exit. Returns once the target it handed off
+// to has run and ended, and no window is left open.
 double TimeRun(const std::string& dir, const std::string& program) {
   const std::string record = dir + "\\target-run.txt";
   const uint64_t recorded = FileSize(record);
@@ -57,32 +103,37 @@ double TimeRun(const std::string& dir, const std::string& program) {
   const double start = Now();
   if (!CreateProcessW(nullptr, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, kolvex::Widen(dir).c_str(), &si,
                       &pi))
-    throw std::runtime_error("cannot start " + program);
-  WaitForSingleObject(pi.hProcess, INFINITE);
-  const double elapsed = Now() - start;
-  DWORD code = 1;
-  GetExitCodeProcess(pi.hProcess, &code);
-  CloseHandle(pi.hThread);
-  CloseHandle(pi.hProcess);
-  if (code != 0) throw std::runtime_error(program + " failed");
-  // The target runs on its own; let it finish before the next round is timed.
-  for (int waited = 0; FileSize(record) == recorded; waited += 5) {
-    if (waited > 10000) throw std::runtime_error("the target did not start after " + program);
-    Sleep(5);
+    throw std::runtime_error("cannot start " + program + " (error " + std::to_string(GetLastError()) + ")");
+  const kolvex::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+  if (WaitForSingleObject(pi.hProcess, kTimeoutMs) != WAIT_OBJECT_0) {
+    TerminateProcess(pi.hProcess, 1);
+    throw std::runtime_error(program + " still ran after " + std::to_string(kTimeoutMs) + " ms");
   }
-  Sleep(50);
+  const double elapsed = Now() - start;
+  DWORD code = 0;
+  GetExitCodeProcess(pi.hProcess, &code);
+  if (code != 0) throw std::runtime_error(program + " ended with exit code " + std::to_string(code));
+  WaitFor([&] { return FileSize(record) != recorded; }, "the target did not run after " + program);
+  WaitFor([&] { return ProgramEnded(dir + "\\prog.exe"); }, "the target started by " + program + " did not end");
+  if (const auto windows = VisibleWindows(); !windows.empty()) {
+    std::string seen;
+    for (const std::string& w : windows) seen += " " + w;
+    throw std::runtime_error("a window was left open after " + program + ":" + seen);
+  }
   return elapsed;
 }
 
-double Median(std::vector<double> v) {
-  std::sort(v.begin(), v.end());
-  return v.size() % 2 ? v[v.size() / 2] : (v[v.size() / 2 - 1] + v[v.size() / 2]) / 2;
+void PrintFigure(const char* name, const Spread& s, const char* unit) {
+  std::printf("  %-36s %8.2f %-3s (min %.2f, max %.2f)\n", name, s.median, unit, s.min, s.max);
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
-  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 10;
+  const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+  // Holds the session's desktop for the whole run, as Windows always has one:
+  // Wine otherwise ends it after each program and starts it again with the next.
+  GetDesktopWindow();
   const std::string benchDir = DirOf(kolvex::ModuleFileName());
   const std::string binDir = DirOf(benchDir) + "\\bin";
 
@@ -100,19 +151,23 @@ int main(int argc, char** argv) {
 
     TimeRun(dir, "shell_open.exe");  // the first start of each pays for loading; not counted
     TimeRun(dir, "Kolvex.exe");
-    std::vector<double> launcher, baseline;
+    std::vector<double> launcher, baseline, ratio;
     for (int i = 0; i < rounds; ++i) {
       launcher.push_back(TimeRun(dir, "Kolvex.exe") - kLauncherWaitMs);
       baseline.push_back(TimeRun(dir, "shell_open.exe"));
+      ratio.push_back(launcher.back() / baseline.back());
     }
-    const double l = Median(launcher), b = Median(baseline);
-    if (FileSize(dir + "\\_updatefiles.LOG") != 0) throw std::runtime_error("the launcher updated something");
-    std::printf("hand-off, nothing to update (median of %d runs):\n", rounds);
-    std::printf("  Kolvex.exe minus its 1000 ms wait  %8.1f ms\n", l);
-    std::printf("  shell_open.exe (baseline)          %8.1f ms\n", b);
-    std::printf("  ratio                              %8.2f\n", l / b);
+    if (const uint64_t logged = FileSize(dir + "\\_updatefiles.LOG"); logged != 0)
+      throw std::runtime_error("the launcher updated something: _updatefiles.LOG has " + std::to_string(logged) +
+                               " bytes");
+    const Spread l = SpreadOf(launcher), b = SpreadOf(baseline);
+    std::printf("hand-off, nothing to update (%d runs of each):\n", rounds);
+    PrintFigure("Kolvex.exe minus its 1000 ms wait", l, "ms");
+    PrintFigure("shell_open.exe (baseline)", b, "ms");
+    std::printf("  %-36s %8.2f     (target: at most 1.05)\n", "ratio of the medians", l.median / b.median);
+    PrintFigure("ratio within a round", SpreadOf(ratio), "");
   } catch (const std::exception& e) {
-    std::fprintf(stderr, "handoff_bench: %s\n", e.what());
+    std::fprintf(stderr, "handoff_bench: FAILED: %s\n", e.what());
     result = 1;
   }
   for (const char* name : {"\\SHARED\\prog.exe", "\\prog.exe", "\\Kolvex.exe", "\\shell_open.exe", "\\target-run.txt",
