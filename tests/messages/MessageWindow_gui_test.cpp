@@ -12,6 +12,7 @@
 
 #include "common/Exceptions.h"
 #include "common/SystemText.h"
+#include "messages/MarkupSizing.h"
 #include "messages/komunikaty.h"
 #include "common/win32/Utf.h"
 #include "messages/MessageWindowDriver.h"
@@ -498,6 +499,36 @@ TEST(Countdown, NoneForZeroOrLessSeconds) {
     o.seconds = seconds;
     EXPECT_EQ(ShowMessageWindow("Bez odliczania.", o), B::OK);
   }
+}
+
+// Thousands of style runs: the whole text is shown, the box takes the
+// screen's limit and wraps, and its height follows its lines.
+TEST(Markup, TwentyKilobytesOfStyleRunsAreShownAndSizedByTheRules) {
+  std::string text;
+  int units = 0;
+  for (; text.size() < 20 * 1024; ++units) text += "<B>Ab</B><I>cd</I><U>ef</U><C:clRed>gh<C:clDefault> ";
+  WindowScript script({Once([units](HWND w) {
+    HWND box = TextBoxOf(w);
+    GETTEXTLENGTHEX length{GTL_NUMCHARS, 1200};
+    EXPECT_EQ(SendMessageW(box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0), 9 * units);
+    const int screen = GetSystemMetrics(SM_CXSCREEN);
+    const int limit = screen - 2 * SideMargin(screen, 1) - 55 - 10;
+    EXPECT_EQ(WidthOf(RectIn(box)), limit);
+    EXPECT_EQ(WidthOf(OuterRect(w)), 55 + limit + 15);
+    const auto lines = static_cast<int>(SendMessageW(box, EM_GETLINECOUNT, 0, 0));
+    EXPECT_GT(lines, 20);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT bold = CreateFontW(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, EASTEUROPE_CHARSET, 0, 0, 0, 0, L"MS Sans Serif");
+    HGDIOBJ old = SelectObject(dc, bold);
+    SIZE sample{};
+    GetTextExtentPoint32W(dc, L"MYy", 3, &sample);
+    DeleteObject(SelectObject(dc, old));
+    DeleteDC(dc);
+    EXPECT_EQ(HeightOf(RectIn(box)), (lines + 1) * sample.cy);
+    Click(ButtonsOf(w)[0]);
+  })});
+  ShowErrorMessage(text);
+  EXPECT_TRUE(script.Finished());
 }
 
 // What the verified copy shows when a copy fails: three left-aligned lines,
