@@ -11,6 +11,7 @@
 #include "common/win32/Utf.h"
 #include "messages/Markup.h"
 #include "messages/MarkupBox.h"
+#include "messages/MarkupSizing.h"
 #include "messages/RichTextDocument_win32.h"
 
 namespace kolvex {
@@ -313,13 +314,20 @@ const wchar_t* RichTextBoxClass() {
   return MSFTEDIT_CLASS;
 }
 
-void RenderMarkup(HWND richEdit, const std::string& text, int buttonCount) {
+int RenderMarkup(HWND richEdit, const std::string& text, int buttonCount) {
   RichEditBox box(richEdit);
-  RenderMarkup(box, text, buttonCount);
+  const int lineHeight = RenderMarkup(box, text, buttonCount);
   box.Load();
   // Show the text from its start.
   SendMessageW(richEdit, EM_SETSEL, 0, 0);
   SendMessageW(richEdit, EM_SCROLLCARET, 0, 0);
+  return lineHeight;
+}
+
+void ResizeTextBox(HWND richEdit, int width, int lineHeight) {
+  RichEditBox box(richEdit);  // holds nothing of its own: it asks the control
+  box.SetWidth(width);
+  box.SetHeight(BoxHeight(lineHeight, box.LineCount()));
 }
 
 }  // namespace kolvex

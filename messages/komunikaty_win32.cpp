@@ -31,6 +31,7 @@ constexpr DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_DLGFRAME | WS_CLIPCHIL
 constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr UINT_PTR kCountdownTimer = 1;
 constexpr UINT_PTR kTextBoxSubclass = 1;
+constexpr int kTallestWindow = 32767;  // the most a window's height holds
 
 [[noreturn]] void RaiseLastError(const char* call) {
   std::string reason = GetLastErrorString();
@@ -49,6 +50,21 @@ msgwin::Size FrameSize() {
   RECT r{};
   AdjustWindowRectEx(&r, kWindowStyle, FALSE, kWindowExStyle);
   return {r.right - r.left, r.bottom - r.top};
+}
+
+msgwin::Size SizeOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+// The primary screen less the task bar and the desktop's tool bars.
+msgwin::Box WorkArea() {
+  RECT r{};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0)) {
+    r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 void Place(HWND control, const msgwin::Box& b) {
@@ -194,7 +210,8 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   // In tab order: icon, text box, check box, buttons.
   HWND icon = CreateChild(L"STATIC", L"", WS_VISIBLE | SS_ICON);
   Place(icon, {msgwin::kIconLeft, msgwin::kIconTop, msgwin::kIconSize, msgwin::kIconSize});
-  textBox_ = CreateChild(RichTextBoxClass(), L"", WS_VISIBLE | ES_MULTILINE | ES_READONLY);
+  // The vertical scroll bar shows only when the box is cut to fit the screen.
+  textBox_ = CreateChild(RichTextBoxClass(), L"", WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY);
   SendMessageW(textBox_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(GetSysColor(COLOR_BTNFACE)));
   SendMessageW(textBox_, EM_SETTARGETDEVICE, 0, 1);  // no word wrap until the text is in
   CheckBox = CreateChild(L"BUTTON", Widen(options.checkCaption), WS_TABSTOP | BS_AUTOCHECKBOX);
@@ -222,14 +239,18 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   }
   SetTitle(SecondsLeft >= 1 ? msgwin::CountdownTitle(kindTitle_, SecondsLeft) : kindTitle_);
 
-  const int startingWidth = msgwin::StartingTextWidth(row.width);
-  Place(textBox_, {msgwin::kTextLeft, msgwin::kTextTop, startingWidth, msgwin::kMinMessagePanel});
-  RenderMarkup(textBox_, text, static_cast<int>(options.buttons.size()));
+  // Tall while the text is laid out: a box shorter than its text would show
+  // its scroll bar and wrap narrower than its width.
+  Place(textBox_, {msgwin::kTextLeft, msgwin::kTextTop, msgwin::StartingTextWidth(row.width), kTallestWindow});
+  const int lineHeight = RenderMarkup(textBox_, text, static_cast<int>(options.buttons.size()));
 
-  RECT box;
-  GetWindowRect(textBox_, &box);
-  const msgwin::WindowLayout layout =
-      msgwin::LayOutWindow(row, {box.right - box.left, box.bottom - box.top}, FrameSize());
+  const msgwin::Box work = WorkArea();
+  if (SizeOf(textBox_).width > msgwin::WidestTextBox(work.width)) {
+    ResizeTextBox(textBox_, msgwin::WidestTextBox(work.width), lineHeight);
+  }
+  const msgwin::FittedLayout fit = msgwin::LayOutWindowIn(row, SizeOf(textBox_), FrameSize(), {work.width, work.height},
+                                                          lineHeight, GetSystemMetrics(SM_CXVSCROLL));
+  const msgwin::WindowLayout& layout = fit.layout;
   Place(textBox_, layout.text);
   for (std::size_t i = 0; i < buttons_.size(); ++i) Place(buttons_[i], layout.buttons[i]);
   if (checkShown_) {
@@ -238,9 +259,9 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   } else {
     Confirmed = true;
   }
-  SetWindowPos(w, nullptr, (GetSystemMetrics(SM_CXSCREEN) - layout.outer.width) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - layout.outer.height) / 2, layout.outer.width, layout.outer.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  const msgwin::Box at = msgwin::PlaceWindow(
+      layout.outer, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, work);
+  SetWindowPos(w, nullptr, at.left, at.top, at.width, at.height, SWP_NOZORDER | SWP_NOACTIVATE);
 
   if (!SetWindowSubclass(textBox_, &TextBoxProc, kTextBoxSubclass, reinterpret_cast<DWORD_PTR>(this))) {
     RaiseLastError("SetWindowSubclass");

@@ -531,6 +531,55 @@ TEST(Markup, TwentyKilobytesOfStyleRunsAreShownAndSizedByTheRules) {
   EXPECT_TRUE(script.Finished());
 }
 
+// A window that would not fit the screen's work area takes its height or
+// width; the text scrolls, the buttons and the check box stay within reach.
+TEST(ShowMessageWindow, StaysInsideTheWorkArea) {
+  std::string lines;
+  for (int i = 0; i < 70; ++i) lines += "Linia " + std::to_string(i) + ": <B>modul.dll</B> nie został skopiowany.^";
+  const std::string wide = std::string(60, 'W') + ";";
+  const struct {
+    const char* name;
+    std::string text;
+    std::vector<B> buttons;
+    std::string captions;
+    bool scrolls;
+  } cases[] = {{"taller", lines, {B::Yes, B::No}, "", true},
+               {"wider", "Krótko.", {B::Custom1, B::Custom2, B::Custom3, B::Custom4}, wide + wide + wide + wide, false}};
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  for (const auto& c : cases) {
+    WindowScript script({Once([&](HWND w) {
+      const RECT outer = OuterRect(w);
+      EXPECT_TRUE(outer.left >= work.left && outer.top >= work.top && outer.right <= work.right &&
+                  outer.bottom <= work.bottom)
+          << c.name;
+      RECT client = ClientRectOf(w);
+      MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&client), 2);
+      std::vector<HWND> controls = ButtonsOf(w);
+      if (IsWindowVisible(CheckBoxOf(w))) controls.push_back(CheckBoxOf(w));
+      EXPECT_EQ(controls.size(), c.buttons.size() + (c.scrolls ? 1 : 0)) << c.name;
+      for (HWND control : controls) {
+        const RECT r = OuterRect(control);
+        EXPECT_TRUE(r.left >= client.left && r.top >= client.top && r.right <= client.right && r.bottom <= client.bottom)
+            << c.name;
+      }
+      SCROLLINFO scroll{};
+      scroll.cbSize = sizeof scroll;
+      scroll.fMask = SIF_RANGE | SIF_PAGE;
+      const bool scrolls = GetScrollInfo(TextBoxOf(w), SB_VERT, &scroll) && scroll.nPage > 0 &&
+                           scroll.nMax - scroll.nMin + 1 > static_cast<int>(scroll.nPage);
+      EXPECT_EQ(scrolls, c.scrolls) << c.name;
+      if (c.scrolls) SaveScreenshot(w, "long-message");
+      Click(ButtonsOf(w).back());
+    })});
+    MessageOptions o = Options(c.buttons, B::OK, TMessageKind::Warning);
+    o.customCaptions = c.captions;
+    o.checkCaption = "Pokaż mi to jeszcze raz";
+    ShowMessageWindow(c.text, o);
+    EXPECT_TRUE(script.Finished()) << c.name;
+  }
+}
+
 // What the verified copy shows when a copy fails: three left-aligned lines,
 // the middle one empty; the system text's own CR LF adds no line.
 TEST(Markup, CopyFailureMessageRendersAsThreeLines) {
