@@ -66,6 +66,9 @@ ButtonRow PlanButtonRow(const MessageOptions& options, const MeasureCaption& cap
       button.width = look.width;
     } else if (value <= kLastCustom) {
       button.caption = TakeListItem(captions);
+      // The caption is measured as it is shown, its "&" prefixes applied
+      // ("&Zapisz" as "Zapisz" with Z underlined), not as the text it is
+      // written in: what is shown is what is measured.
       button.width = std::min(captionWidth(button.caption) + kCustomCaptionPadding, kMaxCustomButtonWidth);
     }
     if (!options.checkCaption.empty() && (v == TMessageButton::Yes || (v == TMessageButton::OK && loneButton))) {

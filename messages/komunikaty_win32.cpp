@@ -33,8 +33,12 @@ constexpr UINT_PTR kCountdownTimer = 1;
 constexpr UINT_PTR kTextBoxSubclass = 1;
 constexpr int kTallestWindow = 32767;  // the most a window's height holds
 
-[[noreturn]] void RaiseLastError(const char* call) {
-  std::string reason = GetLastErrorString();
+// The call that failed and the system's reason, read by the caller right
+// after the call. Without a reason (GDI and subclassing set none, and window
+// creation may leave none) the text says in plain words what could not be done.
+[[noreturn]] void RaiseFailure(const char* call, DWORD error, const char* task) {
+  std::string reason =
+      error ? GetErrorString(static_cast<int32_t>(error)) : std::string(task) + " (system nie podał przyczyny)";
   while (!reason.empty() && static_cast<unsigned char>(reason.back()) <= ' ') reason.pop_back();
   throw Exception(std::string(call) + " failed: " + reason);
 }
@@ -164,7 +168,11 @@ TOknoKomunikat::~TOknoKomunikat() {
 }
 
 void TOknoKomunikat::RegisterClassOnce() {
-  static const ATOM atom = [] {
+  struct Registration {
+    ATOM atom;
+    DWORD error;
+  };
+  static const Registration registration = [] {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &WindowProc;
@@ -172,15 +180,18 @@ void TOknoKomunikat::RegisterClassOnce() {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kWindowClass;
-    return RegisterClassExW(&wc);
+    const ATOM atom = RegisterClassExW(&wc);
+    return Registration{atom, atom ? 0 : GetLastError()};
   }();
-  if (!atom) RaiseLastError("RegisterClassEx");
+  if (!registration.atom) {
+    RaiseFailure("RegisterClassEx", registration.error, "nie można zarejestrować okna komunikatu");
+  }
 }
 
 HWND TOknoKomunikat::CreateChild(const wchar_t* windowClass, const std::wstring& text, DWORD style) {
   HWND child = CreateWindowExW(0, windowClass, text.c_str(), WS_CHILD | style, 0, 0, 0, 0, window_.get(), nullptr,
                                GetModuleHandleW(nullptr), nullptr);
-  if (!child) RaiseLastError("CreateWindowEx");
+  if (!child) RaiseFailure("CreateWindowEx", GetLastError(), "nie można utworzyć elementu okna komunikatu");
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   return child;
 }
@@ -192,18 +203,21 @@ void TOknoKomunikat::SetTitle(const std::string& title) {
 
 void TOknoKomunikat::Build(const std::string& text, const MessageOptions& options) {
   font_.reset(CreateWindowFont());
-  if (!font_) RaiseLastError("CreateFont");
+  if (!font_) RaiseFailure("CreateFont", GetLastError(), "nie można utworzyć czcionki okna komunikatu");
   RegisterClassOnce();
   // Created hidden, without owner; placed and sized once the text is laid out.
   // window_ takes the handle in WM_NCCREATE, before any other message.
   HWND w = CreateWindowExW(kWindowExStyle, kWindowClass, L"", kWindowStyle, 0, 0, 0, 0, nullptr, nullptr,
                            GetModuleHandleW(nullptr), this);
   if (!w) {
+    const DWORD error = GetLastError();
     window_.release();  // already destroyed by the system, if it got that far
-    RaiseLastError("CreateWindowEx");
+    RaiseFailure("CreateWindowEx", error, "nie można utworzyć okna komunikatu");
   }
   if (options.seconds >= 1) {
-    if (!SetTimer(w, kCountdownTimer, msgwin::kCountdownIntervalMs, nullptr)) RaiseLastError("SetTimer");
+    if (!SetTimer(w, kCountdownTimer, msgwin::kCountdownIntervalMs, nullptr)) {
+      RaiseFailure("SetTimer", GetLastError(), "nie można uruchomić odliczania");
+    }
     SecondsLeft = options.seconds;
   }
 
@@ -222,7 +236,7 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   buttons_.reserve(row.buttons.size());
   for (const msgwin::PlannedButton& b : row.buttons) {
     HWND button = msgwin::CreateBitBtn(w, Widen(b.caption), static_cast<int>(b.value), font);
-    if (!button) RaiseLastError("CreateWindowEx");
+    if (!button) RaiseFailure("CreateWindowEx", GetLastError(), "nie można utworzyć przycisku okna komunikatu");
     buttons_.push_back(button);
   }
   if (row.focus) FocusButton = buttons_[*row.focus];
@@ -264,7 +278,7 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   SetWindowPos(w, nullptr, at.left, at.top, at.width, at.height, SWP_NOZORDER | SWP_NOACTIVATE);
 
   if (!SetWindowSubclass(textBox_, &TextBoxProc, kTextBoxSubclass, reinterpret_cast<DWORD_PTR>(this))) {
-    RaiseLastError("SetWindowSubclass");
+    RaiseFailure("SetWindowSubclass", GetLastError(), "nie można obsłużyć klawiatury w polu tekstu");
   }
   // With no button of the default value, the first button takes the focus,
   // as in the system's own message box.
@@ -284,7 +298,7 @@ TMessageButton TOknoKomunikat::ShowModal() {
     while (!closed_ && !failure_) {
       MSG msg;
       const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-      if (got == -1) RaiseLastError("GetMessage");
+      if (got == -1) RaiseFailure("GetMessage", GetLastError(), "nie można odebrać komunikatu systemu");
       if (got == 0) {
         // A quit request belongs to whoever runs the thread: the window
         // stays until a button closes it, and the request is posted again.

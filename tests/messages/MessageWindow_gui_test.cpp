@@ -544,25 +544,22 @@ TEST(ShowMessageWindow, StaysInsideTheWorkArea) {
     std::string captions;
     bool scrolls;
   } cases[] = {{"taller", lines, {B::Yes, B::No}, "", true},
-               {"wider", "Krótko.", {B::Custom1, B::Custom2, B::Custom3, B::Custom4}, wide + wide + wide + wide, false}};
+               {"wider", "Krótko.", {B::Custom1, B::Custom2, B::Custom3, B::Custom4}, wide + wide + wide + wide,
+                false}};
   RECT work{};
   ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
   for (const auto& c : cases) {
     WindowScript script({Once([&](HWND w) {
-      const RECT outer = OuterRect(w);
-      EXPECT_TRUE(outer.left >= work.left && outer.top >= work.top && outer.right <= work.right &&
-                  outer.bottom <= work.bottom)
-          << c.name;
+      auto inside = [](const RECT& r, const RECT& area) {
+        return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
+      };
+      EXPECT_TRUE(inside(OuterRect(w), work)) << c.name;
       RECT client = ClientRectOf(w);
       MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&client), 2);
       std::vector<HWND> controls = ButtonsOf(w);
       if (IsWindowVisible(CheckBoxOf(w))) controls.push_back(CheckBoxOf(w));
       EXPECT_EQ(controls.size(), c.buttons.size() + (c.scrolls ? 1 : 0)) << c.name;
-      for (HWND control : controls) {
-        const RECT r = OuterRect(control);
-        EXPECT_TRUE(r.left >= client.left && r.top >= client.top && r.right <= client.right && r.bottom <= client.bottom)
-            << c.name;
-      }
+      for (HWND control : controls) EXPECT_TRUE(inside(OuterRect(control), client)) << c.name;
       SCROLLINFO scroll{};
       scroll.cbSize = sizeof scroll;
       scroll.fMask = SIF_RANGE | SIF_PAGE;
