@@ -15,19 +15,23 @@ std::string FromWide(std::wstring_view w, UINT codePage) {
   return s;
 }
 
-}  // namespace
-
-std::wstring Widen(std::string_view utf8) {
-  if (utf8.empty()) return {};
-  const int len = static_cast<int>(utf8.size());
-  const int n = MultiByteToWideChar(CP_UTF8, 0, utf8.data(), len, nullptr, 0);
+std::wstring ToWide(std::string_view s, UINT codePage) {
+  if (s.empty()) return {};
+  const int len = static_cast<int>(s.size());
+  const int n = MultiByteToWideChar(codePage, 0, s.data(), len, nullptr, 0);
   std::wstring w(static_cast<size_t>(n), L'\0');
-  MultiByteToWideChar(CP_UTF8, 0, utf8.data(), len, w.data(), n);
+  MultiByteToWideChar(codePage, 0, s.data(), len, w.data(), n);
   return w;
 }
+
+}  // namespace
+
+std::wstring Widen(std::string_view utf8) { return ToWide(utf8, CP_UTF8); }
 
 std::string Narrow(std::wstring_view utf16) { return FromWide(utf16, CP_UTF8); }
 
 std::string ToAnsi(std::string_view utf8) { return FromWide(Widen(utf8), CP_ACP); }
+
+std::string FromAnsi(std::string_view ansi) { return Narrow(ToWide(ansi, CP_ACP)); }
 
 }  // namespace kolvex

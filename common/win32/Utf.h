@@ -10,5 +10,7 @@ std::string Narrow(std::wstring_view utf16);
 // For files the system writes in the ANSI code page (the update log).
 // Characters the code page lacks become the system's default character.
 std::string ToAnsi(std::string_view utf8);
+// Text in the ANSI code page, as files written by older tools hold it.
+std::string FromAnsi(std::string_view ansi);
 
 }  // namespace kolvex

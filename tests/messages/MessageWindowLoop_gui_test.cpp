@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
 
+#include "common/win32/Utf.h"
 #include "messages/MessageWindowDriver.h"
 #include "messages/komunikaty.h"
+#include "support/Robot.h"
 
 namespace kolvex::test {
 namespace {
@@ -192,6 +195,36 @@ TEST(Msgpreview, WrongArgumentsShowNothing) {
   EXPECT_EQ(help.exitCode, 0u);
   const ProcessResult none = RunProcess(BinDir() + "\\msgpreview.exe", "msgpreview.exe -b \"\" x", 10000);
   EXPECT_EQ(none.exitCode, 2u);  // no buttons: Cancel, nothing shown
+}
+
+// -f reads a file in each encoding authors save in; the header tag works in all.
+TEST(Msgpreview, FileInTheEncodingsAuthorsUse) {
+  const std::string polish = "Zażółć gęślą jaźń";
+  const std::string cp1250 = "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1";
+  std::string utf16 = "\xFF\xFE";
+  for (const wchar_t c : Widen("<FONT:Arial>" + polish)) utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string shown;
+  } files[] = {{"utf8-bom", "\xEF\xBB\xBF<FONT:Arial>" + polish, polish},
+               {"utf8", "<FONT:Arial>" + polish, polish},
+               {"utf16", utf16, polish},
+               {"ansi", "<FONT:Arial>" + cp1250, GetACP() == 1250 ? polish : FromAnsi(cp1250)}};
+  TempDir dir;
+  for (const auto& f : files) {
+    WriteFileBytes(dir / f.name, f.bytes);
+    Process preview(BinDir() + "\\msgpreview.exe", "msgpreview.exe -f \"" + (dir / f.name) + "\"");
+    const HWND w = WaitForWindow({.title = "Informacja", .processId = preview.id()}, 10000);
+    ASSERT_NE(w, nullptr) << f.name;
+    const WindowInfo info = Inspect(w);
+    const auto box = std::find_if(info.controls.begin(), info.controls.end(),
+                                  [](const ControlInfo& c) { return c.className == "RichEdit50W"; });
+    ASSERT_NE(box, info.controls.end()) << f.name;
+    EXPECT_EQ(box->text, f.shown) << f.name;
+    PostMessageW(FindWindowExW(w, nullptr, L"TBitBtnKom", nullptr), BM_CLICK, 0, 0);
+    EXPECT_EQ(preview.Wait(10000).exitCode, 3u) << f.name;
+  }
 }
 
 }  // namespace

@@ -14,7 +14,10 @@
 //     -c, --captions TEXT  captions of the Custom buttons, separated by ";"
 //     -x, --check TEXT     caption of the confirmation check box
 //     -s, --seconds N      countdown: the window closes itself after N seconds
-//     -f, --file PATH      take the text from a UTF-8 file, byte for byte
+//     -f, --file PATH      take the text from a file: UTF-8 with or without a
+//                          byte-order mark, UTF-16 with one, otherwise the
+//                          ANSI code page (Windows-1250 on Polish systems),
+//                          as the launcher reads baza.set
 //     -h, --help           usage
 //
 //   TEXT is message markup: "^" starts a new line, <B>, <I>, <U>, <S>,
@@ -33,6 +36,8 @@
 #include <windows.h>
 
 #include <cctype>
+#include <cerrno>
+#include <cstring>
 #include <charconv>
 #include <cstdio>
 #include <exception>
@@ -42,6 +47,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/TextDecode.h"
 #include "common/win32/Utf.h"
 #include "messages/komunikaty.h"
 
@@ -69,7 +75,9 @@ constexpr const char* kUsage =
     "  -c, --captions TEXT  captions of the Custom buttons, separated by ';'\n"
     "  -x, --check TEXT     caption of the confirmation check box\n"
     "  -s, --seconds N      close by itself after N seconds\n"
-    "  -f, --file PATH      take the text from a UTF-8 file, byte for byte\n"
+    "  -f, --file PATH      take the text from a file: UTF-8 with or without\n"
+    "                       a byte-order mark, UTF-16 with one, otherwise\n"
+    "                       the ANSI code page (Windows-1250 in Poland)\n"
     "  -h, --help           this text\n"
     "  --                   the next argument is the text, even when it starts\n"
     "                       with '-': msgpreview -- \"-5 stopni\"\n"
@@ -127,16 +135,17 @@ std::vector<TMessageButton> ParseButtons(std::string_view list) {
   }
 }
 
+// The file's text in UTF-8, whatever of the usual encodings it was written in.
 std::string ReadFile(const std::string& path) {
   FILE* in = _wfopen(kolvex::Widen(path).c_str(), L"rb");
-  if (!in) throw UsageError("cannot read " + path);
+  if (!in) throw UsageError("cannot read " + path + ": " + std::strerror(errno));
   std::string bytes;
   char block[4096];
   for (std::size_t n; (n = std::fread(block, 1, sizeof block, in)) > 0;) bytes.append(block, n);
   const bool failed = std::ferror(in);
   std::fclose(in);
   if (failed) throw UsageError("cannot read " + path);
-  return bytes;
+  return kolvex::DecodeText(bytes, kolvex::FromAnsi);
 }
 
 struct Request {
