@@ -109,7 +109,7 @@ int main() {
   std::vector<std::string> texts;
   std::vector<size_t> runs(std::size(sizes));
   for (size_t i = 0; i < std::size(sizes); ++i) texts.push_back(ManyRuns(sizes[i] * 1024, runs[i]));
-  const std::vector<double> ms = FastestToShown(texts, 3);
+  const std::vector<double> ms = FastestToShown(texts, 5);
   for (size_t i = 0; i < std::size(sizes); ++i) {
     std::printf("  %3zu KB, a style run every 10 characters (%5zu runs): %8.1f ms\n", sizes[i], runs[i], ms[i]);
   }
