@@ -11,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "EverydayMessage.h"
 #include "messages/komunikaty.h"
 
 namespace {
@@ -69,18 +70,6 @@ std::string ManyRuns(size_t bytes, size_t& runs) {
   return text;
 }
 
-std::string EverydayMessage(size_t bytes) {
-  const std::string pieces[] = {
-      "Błąd kopiowania pliku: <B>C:\\Program Files\\Kolvex\\prog.exe</B>^",
-      "<C:clRed>Proces nie ma dostępu do pliku,<C:clDefault> ponieważ jest on używany. ",
-      "<A:CENTER><I>Zamknij program</I> i spróbuj ponownie.^",
-      "Miejsce na dysku: <U>12 345 678</U> bajtów wolnych, potrzeba <S>więcej</S>^",
-  };
-  std::string text;
-  for (size_t i = 0; text.size() < bytes; ++i) text += pieces[i % std::size(pieces)];
-  return text;
-}
-
 // The same characters and line breaks, without the tags.
 std::string WithoutTags(const std::string& markup) {
   std::string plain;
@@ -115,7 +104,7 @@ int main() {
   }
   std::printf("  200 KB / 20 KB: %.2f (in proportion: 10; at most 12)\n", ms[2] / ms[1]);
 
-  const std::string everyday = EverydayMessage(2048);
+  const std::string everyday = kolvex::bench::EverydayMessage(2048);
   const std::vector<double> daily = FastestToShown({WithoutTags(everyday), everyday}, 30);
   std::printf("  2 KB everyday message without tags (baseline): %8.1f ms\n", daily[0]);
   std::printf("  the same with its tags:                        %8.1f ms  (%.2f x baseline; at most 1.2)\n", daily[1],
