@@ -70,14 +70,18 @@ std::string ManyRuns(size_t bytes, size_t& runs) {
   return text;
 }
 
-// The same characters and line breaks, without the tags.
+// The same characters and lines without the tags: an alignment tag, which
+// starts a line, leaves a plain line break.
 std::string WithoutTags(const std::string& markup) {
   std::string plain;
-  bool inTag = false;
-  for (char c : markup) {
-    if (c == '<') inTag = true;
-    if (!inTag) plain += c;
-    if (c == '>') inTag = false;
+  for (size_t i = 0; i < markup.size();) {
+    const size_t open = markup.find('<', i);
+    plain += markup.substr(i, open - i);
+    if (open == std::string::npos) break;
+    const size_t close = markup.find('>', open);
+    if (close == std::string::npos) break;
+    if (markup.compare(open, 3, "<A:") == 0) plain += '^';
+    i = close + 1;
   }
   return plain;
 }
