@@ -116,16 +116,15 @@ WindowLayout LayOutWindow(const ButtonRow& row, Size textBox, Size frame) {
 
 int WidestTextBox(int workWidth) { return workWidth - kTextLeft - kRightMargin; }
 
-FittedLayout LayOutWindowIn(const ButtonRow& row, Size textBox, Size frame, Size workArea, int lineHeight,
+WindowLayout LayOutWindowIn(const ButtonRow& row, Size textBox, Size frame, Size workArea, int lineHeight,
                             int scrollBarWidth) {
-  FittedLayout fit{LayOutWindow(row, textBox, frame)};
-  if (const int excess = fit.layout.outer.height - workArea.height; excess > 0) {
+  WindowLayout l = LayOutWindow(row, textBox, frame);
+  if (const int excess = l.outer.height - workArea.height; excess > 0) {
     textBox.height = std::max(textBox.height - excess, lineHeight);
     if (OuterWidthFor(textBox.width + scrollBarWidth) <= workArea.width) textBox.width += scrollBarWidth;
-    fit = {LayOutWindow(row, textBox, frame), true};
+    l = LayOutWindow(row, textBox, frame);
   }
-  WindowLayout& l = fit.layout;
-  const int gaps = kButtonGap * static_cast<int>(row.buttons.size() - 1);
+  const int gaps = kButtonGap * (static_cast<int>(row.buttons.size()) - 1);
   const int room = l.client.width - 2 * kButtonGap - gaps;
   if (row.width > l.client.width - 2 * kButtonGap && room > 0 && row.width > gaps) {
     int x = kButtonGap;
@@ -136,7 +135,7 @@ FittedLayout LayOutWindowIn(const ButtonRow& row, Size textBox, Size frame, Size
     }
     l.stripLeft = kButtonGap;
   }
-  return fit;
+  return l;
 }
 
 Box PlaceWindow(Size outer, Size screen, const Box& workArea) {

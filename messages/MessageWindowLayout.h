@@ -115,15 +115,12 @@ int WidestTextBox(int workWidth);
 // The layout of a window that stays inside the work area (whose text box is
 // at most WidestTextBox wide). Everything that fits is laid out as above. A
 // window too tall for the work area takes its height: the text box is cut
-// (to one line height at least) and scrolls, and is widened by the scroll
+// (to one line height at least) and scrolls (the box shows its scroll bar
+// by itself), and is widened by the scroll
 // bar when there is room, so that the text wraps as before. A button row
 // wider than the window is narrowed, every button in proportion, so that
 // every button stays within reach.
-struct FittedLayout {
-  WindowLayout layout;
-  bool textScrolls = false;
-};
-FittedLayout LayOutWindowIn(const ButtonRow& row, Size textBox, Size frame, Size workArea, int lineHeight,
+WindowLayout LayOutWindowIn(const ButtonRow& row, Size textBox, Size frame, Size workArea, int lineHeight,
                             int scrollBarWidth);
 
 // Where the window goes: centred on the screen, then moved into the work area.

@@ -206,11 +206,21 @@ class RichEditBox final : public MarkupBox {
     // A trailing empty paragraph is added as a plain break: streamed, its
     // \par would be taken for the end of the text.
     const bool emptyLast = paragraphs.size() > 1 && paragraphs.back().Text.empty();
+    const size_t streamed = paragraphs.size() - (emptyLast ? 1 : 0);
+    const CHARFORMAT2W def = DefaultCharFormat();
+    const std::optional<COLORREF> defaultRgb =
+        def.dwEffects & CFE_AUTOCOLOR ? std::nullopt : std::optional<COLORREF>(def.crTextColor);
     const std::string rtf =
-        ToRtf(document_, paragraphs.size() - (emptyLast ? 1 : 0), [this](ColorValue c) { return Rgb(c); });
+        ToRtf(document_, streamed, [&](ColorValue c) { return c == kDefaultColor ? defaultRgb : Rgb(c); });
     RtfReader reader{rtf};
     EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&reader), 0, &RtfReader::Read};
     Send(EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    if (stream.dwError != 0) {
+      // The message unformatted rather than lost.
+      std::wstring plain;
+      for (size_t i = 0; i < streamed; ++i) plain += (i > 0 ? L"\r" : L"") + paragraphs[i].Text;
+      SetWindowTextW(wnd_, plain.c_str());
+    }
     Send(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&font_));
     GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
     const LRESULT end = Send(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
@@ -253,16 +263,11 @@ class RichEditBox final : public MarkupBox {
     return cf;
   }
 
-  // The default colour is the control's default text colour; a system
-  // colour is the desktop's present one; other top bytes mean nothing to
-  // the control: the low three bytes show.
-  std::optional<COLORREF> Rgb(ColorValue color) const {
+  // A system colour is the desktop's present one; other top bytes mean
+  // nothing to the control: the low three bytes show. (The default colour
+  // is the control's default text colour.)
+  static COLORREF Rgb(ColorValue color) {
     const auto bits = static_cast<std::uint32_t>(color);
-    if (color == kDefaultColor) {
-      const CHARFORMAT2W def = DefaultCharFormat();
-      if (def.dwEffects & CFE_AUTOCOLOR) return std::nullopt;
-      return def.crTextColor;
-    }
     if ((bits & 0xFF000000u) == 0x80000000u) return GetSysColor(static_cast<int>(bits & 0x00FFFFFFu));
     return bits & 0x00FFFFFFu;
   }

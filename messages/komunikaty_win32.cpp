@@ -262,9 +262,8 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   if (SizeOf(textBox_).width > msgwin::WidestTextBox(work.width)) {
     ResizeTextBox(textBox_, msgwin::WidestTextBox(work.width), lineHeight);
   }
-  const msgwin::FittedLayout fit = msgwin::LayOutWindowIn(row, SizeOf(textBox_), FrameSize(), {work.width, work.height},
-                                                          lineHeight, GetSystemMetrics(SM_CXVSCROLL));
-  const msgwin::WindowLayout& layout = fit.layout;
+  const msgwin::WindowLayout layout = msgwin::LayOutWindowIn(
+      row, SizeOf(textBox_), FrameSize(), {work.width, work.height}, lineHeight, GetSystemMetrics(SM_CXVSCROLL));
   Place(textBox_, layout.text);
   for (std::size_t i = 0; i < buttons_.size(); ++i) Place(buttons_[i], layout.buttons[i]);
   if (checkShown_) {
