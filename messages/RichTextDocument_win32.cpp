@@ -59,7 +59,8 @@ std::string ToRtf(const RichTextDocument& document, std::size_t count, const Res
   std::unordered_map<COLORREF, int> colorIndex;  // 0 is the automatic colour
   std::string table = "{\\colortbl;";
   std::string body;
-  std::optional<TextRunFormat> current;  // what the reader has been told so far
+  // What the reader has been told so far.
+  std::optional<FontStyles> currentStyle;
   int currentColor = -1;
   const auto& paragraphs = document.Paragraphs();
   for (std::size_t i = 0; i < count && i < paragraphs.size(); ++i) {
@@ -71,7 +72,7 @@ std::string ToRtf(const RichTextDocument& document, std::size_t count, const Res
     for (const FormattedParagraph::Run& run : p.Runs) {
       const FontStyles s = run.Format.Style;
       for (const StyleWords& w : kStyleWords) {
-        if (!current || current->Style.Has(w.Style) != s.Has(w.Style)) body += s.Has(w.Style) ? w.On : w.Off;
+        if (!currentStyle || currentStyle->Has(w.Style) != s.Has(w.Style)) body += s.Has(w.Style) ? w.On : w.Off;
       }
       int color = 0;
       if (const std::optional<COLORREF> rgb = resolve(run.Format.Color)) {
@@ -84,7 +85,7 @@ std::string ToRtf(const RichTextDocument& document, std::size_t count, const Res
       }
       if (color != currentColor) body += "\\cf" + std::to_string(color);
       currentColor = color;
-      current = run.Format;
+      currentStyle = s;
       body += ' ';  // ends the last control word
       AppendEscaped(body, std::wstring_view(p.Text).substr(begin, run.End - begin));
       begin = run.End;
