@@ -243,7 +243,7 @@ bool ApplyTag(MarkupBox& box, std::string_view content, TextState& state) {
   return false;
 }
 
-void RenderMarkup(MarkupBox& box, std::string_view text, int buttonCount) {
+int RenderMarkup(MarkupBox& box, std::string_view text, int buttonCount) {
   box.Clear();
   const std::string converted = ConvertLineBreaks(text);
   TextState state{box.InsertionStyle(), box.InsertionColor()};
@@ -272,7 +272,7 @@ void RenderMarkup(MarkupBox& box, std::string_view text, int buttonCount) {
   }
   InsertIfAny(box, body.substr(pos));
 
-  SizeBoxToText(box, buttonCount);
+  return SizeBoxToText(box, buttonCount);
 }
 
 }  // namespace kolvex

@@ -24,8 +24,9 @@ struct TextState {
 inline constexpr std::string_view kDefaultFontName = "MS Sans Serif";
 inline constexpr int kDefaultFontSize = 8;
 
-// Fills the box from the markup and sizes it: the whole renderer.
-void RenderMarkup(MarkupBox& box, std::string_view text, int buttonCount);
+// Fills the box from the markup and sizes it: the whole renderer. Returns
+// the line height that the box's height is counted in.
+int RenderMarkup(MarkupBox& box, std::string_view text, int buttonCount);
 
 // Every "^" and carriage return becomes <A:LEFT>; line feeds go.
 std::string ConvertLineBreaks(std::string_view text);

@@ -71,7 +71,8 @@ class MarkupBox {
 
   // An empty last line is not counted.
   virtual int LineCount() const = 0;
-  // Without its line break.
+  // Without its line break. This and CharStyle are asked only while word
+  // wrap is off, when every paragraph is one line.
   virtual std::string LineText(int line) const = 0;
   // The index counts characters from the start of the line.
   virtual FontStyles CharStyle(int line, int index) const = 0;

@@ -102,7 +102,7 @@ int BoxHeight(int lineHeight, int lineCount) {
   return ClampToInt(std::int64_t{lineHeight} * (std::int64_t{lineCount} + 1));
 }
 
-void SizeBoxToText(MarkupBox& box, int buttonCount) {
+int SizeBoxToText(MarkupBox& box, int buttonCount) {
   const LineMeasure measure = MeasureLongestLine(box);
   const int width = box.Width();
   const int fitted =
@@ -110,6 +110,7 @@ void SizeBoxToText(MarkupBox& box, int buttonCount) {
   if (fitted != width) box.SetWidth(fitted);
   box.SetWordWrap(true);
   box.SetHeight(BoxHeight(measure.LineHeight, box.LineCount()));
+  return measure.LineHeight;
 }
 
 }  // namespace kolvex

@@ -30,6 +30,7 @@ int FittedBoxWidth(int boxWidth, std::int64_t neededWidth, int boxLeft, int scre
 int BoxHeight(int lineHeight, int lineCount);
 
 // Measures, widens the box, switches word wrap on and sets the height.
-void SizeBoxToText(MarkupBox& box, int buttonCount);
+// Returns the line height.
+int SizeBoxToText(MarkupBox& box, int buttonCount);
 
 }  // namespace kolvex

@@ -1,5 +1,6 @@
 #include "messages/MessageWindowButton_win32.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 
@@ -13,6 +14,7 @@ namespace {
 // The glyphs, 16 x 16, one character a pixel: "." lets the face through.
 constexpr int kGlyphSize = 16;
 constexpr int kGlyphSpacing = 4;  // between glyph and caption
+constexpr int kCaptionInset = 4;  // kept free inside the button's edges
 using GlyphArt = std::array<const char*, kGlyphSize>;
 
 // clang-format off
@@ -222,7 +224,8 @@ void DrawBitBtn(const DRAWITEMSTRUCT& item) {
   }
 
   // Glyph and caption side by side, centred together; a pushed button's
-  // content moves a pixel down and right.
+  // content moves a pixel down and right. A caption wider than the room
+  // left ends in an ellipsis, never cut at its start.
   const std::wstring caption = TextOf(item.hwndItem);
   const auto font = reinterpret_cast<HFONT>(SendMessageW(item.hwndItem, WM_GETFONT, 0, 0));
   SelectGuard selected(dc, font ? static_cast<HGDIOBJ>(font) : GetStockObject(DEFAULT_GUI_FONT));
@@ -230,6 +233,7 @@ void DrawBitBtn(const DRAWITEMSTRUCT& item) {
   if (!caption.empty()) DrawTextW(dc, caption.c_str(), -1, &text, DT_CALCRECT | DT_SINGLELINE);
   const GlyphArt* art = ArtOf(GlyphOf(BitBtnTag(item.hwndItem)));
   const int glyphWidth = art ? kGlyphSize + (caption.empty() ? 0 : kGlyphSpacing) : 0;
+  text.right = std::min<LONG>(text.right, std::max(0L, whole.right - whole.left - 2 * kCaptionInset - glyphWidth));
   const int shift = pushed ? 1 : 0;
   int x = whole.left + (whole.right - whole.left - glyphWidth - text.right) / 2 + shift;
   const int middle = whole.top + (whole.bottom - whole.top) / 2 + shift;
@@ -241,7 +245,7 @@ void DrawBitBtn(const DRAWITEMSTRUCT& item) {
     OffsetRect(&text, x, middle - text.bottom / 2);
     SetBkMode(dc, TRANSPARENT);
     SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
-    DrawTextW(dc, caption.c_str(), -1, &text, DT_SINGLELINE);
+    DrawTextW(dc, caption.c_str(), -1, &text, DT_SINGLELINE | DT_END_ELLIPSIS);
   }
   if (focused) {
     RECT focus = whole;

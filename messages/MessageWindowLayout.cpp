@@ -2,6 +2,7 @@
 
 #include <algorithm>
 #include <array>
+#include <cstdint>
 
 namespace kolvex::msgwin {
 
@@ -65,6 +66,9 @@ ButtonRow PlanButtonRow(const MessageOptions& options, const MeasureCaption& cap
       button.width = look.width;
     } else if (value <= kLastCustom) {
       button.caption = TakeListItem(captions);
+      // The caption is measured as it is shown, its "&" prefixes applied
+      // ("&Zapisz" as "Zapisz" with Z underlined), not as the text it is
+      // written in: what is shown is what is measured.
       button.width = std::min(captionWidth(button.caption) + kCustomCaptionPadding, kMaxCustomButtonWidth);
     }
     if (!options.checkCaption.empty() && (v == TMessageButton::Yes || (v == TMessageButton::OK && loneButton))) {
@@ -108,6 +112,39 @@ WindowLayout LayOutWindow(const ButtonRow& row, Size textBox, Size frame) {
   l.client.height = top + kButtonPanelHeight;
   l.outer.height = l.client.height + frame.height;
   return l;
+}
+
+int WidestTextBox(int workWidth) { return workWidth - kTextLeft - kRightMargin; }
+
+WindowLayout LayOutWindowIn(const ButtonRow& row, Size textBox, Size frame, Size workArea, int lineHeight,
+                            int scrollBarWidth) {
+  WindowLayout l = LayOutWindow(row, textBox, frame);
+  if (const int excess = l.outer.height - workArea.height; excess > 0) {
+    textBox.height = std::max(textBox.height - excess, lineHeight);
+    if (OuterWidthFor(textBox.width + scrollBarWidth) <= workArea.width) textBox.width += scrollBarWidth;
+    l = LayOutWindow(row, textBox, frame);
+  }
+  const int gaps = kButtonGap * (static_cast<int>(row.buttons.size()) - 1);
+  const int room = l.client.width - 2 * kButtonGap - gaps;
+  if (row.width > l.client.width - 2 * kButtonGap && room > 0 && row.width > gaps) {
+    int x = kButtonGap;
+    for (std::size_t i = 0; i < row.buttons.size(); ++i) {
+      l.buttons[i].left = x;
+      l.buttons[i].width = static_cast<int>(std::int64_t{row.buttons[i].width} * room / (row.width - gaps));
+      x += l.buttons[i].width + kButtonGap;
+    }
+    l.stripLeft = kButtonGap;
+  }
+  return l;
+}
+
+Box PlaceWindow(Size outer, Size screen, const Box& workArea) {
+  auto within = [](int centred, int size, int start, int length) {
+    return std::max(start, std::min(centred, start + length - size));
+  };
+  return {within((screen.width - outer.width) / 2, outer.width, workArea.left, workArea.width),
+          within((screen.height - outer.height) / 2, outer.height, workArea.top, workArea.height), outer.width,
+          outer.height};
 }
 
 std::optional<TMessageButton> ValueOfClick(int tag, bool checkShown, bool confirmed) {

@@ -109,6 +109,23 @@ struct WindowLayout {
 // frame: what the window's frame and caption add to the client size.
 WindowLayout LayOutWindow(const ButtonRow& row, Size textBox, Size frame);
 
+// The widest text box whose window fits a work area this wide.
+int WidestTextBox(int workWidth);
+
+// The layout of a window that stays inside the work area (whose text box is
+// at most WidestTextBox wide). Everything that fits is laid out as above. A
+// window too tall for the work area takes its height: the text box is cut
+// (to one line height at least) and scrolls (the box shows its scroll bar
+// by itself), and is widened by the scroll
+// bar when there is room, so that the text wraps as before. A button row
+// wider than the window is narrowed, every button in proportion, so that
+// every button stays within reach.
+WindowLayout LayOutWindowIn(const ButtonRow& row, Size textBox, Size frame, Size workArea, int lineHeight,
+                            int scrollBarWidth);
+
+// Where the window goes: centred on the screen, then moved into the work area.
+Box PlaceWindow(Size outer, Size screen, const Box& workArea);
+
 // ControlClick on a button with this tag: the value ChosenButton takes, or
 // nothing for a blank button (tag above Custom4). A lone OK beside the check
 // box answers Yes while the box is ticked.

@@ -11,6 +11,8 @@
 #include "common/win32/Utf.h"
 #include "messages/Markup.h"
 #include "messages/MarkupBox.h"
+#include "messages/MarkupSizing.h"
+#include "messages/RichTextDocument_win32.h"
 
 namespace kolvex {
 
@@ -38,6 +40,7 @@ PARAFORMAT2 EmptyParaFormat() {
 }
 
 bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
+bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // Measures on a memory DC, one font per style set, made when first needed.
 class GdiCanvas final : public TextCanvas {
@@ -79,9 +82,11 @@ class GdiCanvas final : public TextCanvas {
   std::array<UniqueGdiObject, 16> fonts_;  // by FontStyles::Bits(); never selected between calls
 };
 
-// The markup box on a RICHEDIT50W control. Character positions are the
-// control's UTF-16 units; the interface counts code points, so the text of
-// the line last asked about is kept to translate between them.
+// The markup box on a RICHEDIT50W control. What the renderer inserts is
+// kept in a document and streamed into the control when the control's own
+// layout is first needed: the line count with word wrap on. With word wrap
+// off every paragraph is one line, so the longest line is measured from the
+// document, without reading the control back.
 class RichEditBox final : public MarkupBox {
  public:
   explicit RichEditBox(HWND wnd) : wnd_(wnd) {}
@@ -94,91 +99,60 @@ class RichEditBox final : public MarkupBox {
     // An emptied control keeps the formatting of what it last held.
     CHARFORMAT2W cf = DefaultCharFormat();
     Send(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
-    SetParagraphAlignment(Alignment::Left);
-    ForgetLine();
+    SetControlAlignment(Alignment::Left);
+    document_.Clear();
+    format_ = {StylesOf(cf), kDefaultColor};
+    stale_ = false;
+    styledLine_ = -1;
   }
 
   void SetFont(const std::string& name, int size) override {
-    fontName_ = Widen(name);
+    font_ = EmptyCharFormat();
+    font_.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET;
     fontPoints_ = ShownPoints(size);
-    CHARFORMAT2W cf = EmptyCharFormat();
-    cf.dwMask = CFM_FACE | CFM_SIZE | CFM_CHARSET;
-    cf.yHeight = fontPoints_ * kTwipsPerPoint;
-    cf.bCharSet = kCharSet;
-    fontName_.copy(cf.szFaceName, LF_FACESIZE - 1);
-    Send(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&cf));
-    Send(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&cf));
+    font_.yHeight = fontPoints_ * kTwipsPerPoint;
+    font_.bCharSet = kCharSet;
+    fontName_ = Widen(name);
+    fontName_.copy(font_.szFaceName, LF_FACESIZE - 1);
+    Send(EM_SETCHARFORMAT, SCF_DEFAULT, reinterpret_cast<LPARAM>(&font_));
+    Send(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&font_));
   }
 
   void SetWordWrap(bool on) override {
     // Line width 0 wraps at the window; 1 is the documented "no wrap".
     Send(EM_SETTARGETDEVICE, 0, on ? 0 : 1);
-    ForgetLine();
+    wrap_ = on;
   }
 
   void InsertText(std::string_view text) override {
-    // EM_REPLACESEL stops at a NUL, which the control cannot hold: skip them.
-    const std::wstring wide = Widen(text);
-    for (size_t begin = 0; begin < wide.size();) {
-      size_t end = wide.find(L'\0', begin);
-      if (end == std::wstring::npos) end = wide.size();
-      if (end > begin) {
-        const std::wstring piece = wide.substr(begin, end - begin);
-        Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(piece.c_str()));
-      }
-      begin = end + 1;
-    }
-    ForgetLine();
+    // The control cannot hold a NUL: left out.
+    std::wstring wide = Widen(text);
+    std::erase(wide, L'\0');
+    document_.Append(wide, format_);
+    Changed();
   }
 
-  FontStyles InsertionStyle() const override { return StylesOf(SelectionCharFormat()); }
-
-  void SetInsertionStyle(FontStyles styles) override {
-    CHARFORMAT2W cf = EmptyCharFormat();
-    cf.dwMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
-    if (styles.Has(FontStyle::Bold)) cf.dwEffects |= CFE_BOLD;
-    if (styles.Has(FontStyle::Italic)) cf.dwEffects |= CFE_ITALIC;
-    if (styles.Has(FontStyle::Underline)) cf.dwEffects |= CFE_UNDERLINE;
-    if (styles.Has(FontStyle::StrikeOut)) cf.dwEffects |= CFE_STRIKEOUT;
-    Send(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-  }
-
-  ColorValue InsertionColor() const override {
-    const CHARFORMAT2W cf = SelectionCharFormat();
-    if (cf.dwEffects & CFE_AUTOCOLOR) return kDefaultColor;
-    return static_cast<ColorValue>(cf.crTextColor);
-  }
-
-  void SetInsertionColor(ColorValue color) override {
-    CHARFORMAT2W cf = EmptyCharFormat();
-    cf.dwMask = CFM_COLOR;
-    const auto bits = static_cast<std::uint32_t>(color);
-    if (color == kDefaultColor) {
-      const CHARFORMAT2W def = DefaultCharFormat();
-      cf.dwEffects = def.dwEffects & CFE_AUTOCOLOR;
-      cf.crTextColor = def.crTextColor;
-    } else if ((bits & 0xFF000000u) == 0x80000000u) {
-      cf.crTextColor = GetSysColor(static_cast<int>(bits & 0x00FFFFFFu));
-    } else {
-      // Other top bytes mean nothing to the control: the low three bytes show.
-      cf.crTextColor = bits & 0x00FFFFFFu;
-    }
-    Send(EM_SETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-  }
+  FontStyles InsertionStyle() const override { return format_.Style; }
+  void SetInsertionStyle(FontStyles styles) override { format_.Style = styles; }
+  ColorValue InsertionColor() const override { return format_.Color; }
+  void SetInsertionColor(ColorValue color) override { format_.Color = color; }
 
   void InsertParagraphBreak() override {
-    Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\r"));
-    ForgetLine();
+    document_.BreakParagraph();
+    Changed();
   }
 
   void SetParagraphAlignment(Alignment alignment) override {
-    PARAFORMAT2 pf = EmptyParaFormat();
-    pf.dwMask = PFM_ALIGNMENT;
-    pf.wAlignment = alignment == Alignment::Right ? PFA_RIGHT : alignment == Alignment::Center ? PFA_CENTER : PFA_LEFT;
-    Send(EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
+    document_.SetLastAlignment(alignment);
+    Changed();
   }
 
   int LineCount() const override {
+    if (!wrap_) {
+      const auto& paragraphs = document_.Paragraphs();
+      return static_cast<int>(paragraphs.size()) - (paragraphs.back().Text.empty() ? 1 : 0);
+    }
+    Load();
     // The control counts an empty last line, and reports one line when empty.
     const int lines = static_cast<int>(Send(EM_GETLINECOUNT, 0, 0));
     if (lines <= 0) return 0;
@@ -186,13 +160,27 @@ class RichEditBox final : public MarkupBox {
     return Send(EM_LINELENGTH, lastStart, 0) == 0 ? lines - 1 : lines;
   }
 
-  std::string LineText(int line) const override { return Narrow(Line(line).Text); }
+  std::string LineText(int line) const override {
+    const FormattedParagraph* p = Paragraph(line);
+    return p ? Narrow(p->Text) : std::string();
+  }
 
   FontStyles CharStyle(int line, int index) const override {
-    CachedLine& cached = Line(line);
-    if (index < 0 || static_cast<size_t>(index) >= cached.CharStarts.size()) return {};
-    if (cached.Styles.empty()) ReadStyles(cached);
-    return cached.Styles[static_cast<size_t>(cached.CharStarts[static_cast<size_t>(index)])];
+    if (line != styledLine_) {
+      styledLine_ = line;
+      lineStyles_.clear();
+      if (const FormattedParagraph* p = Paragraph(line)) {
+        auto run = p->Runs.begin();
+        for (size_t i = 0; i < p->Text.size(); ++i) {
+          while (run->End <= i) ++run;
+          if (!IsLowSurrogate(p->Text[i]) || i == 0 || !IsHighSurrogate(p->Text[i - 1])) {
+            lineStyles_.push_back(run->Format.Style);
+          }
+        }
+      }
+    }
+    return index >= 0 && static_cast<size_t>(index) < lineStyles_.size() ? lineStyles_[static_cast<size_t>(index)]
+                                                                         : FontStyles();
   }
 
   int Width() const override { return WindowRect().right - WindowRect().left; }
@@ -210,16 +198,64 @@ class RichEditBox final : public MarkupBox {
 
   std::unique_ptr<TextCanvas> OpenCanvas() const override { return GdiCanvas::Open(fontName_, fontPoints_); }
 
+  // Puts the document into the control, if the control does not hold it yet.
+  void Load() const {
+    if (!stale_) return;
+    stale_ = false;
+    const auto& paragraphs = document_.Paragraphs();
+    // A trailing empty paragraph is added as a plain break: streamed, its
+    // \par would be taken for the end of the text.
+    const bool emptyLast = paragraphs.size() > 1 && paragraphs.back().Text.empty();
+    const size_t streamed = paragraphs.size() - (emptyLast ? 1 : 0);
+    const CHARFORMAT2W def = DefaultCharFormat();
+    const std::optional<COLORREF> defaultRgb =
+        def.dwEffects & CFE_AUTOCOLOR ? std::nullopt : std::optional<COLORREF>(def.crTextColor);
+    const std::string rtf =
+        ToRtf(document_, streamed, [&](ColorValue c) { return c == kDefaultColor ? defaultRgb : Rgb(c); });
+    RtfReader reader{rtf};
+    EDITSTREAM stream{reinterpret_cast<DWORD_PTR>(&reader), 0, &RtfReader::Read};
+    Send(EM_STREAMIN, SF_RTF, reinterpret_cast<LPARAM>(&stream));
+    if (stream.dwError != 0) {
+      // The message unformatted rather than lost.
+      std::wstring plain;
+      for (size_t i = 0; i < streamed; ++i) plain += (i > 0 ? L"\r" : L"") + paragraphs[i].Text;
+      SetWindowTextW(wnd_, plain.c_str());
+    }
+    Send(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&font_));
+    GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
+    const LRESULT end = Send(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
+    Send(EM_SETSEL, static_cast<WPARAM>(end), end);
+    if (emptyLast) Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\r"));
+    // The reader leaves the last paragraph, which no \par ends, as it was.
+    SetControlAlignment(paragraphs.back().Align);
+  }
+
  private:
-  struct CachedLine {
-    int Number = -1;
-    LONG Start = 0;
-    std::wstring Text;
-    std::vector<int> CharStarts;     // UTF-16 offset of each code point
-    std::vector<FontStyles> Styles;  // of each UTF-16 unit, once asked for
+  // Hands the RTF to EM_STREAMIN piece by piece.
+  struct RtfReader {
+    std::string_view rest;
+    static DWORD CALLBACK Read(DWORD_PTR self, LPBYTE buffer, LONG size, LONG* read) {
+      auto& r = *reinterpret_cast<RtfReader*>(self);
+      const size_t n = std::min(r.rest.size(), static_cast<size_t>(std::max<LONG>(size, 0)));
+      std::copy_n(r.rest.data(), n, buffer);
+      r.rest.remove_prefix(n);
+      *read = static_cast<LONG>(n);
+      return 0;
+    }
   };
 
   LRESULT Send(UINT msg, WPARAM wp, LPARAM lp) const { return SendMessageW(wnd_, msg, wp, lp); }
+
+  void Changed() {
+    stale_ = true;
+    styledLine_ = -1;
+  }
+
+  const FormattedParagraph* Paragraph(int line) const {
+    const auto& paragraphs = document_.Paragraphs();
+    return line >= 0 && static_cast<size_t>(line) < paragraphs.size() ? &paragraphs[static_cast<size_t>(line)]
+                                                                     : nullptr;
+  }
 
   CHARFORMAT2W DefaultCharFormat() const {
     CHARFORMAT2W cf = EmptyCharFormat();
@@ -227,10 +263,20 @@ class RichEditBox final : public MarkupBox {
     return cf;
   }
 
-  CHARFORMAT2W SelectionCharFormat() const {
-    CHARFORMAT2W cf = EmptyCharFormat();
-    Send(EM_GETCHARFORMAT, SCF_SELECTION, reinterpret_cast<LPARAM>(&cf));
-    return cf;
+  // A system colour is the desktop's present one; other top bytes mean
+  // nothing to the control: the low three bytes show. (The default colour
+  // is the control's default text colour.)
+  static COLORREF Rgb(ColorValue color) {
+    const auto bits = static_cast<std::uint32_t>(color);
+    if ((bits & 0xFF000000u) == 0x80000000u) return GetSysColor(static_cast<int>(bits & 0x00FFFFFFu));
+    return bits & 0x00FFFFFFu;
+  }
+
+  void SetControlAlignment(Alignment alignment) const {
+    PARAFORMAT2 pf = EmptyParaFormat();
+    pf.dwMask = PFM_ALIGNMENT;
+    pf.wAlignment = alignment == Alignment::Right ? PFA_RIGHT : alignment == Alignment::Center ? PFA_CENTER : PFA_LEFT;
+    Send(EM_SETPARAFORMAT, 0, reinterpret_cast<LPARAM>(&pf));
   }
 
   static FontStyles StylesOf(const CHARFORMAT2W& cf) {
@@ -242,58 +288,6 @@ class RichEditBox final : public MarkupBox {
     return styles;
   }
 
-  // Asks the control about whole stretches of the line and halves only those
-  // of mixed style: a few questions per run of one style, not one per character.
-  void ReadStyles(CachedLine& line) const {
-    constexpr DWORD kStyleMask = CFM_BOLD | CFM_ITALIC | CFM_UNDERLINE | CFM_STRIKEOUT;
-    const int size = static_cast<int>(line.Text.size());
-    line.Styles.resize(line.Text.size());
-    std::vector<std::pair<int, int>> pending;
-    if (size > 0) pending.emplace_back(0, size);
-    while (!pending.empty()) {
-      const auto [from, to] = pending.back();
-      pending.pop_back();
-      CHARRANGE range{line.Start + from, line.Start + to};
-      Send(EM_EXSETSEL, 0, reinterpret_cast<LPARAM>(&range));
-      const CHARFORMAT2W cf = SelectionCharFormat();
-      int middle = from + (to - from) / 2;
-      if (middle > from && IsHighSurrogate(line.Text[static_cast<size_t>(middle - 1)])) ++middle;
-      if ((cf.dwMask & kStyleMask) == kStyleMask || middle >= to) {
-        std::fill(line.Styles.begin() + from, line.Styles.begin() + to, StylesOf(cf));
-      } else {
-        pending.emplace_back(middle, to);
-        pending.emplace_back(from, middle);
-      }
-    }
-    // Back to the caret after the text, where everything is inserted.
-    GETTEXTLENGTHEX length{GTL_NUMCHARS | GTL_PRECISE, 1200};
-    const LRESULT end = Send(EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0);
-    Send(EM_SETSEL, static_cast<WPARAM>(end), end);
-  }
-
-  CachedLine& Line(int line) const {
-    if (line_.Number == line) return line_;
-    line_ = CachedLine{};
-    line_.Number = line;
-    const LRESULT start = Send(EM_LINEINDEX, line, 0);
-    if (start < 0) return line_;
-    const LRESULT length = Send(EM_LINELENGTH, start, 0);
-    std::wstring text(static_cast<size_t>(length) + 1, L'\0');
-    TEXTRANGEW range{{static_cast<LONG>(start), static_cast<LONG>(start + length)}, text.data()};
-    const LRESULT copied = Send(EM_GETTEXTRANGE, 0, reinterpret_cast<LPARAM>(&range));
-    text.resize(static_cast<size_t>(std::clamp<LRESULT>(copied, 0, length)));
-    line_.Start = static_cast<LONG>(start);
-    for (size_t i = 0; i < text.size(); ++i) {
-      if (i == 0 || !(text[i] >= 0xDC00 && text[i] <= 0xDFFF && IsHighSurrogate(text[i - 1]))) {
-        line_.CharStarts.push_back(static_cast<int>(i));
-      }
-    }
-    line_.Text = std::move(text);
-    return line_;
-  }
-
-  void ForgetLine() { line_ = CachedLine{}; }
-
   RECT WindowRect() const {
     RECT r{};
     GetWindowRect(wnd_, &r);
@@ -302,13 +296,18 @@ class RichEditBox final : public MarkupBox {
 
   void Resize(int width, int height) {
     SetWindowPos(wnd_, nullptr, 0, 0, width, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
-    ForgetLine();
   }
 
   HWND wnd_;
+  RichTextDocument document_;
+  TextRunFormat format_;  // of the next insertion
+  CHARFORMAT2W font_ = EmptyCharFormat();
   std::wstring fontName_ = Widen(kDefaultFontName);
   int fontPoints_ = kDefaultFontSize;
-  mutable CachedLine line_;
+  bool wrap_ = true;
+  mutable bool stale_ = false;  // the control does not hold the document yet
+  mutable int styledLine_ = -1;
+  mutable std::vector<FontStyles> lineStyles_;  // of each character of styledLine_
 };
 
 }  // namespace
@@ -320,12 +319,20 @@ const wchar_t* RichTextBoxClass() {
   return MSFTEDIT_CLASS;
 }
 
-void RenderMarkup(HWND richEdit, const std::string& text, int buttonCount) {
+int RenderMarkup(HWND richEdit, const std::string& text, int buttonCount) {
   RichEditBox box(richEdit);
-  RenderMarkup(box, text, buttonCount);
-  // Measuring moved the selection; show the text from its start.
+  const int lineHeight = RenderMarkup(box, text, buttonCount);
+  box.Load();
+  // Show the text from its start.
   SendMessageW(richEdit, EM_SETSEL, 0, 0);
   SendMessageW(richEdit, EM_SCROLLCARET, 0, 0);
+  return lineHeight;
+}
+
+void ResizeTextBox(HWND richEdit, int width, int lineHeight) {
+  RichEditBox box(richEdit);  // holds nothing of its own: it asks the control
+  box.SetWidth(width);
+  box.SetHeight(BoxHeight(lineHeight, box.LineCount()));
 }
 
 }  // namespace kolvex

@@ -15,6 +15,11 @@ const wchar_t* RichTextBoxClass();
 // using its current left offset within its parent and its current width.
 // The control must be multi-line (ES_MULTILINE); read-only, borderless and
 // without scroll bars, as the message window makes it, it renders all the same.
-void RenderMarkup(HWND richEdit, const std::string& text, int buttonCount);
+// Returns the line height that the box's height is counted in.
+int RenderMarkup(HWND richEdit, const std::string& text, int buttonCount);
+
+// Gives a rendered box another width; its text wraps anew and its height
+// follows the lines, lineHeight each and one more, as RenderMarkup sets it.
+void ResizeTextBox(HWND richEdit, int width, int lineHeight);
 
 }  // namespace kolvex

@@ -32,9 +32,14 @@ constexpr DWORD kWindowStyle = WS_POPUP | WS_CAPTION | WS_DLGFRAME | WS_CLIPCHIL
 constexpr DWORD kWindowExStyle = WS_EX_DLGMODALFRAME | WS_EX_CONTROLPARENT;
 constexpr UINT_PTR kCountdownTimer = 1;
 constexpr UINT_PTR kTextBoxSubclass = 1;
+constexpr int kTallestWindow = 32767;  // the most a window's height holds
 
-[[noreturn]] void RaiseLastError(const char* call) {
-  std::string reason = GetLastErrorString();
+// The call that failed and the system's reason, read by the caller right
+// after the call. Without a reason (GDI and subclassing set none, and window
+// creation may leave none) the text says in plain words what could not be done.
+[[noreturn]] void RaiseFailure(const char* call, DWORD error, const char* task) {
+  std::string reason =
+      error ? GetErrorString(static_cast<int32_t>(error)) : std::string(task) + " (system nie podał przyczyny)";
   while (!reason.empty() && static_cast<unsigned char>(reason.back()) <= ' ') reason.pop_back();
   throw Exception(std::string(call) + " failed: " + reason);
 }
@@ -50,6 +55,21 @@ msgwin::Size FrameSize() {
   RECT r{};
   AdjustWindowRectEx(&r, kWindowStyle, FALSE, kWindowExStyle);
   return {r.right - r.left, r.bottom - r.top};
+}
+
+msgwin::Size SizeOf(HWND window) {
+  RECT r{};
+  GetWindowRect(window, &r);
+  return {r.right - r.left, r.bottom - r.top};
+}
+
+// The primary screen less the task bar and the desktop's tool bars.
+msgwin::Box WorkArea() {
+  RECT r{};
+  if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0)) {
+    r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  }
+  return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
 void Place(HWND control, const msgwin::Box& b) {
@@ -149,7 +169,11 @@ TOknoKomunikat::~TOknoKomunikat() {
 }
 
 void TOknoKomunikat::RegisterClassOnce() {
-  static const ATOM atom = [] {
+  struct Registration {
+    ATOM atom;
+    DWORD error;
+  };
+  static const Registration registration = [] {
     WNDCLASSEXW wc{};
     wc.cbSize = sizeof wc;
     wc.lpfnWndProc = &WindowProc;
@@ -157,15 +181,18 @@ void TOknoKomunikat::RegisterClassOnce() {
     wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
     wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
     wc.lpszClassName = kWindowClass;
-    return RegisterClassExW(&wc);
+    const ATOM atom = RegisterClassExW(&wc);
+    return Registration{atom, atom ? 0 : GetLastError()};
   }();
-  if (!atom) RaiseLastError("RegisterClassEx");
+  if (!registration.atom) {
+    RaiseFailure("RegisterClassEx", registration.error, "nie można zarejestrować okna komunikatu");
+  }
 }
 
 HWND TOknoKomunikat::CreateChild(const wchar_t* windowClass, const std::wstring& text, DWORD style) {
   HWND child = CreateWindowExW(0, windowClass, text.c_str(), WS_CHILD | style, 0, 0, 0, 0, window_.get(), nullptr,
                                GetModuleHandleW(nullptr), nullptr);
-  if (!child) RaiseLastError("CreateWindowEx");
+  if (!child) RaiseFailure("CreateWindowEx", GetLastError(), "nie można utworzyć elementu okna komunikatu");
   SendMessageW(child, WM_SETFONT, reinterpret_cast<WPARAM>(font_.get()), FALSE);
   return child;
 }
@@ -177,27 +204,31 @@ void TOknoKomunikat::SetTitle(const std::string& title) {
 
 void TOknoKomunikat::Build(const std::string& text, const MessageOptions& options) {
   font_.reset(CreateWindowFont());
-  if (!font_) RaiseLastError("CreateFont");
+  if (!font_) RaiseFailure("CreateFont", GetLastError(), "nie można utworzyć czcionki okna komunikatu");
   const CommonControls* controls = LoadCommonControls();
-  if (!controls) RaiseLastError("LoadLibrary(comctl32.dll)");
+  if (!controls) RaiseFailure("LoadLibrary", GetLastError(), "nie można załadować biblioteki comctl32.dll");
   RegisterClassOnce();
   // Created hidden, without owner; placed and sized once the text is laid out.
   // window_ takes the handle in WM_NCCREATE, before any other message.
   HWND w = CreateWindowExW(kWindowExStyle, kWindowClass, L"", kWindowStyle, 0, 0, 0, 0, nullptr, nullptr,
                            GetModuleHandleW(nullptr), this);
   if (!w) {
+    const DWORD error = GetLastError();
     window_.release();  // already destroyed by the system, if it got that far
-    RaiseLastError("CreateWindowEx");
+    RaiseFailure("CreateWindowEx", error, "nie można utworzyć okna komunikatu");
   }
   if (options.seconds >= 1) {
-    if (!SetTimer(w, kCountdownTimer, msgwin::kCountdownIntervalMs, nullptr)) RaiseLastError("SetTimer");
+    if (!SetTimer(w, kCountdownTimer, msgwin::kCountdownIntervalMs, nullptr)) {
+      RaiseFailure("SetTimer", GetLastError(), "nie można uruchomić odliczania");
+    }
     SecondsLeft = options.seconds;
   }
 
   // In tab order: icon, text box, check box, buttons.
   HWND icon = CreateChild(L"STATIC", L"", WS_VISIBLE | SS_ICON);
   Place(icon, {msgwin::kIconLeft, msgwin::kIconTop, msgwin::kIconSize, msgwin::kIconSize});
-  textBox_ = CreateChild(RichTextBoxClass(), L"", WS_VISIBLE | ES_MULTILINE | ES_READONLY);
+  // The vertical scroll bar shows only when the box is cut to fit the screen.
+  textBox_ = CreateChild(RichTextBoxClass(), L"", WS_VISIBLE | WS_VSCROLL | ES_MULTILINE | ES_READONLY);
   SendMessageW(textBox_, EM_SETBKGNDCOLOR, 0, static_cast<LPARAM>(GetSysColor(COLOR_BTNFACE)));
   SendMessageW(textBox_, EM_SETTARGETDEVICE, 0, 1);  // no word wrap until the text is in
   CheckBox = CreateChild(L"BUTTON", Widen(options.checkCaption), WS_TABSTOP | BS_AUTOCHECKBOX);
@@ -208,7 +239,7 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   buttons_.reserve(row.buttons.size());
   for (const msgwin::PlannedButton& b : row.buttons) {
     HWND button = msgwin::CreateBitBtn(w, Widen(b.caption), static_cast<int>(b.value), font);
-    if (!button) RaiseLastError("CreateWindowEx");
+    if (!button) RaiseFailure("CreateWindowEx", GetLastError(), "nie można utworzyć przycisku okna komunikatu");
     buttons_.push_back(button);
   }
   if (row.focus) FocusButton = buttons_[*row.focus];
@@ -225,14 +256,17 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   }
   SetTitle(SecondsLeft >= 1 ? msgwin::CountdownTitle(kindTitle_, SecondsLeft) : kindTitle_);
 
-  const int startingWidth = msgwin::StartingTextWidth(row.width);
-  Place(textBox_, {msgwin::kTextLeft, msgwin::kTextTop, startingWidth, msgwin::kMinMessagePanel});
-  RenderMarkup(textBox_, text, static_cast<int>(options.buttons.size()));
+  // Tall while the text is laid out: a box shorter than its text would show
+  // its scroll bar and wrap narrower than its width.
+  Place(textBox_, {msgwin::kTextLeft, msgwin::kTextTop, msgwin::StartingTextWidth(row.width), kTallestWindow});
+  const int lineHeight = RenderMarkup(textBox_, text, static_cast<int>(options.buttons.size()));
 
-  RECT box;
-  GetWindowRect(textBox_, &box);
-  const msgwin::WindowLayout layout =
-      msgwin::LayOutWindow(row, {box.right - box.left, box.bottom - box.top}, FrameSize());
+  const msgwin::Box work = WorkArea();
+  if (SizeOf(textBox_).width > msgwin::WidestTextBox(work.width)) {
+    ResizeTextBox(textBox_, msgwin::WidestTextBox(work.width), lineHeight);
+  }
+  const msgwin::WindowLayout layout = msgwin::LayOutWindowIn(
+      row, SizeOf(textBox_), FrameSize(), {work.width, work.height}, lineHeight, GetSystemMetrics(SM_CXVSCROLL));
   Place(textBox_, layout.text);
   for (std::size_t i = 0; i < buttons_.size(); ++i) Place(buttons_[i], layout.buttons[i]);
   if (checkShown_) {
@@ -241,12 +275,12 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   } else {
     Confirmed = true;
   }
-  SetWindowPos(w, nullptr, (GetSystemMetrics(SM_CXSCREEN) - layout.outer.width) / 2,
-               (GetSystemMetrics(SM_CYSCREEN) - layout.outer.height) / 2, layout.outer.width, layout.outer.height,
-               SWP_NOZORDER | SWP_NOACTIVATE);
+  const msgwin::Box at = msgwin::PlaceWindow(
+      layout.outer, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, work);
+  SetWindowPos(w, nullptr, at.left, at.top, at.width, at.height, SWP_NOZORDER | SWP_NOACTIVATE);
 
   if (!controls->SetWindowSubclass(textBox_, &TextBoxProc, kTextBoxSubclass, reinterpret_cast<DWORD_PTR>(this))) {
-    RaiseLastError("SetWindowSubclass");
+    RaiseFailure("SetWindowSubclass", GetLastError(), "nie można obsłużyć klawiatury w polu tekstu");
   }
   // With no button of the default value, the first button takes the focus,
   // as in the system's own message box.
@@ -266,7 +300,7 @@ TMessageButton TOknoKomunikat::ShowModal() {
     while (!closed_ && !failure_) {
       MSG msg;
       const BOOL got = GetMessageW(&msg, nullptr, 0, 0);
-      if (got == -1) RaiseLastError("GetMessage");
+      if (got == -1) RaiseFailure("GetMessage", GetLastError(), "nie można odebrać komunikatu systemu");
       if (got == 0) {
         // A quit request belongs to whoever runs the thread: the window
         // stays until a button closes it, and the request is posted again.

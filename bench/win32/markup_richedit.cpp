@@ -13,22 +13,11 @@
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 #include "messages/RichTextBox_win32.h"
+#include "EverydayMessage.h"
 
 namespace {
 
 using Clock = std::chrono::steady_clock;
-
-std::string MessageOf(size_t bytes) {
-  const std::string pieces[] = {
-      "Błąd kopiowania pliku: <B>C:\\Program Files\\Kolvex\\prog.exe</B>^",
-      "<C:clRed>Proces nie ma dostępu do pliku,<C:clDefault> ponieważ jest on używany. ",
-      "<A:CENTER><I>Zamknij program</I> i spróbuj ponownie.\r\n",
-      "Miejsce na dysku: <U>12 345 678</U> bajtów wolnych, potrzeba <S>więcej</S> ",
-  };
-  std::string text;
-  for (size_t i = 0; text.size() < bytes; ++i) text += pieces[i % std::size(pieces)];
-  return text;
-}
 
 // The fastest run shows the cost itself; the median, what a busy machine adds.
 struct Timing {
@@ -65,7 +54,7 @@ int main(int argc, char** argv) {
       CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif"));
   SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
 
-  const std::string message = MessageOf(bytes);
+  const std::string message = kolvex::bench::EverydayMessage(bytes);
   const std::wstring plain = kolvex::Widen(message);
   const Timing baseline = Time(runs, [&] {
     SetWindowTextW(box, L"");

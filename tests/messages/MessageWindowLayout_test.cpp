@@ -203,6 +203,29 @@ TEST(LayOutWindow, StripCentringTruncatesTowardZero) {
   EXPECT_EQ(l.buttons.front().left, -618);
 }
 
+TEST(LayOutWindowIn, TooTallIsCutAndWidenedByTheBarTooWideNarrowsTheButtons) {
+  const Size frame{6, 25}, screen{1024, 768};
+  // 1000 px of text: cut by what the window is too tall, widened by the 17 px bar.
+  const WindowLayout tall = LayOutWindowIn(Plan({B::OK}), {245, 1000}, frame, screen, 13, 17);
+  EXPECT_EQ(tall.outer.height, 768);
+  EXPECT_EQ(tall.text, (Box{55, 10, 262, 1000 - (1080 - 768)}));
+  EXPECT_EQ(LayOutWindowIn(Plan({B::OK}), {954, 1000}, frame, screen, 13, 17).text.width, 954);  // no room left
+  // A 1850 px row in a 613 px client: 593 - 50 for the buttons, in proportion.
+  const ButtonRow wide = Plan({B::Custom1, B::Custom2, B::Custom3, B::Custom4, B::Custom1, B::Custom2}, B::OK,
+                              std::string(50, 'x') + ";" + std::string(50, 'x') + ";" + std::string(50, 'x') + ";" +
+                                  std::string(50, 'x') + ";" + std::string(50, 'x') + ";" + std::string(50, 'x'));
+  const WindowLayout narrowed = LayOutWindowIn(wide, {549, 100}, frame, screen, 13, 17);
+  EXPECT_EQ(narrowed.buttons.front(), (Box{10, 124, 90, 25}));
+  EXPECT_EQ(narrowed.buttons.back().left, 10 + 5 * 100);
+}
+
+TEST(PlaceWindow, CentredOnTheScreenThenMovedIntoTheWorkArea) {
+  const Box work{0, 30, 1024, 738};  // a task bar at the top
+  EXPECT_EQ(PlaceWindow({315, 120}, {1024, 768}, work), (Box{354, 324, 315, 120}));
+  EXPECT_EQ(PlaceWindow({315, 738}, {1024, 768}, work), (Box{354, 30, 315, 738}));
+  EXPECT_EQ(PlaceWindow({1024, 100}, {1024, 768}, {100, 0, 924, 768}), (Box{100, 334, 1024, 100}));
+}
+
 TEST(CloseRule, ButtonsAndTheCheckBox) {
   // A click sets the value; OK beside a ticked box answers Yes.
   EXPECT_EQ(ValueOfClick(1, false, true), B::No);

@@ -6,12 +6,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <atomic>
 #include <string>
 #include <thread>
 
+#include "common/win32/Utf.h"
 #include "messages/MessageWindowDriver.h"
 #include "messages/komunikaty.h"
+#include "support/Robot.h"
 
 namespace kolvex::test {
 namespace {
@@ -180,16 +183,48 @@ TEST(Msgpreview, ClickFromOutsideIsReturned) {
 }
 
 TEST(Msgpreview, WrongArgumentsShowNothing) {
+  // 255, which no button returns: 256 would arrive as 1, the value of No.
   for (const char* args : {"msgpreview.exe", "msgpreview.exe -b Maybe x", "msgpreview.exe -s ten x",
-                           "msgpreview.exe -k 256 x", "msgpreview.exe a b"}) {
+                           "msgpreview.exe -k 256 x", "msgpreview.exe a b", "msgpreview.exe -b 255 x",
+                           "msgpreview.exe \"-5 stopni\""}) {
     const ProcessResult r = RunProcess(BinDir() + "\\msgpreview.exe", args, 10000);
     ASSERT_TRUE(r.finished) << args;
-    EXPECT_EQ(r.exitCode, 256u) << args;
+    EXPECT_EQ(r.exitCode, 255u) << args;
   }
   const ProcessResult help = RunProcess(BinDir() + "\\msgpreview.exe", "msgpreview.exe --help", 10000);
   EXPECT_EQ(help.exitCode, 0u);
   const ProcessResult none = RunProcess(BinDir() + "\\msgpreview.exe", "msgpreview.exe -b \"\" x", 10000);
   EXPECT_EQ(none.exitCode, 2u);  // no buttons: Cancel, nothing shown
+}
+
+// -f reads a file in each encoding authors save in; the header tag works in all.
+TEST(Msgpreview, FileInTheEncodingsAuthorsUse) {
+  const std::string polish = "Zażółć gęślą jaźń";
+  const std::string cp1250 = "Za\xBF\xF3\xB3\xE6 g\xEA\x9Cl\xB9 ja\x9F\xF1";
+  std::string utf16 = "\xFF\xFE";
+  for (const wchar_t c : Widen("<FONT:Arial>" + polish)) utf16 += {static_cast<char>(c & 0xFF), static_cast<char>(c >> 8)};
+  const struct {
+    const char* name;
+    std::string bytes;
+    std::string shown;
+  } files[] = {{"utf8-bom", "\xEF\xBB\xBF<FONT:Arial>" + polish, polish},
+               {"utf8", "<FONT:Arial>" + polish, polish},
+               {"utf16", utf16, polish},
+               {"ansi", "<FONT:Arial>" + cp1250, GetACP() == 1250 ? polish : FromAnsi(cp1250)}};
+  TempDir dir;
+  for (const auto& f : files) {
+    WriteFileBytes(dir / f.name, f.bytes);
+    Process preview(BinDir() + "\\msgpreview.exe", "msgpreview.exe -f \"" + (dir / f.name) + "\"");
+    const HWND w = WaitForWindow({.title = "Informacja", .processId = preview.id()}, 10000);
+    ASSERT_NE(w, nullptr) << f.name;
+    const WindowInfo info = Inspect(w);
+    const auto box = std::find_if(info.controls.begin(), info.controls.end(),
+                                  [](const ControlInfo& c) { return c.className == "RichEdit50W"; });
+    ASSERT_NE(box, info.controls.end()) << f.name;
+    EXPECT_EQ(box->text, f.shown) << f.name;
+    PostMessageW(FindWindowExW(w, nullptr, L"TBitBtnKom", nullptr), BM_CLICK, 0, 0);
+    EXPECT_EQ(preview.Wait(10000).exitCode, 3u) << f.name;
+  }
 }
 
 }  // namespace

@@ -12,6 +12,7 @@
 
 #include "common/Exceptions.h"
 #include "common/SystemText.h"
+#include "messages/MarkupSizing.h"
 #include "messages/komunikaty.h"
 #include "common/win32/Utf.h"
 #include "messages/MessageWindowDriver.h"
@@ -497,6 +498,82 @@ TEST(Countdown, NoneForZeroOrLessSeconds) {
     MessageOptions o = Options({B::OK}, B::OK, TMessageKind::Warning);
     o.seconds = seconds;
     EXPECT_EQ(ShowMessageWindow("Bez odliczania.", o), B::OK);
+  }
+}
+
+// Thousands of style runs: the whole text is shown, the box takes the
+// screen's limit and wraps, and its height follows its lines.
+TEST(Markup, TwentyKilobytesOfStyleRunsAreShownAndSizedByTheRules) {
+  std::string text;
+  int units = 0;
+  for (; text.size() < 20 * 1024; ++units) text += "<B>Ab</B><I>cd</I><U>ef</U><C:clRed>gh<C:clDefault> ";
+  WindowScript script({Once([units](HWND w) {
+    HWND box = TextBoxOf(w);
+    GETTEXTLENGTHEX length{GTL_NUMCHARS, 1200};
+    EXPECT_EQ(SendMessageW(box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0), 9 * units);
+    const int screen = GetSystemMetrics(SM_CXSCREEN);
+    const int limit = screen - 2 * SideMargin(screen, 1) - 55 - 10;
+    EXPECT_EQ(WidthOf(RectIn(box)), limit);
+    EXPECT_EQ(WidthOf(OuterRect(w)), 55 + limit + 15);
+    const auto lines = static_cast<int>(SendMessageW(box, EM_GETLINECOUNT, 0, 0));
+    EXPECT_GT(lines, 20);
+    HDC dc = CreateCompatibleDC(nullptr);
+    HFONT bold = CreateFontW(-11, 0, 0, 0, FW_BOLD, 0, 0, 0, EASTEUROPE_CHARSET, 0, 0, 0, 0, L"MS Sans Serif");
+    HGDIOBJ old = SelectObject(dc, bold);
+    SIZE sample{};
+    GetTextExtentPoint32W(dc, L"MYy", 3, &sample);
+    DeleteObject(SelectObject(dc, old));
+    DeleteDC(dc);
+    EXPECT_EQ(HeightOf(RectIn(box)), (lines + 1) * sample.cy);
+    Click(ButtonsOf(w)[0]);
+  })});
+  ShowErrorMessage(text);
+  EXPECT_TRUE(script.Finished());
+}
+
+// A window that would not fit the screen's work area takes its height or
+// width; the text scrolls, the buttons and the check box stay within reach.
+TEST(ShowMessageWindow, StaysInsideTheWorkArea) {
+  std::string lines;
+  for (int i = 0; i < 70; ++i) lines += "Linia " + std::to_string(i) + ": <B>modul.dll</B> nie został skopiowany.^";
+  const std::string wide = std::string(60, 'W') + ";";
+  const struct {
+    const char* name;
+    std::string text;
+    std::vector<B> buttons;
+    std::string captions;
+    bool scrolls;
+  } cases[] = {{"taller", lines, {B::Yes, B::No}, "", true},
+               {"wider", "Krótko.", {B::Custom1, B::Custom2, B::Custom3, B::Custom4}, wide + wide + wide + wide,
+                false}};
+  RECT work{};
+  ASSERT_TRUE(SystemParametersInfoW(SPI_GETWORKAREA, 0, &work, 0));
+  for (const auto& c : cases) {
+    WindowScript script({Once([&](HWND w) {
+      auto inside = [](const RECT& r, const RECT& area) {
+        return r.left >= area.left && r.top >= area.top && r.right <= area.right && r.bottom <= area.bottom;
+      };
+      EXPECT_TRUE(inside(OuterRect(w), work)) << c.name;
+      RECT client = ClientRectOf(w);
+      MapWindowPoints(w, nullptr, reinterpret_cast<POINT*>(&client), 2);
+      std::vector<HWND> controls = ButtonsOf(w);
+      if (IsWindowVisible(CheckBoxOf(w))) controls.push_back(CheckBoxOf(w));
+      EXPECT_EQ(controls.size(), c.buttons.size() + (c.scrolls ? 1 : 0)) << c.name;
+      for (HWND control : controls) EXPECT_TRUE(inside(OuterRect(control), client)) << c.name;
+      SCROLLINFO scroll{};
+      scroll.cbSize = sizeof scroll;
+      scroll.fMask = SIF_RANGE | SIF_PAGE;
+      const bool scrolls = GetScrollInfo(TextBoxOf(w), SB_VERT, &scroll) && scroll.nPage > 0 &&
+                           scroll.nMax - scroll.nMin + 1 > static_cast<int>(scroll.nPage);
+      EXPECT_EQ(scrolls, c.scrolls) << c.name;
+      if (c.scrolls) SaveScreenshot(w, "long-message");
+      Click(ButtonsOf(w).back());
+    })});
+    MessageOptions o = Options(c.buttons, B::OK, TMessageKind::Warning);
+    o.customCaptions = c.captions;
+    o.checkCaption = "Pokaż mi to jeszcze raz";
+    ShowMessageWindow(c.text, o);
+    EXPECT_TRUE(script.Finished()) << c.name;
   }
 }
 

@@ -1,0 +1,97 @@
+#include "messages/RichTextDocument_win32.h"
+
+#include <string>
+#include <unordered_map>
+
+namespace kolvex {
+
+namespace {
+
+const char* AlignmentWord(Alignment alignment) {
+  switch (alignment) {
+    case Alignment::Right: return "\\qr";
+    case Alignment::Center: return "\\qc";
+    case Alignment::Left: break;
+  }
+  return "\\ql";
+}
+
+struct StyleWords {
+  FontStyle Style;
+  const char* On;
+  const char* Off;
+};
+constexpr StyleWords kStyleWords[] = {{FontStyle::Bold, "\\b", "\\b0"},
+                                      {FontStyle::Italic, "\\i", "\\i0"},
+                                      {FontStyle::Underline, "\\ul", "\\ulnone"},
+                                      {FontStyle::StrikeOut, "\\strike", "\\strike0"}};
+
+void AppendEscaped(std::string& rtf, std::wstring_view text) {
+  for (const wchar_t c : text) {
+    if (c == L'\\' || c == L'{' || c == L'}') {
+      rtf += '\\';
+      rtf += static_cast<char>(c);
+    } else if (c >= 0x20 && c < 0x80) {
+      rtf += static_cast<char>(c);
+    } else {
+      // \uN takes a signed 16-bit number; "?" is what readers without Unicode show.
+      rtf += "\\u";
+      rtf += std::to_string(static_cast<short>(c));
+      rtf += '?';
+    }
+  }
+}
+
+}  // namespace
+
+void RichTextDocument::Append(std::wstring_view text, const TextRunFormat& format) {
+  if (text.empty()) return;
+  FormattedParagraph& p = paragraphs_.back();
+  p.Text += text;
+  if (!p.Runs.empty() && p.Runs.back().Format == format) {
+    p.Runs.back().End = p.Text.size();
+  } else {
+    p.Runs.push_back({p.Text.size(), format});
+  }
+}
+
+std::string ToRtf(const RichTextDocument& document, std::size_t count, const ResolveColor& resolve) {
+  std::unordered_map<COLORREF, int> colorIndex;  // 0 is the automatic colour
+  std::string table = "{\\colortbl;";
+  std::string body;
+  // What the reader has been told so far.
+  std::optional<FontStyles> currentStyle;
+  int currentColor = -1;
+  const auto& paragraphs = document.Paragraphs();
+  for (std::size_t i = 0; i < count && i < paragraphs.size(); ++i) {
+    const FormattedParagraph& p = paragraphs[i];
+    if (i > 0) body += "\\par";
+    body += "\\pard";
+    body += AlignmentWord(p.Align);
+    std::size_t begin = 0;
+    for (const FormattedParagraph::Run& run : p.Runs) {
+      const FontStyles s = run.Format.Style;
+      for (const StyleWords& w : kStyleWords) {
+        if (!currentStyle || currentStyle->Has(w.Style) != s.Has(w.Style)) body += s.Has(w.Style) ? w.On : w.Off;
+      }
+      int color = 0;
+      if (const std::optional<COLORREF> rgb = resolve(run.Format.Color)) {
+        const auto [at, added] = colorIndex.try_emplace(*rgb, static_cast<int>(colorIndex.size()) + 1);
+        if (added) {
+          table += "\\red" + std::to_string(GetRValue(*rgb)) + "\\green" + std::to_string(GetGValue(*rgb)) +
+                   "\\blue" + std::to_string(GetBValue(*rgb)) + ';';
+        }
+        color = at->second;
+      }
+      if (color != currentColor) body += "\\cf" + std::to_string(color);
+      currentColor = color;
+      currentStyle = s;
+      body += ' ';  // ends the last control word
+      AppendEscaped(body, std::wstring_view(p.Text).substr(begin, run.End - begin));
+      begin = run.End;
+    }
+  }
+  return "{\\rtf1\\ansi\\uc1" + table + "}" + body + "}";
+}
+
+}  // namespace kolvex
