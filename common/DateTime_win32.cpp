@@ -1,9 +1,8 @@
 #include <windows.h>
 
-#include <cstdio>
-
 #include "common/DateTime.h"
 #include "common/Exceptions.h"
+#include "common/Global.h"
 #include "common/win32/Utf.h"
 
 namespace kolvex {
@@ -44,10 +43,9 @@ std::string RenderWith(int (*render)(const SYSTEMTIME*, wchar_t*, int), const Ca
   const int size = render(&st, nullptr, 0);
   std::wstring text(static_cast<size_t>(size > 0 ? size : 0), L'\0');
   if (size <= 0 || render(&st, text.data(), size) != size) {
-    char message[80];
-    std::snprintf(message, sizeof message, "Invalid argument to date format: %04d-%02d-%02d %02d:%02d:%02d", t.year,
-                  t.month, t.day, t.hour, t.minute, t.second);
-    throw EConvertError(message);
+    throw EConvertError("Invalid argument to date format: " + FormatInteger(t.year, 4) + '-' +
+                        FormatInteger(t.month, 2) + '-' + FormatInteger(t.day, 2) + ' ' + FormatInteger(t.hour, 2) +
+                        ':' + FormatInteger(t.minute, 2) + ':' + FormatInteger(t.second, 2));
   }
   text.resize(static_cast<size_t>(size) - 1);  // the terminating NUL
   return Narrow(text);
