@@ -43,9 +43,13 @@ std::string RenderWith(int (*render)(const SYSTEMTIME*, wchar_t*, int), const Ca
   const int size = render(&st, nullptr, 0);
   std::wstring text(static_cast<size_t>(size > 0 ? size : 0), L'\0');
   if (size <= 0 || render(&st, text.data(), size) != size) {
-    throw EConvertError("Invalid argument to date format: " + FormatInteger(t.year, 4) + '-' +
-                        FormatInteger(t.month, 2) + '-' + FormatInteger(t.day, 2) + ' ' + FormatInteger(t.hour, 2) +
-                        ':' + FormatInteger(t.minute, 2) + ':' + FormatInteger(t.second, 2));
+    std::string message = "Invalid argument to date format: " + FormatInteger(t.year, 4);
+    for (const auto& [separator, value] :
+         {std::pair{'-', t.month}, {'-', t.day}, {' ', t.hour}, {':', t.minute}, {':', t.second}}) {
+      message += separator;
+      message += FormatInteger(value, 2);
+    }
+    throw EConvertError(message);
   }
   text.resize(static_cast<size_t>(size) - 1);  // the terminating NUL
   return Narrow(text);

@@ -28,8 +28,12 @@ std::string FixedVersion(const VersionQuery& block, size_t offset) {
   if (record.length == 0 || record.at.size() < offset + 8) return {};
   const uint32_t ms = ReadUint32(record.at, offset);
   const uint32_t ls = ReadUint32(record.at, offset + 4);
-  return FormatInteger(ms >> 16) + '.' + FormatInteger(ms & 0xFFFF) + '.' + FormatInteger(ls >> 16) + '.' +
-         FormatInteger(ls & 0xFFFF);
+  std::string text;
+  for (const uint32_t part : {ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF}) {
+    if (!text.empty()) text += '.';
+    text += FormatInteger(part);
+  }
+  return text;
 }
 
 // Language and code page of the only translation entry, each as four
@@ -37,8 +41,9 @@ std::string FixedVersion(const VersionQuery& block, size_t offset) {
 std::string TranslationKey(const VersionQuery& block) {
   const VersionQuery::Answer table = block.Query("\\VarFileInfo\\Translation");
   if (table.length != 4 || table.at.size() < 4) return std::string(kDefaultTranslation);
-  return FormatInteger(Byte(table.at, 1), 2, 16) + FormatInteger(Byte(table.at, 0), 2, 16) +
-         FormatInteger(Byte(table.at, 3), 2, 16) + FormatInteger(Byte(table.at, 2), 2, 16);
+  std::string key;
+  for (const size_t at : {1, 0, 3, 2}) key += FormatInteger(Byte(table.at, at), 2, 16);
+  return key;
 }
 
 void AppendUtf8(std::string& out, char32_t c) {
