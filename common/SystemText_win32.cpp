@@ -16,8 +16,10 @@ std::string GetErrorString(int32_t code) {
   const DWORD lookupError = GetLastError();
   UniqueLocal owner(buffer);
   if (length == 0 || buffer == nullptr) {
-    return "Error in GetErrorString(" + FormatInteger(code) +
-           ") : " + FormatInteger(static_cast<int32_t>(lookupError));
+    std::string text = "Error in GetErrorString(" + FormatInteger(code);
+    text += ") : ";
+    text += FormatInteger(static_cast<int32_t>(lookupError));
+    return text;
   }
   return Narrow(std::wstring_view(buffer, length));
 }
