@@ -35,8 +35,8 @@ bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b);
 std::string ExtractNthField(std::string_view text, int n, char delimiter);
 
 // value in decimal or, with base 16, in upper-case hexadecimal, with zeros in
-// front up to minDigits digits: what printf's "%0*lld" and "%0*llX" give,
-// without the 25 KB that printf's floating-point half adds to the program.
+// front up to minDigits digits and a minus sign before them: printf's numbers
+// without the 25 KB that its floating-point half adds to the program.
 std::string FormatInteger(int64_t value, size_t minDigits = 1, unsigned base = 10);
 
 }  // namespace kolvex
