@@ -1,9 +1,8 @@
 #include <windows.h>
 
-#include <cstdio>
-
 #include "common/DateTime.h"
 #include "common/Exceptions.h"
+#include "common/Global.h"
 #include "common/win32/Utf.h"
 
 namespace kolvex {
@@ -44,9 +43,12 @@ std::string RenderWith(int (*render)(const SYSTEMTIME*, wchar_t*, int), const Ca
   const int size = render(&st, nullptr, 0);
   std::wstring text(static_cast<size_t>(size > 0 ? size : 0), L'\0');
   if (size <= 0 || render(&st, text.data(), size) != size) {
-    char message[80];
-    std::snprintf(message, sizeof message, "Invalid argument to date format: %04d-%02d-%02d %02d:%02d:%02d", t.year,
-                  t.month, t.day, t.hour, t.minute, t.second);
+    std::string message = "Invalid argument to date format: " + FormatInteger(t.year, 4);
+    for (const auto& [separator, value] :
+         {std::pair{'-', t.month}, {'-', t.day}, {' ', t.hour}, {':', t.minute}, {':', t.second}}) {
+      message += separator;
+      message += FormatInteger(value, 2);
+    }
     throw EConvertError(message);
   }
   text.resize(static_cast<size_t>(size) - 1);  // the terminating NUL

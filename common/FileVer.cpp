@@ -1,6 +1,6 @@
 #include "common/FileVer.h"
 
-#include <cstdio>
+#include "common/Global.h"
 
 namespace kolvex {
 
@@ -28,9 +28,11 @@ std::string FixedVersion(const VersionQuery& block, size_t offset) {
   if (record.length == 0 || record.at.size() < offset + 8) return {};
   const uint32_t ms = ReadUint32(record.at, offset);
   const uint32_t ls = ReadUint32(record.at, offset + 4);
-  char text[24];
-  std::snprintf(text, sizeof text, "%u.%u.%u.%u", static_cast<unsigned>(ms >> 16), static_cast<unsigned>(ms & 0xFFFF),
-                static_cast<unsigned>(ls >> 16), static_cast<unsigned>(ls & 0xFFFF));
+  std::string text;
+  for (const uint32_t part : {ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF}) {
+    if (!text.empty()) text += '.';
+    text += FormatInteger(part);
+  }
   return text;
 }
 
@@ -39,10 +41,8 @@ std::string FixedVersion(const VersionQuery& block, size_t offset) {
 std::string TranslationKey(const VersionQuery& block) {
   const VersionQuery::Answer table = block.Query("\\VarFileInfo\\Translation");
   if (table.length != 4 || table.at.size() < 4) return std::string(kDefaultTranslation);
-  char key[9];
-  std::snprintf(key, sizeof key, "%02X%02X%02X%02X", static_cast<unsigned>(Byte(table.at, 1)),
-                static_cast<unsigned>(Byte(table.at, 0)), static_cast<unsigned>(Byte(table.at, 3)),
-                static_cast<unsigned>(Byte(table.at, 2)));
+  std::string key;
+  for (const size_t at : {1, 0, 3, 2}) key += FormatInteger(Byte(table.at, at), 2, 16);
   return key;
 }
 

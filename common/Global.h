@@ -1,6 +1,7 @@
 #pragma once
 // Path and string helpers shared by every module. Strings are UTF-8;
 // positions are 1-based, as the system counts them.
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -32,5 +33,10 @@ bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b);
 
 // The n-th delimited field (1-based; 0 counts as 1; negative gives empty).
 std::string ExtractNthField(std::string_view text, int n, char delimiter);
+
+// value in decimal or, with base 16, in upper-case hexadecimal, with zeros in
+// front up to minDigits digits and a minus sign before them: printf's numbers
+// without the 25 KB that its floating-point half adds to the program.
+std::string FormatInteger(int64_t value, size_t minDigits = 1, unsigned base = 10);
 
 }  // namespace kolvex

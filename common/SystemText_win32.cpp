@@ -1,7 +1,6 @@
 #include <windows.h>
 
-#include <cstdio>
-
+#include "common/Global.h"
 #include "common/SystemText.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
@@ -17,9 +16,9 @@ std::string GetErrorString(int32_t code) {
   const DWORD lookupError = GetLastError();
   UniqueLocal owner(buffer);
   if (length == 0 || buffer == nullptr) {
-    char text[64];
-    std::snprintf(text, sizeof text, "Error in GetErrorString(%ld) : %ld", static_cast<long>(code),
-                  static_cast<long>(static_cast<int32_t>(lookupError)));
+    std::string text = "Error in GetErrorString(" + FormatInteger(code);
+    text += ") : ";
+    text += FormatInteger(static_cast<int32_t>(lookupError));
     return text;
   }
   return Narrow(std::wstring_view(buffer, length));

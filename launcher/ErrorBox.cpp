@@ -1,13 +1,12 @@
 #include "launcher/ErrorBox.h"
 
-#include <cstdio>
+#include "common/Global.h"
 
 namespace kolvex {
 
 std::string FormatExceptionText(const std::string& className, const std::string& moduleName, uintptr_t address,
                                 const std::string& message) {
-  char hex[20];
-  std::snprintf(hex, sizeof hex, "%08llX", static_cast<unsigned long long>(address));
+  const std::string hex = FormatInteger(static_cast<int64_t>(address), 8, 16);
   const bool endsWithStop = !message.empty() && message.back() == '.';
   return "Exception " + className + " in module " + moduleName + " at " + hex + ".\r\n" + message +
          (endsWithStop ? "" : ".") + "\r\n";

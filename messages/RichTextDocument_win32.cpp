@@ -78,12 +78,19 @@ std::string ToRtf(const RichTextDocument& document, std::size_t count, const Res
       if (const std::optional<COLORREF> rgb = resolve(run.Format.Color)) {
         const auto [at, added] = colorIndex.try_emplace(*rgb, static_cast<int>(colorIndex.size()) + 1);
         if (added) {
-          table += "\\red" + std::to_string(GetRValue(*rgb)) + "\\green" + std::to_string(GetGValue(*rgb)) +
-                   "\\blue" + std::to_string(GetBValue(*rgb)) + ';';
+          for (const auto& [word, level] :
+               {std::pair{"\\red", GetRValue(*rgb)}, {"\\green", GetGValue(*rgb)}, {"\\blue", GetBValue(*rgb)}}) {
+            table += word;
+            table += std::to_string(level);
+          }
+          table += ';';
         }
         color = at->second;
       }
-      if (color != currentColor) body += "\\cf" + std::to_string(color);
+      if (color != currentColor) {
+        body += "\\cf";
+        body += std::to_string(color);
+      }
       currentColor = color;
       currentStyle = s;
       body += ' ';  // ends the last control word
