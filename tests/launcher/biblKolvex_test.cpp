@@ -50,6 +50,9 @@ class FakeSystem final : public UpdateSystem {
     return upper;
   }
   void ShowProgress(const std::string& text) override { effects.push_back("progress " + text); }
+  void CreateDirectories(const std::string& base, const std::string& name) override {
+    effects.push_back("directories " + base + " " + name);
+  }
   bool IsCompleteImage(const std::string&) const override { return true; }
   CopyResult CopyVerified(const std::string& source, const std::string& destination,
                           const CopyAcceptance& accept) override {
@@ -170,7 +173,8 @@ TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAnd
 TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak) {
   Shared("prog.exe", "1.0.1.4");
   UpdateComponent(system, "prog.exe", "", 1, "", false);
-  EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
+  EXPECT_THAT(system.effects, ElementsAre("directories C:\\app prog.exe",
+                                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
   EXPECT_EQ(system.logged->OldVersion, "brak");
   EXPECT_EQ(system.logged->NewVersion, "1.0.1.4");
   // "brak" is the log's word for a missing file, not a version read from one.
