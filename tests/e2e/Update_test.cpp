@@ -199,16 +199,16 @@ TEST_F(UpdateTest, TheListedComponentsAreRefreshedInOrderBeforeTheProgram) {
   const auto launcher = app.StartLauncher(" prog.exe /x");
   const HWND warning = WaitForWindow({.title = "Uwaga", .processId = launcher->id()}, 20000);
   ASSERT_TRUE(warning);
-  const WindowInfo said = Inspect(warning);
-  EXPECT_TRUE(std::ranges::any_of(said.controls, [](const ControlInfo& c) { return c.text.find("zly.dll") != std::string::npos; }));
+  const std::vector<ControlInfo> said = Inspect(warning).controls;
+  EXPECT_TRUE(std::ranges::any_of(said, [](const ControlInfo& c) { return c.text.contains("zly.dll"); }));
   EXPECT_EQ(PressButton(warning, "OK"), PressResult::Pressed);
   std::vector<std::string> captions;  // the progress window's texts, as they changed
   while (WaitForSingleObject(launcher->handle(), 20) == WAIT_TIMEOUT) {
-    if (const HWND progress = FindTopWindow({.title = "Aktualizacja", .processId = launcher->id()}))
-      for (const ControlInfo& control : Inspect(progress).controls)
-        if (control.text.find("Trwa") == std::string::npos && !control.text.empty() &&
-            (captions.empty() || captions.back() != control.text))
-          captions.push_back(control.text);
+    const HWND progress = FindTopWindow({.title = "Aktualizacja", .processId = launcher->id()});
+    for (const ControlInfo& control : progress ? Inspect(progress).controls : std::vector<ControlInfo>{}) {
+      const bool caption = !control.text.empty() && !control.text.contains("Trwa aktualizacja");
+      if (caption && (captions.empty() || captions.back() != control.text)) captions.push_back(control.text);
+    }
   }
   EXPECT_EQ(launcher->Wait(1000).exitCode, 0u);
   EXPECT_NE(app.WaitForTargetRecord(app.dir()), "");

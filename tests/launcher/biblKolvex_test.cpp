@@ -33,6 +33,7 @@ class FakeSystem final : public UpdateSystem {
   std::set<std::string> failingCopiesTo;
   std::vector<File> sharedReplacedMeanwhile;  // each copy of a shared file finds the next one
   std::vector<std::string> effects;  // "copy A > B", "progress T", "log ..."
+  std::vector<std::string> directoriesFor;  // "base name"
   mutable std::vector<std::string> versionQueries;
   std::optional<ComponentUpdate> logged;
   bool logFails = false;
@@ -51,7 +52,7 @@ class FakeSystem final : public UpdateSystem {
   }
   void ShowProgress(const std::string& text) override { effects.push_back("progress " + text); }
   void CreateDirectories(const std::string& base, const std::string& name) override {
-    effects.push_back("directories " + base + " " + name);
+    directoriesFor.push_back(base + " " + name);
   }
   bool IsCompleteImage(const std::string&) const override { return true; }
   CopyResult CopyVerified(const std::string& source, const std::string& destination,
@@ -173,8 +174,8 @@ TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAnd
 TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak) {
   Shared("prog.exe", "1.0.1.4");
   UpdateComponent(system, "prog.exe", "", 1, "", false);
-  EXPECT_THAT(system.effects, ElementsAre("directories C:\\app prog.exe",
-                                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
+  EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
+  EXPECT_THAT(system.directoriesFor, ElementsAre("C:\\app prog.exe"));
   EXPECT_EQ(system.logged->OldVersion, "brak");
   EXPECT_EQ(system.logged->NewVersion, "1.0.1.4");
   // "brak" is the log's word for a missing file, not a version read from one.
