@@ -52,7 +52,8 @@ class Win32UpdateSystem final : public UpdateSystem {
   void ShowProgress(const std::string& text) override { ShowUpdateProgress(text); }
   void CreateDirectories(const std::string& base, const std::string& name) override {
     for (size_t end = name.find_first_of("\\/"); end != std::string::npos; end = name.find_first_of("\\/", end + 1))
-      CreateDirectoryW(Widen(LongPathForm(JoinPath(base, name.substr(0, end)))).c_str(), nullptr);
+      CreateDirectoryW(Widen(LongPathForm(JoinPath(base, name.substr(0, end)), kPlainDirectoryPathLimit)).c_str(),
+                       nullptr);
   }
   CopyResult CopyVerified(const std::string& source, const std::string& destination,
                           const CopyAcceptance& accept) override {
