@@ -41,6 +41,27 @@ class ComApartment {
   bool ok_;
 };
 
+// Whether two names relative to the installation name one file, compared
+// the way the file system does: without regard to case or the kind of slash.
+bool SameFile(const std::string& a, const std::string& b) {
+  const auto folded = [](std::string name) {
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return TheUpdateSystem().UpperCase(name);
+  };
+  return folded(a) == folded(b);
+}
+
+// The listed components in file order, then the program as always: after
+// its DLLs and help, so that a run stopped by a failed copy never starts a
+// new program with old components. Listed too, the program is done once.
+void UpdateInstallation() {
+  for (const Component& component : Components.components) {
+    if (!SameFile(component.name, TargetName))
+      UpdateComponent(component.name, "", component.compareMode, component.caption, true);
+  }
+  UpdateComponent(TargetName, "", kCompareByVersion, "", false);
+}
+
 }  // namespace
 
 Settings ReadSettings(const std::string& exeDir) {
@@ -76,36 +97,11 @@ void LaunchTarget() {
   ShellExecuteExW(&info);  // the shell shows its own message if it cannot open the file
 }
 
-namespace {
-
-// Whether two names relative to the installation name one file, compared
-// the way the file system does: without regard to case or the kind of slash.
-bool SameFile(const std::string& a, const std::string& b) {
-  const auto folded = [](std::string name) {
-    std::replace(name.begin(), name.end(), '/', '\\');
-    return TheUpdateSystem().UpperCase(name);
-  };
-  return folded(a) == folded(b);
-}
-
-// The listed components in file order, then the program as always: after
-// its DLLs and help, so that a run stopped by a failed copy never starts a
-// new program with old components. Listed too, the program is done once.
-void UpdateInstallation() {
-  for (const Component& component : Components.components) {
-    if (!SameFile(component.name, TargetName))
-      UpdateComponent(component.name, "", component.compareMode, component.caption, true);
-  }
-  UpdateComponent(TargetName, "", kCompareByVersion, "", false);
-}
-
-}  // namespace
-
 void RunLauncher() {
   Sleep(kStartDelayMs);
   LoadSettings();
-  // Before the lock: the warning waits for the user, and other starts of the
-  // installation must not wait for him too.
+  // Before the lock: the warning waits until it is read, and the other starts
+  // of the installation must not wait that long too.
   WarnAboutRefusedEntries(Components.refused);
   {
     UpdateStage stage(ExeDir, TheUpdateSystem().UpperCase(ExtractFileName(ComponentName(TargetName, ""))));
