@@ -2,6 +2,7 @@
 #include <objbase.h>
 #include <shellapi.h>
 
+#include <algorithm>
 #include <vector>
 
 #include "common/Global.h"
@@ -11,6 +12,7 @@
 #include "common/win32/Utf.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Kolvex.h"
+#include "launcher/Settings.h"
 #include "launcher/UpdateStage_win32.h"
 #include "launcher/biblKolvex.h"
 
@@ -38,6 +40,27 @@ class ComApartment {
  private:
   bool ok_;
 };
+
+// Whether two names relative to the installation name one file, compared
+// the way the file system does: without regard to case or the kind of slash.
+bool SameFile(const std::string& a, const std::string& b) {
+  const auto folded = [](std::string name) {
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return TheUpdateSystem().UpperCase(name);
+  };
+  return folded(a) == folded(b);
+}
+
+// The listed components in file order, then the program as always: after
+// its DLLs and help, so that a run stopped by a failed copy never starts a
+// new program with old components. Listed too, the program is done once.
+void UpdateInstallation() {
+  for (const Component& component : Components.components) {
+    if (!SameFile(component.name, TargetName))
+      UpdateComponent(component.name, "", component.compareMode, component.caption, true);
+  }
+  UpdateComponent(TargetName, "", kCompareByVersion, "", false);
+}
 
 }  // namespace
 
@@ -77,9 +100,12 @@ void LaunchTarget() {
 void RunLauncher() {
   Sleep(kStartDelayMs);
   LoadSettings();
+  // Before the lock: the warning waits until it is read, and the other starts
+  // of the installation must not wait that long too.
+  WarnAboutRefusedEntries(Components.refused);
   {
     UpdateStage stage(ExeDir, TheUpdateSystem().UpperCase(ExtractFileName(ComponentName(TargetName, ""))));
-    UpdateComponent(TargetName, "", kCompareByVersion, "", false);
+    UpdateInstallation();
   }
   LaunchTarget();
 }

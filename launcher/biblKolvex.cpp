@@ -118,9 +118,13 @@ void UpdateComponent(UpdateSystem& system, const std::string& fileName, const st
     // The backup is a copy: the installed file stays in place until the
     // refresh overwrites it, so a failed refresh leaves it as it was (and a
     // decision taken again finds the backup already made).
-    if (decision == 1 && system.FileExists(update.Dst)) {
-      const std::string backup = BackupName(update.Dst, ext);
-      if (!backup.empty()) CopyOrAbort(system, update.Dst, backup);
+    if (decision == 1) {
+      if (system.FileExists(update.Dst)) {
+        const std::string backup = BackupName(update.Dst, ext);
+        if (!backup.empty()) CopyOrAbort(system, update.Dst, backup);
+      } else {
+        system.CreateDirectories(ExeDir, update.Name);
+      }
     }
     // The log must name what was installed: a copy of a shared file that
     // was replaced after the decision is not put in place.

@@ -36,6 +36,10 @@ class UpdateSystem {
   // Upper case by the rules of the user's locale.
   virtual std::string UpperCase(const std::string& text) const = 0;
   virtual void ShowProgress(const std::string& text) = 0;
+  // Creates the directories a component's name leads through (all of it but
+  // its last part) below base, level by level; those there already stay. A
+  // level that cannot be made is left for the copy into it to report.
+  virtual void CreateDirectories(const std::string& base, const std::string& name) = 0;
   // Whether a program file is whole (see IsCompleteExecutableImage); a file
   // that cannot be read counts as whole, for the copy to report it.
   virtual bool IsCompleteImage(const std::string& path) const = 0;

@@ -7,6 +7,7 @@
 #include "common/DateTime.h"
 #include "common/ExeImage.h"
 #include "common/FileVer.h"
+#include "common/Global.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
@@ -49,6 +50,11 @@ class Win32UpdateSystem final : public UpdateSystem {
     return Narrow(wide);
   }
   void ShowProgress(const std::string& text) override { ShowUpdateProgress(text); }
+  void CreateDirectories(const std::string& base, const std::string& name) override {
+    for (size_t end = name.find_first_of("\\/"); end != std::string::npos; end = name.find_first_of("\\/", end + 1))
+      CreateDirectoryW(Widen(LongPathForm(JoinPath(base, name.substr(0, end)), kPlainDirectoryPathLimit)).c_str(),
+                       nullptr);
+  }
   CopyResult CopyVerified(const std::string& source, const std::string& destination,
                           const CopyAcceptance& accept) override {
     return CopyFileVerified(source, destination, accept);

@@ -1,9 +1,11 @@
 #!/bin/bash
 # The main job: builds Kolvex.exe, lays out a demo installation (the
-# application at version 1.0.1.3, version 1.0.1.4 in the shared directory
-# named in baza.set), runs the launcher on it under Wine, and shows what
-# happened: the files before and after, the update log, the command line the
-# application received, and screenshots of the windows shown. Then a second
+# application and its library at version 1.0.1.3 and its help file, newer
+# copies of all three in the shared directory named in baza.set, the library
+# and the help listed in [SKLADNIKI]), runs the launcher on it under Wine, and
+# shows what happened: the files before and after, the update log, the command
+# line the application received, and screenshots of the windows shown, the
+# progress window among them. Then a second
 # start while the program is in use: the failure as the user sees it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -20,7 +22,7 @@ fi
 
 echo "== Building Kolvex.exe and the demo application"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Kolvex demo_app_v1013 demo_app_v1014 locker robot -- --no-print-directory >/dev/null
+cmake --build --preset win32 --target Kolvex demo_app_v1013 demo_app_v1014 demo_lib_v1013 demo_lib_v1014 locker robot -- --no-print-directory >/dev/null
 bin=$root/build/win32/bin
 
 demo=$root/build/demo
@@ -29,8 +31,15 @@ mkdir -p "$demo/app" "$demo/serwer/program" "$demo/shots"
 cp "$bin/Kolvex.exe" "$demo/app/"
 cp "$bin/demo_app_v1013.exe" "$demo/app/prog.exe"
 cp "$bin/demo_app_v1014.exe" "$demo/serwer/program/prog.exe"
+cp "$bin/demo_lib_v1013.dll" "$demo/app/prog.dll"
+cp "$bin/demo_lib_v1014.dll" "$demo/serwer/program/prog.dll"
+printf 'Pomoc programu, wydanie 1\r\n' >"$demo/app/prog.hlp"
+printf 'Pomoc programu, wydanie 2\r\n' >"$demo/serwer/program/prog.hlp"
+touch -d '2026-01-05 08:00' "$demo/app/prog.hlp"
+touch -d '2026-03-02 08:00' "$demo/serwer/program/prog.hlp"
 shared_win="Z:$(echo "$demo/serwer/program" | tr / '\\')"
-printf '[MAIN]\r\nSHARED_DIR=%s\r\n' "$shared_win" >"$demo/app/baza.set"
+printf '[MAIN]\r\nSHARED_DIR=%s\r\n\r\n[SKLADNIKI]\r\nbiblioteka=prog.dll\r\npomoc=prog.hlp,2,Pomoc programu\r\n' \
+  "$shared_win" >"$demo/app/baza.set"
 
 export WINEPREFIX=$root/build/win32/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=pl_PL.UTF-8
@@ -47,9 +56,11 @@ ms, ls = struct.unpack_from("<II", data, at + 8)
 print(f"{ms >> 16}.{ms & 0xFFFF}.{ls >> 16}.{ls & 0xFFFF}")' "$1"
 }
 
+robot() { wine "$bin/robot.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
+
 listing() {
   (cd "$demo" && find app serwer -type f -printf '  %-32p %9s bytes  %TY-%Tm-%Td %TH:%TM\n' | sort)
-  for f in app/prog.exe app/prog.exeOLD serwer/program/prog.exe; do
+  for f in app/prog.exe app/prog.exeOLD serwer/program/prog.exe app/prog.dll app/prog.dllOLD serwer/program/prog.dll; do
     [ -f "$demo/$f" ] && printf '  %-32s version %s\n' "$f" "$(file_version "$demo/$f")"
   done
   return 0
@@ -69,6 +80,8 @@ run_demo() {
   wine Kolvex.exe prog.exe /a "b c" </dev/null >/dev/null 2>&1 &
   local pid=$!
   local shot=0
+  # The progress window by itself, while it names a component.
+  robot shot --timeout 10000 Aktualizacja "$demo/shots/progress.bmp" >/dev/null &
   # Screenshots while anything is on screen: the launcher's own windows, then
   # the application it started.
   for _ in $(seq 1 40); do
@@ -80,6 +93,7 @@ run_demo() {
     if ! kill -0 $pid 2>/dev/null && [ -f target-run.txt ] && [ $shot -ge 2 ]; then break; fi
   done
   wait $pid && rc=0 || rc=$?
+  wait
   echo "  Kolvex.exe exited with code $rc after $((SECONDS - start)) s"
   sleep 1
   wineserver -k </dev/null >/dev/null 2>&1 || true
@@ -102,11 +116,15 @@ echo
 echo "== What the application recorded (target-run.txt)"
 sed 's/\r$//; s/^/  /' "$demo/app/target-run.txt" 2>/dev/null || echo "  (the application was not started)"
 echo
-shots=$(ls "$demo/shots" 2>/dev/null | wc -l)
+shots=$(ls "$demo/shots"/*.png 2>/dev/null | wc -l)
 if [ "$shots" -gt 0 ]; then
   last=$(ls "$demo/shots"/*.png | sort -V | tail -1)
   cp "$last" "$demo/started-application.png"
   echo "== Screenshots: $shots in $demo/shots; the started application: $demo/started-application.png"
+  if [ -f "$demo/shots/progress.bmp" ]; then
+    convert "$demo/shots/progress.bmp" "$demo/progress-window.png" && rm -f "$demo/shots/progress.bmp"
+    echo "   the progress window: $demo/progress-window.png"
+  fi
 else
   echo "== No window was shown"
 fi
@@ -114,8 +132,6 @@ fi
 # A second start on a workstation still at 1.0.1.3 whose program is in use
 # (held open without sharing, as a running copy holds it): the launcher says
 # what went wrong and stops with exit code 1, and nothing is lost.
-robot() { wine "$bin/robot.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; }
-
 run_failure_demo() {
   cd "$demo/app"
   rm -f prog.exeOLD target-run.txt

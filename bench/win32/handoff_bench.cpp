@@ -1,10 +1,13 @@
-// handoff_bench [ROUNDS]: the launcher's cost when there is nothing to
-// update. Times whole processes, from creation to exit, in one fresh
+// handoff_bench [ROUNDS] [components]: the launcher's cost when there is
+// nothing to update. Times whole processes, from creation to exit, in one fresh
 // installation: Kolvex.exe prog.exe /a (minus its fixed 1000 ms wait at
 // start) against shell_open.exe prog.exe /a, which only asks the shell to
 // open the same target. The shared directory holds the same version of the
 // target, so the launcher does its whole comparison. Rounds alternate the two
 // programs, and each round ends only once the target it started has ended.
+// With "components": the cost of the list of the application's other files,
+// Kolvex.exe with ten listed components, none to refresh (five by version,
+// five by date), against Kolvex.exe with none listed, both minus the wait.
 // Any failure is printed with what was seen, and the exit code is 1.
 #include <windows.h>
 
@@ -127,10 +130,87 @@ void PrintFigure(const char* name, const Spread& s, const char* unit) {
   std::printf("  %-36s %8.2f %-3s (min %.2f, max %.2f)\n", name, s.median, unit, s.min, s.max);
 }
 
+// Each run's figures, the ratio of their medians and its target, and the
+// ratios within each round.
+void PrintComparison(const char* name, const std::vector<double>& runs, const char* baselineName,
+                     const std::vector<double>& baseline, const std::vector<double>& ratio, const char* target) {
+  const Spread r = SpreadOf(runs), b = SpreadOf(baseline);
+  PrintFigure(name, r, "ms");
+  PrintFigure(baselineName, b, "ms");
+  std::printf("  %-36s %8.2f     (target: at most %s)\n", "ratio of the medians", r.median / b.median, target);
+  PrintFigure("ratio within a round", SpreadOf(ratio), "");
+}
+
+void ExpectNothingUpdated(const std::string& dir) {
+  if (const uint64_t logged = FileSize(dir + "\\_updatefiles.LOG"); logged != 0)
+    throw std::runtime_error("the launcher updated something: _updatefiles.LOG has " + std::to_string(logged) +
+                             " bytes");
+}
+
+void WriteText(const std::string& path, const std::string& text) {
+  const kolvex::UniqueFile file(CreateFileW(kolvex::Widen(path).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                            FILE_ATTRIBUTE_NORMAL, nullptr));
+  DWORD written = 0;
+  if (!file || !WriteFile(file.get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr))
+    throw std::runtime_error("cannot write " + path);
+}
+
+std::vector<std::string> ComponentNames() {
+  std::vector<std::string> names;
+  for (int i = 0; i < 5; ++i) {
+    names.push_back("lib" + std::to_string(i) + ".dll");
+    names.push_back("help" + std::to_string(i) + ".hlp");
+  }
+  return names;
+}
+
+// Kolvex.exe with the ten components listed and with none, alternately.
+void MeasureComponents(const std::string& dir, const std::string& binDir, int rounds) {
+  std::string listed = "[SKLADNIKI]\r\n";
+  for (const std::string& name : ComponentNames()) {
+    const bool help = name.ends_with(".hlp");
+    // A copy keeps the last-write time: the dates compare equal too.
+    Copy(binDir + (help ? "\\target_noversion.exe" : "\\target_v1013.exe"), dir + "\\SHARED\\" + name);
+    Copy(dir + "\\SHARED\\" + name, dir + "\\" + name);
+    listed += "k=" + name + (help ? ",2\r\n" : "\r\n");
+  }
+  const auto timed = [&](const std::string& settings) {
+    WriteText(dir + "\\baza.set", settings);
+    return TimeRun(dir, "Kolvex.exe") - kLauncherWaitMs;
+  };
+  timed(listed);  // the first start of each pays for loading; not counted
+  std::vector<double> ten, none, ratio;
+  for (int i = 0; i < rounds; ++i) {
+    ten.push_back(timed(listed));
+    none.push_back(timed(""));
+    ratio.push_back(ten.back() / none.back());
+  }
+  ExpectNothingUpdated(dir);
+  std::printf("ten listed components, none to refresh (%d runs of each, minus the 1000 ms wait):\n", rounds);
+  PrintComparison("Kolvex.exe, ten listed", ten, "Kolvex.exe, none listed (baseline)", none, ratio, "1.5");
+}
+
+// Kolvex.exe against the shell's open alone, alternately.
+void MeasureHandOff(const std::string& dir, const std::string& benchDir, int rounds) {
+  Copy(benchDir + "\\baseline\\shell_open.exe", dir + "\\shell_open.exe");
+  TimeRun(dir, "shell_open.exe");  // the first start of each pays for loading; not counted
+  TimeRun(dir, "Kolvex.exe");
+  std::vector<double> launcher, baseline, ratio;
+  for (int i = 0; i < rounds; ++i) {
+    launcher.push_back(TimeRun(dir, "Kolvex.exe") - kLauncherWaitMs);
+    baseline.push_back(TimeRun(dir, "shell_open.exe"));
+    ratio.push_back(launcher.back() / baseline.back());
+  }
+  ExpectNothingUpdated(dir);
+  std::printf("hand-off, nothing to update (%d runs of each):\n", rounds);
+  PrintComparison("Kolvex.exe minus its 1000 ms wait", launcher, "shell_open.exe (baseline)", baseline, ratio, "1.05");
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
+  const bool components = argc > 2 && std::string(argv[2]) == "components";
   // Holds the session's desktop for the whole run, as Windows always has one:
   // Wine otherwise ends it after each program and starts it again with the next.
   GetDesktopWindow();
@@ -145,34 +225,23 @@ int main(int argc, char** argv) {
   int result = 0;
   try {
     Copy(binDir + "\\Kolvex.exe", dir + "\\Kolvex.exe");
-    Copy(benchDir + "\\baseline\\shell_open.exe", dir + "\\shell_open.exe");
     Copy(binDir + "\\target_v1013.exe", dir + "\\prog.exe");
     Copy(binDir + "\\target_v1013.exe", dir + "\\SHARED\\prog.exe");
-
-    TimeRun(dir, "shell_open.exe");  // the first start of each pays for loading; not counted
-    TimeRun(dir, "Kolvex.exe");
-    std::vector<double> launcher, baseline, ratio;
-    for (int i = 0; i < rounds; ++i) {
-      launcher.push_back(TimeRun(dir, "Kolvex.exe") - kLauncherWaitMs);
-      baseline.push_back(TimeRun(dir, "shell_open.exe"));
-      ratio.push_back(launcher.back() / baseline.back());
-    }
-    if (const uint64_t logged = FileSize(dir + "\\_updatefiles.LOG"); logged != 0)
-      throw std::runtime_error("the launcher updated something: _updatefiles.LOG has " + std::to_string(logged) +
-                               " bytes");
-    const Spread l = SpreadOf(launcher), b = SpreadOf(baseline);
-    std::printf("hand-off, nothing to update (%d runs of each):\n", rounds);
-    PrintFigure("Kolvex.exe minus its 1000 ms wait", l, "ms");
-    PrintFigure("shell_open.exe (baseline)", b, "ms");
-    std::printf("  %-36s %8.2f     (target: at most 1.05)\n", "ratio of the medians", l.median / b.median);
-    PrintFigure("ratio within a round", SpreadOf(ratio), "");
+    if (components)
+      MeasureComponents(dir, binDir, rounds);
+    else
+      MeasureHandOff(dir, benchDir, rounds);
   } catch (const std::exception& e) {
     std::fprintf(stderr, "handoff_bench: FAILED: %s\n", e.what());
     result = 1;
   }
   for (const char* name : {"\\SHARED\\prog.exe", "\\prog.exe", "\\Kolvex.exe", "\\shell_open.exe", "\\target-run.txt",
-                           "\\_updatefiles.LOG"})
+                           "\\_updatefiles.LOG", "\\baza.set"})
     DeleteFileW(kolvex::Widen(dir + name).c_str());
+  for (const std::string& name : ComponentNames()) {
+    DeleteFileW(kolvex::Widen(dir + "\\" + name).c_str());
+    DeleteFileW(kolvex::Widen(dir + "\\SHARED\\" + name).c_str());
+  }
   RemoveDirectoryW(kolvex::Widen(dir + "\\SHARED").c_str());
   RemoveDirectoryW(kolvex::Widen(dir).c_str());
   return result;

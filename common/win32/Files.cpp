@@ -7,6 +7,8 @@
 
 namespace kolvex {
 
+static_assert(kPlainPathLimit == MAX_PATH - 1);
+
 bool FileExists(const std::string& path) {
   const DWORD attributes = GetFileAttributesW(Widen(path).c_str());
   return attributes != INVALID_FILE_ATTRIBUTES && !(attributes & FILE_ATTRIBUTE_DIRECTORY);
@@ -41,8 +43,8 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
-std::string LongPathForm(const std::string& path) {
-  if (Widen(path).size() < MAX_PATH || path.starts_with("\\\\?\\")) return path;
+std::string LongPathForm(const std::string& path, size_t plainLimit) {
+  if (Widen(path).size() <= plainLimit || path.starts_with("\\\\?\\")) return path;
   // The long form takes no relative parts and no forward slashes: the full
   // path name resolves both.
   const std::string full = FullPathName(path);

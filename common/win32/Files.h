@@ -1,4 +1,5 @@
 #pragma once
+#include <cstddef>
 #include <optional>
 #include <string>
 
@@ -15,9 +16,15 @@ std::string FullPathName(const std::string& path);
 // writing it; nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
+// The longest paths the plain form takes: a file's (MAX_PATH without the
+// terminating zero), and a directory's to be created, which must leave room
+// for an 8.3 name inside it.
+inline constexpr size_t kPlainPathLimit = 259;
+inline constexpr size_t kPlainDirectoryPathLimit = 247;
+
 // The path in the form that lifts the system's path-length limit from the
 // file functions (\\?\C:\... or \\?\UNC\server\...) when it is too long for
 // the plain form; a path that fits comes back unchanged.
-std::string LongPathForm(const std::string& path);
+std::string LongPathForm(const std::string& path, size_t plainLimit = kPlainPathLimit);
 
 }  // namespace kolvex

@@ -160,6 +160,26 @@ TEST_F(UpdateFailureTest, ALogHeldOpenEndsTheRunAfterTheUpdate) {
               IsEmpty());
 }
 
+TEST_F(UpdateFailureTest, AComponentHeldOpenStopsTheRunWithTheComponentsBeforeItRefreshed) {
+  WriteFileBytes(app / "baza.set", "[SKLADNIKI]\r\na=prog.dll\r\nb=pomoc.dll\r\nc=inna.dll\r\n");
+  for (const std::string name : {"prog.dll", "pomoc.dll", "inna.dll"}) {
+    WriteFileBytes(app / name, v1013);
+    WriteFileBytes(shared + "\\" + name, v1014);
+  }
+  ForeignLock lock(app / "pomoc.dll");
+  const auto launcher = app.StartLauncher(" prog.exe");
+  EXPECT_THAT(AnswerErrorMessage(*launcher), HasSubstr("pomoc.dll"));
+  EXPECT_THAT(AnswerGenericErrorBox(*launcher), HasSubstr("Operation aborted."));
+  ExpectRunStoppedWithoutHandOff(*launcher);
+
+  lock.Release();
+  EXPECT_EQ(ReadFileBytes(app / "prog.dll"), v1014);
+  EXPECT_TRUE(IsLogLine(ReadUpdateLog(app.dir()), "prog.dll from [1.0.1.3] to [1.0.1.4]\r\n"));
+  EXPECT_EQ(ReadFileBytes(app / "inna.dll"), v1013);
+  EXPECT_EQ(ReadFileBytes(app / "prog.exe"), v1013);
+  EXPECT_FALSE(FileExists(app / "prog.exeOLD"));
+}
+
 TEST(UpdateLarge, A200MegabyteTargetIsBackedUpAndRefreshedByteForByte) {
   Installation app;
   const std::string shared = app / "SHARED";

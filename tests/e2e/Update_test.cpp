@@ -4,13 +4,20 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+
+#include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 #include "e2e/UpdateSupport.h"
+#include "support/Robot.h"
 
 namespace kolvex::test {
 namespace {
 
 using ::testing::ElementsAre;
+using ::testing::HasSubstr;
+using namespace std::string_literals;
 using ::testing::UnorderedElementsAre;
 
 class UpdateTest : public ::testing::Test {
@@ -168,6 +175,61 @@ TEST_F(UpdateTest, TheLogGrowsByOneLineForEveryRefreshAndKeepsEarlierLines) {
   EXPECT_TRUE(IsLogLine(lines[1], "prog.exe from [1.0.1.4] to [1.0.1.3]\r\n")) << lines[1];
   EXPECT_TRUE(IsLogLine(lines[2], "prog.exe from [1.0.1.3] to [1.0.1.4]\r\n")) << lines[2];
 }
+
+// The listed components and the program in one run, with the user reading the
+// warning about the entry refused and the progress window naming each file.
+TEST_F(UpdateTest, TheListedComponentsAreRefreshedInOrderBeforeTheProgram) {
+  WriteFileBytes(app / "baza.set",
+                 "[SKLADNIKI]\r\na=prog.dll\r\nb = pomoc.hlp , 2 , Pomoc programu\r\nc=raporty\\wydruki.dll\r\n"
+                 "d=stara.dll\r\ne=C:\\zly.dll\r\nf=PROG.exe,1,Program\r\n");
+  for (const auto& [name, local, fresh] : {std::tuple{"prog.exe", v1013, v1014}, {"prog.dll", v1013, v1014},
+                                          {"pomoc.hlp", "old help"s, "new help"s}, {"stara.dll", v1013, ""s}}) {
+    WriteFileBytes(app / name, local);
+    if (!fresh.empty()) WriteFileBytes(shared + "\\" + name, fresh);
+  }
+  MakeDir(shared + "\\raporty");
+  WriteFileBytes(shared + "\\raporty\\wydruki.dll", v1014);
+  {
+    const UniqueFile help(CreateFileW(Widen(app / "pomoc.hlp").c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr,
+                                      OPEN_EXISTING, 0, nullptr));
+    const FILETIME longAgo{0, 0x01C00000};  // in 2000: another day whatever the time zone
+    ASSERT_TRUE(SetFileTime(help.get(), nullptr, nullptr, &longAgo));
+  }
+
+  const auto launcher = app.StartLauncher(" prog.exe /x");
+  const HWND warning = WaitForWindow({.title = "Uwaga", .processId = launcher->id()}, 20000);
+  ASSERT_TRUE(warning);
+  const auto names = [](const ControlInfo& c) { return c.text.find("zly.dll") != std::string::npos; };
+  EXPECT_TRUE(std::ranges::any_of(Inspect(warning).controls, names)) << "the refused entry not named";
+  EXPECT_EQ(PressButton(warning, "OK"), PressResult::Pressed);
+  std::vector<std::string> captions;  // the progress window's texts, as they changed
+  while (WaitForSingleObject(launcher->handle(), 20) == WAIT_TIMEOUT) {
+    const HWND progress = FindTopWindow({.title = "Aktualizacja", .processId = launcher->id()});
+    for (const ControlInfo& control : progress ? Inspect(progress).controls : std::vector<ControlInfo>{}) {
+      const bool caption = !control.text.empty() && control.text.find("Trwa aktualizacja") == std::string::npos;
+      if (caption && (captions.empty() || captions.back() != control.text)) captions.push_back(control.text);
+    }
+  }
+  EXPECT_EQ(launcher->Wait(1000).exitCode, 0u);
+  EXPECT_NE(app.WaitForTargetRecord(app.dir()), "");
+  EXPECT_THAT(captions, ElementsAre("PROG.DLL", "Pomoc programu", "WYDRUKI.DLL"));
+
+  const std::vector<std::string> lines = SplitLogLines(ReadUpdateLog(app.dir()));
+  ASSERT_EQ(lines.size(), 4u);
+  EXPECT_TRUE(IsLogLine(lines[0], "prog.dll from [1.0.1.3] to [1.0.1.4]\r\n")) << lines[0];
+  EXPECT_THAT(lines[1], HasSubstr(" - pomoc.hlp from ["));
+  EXPECT_TRUE(IsLogLine(lines[2], "wydruki.dll from [brak] to [1.0.1.4]\r\n")) << lines[2];
+  EXPECT_TRUE(IsLogLine(lines[3], "prog.exe from [1.0.1.3] to [1.0.1.4]\r\n")) << lines[3];
+  for (const std::string name : {"prog.exe", "prog.dll", "raporty\\wydruki.dll"})
+    EXPECT_EQ(ReadFileBytes(app / name), v1014) << name;
+  EXPECT_EQ(ReadFileBytes(app / "pomoc.hlp"), "new help");
+  EXPECT_EQ(ReadFileBytes(app / "pomoc.hlpOLD"), "old help");
+  EXPECT_EQ(ReadFileBytes(app / "prog.dllOLD"), v1013);
+  EXPECT_EQ(ReadFileBytes(app / "prog.exeOLD"), v1013);
+  EXPECT_EQ(ReadFileBytes(app / "stara.dll"), v1013);
+  EXPECT_THAT(ListDir(app / "raporty"), ElementsAre("wydruki.dll"));
+}
+
 
 // Polish letters, and letters of no ANSI code page at all, in every name.
 class UpdateInForeignNamesTest : public UpdateTest {

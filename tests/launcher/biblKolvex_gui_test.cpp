@@ -32,6 +32,9 @@ class SharedFileVanishes final : public UpdateSystem {
   DateTime FileDate(const std::string& path) const override { return real_.FileDate(path); }
   std::string UpperCase(const std::string& text) const override { return real_.UpperCase(text); }
   void ShowProgress(const std::string& text) override { real_.ShowProgress(text); }
+  void CreateDirectories(const std::string& base, const std::string& name) override {
+    real_.CreateDirectories(base, name);
+  }
   bool IsCompleteImage(const std::string& path) const override { return real_.IsCompleteImage(path); }
   CopyResult CopyVerified(const std::string& source, const std::string& destination,
                           const CopyAcceptance& accept) override {

@@ -33,6 +33,7 @@ class FakeSystem final : public UpdateSystem {
   std::set<std::string> failingCopiesTo;
   std::vector<File> sharedReplacedMeanwhile;  // each copy of a shared file finds the next one
   std::vector<std::string> effects;  // "copy A > B", "progress T", "log ..."
+  std::vector<std::string> directoriesFor;  // "base name"
   mutable std::vector<std::string> versionQueries;
   std::optional<ComponentUpdate> logged;
   bool logFails = false;
@@ -50,6 +51,9 @@ class FakeSystem final : public UpdateSystem {
     return upper;
   }
   void ShowProgress(const std::string& text) override { effects.push_back("progress " + text); }
+  void CreateDirectories(const std::string& base, const std::string& name) override {
+    directoriesFor.push_back(base + " " + name);
+  }
   bool IsCompleteImage(const std::string&) const override { return true; }
   CopyResult CopyVerified(const std::string& source, const std::string& destination,
                           const CopyAcceptance& accept) override {
@@ -171,6 +175,7 @@ TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak)
   Shared("prog.exe", "1.0.1.4");
   UpdateComponent(system, "prog.exe", "", 1, "", false);
   EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
+  EXPECT_THAT(system.directoriesFor, ElementsAre("C:\\app prog.exe"));
   EXPECT_EQ(system.logged->OldVersion, "brak");
   EXPECT_EQ(system.logged->NewVersion, "1.0.1.4");
   // "brak" is the log's word for a missing file, not a version read from one.
