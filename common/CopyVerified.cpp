@@ -107,7 +107,7 @@ std::string TemporaryName(std::string_view destination, std::string_view owner) 
 }  // namespace
 
 std::string TemporaryCopyName(std::string_view destination, uint32_t processId) {
-  return TemporaryName(destination, std::to_string(processId));
+  return TemporaryName(destination, FormatInteger(processId));
 }
 
 std::string TemporaryCopyPattern(std::string_view destination) { return TemporaryName(destination, "*"); }

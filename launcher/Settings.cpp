@@ -102,6 +102,14 @@ std::string AsPlainText(std::string_view text) {
   return out;
 }
 
+// A text from the file between Polish quotation marks, safe for the markup.
+std::string Quoted(std::string_view text) {
+  std::string out = "„";
+  out += AsPlainText(text);
+  out += "”";
+  return out;
+}
+
 std::string FaultText(const RefusedEntry& refused) {
   switch (refused.fault) {
     case EntryFault::EmptyName:
@@ -111,21 +119,20 @@ std::string FaultText(const RefusedEntry& refused) {
     case EntryFault::AbsoluteName:
       return "nazwa zaczyna się od „\\” (ścieżka od katalogu głównego dysku)";
     case EntryFault::DriveName:
-      return "nazwa zawiera literę dysku „" + refused.detail + "”";
+      return "nazwa zawiera literę dysku " + Quoted(refused.detail);
     case EntryFault::ClimbsOut:
       return "nazwa wychodzi poza katalog programu („..”)";
     case EntryFault::NotAFile:
       return "nazwa nie wskazuje pliku";
     case EntryFault::DeviceName:
-      return "„" + AsPlainText(refused.detail) + "” to w systemie Windows nazwa urządzenia, nie pliku";
+      return Quoted(refused.detail) + " to w systemie Windows nazwa urządzenia, nie pliku";
     case EntryFault::BadCharacter: {
       const unsigned char c = static_cast<unsigned char>(refused.detail.at(0));
-      return c < 32 ? "nazwa zawiera znak sterujący (kod " + std::to_string(c) + ")"
-                    : "nazwa zawiera niedozwolony znak „" + AsPlainText(refused.detail) + "”";
+      return c < 32 ? "nazwa zawiera znak sterujący (kod " + FormatInteger(c) + ")"
+                    : "nazwa zawiera niedozwolony znak " + Quoted(refused.detail);
     }
     case EntryFault::UnknownMode:
-      return "nieznany sposób porównania „" + AsPlainText(refused.detail) +
-             "” (1 – wersja pliku, 2 – data modyfikacji)";
+      return "nieznany sposób porównania " + Quoted(refused.detail) + " (1 – wersja pliku, 2 – data modyfikacji)";
   }
   return {};
 }
@@ -169,10 +176,10 @@ std::string RefusedEntriesMessage(const std::vector<RefusedEntry>& refused) {
   std::string text = refused.size() == 1 ? "<B>Ta pozycja sekcji [SKLADNIKI] w pliku baza.set została pominięta:</B>^"
                                          : "<B>Te pozycje sekcji [SKLADNIKI] w pliku baza.set zostały pominięte:</B>^";
   for (size_t i = 0; i < refused.size() && i < kEntriesShown; ++i) {
-    text += "^• „" + AsPlainText(refused[i].entry) + "”: " + FaultText(refused[i]) + ".";
+    text += "^• " + Quoted(refused[i].entry) + ": " + FaultText(refused[i]) + ".";
   }
   if (refused.size() > kEntriesShown) {
-    text += "^• pozostałe pominięte pozycje: " + std::to_string(refused.size() - kEntriesShown) + ".";
+    text += "^• pozostałe pominięte pozycje: " + FormatInteger(static_cast<int64_t>(refused.size() - kEntriesShown)) + ".";
   }
   return text +
          "^^Nazwę pliku podaje się względem katalogu programu, np. pomoc\\prog.chm,2. "

@@ -4,6 +4,8 @@
 #include <array>
 #include <cstdint>
 
+#include "common/Global.h"
+
 namespace kolvex::msgwin {
 
 namespace {
@@ -161,7 +163,7 @@ bool AcceptsClose(bool closeAllowed, TMessageButton chosen, bool confirmed) {
 std::string CountdownTitle(std::string_view title, int secondsLeft) {
   std::string result(title);
   result += ' ';
-  result += std::to_string(secondsLeft);
+  result += FormatInteger(secondsLeft);
   result += 's';
   return result;
 }

@@ -3,6 +3,8 @@
 #include <string>
 #include <unordered_map>
 
+#include "common/Global.h"
+
 namespace kolvex {
 
 namespace {
@@ -36,7 +38,7 @@ void AppendEscaped(std::string& rtf, std::wstring_view text) {
     } else {
       // \uN takes a signed 16-bit number; "?" is what readers without Unicode show.
       rtf += "\\u";
-      rtf += std::to_string(static_cast<short>(c));
+      rtf += FormatInteger(static_cast<short>(c));
       rtf += '?';
     }
   }
@@ -81,7 +83,7 @@ std::string ToRtf(const RichTextDocument& document, std::size_t count, const Res
           for (const auto& [word, level] :
                {std::pair{"\\red", GetRValue(*rgb)}, {"\\green", GetGValue(*rgb)}, {"\\blue", GetBValue(*rgb)}}) {
             table += word;
-            table += std::to_string(level);
+            table += FormatInteger(level);
           }
           table += ';';
         }
@@ -89,7 +91,7 @@ std::string ToRtf(const RichTextDocument& document, std::size_t count, const Res
       }
       if (color != currentColor) {
         body += "\\cf";
-        body += std::to_string(color);
+        body += FormatInteger(color);
       }
       currentColor = color;
       currentStyle = s;
