@@ -153,7 +153,7 @@ TfTrwaAktualizacja::TfTrwaAktualizacja() {
   bevel1_ = element(L"", SS_OWNERDRAW, kBevel1, kBevel1Id);
   image1_ = element(L"", SS_ICON, kImage1, kImage1Id);
   lNazwaSkl_ = element(L"", kLabelStyle, kNazwaSkl, kNazwaSklId);
-  const SIZE label1 = TextSize(static_cast<HFONT>(labelFont_.get()), kLabel1Text);
+  const SIZE label1 = TextSize(labelFont_.get(), kLabel1Text);
   label1_ = element(kLabel1Text, kLabelStyle, {kLabel1At.x, kLabel1At.y, label1.cx, label1.cy}, kLabel1Id);
 
   // The bevel lies on the panel, everything else on the bevel.

@@ -147,7 +147,7 @@ class TOknoKomunikat {
   bool Confirmed = false;
   TMessageButton ChosenButton = TMessageButton::Yes;
 
-  UniqueGdiObject font_;
+  UniqueFont font_;
   UniqueWindow window_;  // after font_, so that the controls go before the font they use
   HWND textBox_ = nullptr;
   std::vector<HWND> buttons_;
@@ -233,7 +233,7 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   SendMessageW(textBox_, EM_SETTARGETDEVICE, 0, 1);  // no word wrap until the text is in
   CheckBox = CreateChild(L"BUTTON", Widen(options.checkCaption), WS_TABSTOP | BS_AUTOCHECKBOX);
 
-  const HFONT font = static_cast<HFONT>(font_.get());
+  const HFONT font = font_.get();
   const msgwin::ButtonRow row = msgwin::PlanButtonRow(
       options, [font](std::string_view caption) { return msgwin::CaptionWidth(font, Widen(caption)); });
   buttons_.reserve(row.buttons.size());

@@ -232,7 +232,7 @@ Screenshot CaptureWindow(HWND window) {
   bmi.bmiHeader.biBitCount = 32;
   bmi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  UniqueGdiObject dib(CreateDIBSection(screen.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueBitmap dib(CreateDIBSection(screen.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!screen || !memory || !dib) return shot;
   {
     SelectGuard select(memory.get(), dib.get());
