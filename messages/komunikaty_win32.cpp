@@ -39,9 +39,8 @@ constexpr int kTallestWindow = 32767;  // the most a window's height holds
 // after the call. Without a reason (GDI and subclassing set none, and window
 // creation may leave none) the text says in plain words what could not be done.
 [[noreturn]] void RaiseFailure(const char* call, DWORD error, const char* task) {
-  std::string reason =
-      error ? GetErrorString(static_cast<int32_t>(error)) : std::string(task) + " (system nie podał przyczyny)";
-  while (!reason.empty() && static_cast<unsigned char>(reason.back()) <= ' ') reason.pop_back();
+  const std::string reason =
+      error ? GetErrorReason(static_cast<int32_t>(error)) : std::string(task) + " (system nie podał przyczyny)";
   throw Exception(std::string(call) + " failed: " + reason);
 }
 
