@@ -59,6 +59,11 @@ HWND WaitForWindow(const WindowQuery& query, DWORD timeoutMs);
 // complete; a thread that is not pumping messages (the launcher while it
 // copies or sleeps) gets its stored window texts read instead.
 WindowInfo Inspect(HWND window);
+// One window's text as Inspect reads it, and its class name.
+std::string WindowText(HWND window);
+std::string ClassNameOf(HWND window);
+// A control's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND child);
 
 // The control whose caption, with the "&" accelerator markers removed,
 // equals caption; empty when there is none.

@@ -14,12 +14,6 @@ constexpr DWORD kPollMs = 25;
 constexpr UINT kPingMs = 200;
 constexpr UINT kTextMs = 2000;
 
-std::string ClassNameOf(HWND wnd) {
-  wchar_t name[256];
-  const int n = GetClassNameW(wnd, name, 256);
-  return Narrow(std::wstring_view(name, n > 0 ? static_cast<size_t>(n) : 0));
-}
-
 // The text the system keeps with the window; never sends a message.
 std::string StoredText(HWND wnd) {
   std::wstring text(256, L'\0');
@@ -109,6 +103,19 @@ HWND FindButton(HWND window, const std::string& caption) {
 }
 
 }  // namespace
+
+std::string ClassNameOf(HWND window) {
+  wchar_t name[256];
+  const int n = GetClassNameW(window, name, 256);
+  return Narrow(std::wstring_view(name, n > 0 ? static_cast<size_t>(n) : 0));
+}
+
+std::string WindowText(HWND window) {
+  bool pumping = Answers(window);
+  return TextOf(window, pumping);
+}
+
+RECT RectInParent(HWND child) { return RectInClient(child, GetParent(child)); }
 
 HWND FindTopWindow(const WindowQuery& query) {
   Search search{&query, nullptr};
