@@ -17,26 +17,9 @@ namespace {
 constexpr char kLongName[] =
     "Aktualizacja sk\u0142adnika KSI\u0118GOWO\u015A\u0106_KADRY_P\u0141ACE_ROZRACHUNKI_MAGAZYN_SPRZEDA\u017B.EXE";
 
-struct TopWindows {
-  DWORD processId;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectProgressWindow(HWND wnd, LPARAM param) {
-  auto& search = *reinterpret_cast<TopWindows*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(wnd, &pid);
-  wchar_t cls[64];
-  if (pid == search.processId && GetClassNameW(wnd, cls, 64) && std::wstring(cls) == L"TfTrwaAktualizacja")
-    search.found.push_back(wnd);
-  return TRUE;
-}
-
 // Top-level progress windows of a process, hidden ones included.
 std::vector<HWND> ProgressWindowsOf(DWORD processId) {
-  TopWindows search{processId, {}};
-  EnumWindows(CollectProgressWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindTopWindows({.processId = processId, .className = "TfTrwaAktualizacja", .visibleOnly = false});
 }
 
 void ExpectRect(HWND element, int left, int top, int width, int height) {

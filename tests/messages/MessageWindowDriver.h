@@ -32,26 +32,10 @@ inline HWND FindMessageWindow(DWORD threadId = GetCurrentThreadId()) {
   return found;
 }
 
-struct ProcessWindowSearch {
-  DWORD pid;
-  HWND found;
-};
-
-inline BOOL CALLBACK FindInProcess(HWND w, LPARAM p) {
-  auto* s = reinterpret_cast<ProcessWindowSearch*>(p);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  if (pid != s->pid || ClassNameOf(w) != "TOknoKomunikat" || !IsWindowVisible(w)) return TRUE;
-  s->found = w;
-  return FALSE;
-}
-
 // The visible message window of a process (for a second thread or another
 // program), or nullptr.
 inline HWND FindMessageWindowOfProcess(DWORD processId) {
-  ProcessWindowSearch search{processId, nullptr};
-  EnumWindows(&FindInProcess, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindTopWindow({.processId = processId, .className = "TOknoKomunikat"});
 }
 
 // Direct children of a class, in tab (creation) order.

@@ -60,7 +60,7 @@ RECT RectInClient(HWND wnd, HWND top) {
 
 struct Search {
   const WindowQuery* query;
-  HWND found;
+  std::vector<HWND> found;
 };
 
 BOOL CALLBACK MatchTopWindow(HWND wnd, LPARAM param) {
@@ -73,9 +73,9 @@ BOOL CALLBACK MatchTopWindow(HWND wnd, LPARAM param) {
     if (pid != q.processId) return TRUE;
   }
   if (!q.className.empty() && ClassNameOf(wnd) != q.className) return TRUE;
-  if (StoredText(wnd) != q.title) return TRUE;
-  search.found = wnd;
-  return FALSE;
+  if (q.title && StoredText(wnd) != *q.title) return TRUE;
+  search.found.push_back(wnd);
+  return TRUE;
 }
 
 BOOL CALLBACK CollectChild(HWND wnd, LPARAM param) {
@@ -117,10 +117,15 @@ std::string WindowText(HWND window) {
 
 RECT RectInParent(HWND child) { return RectInClient(child, GetParent(child)); }
 
-HWND FindTopWindow(const WindowQuery& query) {
-  Search search{&query, nullptr};
+std::vector<HWND> FindTopWindows(const WindowQuery& query) {
+  Search search{&query, {}};
   EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+HWND FindTopWindow(const WindowQuery& query) {
+  const std::vector<HWND> found = FindTopWindows(query);
+  return found.empty() ? nullptr : found.front();
 }
 
 HWND WaitForWindow(const WindowQuery& query, DWORD timeoutMs) {
