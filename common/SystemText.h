@@ -9,6 +9,9 @@ namespace kolvex {
 // closing CR LF), or "Error in GetErrorString(code) : lookupError".
 std::string GetErrorString(int32_t code);
 
+// GetErrorString without the closing line break and blanks, to go inside a sentence.
+std::string GetErrorReason(int32_t code);
+
 // GetErrorString of the calling thread's last error, read at once.
 std::string GetLastErrorString();
 

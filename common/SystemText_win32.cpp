@@ -24,6 +24,12 @@ std::string GetErrorString(int32_t code) {
   return Narrow(std::wstring_view(buffer, length));
 }
 
+std::string GetErrorReason(int32_t code) {
+  std::string reason = GetErrorString(code);
+  while (!reason.empty() && static_cast<unsigned char>(reason.back()) <= ' ') reason.pop_back();
+  return reason;
+}
+
 std::string GetLastErrorString() { return GetErrorString(static_cast<int32_t>(GetLastError())); }
 
 }  // namespace kolvex

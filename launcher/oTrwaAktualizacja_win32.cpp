@@ -4,6 +4,8 @@
 
 #include "common/win32/CommonControls.h"
 #include "common/win32/Utf.h"
+#include "common/win32/Window.h"
+#include "messages/MessageWindowLayout.h"
 
 namespace kolvex {
 
@@ -19,9 +21,7 @@ constexpr DWORD kShownMs = 500;
 
 // The form at 96 dots per inch (the program declares no DPI awareness, so the
 // system scales it as a whole on other screens).
-struct Box {
-  int left, top, width, height;
-};
+using msgwin::Box;
 constexpr SIZE kClientSize{326, 59};
 constexpr Box kPanel1{0, 0, kClientSize.cx, kClientSize.cy};
 constexpr Box kBevel1{6, 6, 313, 47};
@@ -69,30 +69,6 @@ LRESULT CALLBACK FormProc(HWND wnd, UINT msg, WPARAM wp, LPARAM lp) {
   }
 }
 
-bool RegisterFormClass(HINSTANCE instance) {
-  WNDCLASSEXW wc{};
-  wc.cbSize = sizeof wc;
-  wc.lpfnWndProc = FormProc;
-  wc.hInstance = instance;
-  wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-  wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-  wc.lpszClassName = kClassName;
-  return RegisterClassExW(&wc) != 0 || GetLastError() == ERROR_CLASS_ALREADY_EXISTS;
-}
-
-HFONT CreateLabelFont() {
-  LOGFONTW lf{};
-  lf.lfHeight = -kLabelFontPixels;
-  lf.lfWeight = FW_NORMAL;
-  lf.lfCharSet = EASTEUROPE_CHARSET;
-  lf.lfOutPrecision = OUT_DEFAULT_PRECIS;
-  lf.lfClipPrecision = CLIP_DEFAULT_PRECIS;
-  lf.lfQuality = DEFAULT_QUALITY;
-  lf.lfPitchAndFamily = DEFAULT_PITCH | FF_SWISS;
-  lstrcpynW(lf.lfFaceName, L"Arial", LF_FACESIZE);
-  return CreateFontIndirectW(&lf);
-}
-
 // The first image of the stored .ico file: the directory (6 bytes) is followed
 // by 16-byte entries that give each image's size (at 8) and offset (at 12).
 UniqueIcon LoadStoredIcon(HINSTANCE instance) {
@@ -110,25 +86,11 @@ UniqueIcon LoadStoredIcon(HINSTANCE instance) {
                                              kImage1.width, kImage1.height, LR_DEFAULTCOLOR));
 }
 
-// An auto-sized label: as wide as its text, as high as a line of its font.
-SIZE TextSize(HFONT font, const wchar_t* text) {
-  WindowDc screen(nullptr);
-  SelectGuard select(screen.get(), font);
-  SIZE size{};
-  GetTextExtentPoint32W(screen.get(), text, lstrlenW(text), &size);
-  TEXTMETRICW tm{};
-  GetTextMetricsW(screen.get(), &tm);
-  return {size.cx, tm.tmHeight};
-}
-
 // The outer rectangle that gives the client area its size, centred on the screen.
-RECT CentredFrame() {
-  RECT r{0, 0, kClientSize.cx, kClientSize.cy};
-  AdjustWindowRectEx(&r, kFormStyle, FALSE, kFormExStyle);
-  const int width = r.right - r.left, height = r.bottom - r.top;
-  const int left = (GetSystemMetrics(SM_CXSCREEN) - width) / 2;
-  const int top = (GetSystemMetrics(SM_CYSCREEN) - height) / 2;
-  return {left, top, left + width, top + height};
+Box CentredFrame() {
+  const SIZE frame = FrameAround(kClientSize, kFormStyle, kFormExStyle);
+  const msgwin::Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return msgwin::PlaceWindow({frame.cx, frame.cy}, screen, {0, 0, screen.width, screen.height});
 }
 
 }  // namespace
@@ -136,14 +98,13 @@ RECT CentredFrame() {
 TfTrwaAktualizacja::TfTrwaAktualizacja() {
   LoadCommonControls();
   const HINSTANCE instance = GetModuleHandleW(nullptr);
-  if (!RegisterFormClass(instance)) return;
-  const RECT frame = CentredFrame();
+  if (!RegisterFormClass(kClassName, FormProc)) return;
+  const Box frame = CentredFrame();
   // Created without WS_VISIBLE: the window is seen only once it is shown.
-  window_.reset(CreateWindowExW(kFormExStyle, kClassName, kCaption, kFormStyle, frame.left, frame.top,
-                                frame.right - frame.left, frame.bottom - frame.top, nullptr, nullptr, instance,
-                                nullptr));
+  window_.reset(CreateWindowExW(kFormExStyle, kClassName, kCaption, kFormStyle, frame.left, frame.top, frame.width,
+                                frame.height, nullptr, nullptr, instance, nullptr));
   if (!window_) return;
-  labelFont_.reset(CreateLabelFont());
+  labelFont_.reset(CreateFormFont(L"Arial", kLabelFontPixels, FF_SWISS));
 
   const auto element = [&](const wchar_t* text, DWORD style, const Box& box, ElementId id) {
     return CreateWindowExW(0, L"Static", text, kElementStyle | style, box.left, box.top, box.width, box.height,
@@ -153,7 +114,8 @@ TfTrwaAktualizacja::TfTrwaAktualizacja() {
   bevel1_ = element(L"", SS_OWNERDRAW, kBevel1, kBevel1Id);
   image1_ = element(L"", SS_ICON, kImage1, kImage1Id);
   lNazwaSkl_ = element(L"", kLabelStyle, kNazwaSkl, kNazwaSklId);
-  const SIZE label1 = TextSize(static_cast<HFONT>(labelFont_.get()), kLabel1Text);
+  // An auto-sized label: as wide as its text, as high as a line of its font.
+  const SIZE label1 = ScreenTextSize(labelFont_.get(), kLabel1Text, DT_NOPREFIX);
   label1_ = element(kLabel1Text, kLabelStyle, {kLabel1At.x, kLabel1At.y, label1.cx, label1.cy}, kLabel1Id);
 
   // The bevel lies on the panel, everything else on the bevel.

@@ -34,7 +34,7 @@ class TfTrwaAktualizacja {
   HWND Label1() const { return label1_; }
 
  private:
-  UniqueGdiObject labelFont_;  // both outlive the window that uses them
+  UniqueFont labelFont_;  // both outlive the window that uses them
   UniqueIcon icon_;
   UniqueWindow window_;
   HWND panel1_ = nullptr;

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/win32/Handles.h"
+#include "common/win32/Window.h"
 #include "messages/MessageWindowLayout.h"
 
 namespace kolvex::msgwin {
@@ -194,12 +195,7 @@ bool IsBitBtn(HWND window) {
 int BitBtnTag(HWND button) { return static_cast<int>(GetWindowLongPtrW(button, GWLP_USERDATA)); }
 
 int CaptionWidth(HFONT font, std::wstring_view caption) {
-  if (caption.empty()) return 0;
-  WindowDc screen(nullptr);
-  SelectGuard selected(screen.get(), font);
-  RECT r{};
-  DrawTextW(screen.get(), caption.data(), static_cast<int>(caption.size()), &r, DT_CALCRECT | DT_SINGLELINE);
-  return r.right - r.left;
+  return caption.empty() ? 0 : ScreenTextSize(font, caption).cx;
 }
 
 void DrawBitBtn(const DRAWITEMSTRUCT& item) {

@@ -52,7 +52,7 @@ class GdiCanvas final : public TextCanvas {
   }
 
   std::optional<TextExtent> Measure(std::string_view text, FontStyles styles) override {
-    UniqueGdiObject& font = fonts_[styles.Bits()];
+    UniqueFont& font = fonts_[styles.Bits()];
     if (!font) {
       LOGFONTW lf = base_;
       lf.lfWeight = styles.Has(FontStyle::Bold) ? FW_BOLD : FW_NORMAL;
@@ -79,7 +79,7 @@ class GdiCanvas final : public TextCanvas {
 
   UniqueMemoryDc dc_;
   LOGFONTW base_{};
-  std::array<UniqueGdiObject, 16> fonts_;  // by FontStyles::Bits(); never selected between calls
+  std::array<UniqueFont, 16> fonts_;  // by FontStyles::Bits(); never selected between calls
 };
 
 // The markup box on a RICHEDIT50W control. What the renderer inserts is

@@ -19,6 +19,7 @@
 #include "common/win32/CommonControls.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
+#include "common/win32/Window.h"
 #include "messages/MessageWindowButton_win32.h"
 #include "messages/MessageWindowLayout.h"
 #include "messages/RichTextBox_win32.h"
@@ -38,23 +39,9 @@ constexpr int kTallestWindow = 32767;  // the most a window's height holds
 // after the call. Without a reason (GDI and subclassing set none, and window
 // creation may leave none) the text says in plain words what could not be done.
 [[noreturn]] void RaiseFailure(const char* call, DWORD error, const char* task) {
-  std::string reason =
-      error ? GetErrorString(static_cast<int32_t>(error)) : std::string(task) + " (system nie podał przyczyny)";
-  while (!reason.empty() && static_cast<unsigned char>(reason.back()) <= ' ') reason.pop_back();
+  const std::string reason =
+      error ? GetErrorReason(static_cast<int32_t>(error)) : std::string(task) + " (system nie podał przyczyny)";
   throw Exception(std::string(call) + " failed: " + reason);
-}
-
-// "MS Sans Serif" 8 pt at 96 DPI. The East European character set gives the
-// bitmap font its ą, ę, ł and the rest whatever the system's code page.
-HFONT CreateWindowFont() {
-  return CreateFontW(-11, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, EASTEUROPE_CHARSET, OUT_DEFAULT_PRECIS,
-                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_DONTCARE, L"MS Sans Serif");
-}
-
-msgwin::Size FrameSize() {
-  RECT r{};
-  AdjustWindowRectEx(&r, kWindowStyle, FALSE, kWindowExStyle);
-  return {r.right - r.left, r.bottom - r.top};
 }
 
 msgwin::Size SizeOf(HWND window) {
@@ -138,7 +125,6 @@ class TOknoKomunikat {
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   static LRESULT CALLBACK TextBoxProc(HWND box, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR id,
                                       DWORD_PTR self);
-  static void RegisterClassOnce();
 
   std::int32_t SecondsLeft = 0;
   bool CloseAllowed = false;
@@ -147,7 +133,7 @@ class TOknoKomunikat {
   bool Confirmed = false;
   TMessageButton ChosenButton = TMessageButton::Yes;
 
-  UniqueGdiObject font_;
+  UniqueFont font_;
   UniqueWindow window_;  // after font_, so that the controls go before the font they use
   HWND textBox_ = nullptr;
   std::vector<HWND> buttons_;
@@ -168,27 +154,6 @@ TOknoKomunikat::~TOknoKomunikat() {
   }
 }
 
-void TOknoKomunikat::RegisterClassOnce() {
-  struct Registration {
-    ATOM atom;
-    DWORD error;
-  };
-  static const Registration registration = [] {
-    WNDCLASSEXW wc{};
-    wc.cbSize = sizeof wc;
-    wc.lpfnWndProc = &WindowProc;
-    wc.hInstance = GetModuleHandleW(nullptr);
-    wc.hCursor = LoadCursorW(nullptr, IDC_ARROW);
-    wc.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
-    wc.lpszClassName = kWindowClass;
-    const ATOM atom = RegisterClassExW(&wc);
-    return Registration{atom, atom ? 0 : GetLastError()};
-  }();
-  if (!registration.atom) {
-    RaiseFailure("RegisterClassEx", registration.error, "nie można zarejestrować okna komunikatu");
-  }
-}
-
 HWND TOknoKomunikat::CreateChild(const wchar_t* windowClass, const std::wstring& text, DWORD style) {
   HWND child = CreateWindowExW(0, windowClass, text.c_str(), WS_CHILD | style, 0, 0, 0, 0, window_.get(), nullptr,
                                GetModuleHandleW(nullptr), nullptr);
@@ -203,11 +168,13 @@ void TOknoKomunikat::SetTitle(const std::string& title) {
 }
 
 void TOknoKomunikat::Build(const std::string& text, const MessageOptions& options) {
-  font_.reset(CreateWindowFont());
+  font_.reset(CreateFormFont(L"MS Sans Serif", 11, FF_DONTCARE));  // 8 pt at 96 DPI
   if (!font_) RaiseFailure("CreateFont", GetLastError(), "nie można utworzyć czcionki okna komunikatu");
   const CommonControls* controls = LoadCommonControls();
   if (!controls) RaiseFailure("LoadLibrary", GetLastError(), "nie można załadować biblioteki comctl32.dll");
-  RegisterClassOnce();
+  if (!RegisterFormClass(kWindowClass, &WindowProc)) {
+    RaiseFailure("RegisterClassEx", GetLastError(), "nie można zarejestrować okna komunikatu");
+  }
   // Created hidden, without owner; placed and sized once the text is laid out.
   // window_ takes the handle in WM_NCCREATE, before any other message.
   HWND w = CreateWindowExW(kWindowExStyle, kWindowClass, L"", kWindowStyle, 0, 0, 0, 0, nullptr, nullptr,
@@ -233,7 +200,7 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   SendMessageW(textBox_, EM_SETTARGETDEVICE, 0, 1);  // no word wrap until the text is in
   CheckBox = CreateChild(L"BUTTON", Widen(options.checkCaption), WS_TABSTOP | BS_AUTOCHECKBOX);
 
-  const HFONT font = static_cast<HFONT>(font_.get());
+  const HFONT font = font_.get();
   const msgwin::ButtonRow row = msgwin::PlanButtonRow(
       options, [font](std::string_view caption) { return msgwin::CaptionWidth(font, Widen(caption)); });
   buttons_.reserve(row.buttons.size());
@@ -265,8 +232,10 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   if (SizeOf(textBox_).width > msgwin::WidestTextBox(work.width)) {
     ResizeTextBox(textBox_, msgwin::WidestTextBox(work.width), lineHeight);
   }
-  const msgwin::WindowLayout layout = msgwin::LayOutWindowIn(
-      row, SizeOf(textBox_), FrameSize(), {work.width, work.height}, lineHeight, GetSystemMetrics(SM_CXVSCROLL));
+  const SIZE frame = FrameAround({0, 0}, kWindowStyle, kWindowExStyle);
+  const msgwin::WindowLayout layout =
+      msgwin::LayOutWindowIn(row, SizeOf(textBox_), {frame.cx, frame.cy}, {work.width, work.height}, lineHeight,
+                             GetSystemMetrics(SM_CXVSCROLL));
   Place(textBox_, layout.text);
   for (std::size_t i = 0; i < buttons_.size(); ++i) Place(buttons_[i], layout.buttons[i]);
   if (checkShown_) {

@@ -50,7 +50,7 @@ int main(int argc, char** argv) {
     std::printf("cannot create the rich-edit box (error %lu)\n", GetLastError());
     return 1;
   }
-  kolvex::UniqueGdiObject font(
+  kolvex::UniqueFont font(
       CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif"));
   SendMessageW(box, WM_SETFONT, reinterpret_cast<WPARAM>(font.get()), FALSE);
 

@@ -2,92 +2,54 @@
 // One move-only owner per handle kind, each with its own "empty" value.
 #include <windows.h>
 
+#include <cstdint>
 #include <utility>
 
 namespace kolvex {
 
-template <typename Traits>
+// Close is the function that gives the handle back; Empty is the kind's "no handle" value
+// (-1 for INVALID_HANDLE_VALUE), given as a number because a pointer cannot be a template argument.
+template <typename T, auto Close, std::intptr_t Empty = 0>
 class UniqueHandle {
  public:
-  using Type = typename Traits::Type;
   UniqueHandle() noexcept = default;
-  explicit UniqueHandle(Type h) noexcept : h_(h) {}
-  UniqueHandle(UniqueHandle&& o) noexcept : h_(std::exchange(o.h_, Traits::Empty())) {}
+  explicit UniqueHandle(T h) noexcept : h_(h) {}
+  UniqueHandle(UniqueHandle&& o) noexcept : h_(o.release()) {}
   UniqueHandle& operator=(UniqueHandle&& o) noexcept {
-    if (this != &o) reset(std::exchange(o.h_, Traits::Empty()));
+    if (this != &o) reset(o.release());
     return *this;
   }
   UniqueHandle(const UniqueHandle&) = delete;
   UniqueHandle& operator=(const UniqueHandle&) = delete;
   ~UniqueHandle() { reset(); }
 
-  Type get() const noexcept { return h_; }
-  explicit operator bool() const noexcept { return h_ != Traits::Empty(); }
-  Type release() noexcept { return std::exchange(h_, Traits::Empty()); }
-  void reset(Type h = Traits::Empty()) noexcept {
-    if (h_ != Traits::Empty()) Traits::Close(h_);
+  T get() const noexcept { return h_; }
+  explicit operator bool() const noexcept { return h_ != None(); }
+  T release() noexcept { return std::exchange(h_, None()); }
+  // Keeps the last error, so that a failure can be reported after the handle is dropped.
+  void reset(T h = None()) noexcept {
+    if (h_ != None()) {
+      const DWORD error = GetLastError();
+      Close(h_);
+      SetLastError(error);
+    }
     h_ = h;
   }
 
  private:
-  Type h_ = Traits::Empty();
+  static T None() noexcept { return reinterpret_cast<T>(Empty); }
+  T h_ = None();
 };
 
-struct FileHandleTraits {  // CreateFile: INVALID_HANDLE_VALUE when empty
-  using Type = HANDLE;
-  static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { CloseHandle(h); }
-};
-struct KernelHandleTraits {  // processes, threads, events: NULL when empty
-  using Type = HANDLE;
-  static Type Empty() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { CloseHandle(h); }
-};
-struct FindHandleTraits {
-  using Type = HANDLE;
-  static Type Empty() noexcept { return INVALID_HANDLE_VALUE; }
-  static void Close(Type h) noexcept { FindClose(h); }
-};
-struct GdiObjectTraits {
-  using Type = HGDIOBJ;
-  static Type Empty() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { DeleteObject(h); }
-};
-struct MemoryDcTraits {  // CreateCompatibleDC
-  using Type = HDC;
-  static Type Empty() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { DeleteDC(h); }
-};
-struct WindowTraits {
-  using Type = HWND;
-  static Type Empty() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { DestroyWindow(h); }
-};
-struct ModuleTraits {
-  using Type = HMODULE;
-  static Type Empty() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { FreeLibrary(h); }
-};
-struct LocalMemoryTraits {
-  using Type = HLOCAL;
-  static Type Empty() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { LocalFree(h); }
-};
-struct IconTraits {  // CreateIcon / CreateIconIndirect, not shared icons
-  using Type = HICON;
-  static Type Empty() noexcept { return nullptr; }
-  static void Close(Type h) noexcept { DestroyIcon(h); }
-};
-
-using UniqueFile = UniqueHandle<FileHandleTraits>;
-using UniqueKernelHandle = UniqueHandle<KernelHandleTraits>;
-using UniqueFind = UniqueHandle<FindHandleTraits>;
-using UniqueGdiObject = UniqueHandle<GdiObjectTraits>;
-using UniqueMemoryDc = UniqueHandle<MemoryDcTraits>;
-using UniqueWindow = UniqueHandle<WindowTraits>;
-using UniqueModule = UniqueHandle<ModuleTraits>;
-using UniqueLocal = UniqueHandle<LocalMemoryTraits>;
-using UniqueIcon = UniqueHandle<IconTraits>;
+using UniqueFile = UniqueHandle<HANDLE, &CloseHandle, -1>;  // CreateFile, CreateToolhelp32Snapshot
+using UniqueKernelHandle = UniqueHandle<HANDLE, &CloseHandle>;  // processes, threads, events, mutexes
+using UniqueFind = UniqueHandle<HANDLE, &FindClose, -1>;
+using UniqueFont = UniqueHandle<HFONT, &DeleteObject>;
+using UniqueBitmap = UniqueHandle<HBITMAP, &DeleteObject>;
+using UniqueMemoryDc = UniqueHandle<HDC, &DeleteDC>;  // CreateCompatibleDC
+using UniqueWindow = UniqueHandle<HWND, &DestroyWindow>;
+using UniqueLocal = UniqueHandle<HLOCAL, &LocalFree>;
+using UniqueIcon = UniqueHandle<HICON, &DestroyIcon>;  // CreateIcon*, not shared icons
 
 // A DC from GetDC, given back to its window.
 class WindowDc {

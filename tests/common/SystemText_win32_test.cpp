@@ -34,6 +34,12 @@ TEST(GetErrorString, InsertSequencesAreNeverFilledFromMissingArguments) {
   EXPECT_FALSE(text.empty());
 }
 
+TEST(GetErrorReason, IsTheSystemTextUpToItsLastVisibleCharacter) {
+  const std::string reason = GetErrorReason(ERROR_ACCESS_DENIED);
+  ASSERT_FALSE(reason.empty());
+  EXPECT_EQ(GetErrorString(ERROR_ACCESS_DENIED).rfind(reason + "\r\n", 0), 0u) << reason;
+}
+
 TEST(GetLastErrorString, ReadsTheLastErrorAtTheMomentOfTheCall) {
   SetLastError(ERROR_SHARING_VIOLATION);
   EXPECT_EQ(GetLastErrorString(), GetErrorString(ERROR_SHARING_VIOLATION));

@@ -17,46 +17,17 @@ namespace {
 constexpr char kLongName[] =
     "Aktualizacja sk\u0142adnika KSI\u0118GOWO\u015A\u0106_KADRY_P\u0141ACE_ROZRACHUNKI_MAGAZYN_SPRZEDA\u017B.EXE";
 
-struct TopWindows {
-  DWORD processId;
-  std::vector<HWND> found;
-};
-
-BOOL CALLBACK CollectProgressWindow(HWND wnd, LPARAM param) {
-  auto& search = *reinterpret_cast<TopWindows*>(param);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(wnd, &pid);
-  wchar_t cls[64];
-  if (pid == search.processId && GetClassNameW(wnd, cls, 64) && std::wstring(cls) == L"TfTrwaAktualizacja")
-    search.found.push_back(wnd);
-  return TRUE;
-}
-
 // Top-level progress windows of a process, hidden ones included.
 std::vector<HWND> ProgressWindowsOf(DWORD processId) {
-  TopWindows search{processId, {}};
-  EnumWindows(CollectProgressWindow, reinterpret_cast<LPARAM>(&search));
-  return search.found;
-}
-
-RECT ClientRectOf(HWND element) {
-  RECT r{};
-  GetWindowRect(element, &r);
-  MapWindowPoints(HWND_DESKTOP, GetParent(element), reinterpret_cast<POINT*>(&r), 2);
-  return r;
+  return FindTopWindows({.processId = processId, .className = "TfTrwaAktualizacja", .visibleOnly = false});
 }
 
 void ExpectRect(HWND element, int left, int top, int width, int height) {
-  const RECT r = ClientRectOf(element);
+  const RECT r = RectInParent(element);
   EXPECT_EQ(r.left, left);
   EXPECT_EQ(r.top, top);
   EXPECT_EQ(r.right - r.left, width);
   EXPECT_EQ(r.bottom - r.top, height);
-}
-
-std::string TextOf(HWND wnd) {
-  wchar_t text[512];
-  return Narrow(std::wstring_view(text, static_cast<size_t>(GetWindowTextW(wnd, text, 512))));
 }
 
 bool IsFace(COLORREF c) { return c == GetSysColor(COLOR_BTNFACE); }
@@ -82,7 +53,7 @@ TEST(ProgressWindow, TwoCallsMakeOneWindowShowingTheSecondName) {
   ASSERT_TRUE(fTrwaAktualizacja);
   const HWND first = fTrwaAktualizacja->Handle();
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(TextOf(fTrwaAktualizacja->L_NazwaSkl()), "PROG.EXE");
+  EXPECT_EQ(WindowText(fTrwaAktualizacja->L_NazwaSkl()), "PROG.EXE");
 
   const DWORD start = GetTickCount();
   ShowUpdateProgress("POMOC.CHM");
@@ -91,8 +62,8 @@ TEST(ProgressWindow, TwoCallsMakeOneWindowShowingTheSecondName) {
   EXPECT_EQ(fTrwaAktualizacja->Handle(), first);
   EXPECT_EQ(ProgressWindowsOf(GetCurrentProcessId()), std::vector<HWND>{first});
   EXPECT_TRUE(IsWindowVisible(first));
-  EXPECT_EQ(TextOf(fTrwaAktualizacja->L_NazwaSkl()), "POMOC.CHM");
-  EXPECT_EQ(TextOf(fTrwaAktualizacja->Label1()), "Trwa aktualizacja sk\u0142adnika ...");
+  EXPECT_EQ(WindowText(fTrwaAktualizacja->L_NazwaSkl()), "POMOC.CHM");
+  EXPECT_EQ(WindowText(fTrwaAktualizacja->Label1()), "Trwa aktualizacja sk\u0142adnika ...");
 }
 
 TEST(ProgressWindow, IsCreatedHiddenWithoutOwner) {
@@ -131,7 +102,7 @@ TEST(ProgressWindow, FrameAndElementsAsLaidOut) {
   ExpectRect(fTrwaAktualizacja->Bevel1(), 6, 6, 313, 47);
   ExpectRect(fTrwaAktualizacja->Image1(), 15, 13, 32, 32);
   ExpectRect(fTrwaAktualizacja->L_NazwaSkl(), 55, 13, 255, 15);
-  const RECT label1 = ClientRectOf(fTrwaAktualizacja->Label1());
+  const RECT label1 = RectInParent(fTrwaAktualizacja->Label1());
   EXPECT_EQ(label1.left, 55);
   EXPECT_EQ(label1.top, 30);
   EXPECT_LE(label1.right, 6 + 313) << "the fixed text fits inside the bevel";
@@ -194,7 +165,7 @@ TEST(ProgressWindow, LongNameIsCutAtTheLabelsEdgeNotWrapped) {
   EXPECT_EQ(InkIn(shortName, 270, 13, 310, 28), 0) << "a short name leaves the end of the label empty";
 
   ShowUpdateProgress(kLongName);
-  EXPECT_EQ(TextOf(label), kLongName) << "the whole name is kept, only its display is cut";
+  EXPECT_EQ(WindowText(label), kLongName) << "the whole name is kept, only its display is cut";
   ExpectRect(label, 55, 13, 255, 15);
   const Screenshot longName = CaptureWindow(fTrwaAktualizacja->Handle());
   ASSERT_FALSE(longName.pixels.empty());

@@ -130,7 +130,7 @@ class RichEditTest : public ::testing::Test {
     return SIZE{r.right - r.left, r.bottom - r.top};
   }
 
-  UniqueGdiObject windowFont_{
+  UniqueFont windowFont_{
       CreateFontW(-11, 0, 0, 0, FW_NORMAL, 0, 0, 0, DEFAULT_CHARSET, 0, 0, 0, 0, L"MS Sans Serif")};
   UniqueWindow parent_;
   HWND box_ = nullptr;
@@ -141,7 +141,7 @@ class Gdi {
  public:
   Gdi(const wchar_t* face, int points) : dc_(CreateCompatibleDC(nullptr)), face_(face), points_(points) {}
   SIZE Extent(const std::wstring& text, bool bold, bool italic = false) const {
-    UniqueGdiObject font(CreateFontW(-MulDiv(points_, GetDeviceCaps(dc_.get(), LOGPIXELSY), 72), 0, 0, 0,
+    UniqueFont font(CreateFontW(-MulDiv(points_, GetDeviceCaps(dc_.get(), LOGPIXELSY), 72), 0, 0, 0,
                                      bold ? FW_BOLD : FW_NORMAL, italic, 0, 0, EASTEUROPE_CHARSET, 0, 0, 0, 0,
                                      face_.c_str()));
     SelectGuard select(dc_.get(), font.get());

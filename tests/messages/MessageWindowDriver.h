@@ -7,29 +7,20 @@
 
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <functional>
 #include <string>
 #include <vector>
 
+#include "common/win32/Utf.h"
+#include "support/Robot.h"
 #include "support/TestSupport.h"
 
 namespace kolvex::test {
 
-inline std::wstring TextOf(HWND window) {
-  std::wstring text(static_cast<std::size_t>(GetWindowTextLengthW(window)) + 1, L'\0');
-  text.resize(static_cast<std::size_t>(GetWindowTextW(window, text.data(), static_cast<int>(text.size()))));
-  return text;
-}
-
-inline std::wstring ClassOf(HWND window) {
-  wchar_t name[64] = {};
-  GetClassNameW(window, name, 64);
-  return name;
-}
+inline std::wstring TextOf(HWND window) { return Widen(WindowText(window)); }
 
 inline BOOL CALLBACK FindInThread(HWND w, LPARAM out) {
-  if (ClassOf(w) != L"TOknoKomunikat") return TRUE;
+  if (ClassNameOf(w) != "TOknoKomunikat") return TRUE;
   *reinterpret_cast<HWND*>(out) = w;
   return FALSE;
 }
@@ -41,26 +32,10 @@ inline HWND FindMessageWindow(DWORD threadId = GetCurrentThreadId()) {
   return found;
 }
 
-struct ProcessWindowSearch {
-  DWORD pid;
-  HWND found;
-};
-
-inline BOOL CALLBACK FindInProcess(HWND w, LPARAM p) {
-  auto* s = reinterpret_cast<ProcessWindowSearch*>(p);
-  DWORD pid = 0;
-  GetWindowThreadProcessId(w, &pid);
-  if (pid != s->pid || ClassOf(w) != L"TOknoKomunikat" || !IsWindowVisible(w)) return TRUE;
-  s->found = w;
-  return FALSE;
-}
-
 // The visible message window of a process (for a second thread or another
 // program), or nullptr.
 inline HWND FindMessageWindowOfProcess(DWORD processId) {
-  ProcessWindowSearch search{processId, nullptr};
-  EnumWindows(&FindInProcess, reinterpret_cast<LPARAM>(&search));
-  return search.found;
+  return FindTopWindow({.processId = processId, .className = "TOknoKomunikat"});
 }
 
 // Direct children of a class, in tab (creation) order.
@@ -78,13 +53,6 @@ inline HWND TextBoxOf(HWND window) { return FindWindowExW(window, nullptr, L"RIC
 inline HWND CheckBoxOf(HWND window) { return FindWindowExW(window, nullptr, L"Button", nullptr); }
 inline HWND IconOf(HWND window) { return FindWindowExW(window, nullptr, L"Static", nullptr); }
 
-// A child's rectangle in its parent's client coordinates.
-inline RECT RectIn(HWND child) {
-  RECT r;
-  GetWindowRect(child, &r);
-  MapWindowPoints(nullptr, GetParent(child), reinterpret_cast<POINT*>(&r), 2);
-  return r;
-}
 inline int WidthOf(const RECT& r) { return r.right - r.left; }
 inline int HeightOf(const RECT& r) { return r.bottom - r.top; }
 inline RECT OuterRect(HWND window) {
@@ -167,49 +135,14 @@ inline WindowScript::Step Once(std::function<void(HWND)> f) {
 // Where the tests leave what a person should look at: build/<preset>/artifacts.
 inline std::string ArtifactsDir() {
   const std::string dir = BinDir() + "\\..\\artifacts";
-  CreateDirectoryW(std::wstring(dir.begin(), dir.end()).c_str(), nullptr);
+  CreateDirectoryW(Widen(dir).c_str(), nullptr);
   return dir;
 }
 
 // Saves the window as drawn, frame and caption included, as a 24-bit BMP.
 inline bool SaveScreenshot(HWND window, const std::string& name) {
   RedrawWindow(window, nullptr, nullptr, RDW_INVALIDATE | RDW_UPDATENOW | RDW_ALLCHILDREN | RDW_FRAME);
-  const RECT r = OuterRect(window);
-  const int width = WidthOf(r), height = HeightOf(r);
-  HDC screen = GetDC(nullptr);
-  HDC memory = CreateCompatibleDC(screen);
-  BITMAPINFO info{};
-  info.bmiHeader.biSize = sizeof info.bmiHeader;
-  info.bmiHeader.biWidth = width;
-  info.bmiHeader.biHeight = height;  // bottom-up, as the file wants it
-  info.bmiHeader.biPlanes = 1;
-  info.bmiHeader.biBitCount = 24;
-  info.bmiHeader.biCompression = BI_RGB;
-  void* bits = nullptr;
-  HBITMAP bitmap = CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-  HGDIOBJ old = SelectObject(memory, bitmap);
-  BitBlt(memory, 0, 0, width, height, screen, r.left, r.top, SRCCOPY);
-  GdiFlush();
-  SelectObject(memory, old);
-  DeleteDC(memory);
-  ReleaseDC(nullptr, screen);
-
-  const DWORD stride = (static_cast<DWORD>(width) * 3 + 3) & ~3u;
-  const DWORD imageSize = stride * static_cast<DWORD>(height);
-  BITMAPFILEHEADER file{};
-  file.bfType = 0x4D42;
-  file.bfOffBits = sizeof file + sizeof info.bmiHeader;
-  file.bfSize = file.bfOffBits + imageSize;
-  const std::string path = ArtifactsDir() + "\\" + name + ".bmp";
-  FILE* out = std::fopen(path.c_str(), "wb");
-  bool ok = out != nullptr;
-  if (out) {
-    ok = std::fwrite(&file, sizeof file, 1, out) == 1 &&
-         std::fwrite(&info.bmiHeader, sizeof info.bmiHeader, 1, out) == 1 && std::fwrite(bits, imageSize, 1, out) == 1;
-    std::fclose(out);
-  }
-  DeleteObject(bitmap);
-  return ok;
+  return SaveBitmap(CaptureWindow(window), ArtifactsDir() + "\\" + name + ".bmp");
 }
 
 }  // namespace kolvex::test

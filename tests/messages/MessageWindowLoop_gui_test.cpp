@@ -34,7 +34,7 @@ std::vector<UINT> DrainQueue() {
 int windowsBoxTicks = 0;
 
 BOOL CALLBACK PressOkOfMessageBox(HWND w, LPARAM) {
-  if (ClassOf(w) == L"#32770") PostMessageW(w, WM_COMMAND, IDOK, 0);
+  if (ClassNameOf(w) == "#32770") PostMessageW(w, WM_COMMAND, IDOK, 0);
   return TRUE;
 }
 

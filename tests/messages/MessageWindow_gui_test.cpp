@@ -33,7 +33,7 @@ MessageOptions Options(std::vector<B> buttons, B defaultButton, TMessageKind kin
 
 std::vector<int> ButtonWidths(HWND w) {
   std::vector<int> widths;
-  for (HWND b : ButtonsOf(w)) widths.push_back(WidthOf(RectIn(b)));
+  for (HWND b : ButtonsOf(w)) widths.push_back(WidthOf(RectInParent(b)));
   return widths;
 }
 
@@ -64,17 +64,17 @@ TEST(ShowErrorMessage, ShortTextGivesTheStandardErrorWindow) {
         const auto buttons = ButtonsOf(w);
         ASSERT_EQ(buttons.size(), 1u);
         EXPECT_EQ(TextOf(buttons[0]), L"&OK");
-        EXPECT_EQ(WidthOf(RectIn(buttons[0])), 65);
-        EXPECT_EQ(HeightOf(RectIn(buttons[0])), 25);
+        EXPECT_EQ(WidthOf(RectInParent(buttons[0])), 65);
+        EXPECT_EQ(HeightOf(RectInParent(buttons[0])), 25);
         EXPECT_EQ(GetFocus(), buttons[0]);
         // Centred in the button row: the division truncates.
-        EXPECT_EQ(RectIn(buttons[0]).left, (WidthOf(ClientRectOf(w)) - 65) / 2);
-        const RECT text = RectIn(TextBoxOf(w));
+        EXPECT_EQ(RectInParent(buttons[0]).left, (WidthOf(ClientRectOf(w)) - 65) / 2);
+        const RECT text = RectInParent(TextBoxOf(w));
         EXPECT_EQ(text.left, 55);
         EXPECT_EQ(text.top, 10);
         EXPECT_EQ(WidthOf(text), 245);
         // Message panel at least 50 high, then the button panel: top 14, 45 high.
-        const int buttonPanelTop = RectIn(buttons[0]).top - 14;
+        const int buttonPanelTop = RectInParent(buttons[0]).top - 14;
         EXPECT_GE(buttonPanelTop, 50);
         EXPECT_EQ(buttonPanelTop, std::max(HeightOf(text) + 10, 50));
         EXPECT_EQ(HeightOf(ClientRectOf(w)), buttonPanelTop + 45);
@@ -82,8 +82,8 @@ TEST(ShowErrorMessage, ShortTextGivesTheStandardErrorWindow) {
         // The error icon, in the window and as the window's own.
         const HICON hand = LoadIconW(nullptr, IDI_HAND);
         EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(IconOf(w), STM_GETICON, 0, 0)), hand);
-        EXPECT_EQ(RectIn(IconOf(w)).left, 10);
-        EXPECT_EQ(RectIn(IconOf(w)).top, 10);
+        EXPECT_EQ(RectInParent(IconOf(w)).left, 10);
+        EXPECT_EQ(RectInParent(IconOf(w)).top, 10);
         EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(w, WM_GETICON, ICON_BIG, 0)), hand);
         // A dialog frame without caption buttons, centred on the screen.
         const LONG style = GetWindowLongW(w, GWL_STYLE);
@@ -165,7 +165,7 @@ TEST(ShowMessageWindow, EmptyButtonListReturnsCancelWithoutAWindow) {
 }
 
 LRESULT CALLBACK RefuseButtons(int code, WPARAM wParam, LPARAM lParam) {
-  if (code == HCBT_CREATEWND && ClassOf(reinterpret_cast<HWND>(wParam)) == L"TBitBtnKom") return 1;
+  if (code == HCBT_CREATEWND && ClassNameOf(reinterpret_cast<HWND>(wParam)) == "TBitBtnKom") return 1;
   return CallNextHookEx(nullptr, code, wParam, lParam);
 }
 
@@ -197,12 +197,12 @@ TEST(ShowMessageWindow, YesNoCancelRowIs220AndTheBoxStartsAt245) {
     ASSERT_EQ(buttons.size(), 3u);
     EXPECT_THAT(ButtonCaptions(w), ElementsAre(L"&Tak", L"&Nie", L"&Anuluj"));
     EXPECT_THAT(ButtonWidths(w), ElementsAre(65, 65, 70));
-    const int left = RectIn(buttons[0]).left;
-    EXPECT_EQ(RectIn(buttons[1]).left - left, 75);
-    EXPECT_EQ(RectIn(buttons[2]).left - left, 150);
-    EXPECT_EQ(RectIn(buttons[2]).right - left, 220);
+    const int left = RectInParent(buttons[0]).left;
+    EXPECT_EQ(RectInParent(buttons[1]).left - left, 75);
+    EXPECT_EQ(RectInParent(buttons[2]).left - left, 150);
+    EXPECT_EQ(RectInParent(buttons[2]).right - left, 220);
     EXPECT_EQ(left, (WidthOf(ClientRectOf(w)) - 220) / 2);
-    EXPECT_EQ(WidthOf(RectIn(TextBoxOf(w))), 245);
+    EXPECT_EQ(WidthOf(RectInParent(TextBoxOf(w))), 245);
     EXPECT_EQ(WidthOf(OuterRect(w)), 315);
     EXPECT_EQ(GetFocus(), buttons[1]);  // the default, No
     Click(buttons[2]);
@@ -215,7 +215,7 @@ TEST(ShowMessageWindow, ToAllRowIs410AndWidensTheWindowTo480) {
   WindowScript script({Once([](HWND w) {
     EXPECT_THAT(ButtonCaptions(w), ElementsAre(L"T&ak na wszystkie", L"Nie na &wszystkie", L"A&nuluj wszystko"));
     EXPECT_THAT(ButtonWidths(w), ElementsAre(130, 130, 130));
-    EXPECT_EQ(WidthOf(RectIn(TextBoxOf(w))), 410);
+    EXPECT_EQ(WidthOf(RectInParent(TextBoxOf(w))), 410);
     EXPECT_EQ(WidthOf(OuterRect(w)), 480);
     Click(ButtonsOf(w)[1]);
   })});
@@ -259,7 +259,7 @@ TEST(ShowMessageWindow, WideCustomCaptionIsCappedAt300) {
   WindowScript script({Once([](HWND w) {
     EXPECT_GT(CaptionWidthIn(ButtonsOf(w)[0], L"Zapisz wszystkie zmienione dokumenty i zamknij program teraz"), 280);
     EXPECT_THAT(ButtonWidths(w), ElementsAre(300, 70));
-    EXPECT_EQ(WidthOf(RectIn(TextBoxOf(w))), 380);  // the row: 300 + 10 + 70
+    EXPECT_EQ(WidthOf(RectInParent(TextBoxOf(w))), 380);  // the row: 300 + 10 + 70
     Click(ButtonsOf(w)[0]);
   })});
   MessageOptions o = Options({B::Custom4, B::Cancel}, B::Cancel);
@@ -275,7 +275,7 @@ TEST(ShowMessageWindow, BlankButtonSetsNoValue) {
       Once([](HWND w) {
         const auto buttons = ButtonsOf(w);
         EXPECT_EQ(TextOf(buttons[0]), L"");
-        EXPECT_EQ(WidthOf(RectIn(buttons[0])), 75);
+        EXPECT_EQ(WidthOf(RectInParent(buttons[0])), 75);
         Click(buttons[0]);
       }),
       Once([](HWND w) {
@@ -295,13 +295,13 @@ TEST(CheckBox, BesideYesTheBoxMustBeTickedForYes) {
         EXPECT_EQ(TextOf(check), L"Rozumiem skutki");
         EXPECT_EQ(SendMessageW(check, BM_GETCHECK, 0, 0), BST_UNCHECKED);
         // Rows top to bottom: message, check box, buttons.
-        const RECT text = RectIn(TextBoxOf(w));
-        const RECT box = RectIn(check);
+        const RECT text = RectInParent(TextBoxOf(w));
+        const RECT box = RectInParent(check);
         const int messagePanel = std::max(HeightOf(text) + 10, 50);
         EXPECT_EQ(box.left, 55);
         EXPECT_EQ(box.top, messagePanel + 3);
         EXPECT_EQ(WidthOf(box), WidthOf(ClientRectOf(w)) - 55);
-        EXPECT_EQ(RectIn(ButtonsOf(w)[0]).top, messagePanel + 24 + 14);
+        EXPECT_EQ(RectInParent(ButtonsOf(w)[0]).top, messagePanel + 24 + 14);
         EXPECT_EQ(HeightOf(ClientRectOf(w)), messagePanel + 24 + 45);
         Click(ButtonsOf(w)[0]);  // Yes, unticked
       }),
@@ -356,7 +356,7 @@ TEST(CheckBox, BesideALoneOkTurnsOkIntoYes) {
 TEST(CheckBox, HiddenBesideOtherButtons) {
   WindowScript script({Once([](HWND w) {
     EXPECT_FALSE(IsWindowVisible(CheckBoxOf(w)));
-    const int messagePanel = std::max(HeightOf(RectIn(TextBoxOf(w))) + 10, 50);
+    const int messagePanel = std::max(HeightOf(RectInParent(TextBoxOf(w))) + 10, 50);
     EXPECT_EQ(HeightOf(ClientRectOf(w)), messagePanel + 45);
     Click(ButtonsOf(w)[0]);
   })});
@@ -513,7 +513,7 @@ TEST(Markup, TwentyKilobytesOfStyleRunsAreShownAndSizedByTheRules) {
     EXPECT_EQ(SendMessageW(box, EM_GETTEXTLENGTHEX, reinterpret_cast<WPARAM>(&length), 0), 9 * units);
     const int screen = GetSystemMetrics(SM_CXSCREEN);
     const int limit = screen - 2 * SideMargin(screen, 1) - 55 - 10;
-    EXPECT_EQ(WidthOf(RectIn(box)), limit);
+    EXPECT_EQ(WidthOf(RectInParent(box)), limit);
     EXPECT_EQ(WidthOf(OuterRect(w)), 55 + limit + 15);
     const auto lines = static_cast<int>(SendMessageW(box, EM_GETLINECOUNT, 0, 0));
     EXPECT_GT(lines, 20);
@@ -524,7 +524,7 @@ TEST(Markup, TwentyKilobytesOfStyleRunsAreShownAndSizedByTheRules) {
     GetTextExtentPoint32W(dc, L"MYy", 3, &sample);
     DeleteObject(SelectObject(dc, old));
     DeleteDC(dc);
-    EXPECT_EQ(HeightOf(RectIn(box)), (lines + 1) * sample.cy);
+    EXPECT_EQ(HeightOf(RectInParent(box)), (lines + 1) * sample.cy);
     Click(ButtonsOf(w)[0]);
   })});
   ShowErrorMessage(text);

@@ -15,7 +15,7 @@
 namespace kolvex::test {
 
 struct WindowQuery {
-  std::string title{};      // exact, case-sensitive
+  std::optional<std::string> title{};  // exact, case-sensitive; none: any title
   DWORD processId = 0;      // 0: any process
   std::string className{};  // empty: any class
   bool visibleOnly = true;  // a window still being built is created hidden
@@ -49,6 +49,8 @@ struct WindowInfo {
   std::vector<ControlInfo> controls;  // every descendant, in Z order, depth first
 };
 
+// The top-level windows matching the query, in Z order.
+std::vector<HWND> FindTopWindows(const WindowQuery& query);
 // The first top-level window matching the query, or nullptr.
 HWND FindTopWindow(const WindowQuery& query);
 // Polls for the window until it appears or timeoutMs has passed.
@@ -59,6 +61,11 @@ HWND WaitForWindow(const WindowQuery& query, DWORD timeoutMs);
 // complete; a thread that is not pumping messages (the launcher while it
 // copies or sleeps) gets its stored window texts read instead.
 WindowInfo Inspect(HWND window);
+// One window's text as Inspect reads it, and its class name.
+std::string WindowText(HWND window);
+std::string ClassNameOf(HWND window);
+// A control's rectangle in its parent's client coordinates.
+RECT RectInParent(HWND child);
 
 // The control whose caption, with the "&" accelerator markers removed,
 // equals caption; empty when there is none.

@@ -14,12 +14,6 @@ constexpr DWORD kPollMs = 25;
 constexpr UINT kPingMs = 200;
 constexpr UINT kTextMs = 2000;
 
-std::string ClassNameOf(HWND wnd) {
-  wchar_t name[256];
-  const int n = GetClassNameW(wnd, name, 256);
-  return Narrow(std::wstring_view(name, n > 0 ? static_cast<size_t>(n) : 0));
-}
-
 // The text the system keeps with the window; never sends a message.
 std::string StoredText(HWND wnd) {
   std::wstring text(256, L'\0');
@@ -66,7 +60,7 @@ RECT RectInClient(HWND wnd, HWND top) {
 
 struct Search {
   const WindowQuery* query;
-  HWND found;
+  std::vector<HWND> found;
 };
 
 BOOL CALLBACK MatchTopWindow(HWND wnd, LPARAM param) {
@@ -79,9 +73,9 @@ BOOL CALLBACK MatchTopWindow(HWND wnd, LPARAM param) {
     if (pid != q.processId) return TRUE;
   }
   if (!q.className.empty() && ClassNameOf(wnd) != q.className) return TRUE;
-  if (StoredText(wnd) != q.title) return TRUE;
-  search.found = wnd;
-  return FALSE;
+  if (q.title && StoredText(wnd) != *q.title) return TRUE;
+  search.found.push_back(wnd);
+  return TRUE;
 }
 
 BOOL CALLBACK CollectChild(HWND wnd, LPARAM param) {
@@ -110,10 +104,28 @@ HWND FindButton(HWND window, const std::string& caption) {
 
 }  // namespace
 
-HWND FindTopWindow(const WindowQuery& query) {
-  Search search{&query, nullptr};
+std::string ClassNameOf(HWND window) {
+  wchar_t name[256];
+  const int n = GetClassNameW(window, name, 256);
+  return Narrow(std::wstring_view(name, n > 0 ? static_cast<size_t>(n) : 0));
+}
+
+std::string WindowText(HWND window) {
+  bool pumping = Answers(window);
+  return TextOf(window, pumping);
+}
+
+RECT RectInParent(HWND child) { return RectInClient(child, GetParent(child)); }
+
+std::vector<HWND> FindTopWindows(const WindowQuery& query) {
+  Search search{&query, {}};
   EnumWindows(MatchTopWindow, reinterpret_cast<LPARAM>(&search));
   return search.found;
+}
+
+HWND FindTopWindow(const WindowQuery& query) {
+  const std::vector<HWND> found = FindTopWindows(query);
+  return found.empty() ? nullptr : found.front();
 }
 
 HWND WaitForWindow(const WindowQuery& query, DWORD timeoutMs) {
@@ -232,7 +244,7 @@ Screenshot CaptureWindow(HWND window) {
   bmi.bmiHeader.biBitCount = 32;
   bmi.bmiHeader.biCompression = BI_RGB;
   void* bits = nullptr;
-  UniqueGdiObject dib(CreateDIBSection(screen.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
+  UniqueBitmap dib(CreateDIBSection(screen.get(), &bmi, DIB_RGB_COLORS, &bits, nullptr, 0));
   if (!screen || !memory || !dib) return shot;
   {
     SelectGuard select(memory.get(), dib.get());

@@ -1,0 +1,24 @@
+#pragma once
+// Chores shared by the program's two windows.
+#include <windows.h>
+
+#include <string_view>
+
+namespace kolvex {
+
+// A top-level class of this module with the arrow cursor and the dialog
+// colour. A class registered earlier counts as registered; on failure the
+// last error says why.
+bool RegisterFormClass(const wchar_t* name, WNDPROC proc);
+
+// A font of the East European character set, so that a bitmap face has its
+// ą, ę, ł and the rest whatever the system's code page; pixels at 96 DPI.
+HFONT CreateFormFont(const wchar_t* face, int pixels, BYTE pitchAndFamily);
+
+// The size of one line of text in font on the screen, as DrawText would lay it out.
+SIZE ScreenTextSize(HFONT font, std::wstring_view text, UINT format = 0);
+
+// The outer size of a window of these styles around a client area of client.
+SIZE FrameAround(SIZE client, DWORD style, DWORD exStyle);
+
+}  // namespace kolvex
