@@ -105,7 +105,7 @@ bool IsValidUtf8(std::string_view bytes) {
   return true;
 }
 
-std::string DecodeText(std::string_view bytes, const AnsiDecoder& fromAnsi) {
+std::string DecodeText(std::string_view bytes, AnsiDecoder fromAnsi) {
   if (bytes.starts_with(kUtf16LeMark)) return Utf16LeToUtf8(bytes.substr(kUtf16LeMark.size()));
   if (bytes.starts_with(kUtf8Mark)) return RepairUtf8(bytes.substr(kUtf8Mark.size()));
   if (IsValidUtf8(bytes)) return std::string(bytes);
