@@ -1,6 +1,5 @@
 #include <windows.h>
 
-#include "common/CopyVerified.h"
 #include "common/CopyVerifiedSystem.h"
 #include "common/Global.h"
 #include "common/Probes.h"
@@ -9,7 +8,6 @@
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
-#include "messages/komunikaty.h"
 
 namespace kolvex {
 
@@ -114,10 +112,5 @@ void WindowsCopySystem::RemoveLeftovers(const std::string& destination) noexcept
 }
 
 uint32_t WindowsCopySystem::ProcessId() { return GetCurrentProcessId(); }
-
-CopyResult CopyFileVerified(const std::string& source, const std::string& destination, const CopyAcceptance& accept) {
-  WindowsCopySystem system;
-  return CopyFileVerified(source, destination, system, ShowErrorMessage, accept);
-}
 
 }  // namespace kolvex

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/CopyVerified.h"
+#include "common/CopyVerifiedSystem.h"
 #include "common/DateTime.h"
 #include "common/ExeImage.h"
 #include "common/FileVer.h"
@@ -57,7 +57,8 @@ class Win32UpdateSystem final : public UpdateSystem {
   }
   CopyResult CopyVerified(const std::string& source, const std::string& destination,
                           const CopyAcceptance& accept) override {
-    return CopyFileVerified(source, destination, accept);
+    WindowsCopySystem system;
+    return CopyFileVerified(source, destination, system, ShowErrorMessage, accept);
   }
   void ShowMessage(const std::string& text) override { ShowErrorMessage(text); }
   void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) override {
