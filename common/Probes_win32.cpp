@@ -30,10 +30,6 @@ std::optional<DiskSpace> QueryDiskSpace(const std::optional<std::string>& root) 
   return DiskSpace{sectorsPerCluster, bytesPerSector, freeClusters};
 }
 
-void UpperCase(std::wstring& text) {
-  if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
-}
-
 }  // namespace
 
 int FindTextNoCase(std::string_view sub, std::string_view text) {

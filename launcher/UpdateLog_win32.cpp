@@ -16,9 +16,8 @@ namespace {
 
 // The runtime's file errors: what could not be done, the file, the system's reason.
 [[noreturn]] void RaiseFileError(const char* what, const std::string& path, DWORD error) {
-  std::string reason = GetErrorString(static_cast<int32_t>(error));
-  while (!reason.empty() && static_cast<unsigned char>(reason.back()) <= ' ') reason.pop_back();
-  throw EInOutError(std::string(what) + " \"" + path + "\". " + reason, static_cast<int>(error));
+  throw EInOutError(std::string(what) + " \"" + path + "\". " + GetErrorReason(static_cast<int32_t>(error)),
+                    static_cast<int>(error));
 }
 
 }  // namespace

@@ -46,7 +46,7 @@ class Win32UpdateSystem final : public UpdateSystem {
   }
   std::string UpperCase(const std::string& text) const override {
     std::wstring wide = Widen(text);
-    CharUpperBuffW(wide.data(), static_cast<DWORD>(wide.size()));
+    kolvex::UpperCase(wide);
     return Narrow(wide);
   }
   void ShowProgress(const std::string& text) override { ShowUpdateProgress(text); }

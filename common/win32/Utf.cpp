@@ -34,4 +34,8 @@ std::string ToAnsi(std::string_view utf8) { return FromWide(Widen(utf8), CP_ACP)
 
 std::string FromAnsi(std::string_view ansi) { return Narrow(ToWide(ansi, CP_ACP)); }
 
+void UpperCase(std::wstring& text) {
+  if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
+}
+
 }  // namespace kolvex

@@ -12,5 +12,7 @@ std::string Narrow(std::wstring_view utf16);
 std::string ToAnsi(std::string_view utf8);
 // Text in the ANSI code page, as files written by older tools hold it.
 std::string FromAnsi(std::string_view ansi);
+// Upper case by the rules of the user's locale, in place.
+void UpperCase(std::wstring& text);
 
 }  // namespace kolvex
