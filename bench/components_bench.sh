@@ -10,16 +10,8 @@ cd "$(dirname "$0")/.."
 rounds=${1:-21}
 build=build/win32
 
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-{ cmake --preset win32 && cmake --build --preset win32 --target Kolvex kolvex_fixtures handoff_bench; } >"$log" 2>&1 ||
-  { tail -30 "$log" >&2; echo "components_bench: FAILED: building the programs" >&2; exit 1; }
-
-export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-bash cmake/wine-prefix.sh "$WINEPREFIX"
-if [ -z "${DISPLAY:-}" ]; then  # the shell wants a display even for a hand-off
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-wineserver -p </dev/null >/dev/null 2>&1 || true  # one may already run
-wine cmd /c exit </dev/null >/dev/null 2>&1
+bench_args=("$@")
+source bench/lib/wine-session.sh
+bench_build Kolvex kolvex_fixtures handoff_bench
+bench_wine
 wine "$build/bench/handoff_bench.exe" "$rounds" components </dev/null | tr -d '\r'

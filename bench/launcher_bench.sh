@@ -22,20 +22,12 @@ fail() {
   echo "launcher_bench: FAILED: $*" >&2
   exit 1
 }
-log=$(mktemp)
-trap 'rm -f "$log"' EXIT
-{ cmake --preset win32 && cmake --build --preset win32 --target Kolvex kolvex_fixtures handoff_bench shell_open copy_twice; } \
-  >"$log" 2>&1 || { tail -30 "$log" >&2; fail "building the programs"; }
-
-export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-bash cmake/wine-prefix.sh "$WINEPREFIX"
-if [ -z "${DISPLAY:-}" ]; then  # the shell wants a display even for a hand-off
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-wineserver -p </dev/null >/dev/null 2>&1 || true  # one may already run
-wine cmd /c exit </dev/null >/dev/null 2>&1
+bench_args=("$@")
+source bench/lib/wine-session.sh
+bench_build Kolvex kolvex_fixtures handoff_bench shell_open copy_twice
+bench_wine
 work=$(mktemp -d "$PWD/$build/bench-work.XXXXXX")
-trap 'wineserver -k </dev/null >/dev/null 2>&1 || true; rm -rf "$work" "$log"' EXIT
+trap 'wineserver -k </dev/null >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
 echo "== 1. Hand-off"
 # Single starts vary by tens of milliseconds on a shared machine: many rounds.

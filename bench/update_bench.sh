@@ -14,16 +14,10 @@ rounds=${1:-3}
 root=$PWD
 build=build/win32
 
-cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Kolvex kolvex_fixtures copy_twice >/dev/null
-
-export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-bash cmake/wine-prefix.sh "$WINEPREFIX"
-if [ -z "${DISPLAY:-}" ]; then  # the shell wants a display even for a hand-off
-  exec xvfb-run -a -s "-screen 0 1024x768x24" bash "$0" "$@"
-fi
-wineserver -p </dev/null >/dev/null 2>&1 || true  # one may already run
-wine cmd /c exit </dev/null >/dev/null 2>&1
+bench_args=("$@")
+source bench/lib/wine-session.sh
+bench_build Kolvex kolvex_fixtures copy_twice
+bench_wine
 work=$(mktemp -d "$PWD/$build/bench-work.XXXXXX")
 trap 'rm -rf "$work"' EXIT
 
