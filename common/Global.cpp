@@ -61,6 +61,15 @@ std::string ExtractNthField(std::string_view text, int n, char delimiter) {
   return std::string(text.substr(begin, end == std::string_view::npos ? std::string_view::npos : end - begin));
 }
 
+std::string_view Trim(std::string_view text) {
+  auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
+  size_t begin = 0;
+  size_t end = text.size();
+  while (begin < end && blank(text[begin])) ++begin;
+  while (end > begin && blank(text[end - 1])) --end;
+  return text.substr(begin, end - begin);
+}
+
 bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b) {
   const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
   return std::ranges::equal(a, b, [&](char x, char y) { return upper(x) == upper(y); });

@@ -27,6 +27,9 @@ std::string ChangeFileExt(std::string_view path, std::string_view ext);
 // The character at a 1-based position, or NUL beyond the end.
 char GetCharAt(std::string_view text, int position);
 
+// Characters of code 32 and below off both ends.
+std::string_view Trim(std::string_view text);
+
 // Equal when the letters a to z are taken without regard to case, as the
 // system compares the names in its settings.
 bool SameTextIgnoringAsciiCase(std::string_view a, std::string_view b);

@@ -6,7 +6,6 @@
 
 #include "common/Global.h"
 #include "launcher/biblKolvex.h"
-#include "messages/Markup.h"
 
 namespace kolvex {
 

@@ -3,7 +3,6 @@
 #include <algorithm>
 
 #include "common/Global.h"
-#include "messages/Markup.h"
 
 namespace kolvex {
 

@@ -3,21 +3,16 @@
 #include <array>
 #include <limits>
 
+#include "common/Global.h"
 #include "messages/MarkupSizing.h"
 
 namespace kolvex {
 
 namespace {
 
-constexpr char AsciiUpper(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 // Keywords ignore the case of a to z only: "ß" or "Ł" never match anything.
 bool EqualsKeyword(std::string_view text, std::string_view upperKeyword) {
-  if (text.size() != upperKeyword.size()) return false;
-  for (size_t i = 0; i < text.size(); ++i) {
-    if (AsciiUpper(text[i]) != AsciiUpper(upperKeyword[i])) return false;
-  }
-  return true;
+  return SameTextIgnoringAsciiCase(text, upperKeyword);
 }
 
 struct NamedColor {
@@ -137,15 +132,6 @@ void InsertIfAny(MarkupBox& box, std::string_view text) {
 }
 
 }  // namespace
-
-std::string_view Trim(std::string_view text) {
-  auto blank = [](char c) { return static_cast<unsigned char>(c) <= 32; };
-  size_t begin = 0;
-  size_t end = text.size();
-  while (begin < end && blank(text[begin])) ++begin;
-  while (end > begin && blank(text[end - 1])) --end;
-  return text.substr(begin, end - begin);
-}
 
 std::optional<std::int32_t> IntegerFromText(std::string_view text) {
   const size_t start = text.find_first_not_of(' ');

@@ -47,7 +47,4 @@ Alignment AlignmentFromText(std::string_view value);
 // pattern, then nothing.
 std::optional<std::int32_t> IntegerFromText(std::string_view text);
 
-// Characters of code 32 and below off both ends.
-std::string_view Trim(std::string_view text);
-
 }  // namespace kolvex

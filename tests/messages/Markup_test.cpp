@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include "common/Global.h"
 #include "messages/MarkupFakeBox.h"
 
 namespace kolvex {
