@@ -38,9 +38,15 @@ std::string NameFromTarget() {
   return TargetName.substr(next);
 }
 
+CopyResult Copy(UpdateSystem& system, const std::string& source, const std::string& destination,
+                const CopyAcceptance& accept = {}) {
+  return CopyFileVerified(source, destination, system.Files(), [&system](const std::string& text) { system.ShowMessage(text); },
+                          accept);
+}
+
 // The copy has already told the user why it failed; the run only has to stop.
 void CopyOrAbort(UpdateSystem& system, const std::string& source, const std::string& destination) {
-  if (system.CopyVerified(source, destination, {}) != CopyResult::Copied) throw EAbort();
+  if (Copy(system, source, destination) != CopyResult::Copied) throw EAbort();
 }
 
 // Whether the copy is the file the decision was taken on, by the mode's own measure.
@@ -72,11 +78,11 @@ std::string BackupName(const std::string& dst, const std::string& ext) {
   return {};
 }
 
-bool NeedsUpdate(const UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update) {
+bool NeedsUpdate(UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update) {
   switch (compareMode) {
     case kCompareByVersion:
       update.NewVersion = system.FileVersion(update.Src);
-      if (!system.FileExists(update.Dst)) {
+      if (!system.Files().FileExists(update.Dst)) {
         update.OldVersion = kNoInstalledVersion;
         return true;
       }
@@ -86,7 +92,7 @@ bool NeedsUpdate(const UpdateSystem& system, uint8_t compareMode, ComponentUpdat
       return update.NewVersion != update.OldVersion;
     case kCompareByDate:
       update.NewDate = system.FileDate(update.Src);
-      if (!system.FileExists(update.Dst)) {
+      if (!system.Files().FileExists(update.Dst)) {
         update.OldDate = DateTime{};
         return true;
       }
@@ -110,7 +116,7 @@ void UpdateComponent(UpdateSystem& system, const std::string& fileName, const st
   update.Dst = JoinPath(ExeDir, update.Name);
 
   for (int decision = 1;; ++decision) {
-    if (!system.FileExists(update.Src) || !NeedsUpdate(system, compareMode, update)) return;
+    if (!system.Files().FileExists(update.Src) || !NeedsUpdate(system, compareMode, update)) return;
 
     if (showForm && decision == 1)
       system.ShowProgress(caption.empty() ? system.UpperCase(ExtractFileName(update.Src)) : caption);
@@ -119,7 +125,7 @@ void UpdateComponent(UpdateSystem& system, const std::string& fileName, const st
     // refresh overwrites it, so a failed refresh leaves it as it was (and a
     // decision taken again finds the backup already made).
     if (decision == 1) {
-      if (system.FileExists(update.Dst)) {
+      if (system.Files().FileExists(update.Dst)) {
         const std::string backup = BackupName(update.Dst, ext);
         if (!backup.empty()) CopyOrAbort(system, update.Dst, backup);
       } else {
@@ -128,7 +134,7 @@ void UpdateComponent(UpdateSystem& system, const std::string& fileName, const st
     }
     // The log must name what was installed: a copy of a shared file that
     // was replaced after the decision is not put in place.
-    const CopyResult result = system.CopyVerified(update.Src, update.Dst, [&](const std::string& copy) {
+    const CopyResult result = Copy(system, update.Src, update.Dst, [&](const std::string& copy) {
       return IsTheDecidedFile(system, compareMode, update, copy);
     });
     if (result == CopyResult::Failed) throw EAbort();

@@ -27,8 +27,9 @@ struct ComponentUpdate {
 // tests put fakes in its place.
 class UpdateSystem {
  public:
-  // A file found by name; a directory of that name counts as missing.
-  virtual bool FileExists(const std::string& path) const = 0;
+  // The verified copy's calls: the update copies through them and asks them
+  // whether a file exists.
+  virtual CopySystem& Files() = 0;
   // "FileVersion" of the file's version information; empty when it has none.
   virtual std::string FileVersion(const std::string& path) const = 0;
   // Last-write time in local time, at the two seconds of packed date-time stamps.
@@ -43,10 +44,8 @@ class UpdateSystem {
   // Whether a program file is whole (see IsCompleteExecutableImage); a file
   // that cannot be read counts as whole, for the copy to report it.
   virtual bool IsCompleteImage(const std::string& path) const = 0;
-  // The verified copy (see CopyFileVerified); accept may be empty.
-  virtual CopyResult CopyVerified(const std::string& source, const std::string& destination,
-                                  const CopyAcceptance& accept) = 0;
-  // Tells the user of a failure in the message window; returns when it was read.
+  // Tells the user of a failure (a failed copy's too) in the message window;
+  // returns when it was read.
   virtual void ShowMessage(const std::string& text) = 0;
   // Appends the line for a refreshed component; raises when the log cannot be opened.
   virtual void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) = 0;
@@ -75,7 +74,7 @@ std::string ComponentName(const std::string& fileName, const std::string& ext);
 // mode. A shared program without version information that is not whole,
 // where the installed one has a version, is a copy to the share still under
 // way or broken off: it is not taken.
-bool NeedsUpdate(const UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update);
+bool NeedsUpdate(UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update);
 
 // Where the installed file is kept before it is replaced, chosen by the
 // extension given to UpdateComponent; empty when no backup is made.
