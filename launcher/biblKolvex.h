@@ -15,12 +15,13 @@ constexpr uint8_t kCompareByDate = 2;     // the last-write times
 
 // The values of one UpdateComponent call, from the resolved name to what the
 // comparison found; the log line is made of them.
+// Each starts empty, so that a designated initializer may leave it out.
 struct ComponentUpdate {
-  std::string Name;                    // the component's name relative to both directories
-  std::string Src;                     // SharedDir\Name: the new version
-  std::string Dst;                     // ExeDir\Name: the installed version
-  std::string OldVersion, NewVersion;  // kCompareByVersion
-  DateTime OldDate, NewDate;           // kCompareByDate
+  std::string name{};                      // relative to both directories; the log writes its file-name part
+  std::string src{};                       // SharedDir\name: the new version
+  std::string dst{};                       // ExeDir\name: the installed version
+  std::string oldVersion{}, newVersion{};  // kCompareByVersion; "brak" when there was no installed file
+  DateTime oldDate{}, newDate{};           // kCompareByDate; day 0 when there was no installed file
 };
 
 // What the update needs from the system. The Win32 layer has the real one;
@@ -70,7 +71,7 @@ void UpdateComponent(const std::string& fileName, const std::string& ext, uint8_
 // The name of the component UpdateComponent refreshes for these arguments.
 std::string ComponentName(const std::string& fileName, const std::string& ext);
 
-// The decision for update.Src and update.Dst; fills the Old/New values of the
+// The decision for update.src and update.dst; fills the Old/New values of the
 // mode. A shared program without version information that is not whole,
 // where the installed one has a version, is a copy to the share still under
 // way or broken off: it is not taken.

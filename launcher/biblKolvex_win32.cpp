@@ -10,6 +10,7 @@
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
+#include "launcher/Kolvex.h"
 #include "launcher/UpdateLog.h"
 #include "launcher/biblKolvex_win32.h"
 #include "launcher/oTrwaAktualizacja.h"
@@ -58,8 +59,7 @@ void WindowsUpdateSystem::CreateDirectories(const std::string& base, const std::
 void WindowsUpdateSystem::ShowMessage(const std::string& text) { ShowErrorMessage(text); }
 
 void WindowsUpdateSystem::WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) {
-  WriteUpdateLog(fileName, compareMode, update.Name, update.OldVersion, update.NewVersion, update.OldDate,
-                 update.NewDate);
+  WriteUpdateLog(fileName, compareMode, update, ExeDir);
 }
 
 UpdateSystem& TheUpdateSystem() {

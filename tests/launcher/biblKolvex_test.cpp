@@ -123,9 +123,9 @@ TEST_F(UpdateComponentTest, DifferentVersionsKeepABackupRefreshAndLog) {
   EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1.0.1.3");
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.4");
   ASSERT_TRUE(system.logged);
-  EXPECT_EQ(system.logged->Name, "prog.exe");
-  EXPECT_EQ(system.logged->OldVersion, "1.0.1.3");
-  EXPECT_EQ(system.logged->NewVersion, "1.0.1.4");
+  EXPECT_EQ(system.logged->name, "prog.exe");
+  EXPECT_EQ(system.logged->oldVersion, "1.0.1.3");
+  EXPECT_EQ(system.logged->newVersion, "1.0.1.4");
 }
 
 TEST_F(UpdateComponentTest, AnOlderSharedVersionReplacesANewerInstalledOne) {
@@ -134,7 +134,7 @@ TEST_F(UpdateComponentTest, AnOlderSharedVersionReplacesANewerInstalledOne) {
   UpdateComponent(system, "prog.exe", "", 1, "", false);
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.9.9.9");
   ASSERT_TRUE(system.logged);
-  EXPECT_EQ(system.logged->OldVersion, "2.0.0.0");
+  EXPECT_EQ(system.logged->oldVersion, "2.0.0.0");
 }
 
 TEST_F(UpdateComponentTest, EqualVersionsChangeNothingWhateverTheContents) {
@@ -176,7 +176,7 @@ TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAnd
   run({{"1.0.1.5", 1.0, "new 1.0.1.5"}});
   EXPECT_THAT(system.effects, SizeIs(4)) << "one backup, two copies, one log line";
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.5");
-  EXPECT_EQ(system.logged->NewVersion, "1.0.1.5");
+  EXPECT_EQ(system.logged->newVersion, "1.0.1.5");
 
   run({{"1.0.1.3", 1.0, "new 1.0.1.3"}});  // put back: nothing left to do
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
@@ -194,8 +194,8 @@ TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak)
   UpdateComponent(system, "prog.exe", "", 1, "", false);
   EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
   EXPECT_THAT(system.directoriesFor, ElementsAre("C:\\app prog.exe"));
-  EXPECT_EQ(system.logged->OldVersion, "brak");
-  EXPECT_EQ(system.logged->NewVersion, "1.0.1.4");
+  EXPECT_EQ(system.logged->oldVersion, "brak");
+  EXPECT_EQ(system.logged->newVersion, "1.0.1.4");
   // "brak" is the log's word for a missing file, not a version read from one.
   EXPECT_THAT(system.versionQueries,
               ElementsAre("S:\\shared\\prog.exe", TemporaryCopyName("C:\\app\\prog.exe", system.ProcessId())));
@@ -218,8 +218,8 @@ TEST_F(UpdateComponentTest, ByDateOnlyWhenTheDatesDiffer) {
   Shared("prog.exe", "1", 45000.75);  // the same day, another time
   UpdateComponent(system, "prog.exe", "", 2, "", false);
   ASSERT_TRUE(system.logged);
-  EXPECT_EQ(system.logged->OldDate, DateTime{45000.5});
-  EXPECT_EQ(system.logged->NewDate, DateTime{45000.75});
+  EXPECT_EQ(system.logged->oldDate, DateTime{45000.5});
+  EXPECT_EQ(system.logged->newDate, DateTime{45000.75});
   EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1");
 
   system.effects.clear();
@@ -233,8 +233,8 @@ TEST_F(UpdateComponentTest, ByDateWithoutInstalledFileLogsDayZero) {
   Shared("prog.exe", "", 45000.25);
   UpdateComponent(system, "prog.exe", "", 2, "", false);
   ASSERT_TRUE(system.logged);
-  EXPECT_EQ(system.logged->OldDate, DateTime{0.0});
-  EXPECT_EQ(system.logged->NewDate, DateTime{45000.25});
+  EXPECT_EQ(system.logged->oldDate, DateTime{0.0});
+  EXPECT_EQ(system.logged->newDate, DateTime{45000.25});
 }
 
 TEST_F(UpdateComponentTest, OtherCompareModesNeverUpdate) {
@@ -257,7 +257,7 @@ TEST_F(UpdateComponentTest, NameComesFromTargetNameWithoutItsFirstCharacterWhenN
   TargetName = "\xc5\x82\xc3\xb3\x64ka.exe";  // "łódka.exe": one character, two bytes
   Shared("\xc3\xb3\x64ka.exe", "2");
   UpdateComponent(system, "", "", 1, "", false);
-  EXPECT_EQ(system.logged->Name, "\xc3\xb3\x64ka.exe");
+  EXPECT_EQ(system.logged->name, "\xc3\xb3\x64ka.exe");
 
   system = FakeSystem();
   TargetName = "";
@@ -315,7 +315,7 @@ TEST_F(UpdateComponentTest, ExtReplacesTheExtensionAndChoosesTheBackup) {
   UpdateComponent(system, "prog.exe", ".EXE", 1, "", false);
   EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.EXE > C:\\app\\prog.EXEOLD",
                                           "copy S:\\shared\\prog.EXE > C:\\app\\prog.EXE", "log prog.exe 1"));
-  EXPECT_EQ(system.logged->Name, "prog.EXE");
+  EXPECT_EQ(system.logged->name, "prog.EXE");
 
   system.effects.clear();
   Installed("lib.DLL", "1");
