@@ -5,7 +5,6 @@
 #include "common/win32/FileRetry.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
-#include "common/win32/Module.h"
 #include "common/win32/Utf.h"
 #include "launcher/UpdateLog.h"
 

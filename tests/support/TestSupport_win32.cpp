@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "common/win32/Files.h"
 #include "common/win32/Handles.h"
-#include "common/win32/Module.h"
 #include "common/win32/Utf.h"
 
 namespace kolvex::test {
