@@ -10,14 +10,11 @@
 #include "common/SystemText.h"
 #include "common/win32/Utf.h"
 #include "launcher/UpdateLog.h"
+#include "support/DateTimeSupport.h"
 #include "support/TestSupport.h"
 
 namespace kolvex::test {
 namespace {
-
-DateTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-  return EncodeDateTime({year, month, day, hour, minute, second, 0}).value();
-}
 
 size_t Count(const std::string& text, const std::string& what) {
   size_t n = 0;
@@ -36,14 +33,6 @@ std::string SystemText(bool date, const SYSTEMTIME& st) {
                      : GetTimeFormatW(LOCALE_USER_DEFAULT, 0, &st, nullptr, text, 128);
   EXPECT_GT(n, 0);
   return ToAnsi(Narrow(std::wstring_view(text, n > 0 ? static_cast<size_t>(n) - 1 : 0)));
-}
-
-SYSTEMTIME Day(WORD year, WORD month, WORD day) {
-  SYSTEMTIME st{};
-  st.wYear = year;
-  st.wMonth = month;
-  st.wDay = day;
-  return st;
 }
 
 // "now" as the log writes it at the moment st.
@@ -100,9 +89,9 @@ TEST_F(UpdateLogFile, ModeTwoGivesBothShortDates) {
   // No installed file: day 0.
   WriteUpdateLog("prog.exe", 2, {.name = "prog.exe", .oldDate = DateTime{0}, .newDate = At(2024, 1, 2)}, exeDir);
   const std::string log = ReadFileBytes(LogPath());
-  const std::string d20231231 = SystemText(true, Day(2023, 12, 31));
-  const std::string d20240102 = SystemText(true, Day(2024, 1, 2));
-  const std::string d18991230 = SystemText(true, Day(1899, 12, 30));
+  const std::string d20231231 = SystemText(true, Local(2023, 12, 31));
+  const std::string d20240102 = SystemText(true, Local(2024, 1, 2));
+  const std::string d18991230 = SystemText(true, Local(1899, 12, 30));
   EXPECT_NE(log.find(" - prog.exe from [" + d20231231 + "] to [" + d20240102 + "]\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find(" - prog.exe from [" + d20240102 + "] to [" + d20240102 + "]\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find(" - prog.exe from [" + d18991230 + "] to [" + d20240102 + "]\r\n"), std::string::npos) << log;
@@ -212,8 +201,8 @@ TEST_F(UpdateLogInUserLocale, LineFollowsTheSystemsOwnFormats) {
   GetLocalTime(&after);
   const std::string line = ReadFileBytes(LogPath());
 
-  const std::string tail = " - prog.exe from [" + SystemText(true, Day(2023, 12, 31)) + "] to [" +
-                           SystemText(true, Day(2024, 1, 2)) + "]\r\n";
+  const std::string tail = " - prog.exe from [" + SystemText(true, Local(2023, 12, 31)) + "] to [" +
+                           SystemText(true, Local(2024, 1, 2)) + "]\r\n";
   ASSERT_TRUE(EndsWith(line, tail)) << line;
   const std::string now = line.substr(0, line.size() - tail.size());
   EXPECT_TRUE(now == NowText(before) || now == NowText(after)) << now << " | " << NowText(before);

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "common/win32/Utf.h"
 #include "launcher/Kolvex.h"
 #include "launcher/biblKolvex.h"
 #include "launcher/DirectUpdateTest.h"
@@ -17,31 +16,18 @@ namespace {
 
 using ::testing::UnorderedElementsAreArray;
 
-
 // "<now> - <tail>": the part of a log line after the time of writing.
 std::string AfterNow(const std::string& line) {
   const size_t dash = line.find(" - ");
   return dash == std::string::npos ? line : line.substr(dash + 3);
 }
 
-void SetLocalWriteTime(const std::string& path, WORD hour, WORD minute, WORD second, WORD milliseconds) {
-  // A day far from any change of summer time.
-  const SYSTEMTIME local{2024, 6, 0, 15, hour, minute, second, milliseconds};
-  SYSTEMTIME utc{};
-  FILETIME written{};
-  ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc));
-  ASSERT_TRUE(SystemTimeToFileTime(&utc, &written));
-  HANDLE file = CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &written));
-  CloseHandle(file);
-}
-
 TEST_F(DirectUpdateTest, ByDateFilesOfOneDayWithDifferentTimesAreUpdatedAndLoggedWithOneDate) {
   WriteFileBytes(Installed("data.bin"), "installed");
   WriteFileBytes(Shared("data.bin"), "shared");
-  SetLocalWriteTime(Installed("data.bin"), 8, 5, 0, 0);
-  SetLocalWriteTime(Shared("data.bin"), 14, 30, 10, 0);
+  // A day far from any change of summer time.
+  SetLocalWriteTime(Installed("data.bin"), Local(2024, 6, 15, 8, 5, 0, 0));
+  SetLocalWriteTime(Shared("data.bin"), Local(2024, 6, 15, 14, 30, 10, 0));
   UpdateComponent("data.bin", "", 2, "", false);
   EXPECT_EQ(ReadFileBytes(Installed("data.bin")), "shared");
   EXPECT_EQ(ReadFileBytes(Installed("data.binOLD")), "installed");
@@ -65,14 +51,14 @@ TEST_F(DirectUpdateTest, ByDateFilesOfOneDayWithDifferentTimesAreUpdatedAndLogge
 TEST_F(DirectUpdateTest, ByDateTimesWithinOneTwoSecondStepAreEqual) {
   WriteFileBytes(Installed("data.bin"), "installed");
   WriteFileBytes(Shared("data.bin"), "shared");
-  SetLocalWriteTime(Installed("data.bin"), 10, 0, 0, 0);
-  SetLocalWriteTime(Shared("data.bin"), 10, 0, 1, 900);
+  SetLocalWriteTime(Installed("data.bin"), Local(2024, 6, 15, 10, 0, 0, 0));
+  SetLocalWriteTime(Shared("data.bin"), Local(2024, 6, 15, 10, 0, 1, 900));
   UpdateComponent("data.bin", "", 2, "", false);
   EXPECT_EQ(ReadFileBytes(Installed("data.bin")), "installed");
   EXPECT_EQ(Log(), "");
 
-  SetLocalWriteTime(Installed("data.bin"), 10, 0, 1, 0);
-  SetLocalWriteTime(Shared("data.bin"), 10, 0, 2, 0);
+  SetLocalWriteTime(Installed("data.bin"), Local(2024, 6, 15, 10, 0, 1, 0));
+  SetLocalWriteTime(Shared("data.bin"), Local(2024, 6, 15, 10, 0, 2, 0));
   UpdateComponent("data.bin", "", 2, "", false);
   EXPECT_EQ(ReadFileBytes(Installed("data.bin")), "shared");
 }

@@ -98,11 +98,6 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesW(Widen(path).c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool DirExists(const std::string& path) {
   const DWORD a = GetFileAttributesW(Widen(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
@@ -124,6 +119,27 @@ std::vector<std::string> ListDir(const std::string& dir) {
   } while (FindNextFileW(find.get(), &found));
   std::sort(names.begin(), names.end());
   return names;
+}
+
+SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD ms) {
+  SYSTEMTIME st{};
+  st.wYear = year;
+  st.wMonth = month;
+  st.wDay = day;
+  st.wHour = hour;
+  st.wMinute = minute;
+  st.wSecond = second;
+  st.wMilliseconds = ms;
+  return st;
+}
+
+void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local) {
+  FILETIME localTime;
+  FILETIME utc;
+  const UniqueFile f(CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!SystemTimeToFileTime(&local, &localTime) || !LocalFileTimeToFileTime(&localTime, &utc) || !f ||
+      !SetFileTime(f.get(), nullptr, nullptr, &utc))
+    throw std::runtime_error("cannot set the time of " + path);
 }
 
 // The locking process is this test program itself, started with a switch
