@@ -121,6 +121,25 @@ std::vector<std::string> ListDir(const std::string& dir) {
   return names;
 }
 
+std::string ReadUpdateLog(const std::string& dir) {
+  const std::string path = dir + "\\_updatefiles.LOG";
+  return FileExists(path) ? ReadFileBytes(path) : std::string();
+}
+
+std::vector<std::string> LogTails(const std::string& log) {
+  std::vector<std::string> tails;
+  for (size_t begin = 0; begin < log.size();) {
+    const size_t end = log.find("\r\n", begin);
+    const size_t next = end == std::string::npos ? log.size() : end + 2;
+    std::string line = log.substr(begin, next - begin);
+    const size_t dash = line.find(" - ");
+    if (dash != std::string::npos && line[0] >= '0' && line[0] <= '9') line.erase(0, dash + 3);
+    tails.push_back(std::move(line));
+    begin = next;
+  }
+  return tails;
+}
+
 SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD ms) {
   SYSTEMTIME st{};
   st.wYear = year;
