@@ -86,10 +86,10 @@ bool ShouldRetryFileOperation(uint32_t error, uint32_t elapsedMs);
 // The pause between two attempts.
 constexpr uint32_t kFileRetryPauseMs = 50;
 
-// The verified copy itself (see CopyVerified.h). The destination is only
-// ever replaced by a copy that has passed its checks (and the acceptance,
-// when one is given): a copy that breaks off leaves the destination as it
-// was and no temporary file behind. Leftovers of other runs for the same
+// The verified copy itself. The destination is only ever replaced by a copy
+// that has passed its checks (and the acceptance, when one is given): a copy
+// that breaks off leaves the destination as it was and no temporary file
+// behind. Leftovers of other runs for the same
 // destination are removed first: the caller holds the update lock.
 CopyResult CopyFileVerified(const std::string& source, const std::string& destination, CopySystem& system,
                             const ErrorSink& showError, const CopyAcceptance& accept = {});
