@@ -34,6 +34,14 @@ struct Paragraph {
   bool operator==(const Paragraph&) const = default;
 };
 
+// Adds a character to the last paragraph: to its last run, or to a new run
+// where the format changes.
+inline void AppendCharacter(std::vector<Paragraph>& out, const std::string& c, FontStyles style, ColorValue color) {
+  std::vector<TextRun>& runs = out.back().runs;
+  if (runs.empty() || runs.back().style != style || runs.back().color != color) runs.push_back({"", style, color});
+  runs.back().text += c;
+}
+
 inline std::ostream& operator<<(std::ostream& os, const FontStyles& s) {
   os << (s.Has(FontStyle::Bold) ? "B" : "") << (s.Has(FontStyle::Italic) ? "I" : "")
      << (s.Has(FontStyle::Underline) ? "U" : "") << (s.Has(FontStyle::StrikeOut) ? "S" : "");
@@ -85,11 +93,7 @@ class FakeBox final : public MarkupBox {
         out.push_back(Paragraph{align_[out.size()], {}});
         continue;
       }
-      std::vector<TextRun>& runs = out.back().runs;
-      if (runs.empty() || runs.back().style != style_[i] || runs.back().color != color_[i]) {
-        runs.push_back(TextRun{"", style_[i], color_[i]});
-      }
-      runs.back().text += text_[i];
+      AppendCharacter(out, std::string(1, text_[i]), style_[i], color_[i]);
     }
     return out;
   }

@@ -103,11 +103,7 @@ class RichEditTest : public ::testing::Test {
         continue;
       }
       const CharFormat f = FormatAt(pos);
-      std::vector<TextRun>& runs = out.back().runs;
-      if (runs.empty() || runs.back().style != f.style || runs.back().color != f.color) {
-        runs.push_back(TextRun{"", f.style, f.color});
-      }
-      runs.back().text += Narrow(std::wstring_view(&text[i], 1));
+      AppendCharacter(out, Narrow(std::wstring_view(&text[i], 1)), f.style, f.color);
     }
     return out;
   }
