@@ -9,16 +9,25 @@
 
 namespace kolvex {
 
-// What the verified copy asks of the system: the probes of Probes.h, the
-// copy, and the one-step replacement of the destination.
+// What the verified copy asks of the system: the probes (see Probes.h for
+// the roots they ask about), the copy, and the one-step replacement of the
+// destination. Each answer is read fresh from the system.
 class CopySystem {
  public:
   virtual ~CopySystem() = default;
 
+  // The drive of a letter (either case) answers a size query, without the
+  // system's "no disk" prompt. Raises EConvertError for anything but a letter.
   virtual bool IsDriveReady(char letter) = 0;
-  virtual bool FileExists(const std::string& path) = 0;  // a file, not a directory
+  // A file found by name; a directory of that name counts as missing.
+  virtual bool FileExists(const std::string& path) = 0;
+  // Size in bytes of a file that can be opened for reading while sharing only
+  // reading; -1 otherwise (missing, a directory, or open for writing elsewhere).
   virtual int64_t GetFileSizeByName(const std::string& path) = 0;
+  // Free space at the path's root (see FreeSpaceRoot) in units of 1024 bytes,
+  // as DiskSpace::FreeKB counts it; -1 when the system cannot answer.
   virtual int64_t GetFreeSpaceKB(const std::string& path) = 0;
+  // Free bytes on a drive (see DriveRoot); -1 when the system cannot answer.
   virtual int64_t GetFloppyFreeBytes(char letter) = 0;
 
   // The file operations give nothing on success and the system's text for
@@ -77,10 +86,10 @@ bool ShouldRetryFileOperation(uint32_t error, uint32_t elapsedMs);
 // The pause between two attempts.
 constexpr uint32_t kFileRetryPauseMs = 50;
 
-// The verified copy itself (see CopyVerified.h). The destination is only
-// ever replaced by a copy that has passed its checks (and the acceptance,
-// when one is given): a copy that breaks off leaves the destination as it
-// was and no temporary file behind. Leftovers of other runs for the same
+// The verified copy itself. The destination is only ever replaced by a copy
+// that has passed its checks (and the acceptance, when one is given): a copy
+// that breaks off leaves the destination as it was and no temporary file
+// behind. Leftovers of other runs for the same
 // destination are removed first: the caller holds the update lock.
 CopyResult CopyFileVerified(const std::string& source, const std::string& destination, CopySystem& system,
                             const ErrorSink& showError, const CopyAcceptance& accept = {});

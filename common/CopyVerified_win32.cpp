@@ -2,7 +2,6 @@
 
 #include "common/CopyVerifiedSystem.h"
 #include "common/Global.h"
-#include "common/Probes.h"
 #include "common/SystemText.h"
 #include "common/win32/FileRetry.h"
 #include "common/win32/Files.h"
@@ -54,20 +53,6 @@ DWORD Flush(const std::wstring& path) {
 }
 
 }  // namespace
-
-bool WindowsCopySystem::IsDriveReady(char letter) { return kolvex::IsDriveReady(letter); }
-
-// The temporary copy's name is longer than the destination's: the long-path
-// form keeps a name that fits the system's limit from being pushed past it.
-bool WindowsCopySystem::FileExists(const std::string& path) { return kolvex::FileExists(LongPathForm(path)); }
-
-int64_t WindowsCopySystem::GetFileSizeByName(const std::string& path) {
-  return kolvex::GetFileSizeByName(LongPathForm(path));
-}
-
-int64_t WindowsCopySystem::GetFreeSpaceKB(const std::string& path) { return kolvex::GetFreeSpaceKB(path); }
-
-int64_t WindowsCopySystem::GetFloppyFreeBytes(char letter) { return kolvex::GetFloppyFreeBytes(letter); }
 
 std::optional<std::string> WindowsCopySystem::Copy(const std::string& from, const std::string& to) {
   const std::wstring wideFrom = Widen(LongPathForm(from)), wideTo = Widen(LongPathForm(to));

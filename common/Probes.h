@@ -1,7 +1,7 @@
 #pragma once
-// What the verified copy asks the system before and after it copies: is a
-// path on a floppy drive, is a medium in the drive, how much room is left,
-// how large is a file. Each answer is read fresh from the system.
+// The portable half of what the verified copy asks the system before and
+// after it copies (CopySystem): is a path on a floppy drive, which root is
+// asked about free room, and how the room is counted.
 //
 // Sizes and free space are 64-bit: a file of 2 GiB or more, or a disk with
 // more than 2 TiB free, keeps its real figure instead of wrapping into a
@@ -48,20 +48,5 @@ struct DiskSpace {
 // 1-based byte position of sub in text, both upper-cased by the user's locale
 // (Polish letters included); 0 when sub is empty or absent.
 int FindTextNoCase(std::string_view sub, std::string_view text);
-
-// Size in bytes of a file that can be opened for reading while sharing only
-// reading; -1 otherwise (missing, a directory, or open for writing elsewhere).
-int64_t GetFileSizeByName(const std::string& path);
-
-// The drive of a letter (either case) answers a size query, without the
-// system's "no disk" prompt. Raises EConvertError for anything but a letter.
-bool IsDriveReady(char letter);
-
-// Free space at the path's root (see FreeSpaceRoot) in units of 1024 bytes,
-// as DiskSpace::FreeKB counts it; -1 when the system cannot answer.
-int64_t GetFreeSpaceKB(const std::string& path);
-
-// Free bytes on a drive (see DriveRoot); -1 when the system cannot answer.
-int64_t GetFloppyFreeBytes(char letter);
 
 }  // namespace kolvex

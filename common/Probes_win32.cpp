@@ -1,7 +1,9 @@
 #include <windows.h>
 
+#include "common/CopyVerifiedSystem.h"
 #include "common/Exceptions.h"
 #include "common/Probes.h"
+#include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 
@@ -45,16 +47,20 @@ int FindTextNoCase(std::string_view sub, std::string_view text) {
   return static_cast<int>(Narrow(std::wstring_view(wideText).substr(0, at)).size()) + 1;
 }
 
-int64_t GetFileSizeByName(const std::string& path) {
+// The temporary copy's name is longer than the destination's: the long-path
+// form keeps a name that fits the system's limit from being pushed past it.
+bool WindowsCopySystem::FileExists(const std::string& path) { return kolvex::FileExists(LongPathForm(path)); }
+
+int64_t WindowsCopySystem::GetFileSizeByName(const std::string& path) {
   // Sharing reading only: a file that someone is writing is not measured.
-  const UniqueFile file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueFile file(CreateFileW(Widen(LongPathForm(path)).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
   if (!file || !GetFileSizeEx(file.get(), &size)) return -1;
   return size.QuadPart;
 }
 
-bool IsDriveReady(char letter) {
+bool WindowsCopySystem::IsDriveReady(char letter) {
   if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
   if (letter < 'A' || letter > 'Z') throw EConvertError("Błędny identyfikator napędu.");
   const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
@@ -62,12 +68,12 @@ bool IsDriveReady(char letter) {
   return WithoutDrivePrompts([&] { return GetDiskFreeSpaceExW(root, nullptr, &totalBytes, nullptr) != 0; });
 }
 
-int64_t GetFreeSpaceKB(const std::string& path) {
+int64_t WindowsCopySystem::GetFreeSpaceKB(const std::string& path) {
   const auto space = QueryDiskSpace(FreeSpaceRoot(path));
   return space ? space->FreeKB() : -1;
 }
 
-int64_t GetFloppyFreeBytes(char letter) {
+int64_t WindowsCopySystem::GetFloppyFreeBytes(char letter) {
   const auto space = QueryDiskSpace(DriveRoot(letter));
   return space ? space->FreeBytes() : -1;
 }

@@ -132,7 +132,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   int fontSize = 0;
   const std::string_view body = kolvex::ReadHeaderTags(converted, fontName, fontSize);
   Check(converted.ends_with(body), "the header tags are not a prefix");
-  const std::string written = WrittenText(box.Log);
+  const std::string written = WrittenText(box.log);
   Check(written.find_first_of("\r\n^") == std::string::npos, "a line break written as text");
 
   FakeBox literal;
@@ -142,19 +142,19 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, size_t size) {
   literal.SetWordWrap(false);
   const std::string rebuilt = RenderBodyLiterally(literal, std::string(body), state);
   Check(rebuilt == body, "written text and tags do not make up the body");
-  Check(WrittenText(literal.Log) == written, "the linear reader wrote another text");
+  Check(WrittenText(literal.log) == written, "the linear reader wrote another text");
 
   // 2: the same orders to the box, in the same order.
   if (size <= 16384) {
     kolvex::SizeBoxToText(literal, buttons);
-    Check(JoinedLog(literal.Log) == JoinedLog(box.Log), "the linear reader told the box something else");
+    Check(JoinedLog(literal.log) == JoinedLog(box.log), "the linear reader told the box something else");
     Check(literal.Paragraphs() == box.Paragraphs(), "the boxes hold different text");
   }
 
   // 3: sized.
-  Check(box.WordWrap, "word wrap left off");
-  const int lineHeight = static_cast<int>(std::min<std::int64_t>(std::int64_t{box.FontSize} + 5, INT32_MAX));
-  Check(box.BoxHeight == kolvex::BoxHeight(lineHeight, box.LineCount()), "the height is not lines + 1");
+  Check(box.wordWrap, "word wrap left off");
+  const int lineHeight = static_cast<int>(std::min<std::int64_t>(std::int64_t{box.fontSize} + 5, INT32_MAX));
+  Check(box.boxHeight == kolvex::BoxHeight(lineHeight, box.LineCount()), "the height is not lines + 1");
 
   // 4: integers.
   Check(kolvex::IntegerFromText(input) == IntegerThroughLibc(input), "integer syntax disagrees with strtoll");

@@ -1,3 +1,4 @@
+// The host-tested portable half of the error box in Kolvex_main_win32.cpp.
 #include "launcher/ErrorBox.h"
 
 #include "common/Global.h"

@@ -1,3 +1,5 @@
+// Apart from Kolvex_win32.cpp, so that the portable update, tested on the
+// host, links with the run's strings.
 #include "launcher/Kolvex.h"
 
 namespace kolvex {

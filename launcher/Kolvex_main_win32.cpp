@@ -11,7 +11,7 @@
 #include "common/Exceptions.h"
 #include "common/Global.h"
 #include "common/win32/CommonControls.h"
-#include "common/win32/Module.h"
+#include "common/win32/Files.h"
 #include "common/win32/Utf.h"
 #include "launcher/ErrorBox.h"
 #include "launcher/Kolvex.h"

@@ -8,13 +8,13 @@
 #include "common/Global.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
-#include "common/win32/Module.h"
 #include "common/win32/Utf.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Kolvex.h"
 #include "launcher/Settings.h"
 #include "launcher/UpdateStage_win32.h"
 #include "launcher/biblKolvex.h"
+#include "messages/komunikaty.h"
 
 namespace kolvex {
 
@@ -60,6 +60,13 @@ void UpdateInstallation() {
       UpdateComponent(component.name, "", component.compareMode, component.caption, true);
   }
   UpdateComponent(TargetName, "", kCompareByVersion, "", false);
+}
+
+// The message window with RefusedEntriesMessage, kind Warning, one OK
+// button; nothing when no entry was refused.
+void WarnAboutRefusedEntries(const std::vector<RefusedEntry>& refused) {
+  if (refused.empty()) return;
+  ShowMessageWindow(RefusedEntriesMessage(refused), {.buttons = {TMessageButton::OK}, .kind = TMessageKind::Warning});
 }
 
 }  // namespace

@@ -62,8 +62,4 @@ Settings ParseSettings(std::string_view text, const std::string& exeDir);
 // what is wrong with it, in the message markup.
 std::string RefusedEntriesMessage(const std::vector<RefusedEntry>& refused);
 
-// Win32 layer: the message window with that text, kind Warning, one OK
-// button; nothing when no entry was refused.
-void WarnAboutRefusedEntries(const std::vector<RefusedEntry>& refused);
-
 }  // namespace kolvex

@@ -1,7 +1,6 @@
 #include "launcher/UpdateLog.h"
 
 #include "common/Global.h"
-#include "launcher/biblKolvex.h"
 
 namespace kolvex {
 
@@ -10,22 +9,23 @@ std::string UpdateLogPath(const std::string& fileName, const std::string& exeDir
   return JoinPath(exeDir, ChangeFileExt("_updatefiles.set", ".LOG"));
 }
 
-std::string UpdateLogLine(const UpdateLogEntry& entry, DateTime now, const DateTimeFormats& formats) {
+std::string UpdateLogLine(uint8_t compareMode, const ComponentUpdate& update, DateTime now,
+                          const DateTimeFormats& formats) {
   std::string from;
   std::string to;
-  switch (entry.compareMode) {
+  switch (compareMode) {
     case kCompareByVersion:
-      from = entry.oldVersion;
-      to = entry.newVersion;
+      from = update.oldVersion;
+      to = update.newVersion;
       break;
     case kCompareByDate:
-      from = FormatShortDate(entry.oldDate, formats);
-      to = FormatShortDate(entry.newDate, formats);
+      from = FormatShortDate(update.oldDate, formats);
+      to = FormatShortDate(update.newDate, formats);
       break;
     default:
       return {};
   }
-  return FormatDateAndTime(now, formats) + " - " + ExtractFileName(entry.name) + " from [" + from + "] to [" + to +
+  return FormatDateAndTime(now, formats) + " - " + ExtractFileName(update.name) + " from [" + from + "] to [" + to +
          "]\r\n";
 }
 

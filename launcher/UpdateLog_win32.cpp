@@ -5,9 +5,7 @@
 #include "common/win32/FileRetry.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
-#include "common/win32/Module.h"
 #include "common/win32/Utf.h"
-#include "launcher/Kolvex.h"
 #include "launcher/UpdateLog.h"
 
 namespace kolvex {
@@ -22,9 +20,9 @@ namespace {
 
 }  // namespace
 
-void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const std::string& name,
-                    const std::string& oldVersion, const std::string& newVersion, DateTime oldDate, DateTime newDate) {
-  const std::string path = UpdateLogPath(fileName, ExeDir, ModuleFileName());
+void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
+                    const std::string& exeDir) {
+  const std::string path = UpdateLogPath(fileName, exeDir, ModuleFileName());
   const bool existed = FileExists(path);
   // The log as it stands, or a new one; never truncated, and nobody else's
   // while the line is written. A program that has the log open for a moment
@@ -39,13 +37,7 @@ void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const std:
   if (openError != ERROR_SUCCESS)
     RaiseFileError(existed ? "Nie można otworzyć pliku" : "Nie można utworzyć pliku", path, openError);
 
-  const std::string line = UpdateLogLine({.compareMode = compareMode,
-                                          .name = name,
-                                          .oldVersion = oldVersion,
-                                          .newVersion = newVersion,
-                                          .oldDate = oldDate,
-                                          .newDate = newDate},
-                                         Now(), UserDateTimeFormats());
+  const std::string line = UpdateLogLine(compareMode, update, Now(), UserDateTimeFormats());
   if (line.empty()) return;
   const std::string bytes = ToAnsi(line);
   DWORD written = 0;

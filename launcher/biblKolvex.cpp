@@ -38,9 +38,16 @@ std::string NameFromTarget() {
   return TargetName.substr(next);
 }
 
+// The verified copy, its failures told in the update's message window.
+CopyResult Copy(UpdateSystem& system, const std::string& source, const std::string& destination,
+                const CopyAcceptance& accept = {}) {
+  const ErrorSink showError = [&system](const std::string& text) { system.ShowMessage(text); };
+  return CopyFileVerified(source, destination, system.Files(), showError, accept);
+}
+
 // The copy has already told the user why it failed; the run only has to stop.
 void CopyOrAbort(UpdateSystem& system, const std::string& source, const std::string& destination) {
-  if (system.CopyVerified(source, destination, {}) != CopyResult::Copied) throw EAbort();
+  if (Copy(system, source, destination) != CopyResult::Copied) throw EAbort();
 }
 
 // Whether the copy is the file the decision was taken on, by the mode's own measure.
@@ -48,9 +55,9 @@ bool IsTheDecidedFile(const UpdateSystem& system, uint8_t compareMode, const Com
                       const std::string& copy) {
   switch (compareMode) {
     case kCompareByVersion:
-      return system.FileVersion(copy) == update.NewVersion;
+      return system.FileVersion(copy) == update.newVersion;
     case kCompareByDate:
-      return system.FileDate(copy) == update.NewDate;
+      return system.FileDate(copy) == update.newDate;
     default:
       return true;
   }
@@ -72,26 +79,26 @@ std::string BackupName(const std::string& dst, const std::string& ext) {
   return {};
 }
 
-bool NeedsUpdate(const UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update) {
+bool NeedsUpdate(UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update) {
   switch (compareMode) {
     case kCompareByVersion:
-      update.NewVersion = system.FileVersion(update.Src);
-      if (!system.FileExists(update.Dst)) {
-        update.OldVersion = kNoInstalledVersion;
+      update.newVersion = system.FileVersion(update.src);
+      if (!system.Files().FileExists(update.dst)) {
+        update.oldVersion = kNoInstalledVersion;
         return true;
       }
-      update.OldVersion = system.FileVersion(update.Dst);
-      if (update.NewVersion.empty() && !update.OldVersion.empty() && !system.IsCompleteImage(update.Src)) return false;
+      update.oldVersion = system.FileVersion(update.dst);
+      if (update.newVersion.empty() && !update.oldVersion.empty() && !system.IsCompleteImage(update.src)) return false;
       // Any difference counts: an older shared file replaces a newer local one.
-      return update.NewVersion != update.OldVersion;
+      return update.newVersion != update.oldVersion;
     case kCompareByDate:
-      update.NewDate = system.FileDate(update.Src);
-      if (!system.FileExists(update.Dst)) {
-        update.OldDate = DateTime{};
+      update.newDate = system.FileDate(update.src);
+      if (!system.Files().FileExists(update.dst)) {
+        update.oldDate = DateTime{};
         return true;
       }
-      update.OldDate = system.FileDate(update.Dst);
-      return update.NewDate != update.OldDate;
+      update.oldDate = system.FileDate(update.dst);
+      return update.newDate != update.oldDate;
     default:
       return false;
   }
@@ -105,36 +112,36 @@ std::string ComponentName(const std::string& fileName, const std::string& ext) {
 void UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext, uint8_t compareMode,
                      const std::string& caption, bool showForm) {
   ComponentUpdate update;
-  update.Name = ComponentName(fileName, ext);
-  update.Src = JoinPath(SharedDir, update.Name);
-  update.Dst = JoinPath(ExeDir, update.Name);
+  update.name = ComponentName(fileName, ext);
+  update.src = JoinPath(SharedDir, update.name);
+  update.dst = JoinPath(ExeDir, update.name);
 
   for (int decision = 1;; ++decision) {
-    if (!system.FileExists(update.Src) || !NeedsUpdate(system, compareMode, update)) return;
+    if (!system.Files().FileExists(update.src) || !NeedsUpdate(system, compareMode, update)) return;
 
     if (showForm && decision == 1)
-      system.ShowProgress(caption.empty() ? system.UpperCase(ExtractFileName(update.Src)) : caption);
+      system.ShowProgress(caption.empty() ? system.UpperCase(ExtractFileName(update.src)) : caption);
 
     // The backup is a copy: the installed file stays in place until the
     // refresh overwrites it, so a failed refresh leaves it as it was (and a
     // decision taken again finds the backup already made).
     if (decision == 1) {
-      if (system.FileExists(update.Dst)) {
-        const std::string backup = BackupName(update.Dst, ext);
-        if (!backup.empty()) CopyOrAbort(system, update.Dst, backup);
+      if (system.Files().FileExists(update.dst)) {
+        const std::string backup = BackupName(update.dst, ext);
+        if (!backup.empty()) CopyOrAbort(system, update.dst, backup);
       } else {
-        system.CreateDirectories(ExeDir, update.Name);
+        system.CreateDirectories(ExeDir, update.name);
       }
     }
     // The log must name what was installed: a copy of a shared file that
     // was replaced after the decision is not put in place.
-    const CopyResult result = system.CopyVerified(update.Src, update.Dst, [&](const std::string& copy) {
+    const CopyResult result = Copy(system, update.src, update.dst, [&](const std::string& copy) {
       return IsTheDecidedFile(system, compareMode, update, copy);
     });
     if (result == CopyResult::Failed) throw EAbort();
     if (result == CopyResult::Copied) break;
     if (decision == kDecisionsAtMost) {
-      system.ShowMessage(StillChangingMessage(update.Src));
+      system.ShowMessage(StillChangingMessage(update.src));
       throw EAbort();
     }
   }

@@ -15,20 +15,22 @@ constexpr uint8_t kCompareByDate = 2;     // the last-write times
 
 // The values of one UpdateComponent call, from the resolved name to what the
 // comparison found; the log line is made of them.
+// Each starts empty, so that a designated initializer may leave it out.
 struct ComponentUpdate {
-  std::string Name;                    // the component's name relative to both directories
-  std::string Src;                     // SharedDir\Name: the new version
-  std::string Dst;                     // ExeDir\Name: the installed version
-  std::string OldVersion, NewVersion;  // kCompareByVersion
-  DateTime OldDate, NewDate;           // kCompareByDate
+  std::string name{};                      // relative to both directories; the log writes its file-name part
+  std::string src{};                       // SharedDir\name: the new version
+  std::string dst{};                       // ExeDir\name: the installed version
+  std::string oldVersion{}, newVersion{};  // kCompareByVersion; "brak" when there was no installed file
+  DateTime oldDate{}, newDate{};           // kCompareByDate; day 0 when there was no installed file
 };
 
 // What the update needs from the system. The Win32 layer has the real one;
 // tests put fakes in its place.
 class UpdateSystem {
  public:
-  // A file found by name; a directory of that name counts as missing.
-  virtual bool FileExists(const std::string& path) const = 0;
+  // The verified copy's calls: the update copies through them and asks them
+  // whether a file exists.
+  virtual CopySystem& Files() = 0;
   // "FileVersion" of the file's version information; empty when it has none.
   virtual std::string FileVersion(const std::string& path) const = 0;
   // Last-write time in local time, at the two seconds of packed date-time stamps.
@@ -43,10 +45,8 @@ class UpdateSystem {
   // Whether a program file is whole (see IsCompleteExecutableImage); a file
   // that cannot be read counts as whole, for the copy to report it.
   virtual bool IsCompleteImage(const std::string& path) const = 0;
-  // The verified copy (see CopyFileVerified); accept may be empty.
-  virtual CopyResult CopyVerified(const std::string& source, const std::string& destination,
-                                  const CopyAcceptance& accept) = 0;
-  // Tells the user of a failure in the message window; returns when it was read.
+  // Tells the user of a failure (a failed copy's too) in the message window;
+  // returns when it was read.
   virtual void ShowMessage(const std::string& text) = 0;
   // Appends the line for a refreshed component; raises when the log cannot be opened.
   virtual void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) = 0;
@@ -71,11 +71,11 @@ void UpdateComponent(const std::string& fileName, const std::string& ext, uint8_
 // The name of the component UpdateComponent refreshes for these arguments.
 std::string ComponentName(const std::string& fileName, const std::string& ext);
 
-// The decision for update.Src and update.Dst; fills the Old/New values of the
+// The decision for update.src and update.dst; fills the Old/New values of the
 // mode. A shared program without version information that is not whole,
 // where the installed one has a version, is a copy to the share still under
 // way or broken off: it is not taken.
-bool NeedsUpdate(const UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update);
+bool NeedsUpdate(UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update);
 
 // Where the installed file is kept before it is replaced, chosen by the
 // extension given to UpdateComponent; empty when no backup is made.

@@ -16,8 +16,8 @@ bool EqualsKeyword(std::string_view text, std::string_view upperKeyword) {
 }
 
 struct NamedColor {
-  std::string_view Name;
-  ColorValue Value;
+  std::string_view name;
+  ColorValue value;
 };
 
 // Looked up in this order; the first equal name wins.
@@ -74,9 +74,9 @@ constexpr std::array<NamedColor, 49> kNamedColors{{
 }};
 
 struct StyleTag {
-  std::string_view Name;
-  FontStyle Style;
-  bool On;
+  std::string_view name;
+  FontStyle style;
+  bool on;
 };
 
 constexpr std::array<StyleTag, 8> kStyleTags{{
@@ -146,7 +146,7 @@ ColorValue ColorFromText(std::string_view value) {
   value = Trim(value);
   if (const auto number = IntegerFromText(value)) return *number;
   for (const NamedColor& named : kNamedColors) {
-    if (EqualsKeyword(value, named.Name)) return named.Value;
+    if (EqualsKeyword(value, named.name)) return named.value;
   }
   return kDefaultColor;
 }
@@ -201,9 +201,9 @@ bool ApplyTag(MarkupBox& box, std::string_view content, TextState& state) {
   if (colon == std::string_view::npos) {
     bool known = false;
     for (const StyleTag& tag : kStyleTags) {
-      if (EqualsKeyword(content, tag.Name)) {
+      if (EqualsKeyword(content, tag.name)) {
         const FontStyles now = box.InsertionStyle();
-        box.SetInsertionStyle(tag.On ? now.With(tag.Style) : now.Without(tag.Style));
+        box.SetInsertionStyle(tag.on ? now.With(tag.style) : now.Without(tag.style));
         known = true;
         break;
       }

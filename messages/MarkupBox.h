@@ -35,8 +35,8 @@ inline constexpr ColorValue kDefaultColor = 0x20000000;
 enum class Alignment { Left, Right, Center };
 
 struct TextExtent {
-  int Width = 0;
-  int Height = 0;
+  int width = 0;
+  int height = 0;
 };
 
 // An off-screen canvas holding the box's own font; closing it releases it.

@@ -70,15 +70,15 @@ LineMeasure MeasureLongestLine(const MarkupBox& box) {
   if (!canvas) return measure;
   const auto sample = canvas->Measure(kLineHeightSample, FontStyle::Bold);
   if (!sample) return measure;
-  measure.LineHeight = sample->Height;
-  measure.TextWidth = 0;
+  measure.lineHeight = sample->height;
+  measure.textWidth = 0;
   int index = 0;
   for (size_t i = 0; i < longestText.size(); ++index) {
     const size_t end = CharEnd(longestText, i);
     const auto extent =
         canvas->Measure(std::string_view(longestText).substr(i, end - i), box.CharStyle(longest, index));
     if (!extent) break;
-    measure.TextWidth += extent->Width;
+    measure.textWidth += extent->width;
     i = end;
   }
   return measure;
@@ -106,11 +106,11 @@ int SizeBoxToText(MarkupBox& box, int buttonCount) {
   const LineMeasure measure = MeasureLongestLine(box);
   const int width = box.Width();
   const int fitted =
-      FittedBoxWidth(width, measure.TextWidth + kWidthReserve, box.Left(), box.ScreenWidth(), buttonCount);
+      FittedBoxWidth(width, measure.textWidth + kWidthReserve, box.Left(), box.ScreenWidth(), buttonCount);
   if (fitted != width) box.SetWidth(fitted);
   box.SetWordWrap(true);
-  box.SetHeight(BoxHeight(measure.LineHeight, box.LineCount()));
-  return measure.LineHeight;
+  box.SetHeight(BoxHeight(measure.lineHeight, box.LineCount()));
+  return measure.lineHeight;
 }
 
 }  // namespace kolvex

@@ -11,8 +11,8 @@ namespace kolvex {
 // What stands until measured; a measurement failing part-way leaves the
 // sum of the character widths so far.
 struct LineMeasure {
-  int LineHeight = 12;
-  std::int64_t TextWidth = 300;
+  int lineHeight = 12;
+  std::int64_t textWidth = 300;
 };
 
 // Line height of "MYy" in bold, and the width of the longest line (most

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <array>
 #include <cstdint>
+#include <utility>
 
 #include "common/Global.h"
 
@@ -50,6 +51,14 @@ const KindLook* LookOfKind(TMessageKind kind) {
 
 Glyph GlyphOf(int buttonValue) {
   return IsFixed(buttonValue) ? kFixedButtons[static_cast<std::size_t>(buttonValue)].glyph : Glyph::None;
+}
+
+std::string TakeListItem(std::string& list) {
+  const std::size_t separator = list.find(';');
+  if (separator == std::string::npos) return std::exchange(list, std::string());
+  std::string item = list.substr(0, separator);
+  list.erase(0, separator + 1);
+  return item;
 }
 
 ButtonRow PlanButtonRow(const MessageOptions& options, const MeasureCaption& captionWidth) {

@@ -73,6 +73,11 @@ using MeasureCaption = std::function<int(std::string_view caption)>;
 
 ButtonRow PlanButtonRow(const MessageOptions& options, const MeasureCaption& captionWidth);
 
+// Takes the first ";"-separated item off the front of list (the Custom
+// buttons' captions): the text before the first ";" (which goes with it), or
+// the whole list, which then becomes empty. An exhausted list yields empty items.
+std::string TakeListItem(std::string& list);
+
 // The text box's width before the text is laid out: the row's width when
 // the row is kWideRow or wider, kNarrowTextWidth otherwise.
 int StartingTextWidth(int rowWidth);

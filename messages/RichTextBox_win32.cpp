@@ -132,10 +132,10 @@ class RichEditBox final : public MarkupBox {
     Changed();
   }
 
-  FontStyles InsertionStyle() const override { return format_.Style; }
-  void SetInsertionStyle(FontStyles styles) override { format_.Style = styles; }
-  ColorValue InsertionColor() const override { return format_.Color; }
-  void SetInsertionColor(ColorValue color) override { format_.Color = color; }
+  FontStyles InsertionStyle() const override { return format_.style; }
+  void SetInsertionStyle(FontStyles styles) override { format_.style = styles; }
+  ColorValue InsertionColor() const override { return format_.color; }
+  void SetInsertionColor(ColorValue color) override { format_.color = color; }
 
   void InsertParagraphBreak() override {
     document_.BreakParagraph();
@@ -150,7 +150,7 @@ class RichEditBox final : public MarkupBox {
   int LineCount() const override {
     if (!wrap_) {
       const auto& paragraphs = document_.Paragraphs();
-      return static_cast<int>(paragraphs.size()) - (paragraphs.back().Text.empty() ? 1 : 0);
+      return static_cast<int>(paragraphs.size()) - (paragraphs.back().text.empty() ? 1 : 0);
     }
     Load();
     // The control counts an empty last line, and reports one line when empty.
@@ -162,7 +162,7 @@ class RichEditBox final : public MarkupBox {
 
   std::string LineText(int line) const override {
     const FormattedParagraph* p = Paragraph(line);
-    return p ? Narrow(p->Text) : std::string();
+    return p ? Narrow(p->text) : std::string();
   }
 
   FontStyles CharStyle(int line, int index) const override {
@@ -170,11 +170,11 @@ class RichEditBox final : public MarkupBox {
       styledLine_ = line;
       lineStyles_.clear();
       if (const FormattedParagraph* p = Paragraph(line)) {
-        auto run = p->Runs.begin();
-        for (size_t i = 0; i < p->Text.size(); ++i) {
-          while (run->End <= i) ++run;
-          if (!IsLowSurrogate(p->Text[i]) || i == 0 || !IsHighSurrogate(p->Text[i - 1])) {
-            lineStyles_.push_back(run->Format.Style);
+        auto run = p->runs.begin();
+        for (size_t i = 0; i < p->text.size(); ++i) {
+          while (run->end <= i) ++run;
+          if (!IsLowSurrogate(p->text[i]) || i == 0 || !IsHighSurrogate(p->text[i - 1])) {
+            lineStyles_.push_back(run->format.style);
           }
         }
       }
@@ -205,7 +205,7 @@ class RichEditBox final : public MarkupBox {
     const auto& paragraphs = document_.Paragraphs();
     // A trailing empty paragraph is added as a plain break: streamed, its
     // \par would be taken for the end of the text.
-    const bool emptyLast = paragraphs.size() > 1 && paragraphs.back().Text.empty();
+    const bool emptyLast = paragraphs.size() > 1 && paragraphs.back().text.empty();
     const size_t streamed = paragraphs.size() - (emptyLast ? 1 : 0);
     const CHARFORMAT2W def = DefaultCharFormat();
     const std::optional<COLORREF> defaultRgb =
@@ -218,7 +218,7 @@ class RichEditBox final : public MarkupBox {
     if (stream.dwError != 0) {
       // The message unformatted rather than lost.
       std::wstring plain;
-      for (size_t i = 0; i < streamed; ++i) plain += (i > 0 ? L"\r" : L"") + paragraphs[i].Text;
+      for (size_t i = 0; i < streamed; ++i) plain += (i > 0 ? L"\r" : L"") + paragraphs[i].text;
       SetWindowTextW(wnd_, plain.c_str());
     }
     Send(EM_SETCHARFORMAT, SCF_ALL, reinterpret_cast<LPARAM>(&font_));
@@ -227,7 +227,7 @@ class RichEditBox final : public MarkupBox {
     Send(EM_SETSEL, static_cast<WPARAM>(end), end);
     if (emptyLast) Send(EM_REPLACESEL, FALSE, reinterpret_cast<LPARAM>(L"\r"));
     // The reader leaves the last paragraph, which no \par ends, as it was.
-    SetControlAlignment(paragraphs.back().Align);
+    SetControlAlignment(paragraphs.back().align);
   }
 
  private:

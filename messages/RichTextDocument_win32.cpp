@@ -19,9 +19,9 @@ const char* AlignmentWord(Alignment alignment) {
 }
 
 struct StyleWords {
-  FontStyle Style;
-  const char* On;
-  const char* Off;
+  FontStyle style;
+  const char* on;
+  const char* off;
 };
 constexpr StyleWords kStyleWords[] = {{FontStyle::Bold, "\\b", "\\b0"},
                                       {FontStyle::Italic, "\\i", "\\i0"},
@@ -49,11 +49,11 @@ void AppendEscaped(std::string& rtf, std::wstring_view text) {
 void RichTextDocument::Append(std::wstring_view text, const TextRunFormat& format) {
   if (text.empty()) return;
   FormattedParagraph& p = paragraphs_.back();
-  p.Text += text;
-  if (!p.Runs.empty() && p.Runs.back().Format == format) {
-    p.Runs.back().End = p.Text.size();
+  p.text += text;
+  if (!p.runs.empty() && p.runs.back().format == format) {
+    p.runs.back().end = p.text.size();
   } else {
-    p.Runs.push_back({p.Text.size(), format});
+    p.runs.push_back({p.text.size(), format});
   }
 }
 
@@ -69,15 +69,15 @@ std::string ToRtf(const RichTextDocument& document, std::size_t count, const Res
     const FormattedParagraph& p = paragraphs[i];
     if (i > 0) body += "\\par";
     body += "\\pard";
-    body += AlignmentWord(p.Align);
+    body += AlignmentWord(p.align);
     std::size_t begin = 0;
-    for (const FormattedParagraph::Run& run : p.Runs) {
-      const FontStyles s = run.Format.Style;
+    for (const FormattedParagraph::Run& run : p.runs) {
+      const FontStyles s = run.format.style;
       for (const StyleWords& w : kStyleWords) {
-        if (!currentStyle || currentStyle->Has(w.Style) != s.Has(w.Style)) body += s.Has(w.Style) ? w.On : w.Off;
+        if (!currentStyle || currentStyle->Has(w.style) != s.Has(w.style)) body += s.Has(w.style) ? w.on : w.off;
       }
       int color = 0;
-      if (const std::optional<COLORREF> rgb = resolve(run.Format.Color)) {
+      if (const std::optional<COLORREF> rgb = resolve(run.format.color)) {
         const auto [at, added] = colorIndex.try_emplace(*rgb, static_cast<int>(colorIndex.size()) + 1);
         if (added) {
           for (const auto& [word, level] :
@@ -96,8 +96,8 @@ std::string ToRtf(const RichTextDocument& document, std::size_t count, const Res
       currentColor = color;
       currentStyle = s;
       body += ' ';  // ends the last control word
-      AppendEscaped(body, std::wstring_view(p.Text).substr(begin, run.End - begin));
-      begin = run.End;
+      AppendEscaped(body, std::wstring_view(p.text).substr(begin, run.end - begin));
+      begin = run.end;
     }
   }
   return "{\\rtf1\\ansi\\uc1" + table + "}" + body + "}";

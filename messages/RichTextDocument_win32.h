@@ -19,19 +19,19 @@
 namespace kolvex {
 
 struct TextRunFormat {
-  FontStyles Style;
-  ColorValue Color = kDefaultColor;
+  FontStyles style;
+  ColorValue color = kDefaultColor;
   bool operator==(const TextRunFormat&) const = default;
 };
 
 struct FormattedParagraph {
-  Alignment Align = Alignment::Left;
-  std::wstring Text;  // UTF-16, as the control holds it
+  Alignment align = Alignment::Left;
+  std::wstring text;  // UTF-16, as the control holds it
   struct Run {
-    std::size_t End;  // in Text
-    TextRunFormat Format;
+    std::size_t end;  // in text
+    TextRunFormat format;
   };
-  std::vector<Run> Runs;  // in order, each ends where the next begins
+  std::vector<Run> runs;  // in order, each ends where the next begins
 };
 
 class RichTextDocument {
@@ -42,8 +42,8 @@ class RichTextDocument {
   // At the end, which is where the renderer's caret always stands.
   void Append(std::wstring_view text, const TextRunFormat& format);
   // The new paragraph takes the alignment of the one it ends, as the control's own break does.
-  void BreakParagraph() { paragraphs_.push_back(FormattedParagraph{paragraphs_.back().Align, {}, {}}); }
-  void SetLastAlignment(Alignment alignment) { paragraphs_.back().Align = alignment; }
+  void BreakParagraph() { paragraphs_.push_back(FormattedParagraph{paragraphs_.back().align, {}, {}}); }
+  void SetLastAlignment(Alignment alignment) { paragraphs_.back().align = alignment; }
 
   const std::vector<FormattedParagraph>& Paragraphs() const { return paragraphs_; }
 

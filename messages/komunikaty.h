@@ -57,9 +57,4 @@ TMessageButton ShowMessageWindow(const std::string& text, const MessageOptions& 
 // An error message with a single OK button; returns when the user closed it.
 void ShowErrorMessage(const std::string& text);
 
-// Takes the first ";"-separated item off the front of list: the text before
-// the first ";" (which goes with it), or the whole list, which then becomes
-// empty. An exhausted list yields empty items.
-std::string TakeListItem(std::string& list);
-
 }  // namespace kolvex

@@ -13,8 +13,8 @@
 
 #include "bench/win32/Spread.h"
 #include "common/FileVer.h"
+#include "common/win32/Files.h"
 #include "common/win32/Handles.h"
-#include "common/win32/Module.h"
 #include "common/win32/Utf.h"
 
 namespace {

@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "bench/win32/Spread.h"
+#include "common/win32/Files.h"
 #include "common/win32/Handles.h"
-#include "common/win32/Module.h"
 #include "common/win32/Utf.h"
 
 namespace {

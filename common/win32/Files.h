@@ -8,6 +8,9 @@ namespace kolvex {
 // The system's test for an existing file: a directory of that name counts as missing.
 bool FileExists(const std::string& path);
 
+// Full path of the running program, as the system reports it (any length).
+std::string ModuleFileName();
+
 // The full path of a name relative to the current directory (the name
 // unchanged when the system cannot make one).
 std::string FullPathName(const std::string& path);

@@ -6,13 +6,13 @@
 #include <limits>
 
 #include "common/Exceptions.h"
+#include "support/DateTimeSupport.h"
 
 namespace kolvex {
 namespace {
 
-CalendarTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
-  return {year, month, day, hour, minute, second, ms};
-}
+using test::Calendar;
+using test::FakeFormats;
 
 double Encoded(const CalendarTime& t) {
   const std::optional<DateTime> v = EncodeDateTime(t);
@@ -21,45 +21,45 @@ double Encoded(const CalendarTime& t) {
 }
 
 TEST(DateTime, DaysCountFromTheThirtiethOfDecember1899) {
-  EXPECT_EQ(Encoded(At(1899, 12, 30)), 0.0);
-  EXPECT_EQ(Encoded(At(1899, 12, 31)), 1.0);
-  EXPECT_EQ(Encoded(At(1900, 1, 1)), 2.0);
-  EXPECT_EQ(Encoded(At(1900, 3, 1)), 61.0);  // 1900 was no leap year
-  EXPECT_EQ(Encoded(At(2000, 2, 29)), 36585.0);
-  EXPECT_EQ(Encoded(At(1, 1, 1)), -693593.0);
-  EXPECT_EQ(Encoded(At(9999, 12, 31)), 2958465.0);
+  EXPECT_EQ(Encoded(Calendar(1899, 12, 30)), 0.0);
+  EXPECT_EQ(Encoded(Calendar(1899, 12, 31)), 1.0);
+  EXPECT_EQ(Encoded(Calendar(1900, 1, 1)), 2.0);
+  EXPECT_EQ(Encoded(Calendar(1900, 3, 1)), 61.0);  // 1900 was no leap year
+  EXPECT_EQ(Encoded(Calendar(2000, 2, 29)), 36585.0);
+  EXPECT_EQ(Encoded(Calendar(1, 1, 1)), -693593.0);
+  EXPECT_EQ(Encoded(Calendar(9999, 12, 31)), 2958465.0);
 }
 
 TEST(DateTime, TimeIsTheFractionCountingForwardsEvenBeforeDayZero) {
-  EXPECT_EQ(Encoded(At(1899, 12, 30, 12)), 0.5);
-  EXPECT_EQ(Encoded(At(1900, 1, 1, 18)), 2.75);
-  EXPECT_EQ(Encoded(At(1899, 12, 29, 6)), -1.25);
-  EXPECT_EQ(DecodeDateTime({-1.25}), At(1899, 12, 29, 6));
-  EXPECT_EQ(DecodeDateTime({-0.5}), At(1899, 12, 30, 12));  // -0 is day 0
+  EXPECT_EQ(Encoded(Calendar(1899, 12, 30, 12)), 0.5);
+  EXPECT_EQ(Encoded(Calendar(1900, 1, 1, 18)), 2.75);
+  EXPECT_EQ(Encoded(Calendar(1899, 12, 29, 6)), -1.25);
+  EXPECT_EQ(DecodeDateTime({-1.25}), Calendar(1899, 12, 29, 6));
+  EXPECT_EQ(DecodeDateTime({-0.5}), Calendar(1899, 12, 30, 12));  // -0 is day 0
 }
 
 TEST(DateTime, DecodeRoundsToTheMillisecondAndCarriesIntoTheNextDay) {
   const double oneMs = 1.0 / 86'400'000;
-  EXPECT_EQ(DecodeDateTime({2.0 + 0.4 * oneMs}), At(1900, 1, 1));
-  EXPECT_EQ(DecodeDateTime({2.0 + 0.6 * oneMs}), At(1900, 1, 1, 0, 0, 0, 1));
-  EXPECT_EQ(DecodeDateTime({3.0 - 0.2 * oneMs}), At(1900, 1, 2));
+  EXPECT_EQ(DecodeDateTime({2.0 + 0.4 * oneMs}), Calendar(1900, 1, 1));
+  EXPECT_EQ(DecodeDateTime({2.0 + 0.6 * oneMs}), Calendar(1900, 1, 1, 0, 0, 0, 1));
+  EXPECT_EQ(DecodeDateTime({3.0 - 0.2 * oneMs}), Calendar(1900, 1, 2));
 }
 
 TEST(DateTime, EveryMillisecondOfADaySurvivesTheRoundTrip) {
   for (int ms = 0; ms < 86'400'000; ms += 997) {
-    const CalendarTime t = At(2024, 2, 29, ms / 3'600'000, ms / 60'000 % 60, ms / 1000 % 60, ms % 1000);
+    const CalendarTime t = Calendar(2024, 2, 29, ms / 3'600'000, ms / 60'000 % 60, ms / 1000 % 60, ms % 1000);
     EXPECT_EQ(DecodeDateTime({Encoded(t)}), t);
   }
-  for (const CalendarTime& t : {At(1, 1, 1, 23, 59, 59, 999), At(9999, 12, 31, 23, 59, 59, 999),
-                                At(1899, 12, 29, 0, 0, 0, 1), At(1600, 2, 29, 13, 14, 15, 16)})
+  for (const CalendarTime& t : {Calendar(1, 1, 1, 23, 59, 59, 999), Calendar(9999, 12, 31, 23, 59, 59, 999),
+                                Calendar(1899, 12, 29, 0, 0, 0, 1), Calendar(1600, 2, 29, 13, 14, 15, 16)})
     EXPECT_EQ(DecodeDateTime({Encoded(t)}), t);
 }
 
 TEST(DateTime, EncodeRefusesWhatNoCalendarHolds) {
   for (const CalendarTime& t :
-       {At(0, 1, 1), At(10000, 1, 1), At(2023, 2, 29), At(2024, 4, 31), At(2024, 0, 1), At(2024, 13, 1), At(2024, 1, 0),
-        At(2024, 1, 1, 24), At(2024, 1, 1, 0, 60), At(2024, 1, 1, 0, 0, 60), At(2024, 1, 1, 0, 0, 0, 1000),
-        At(2024, 1, 1, -1), At(2024, -1, 1)})
+       {Calendar(0, 1, 1), Calendar(10000, 1, 1), Calendar(2023, 2, 29), Calendar(2024, 4, 31), Calendar(2024, 0, 1), Calendar(2024, 13, 1), Calendar(2024, 1, 0),
+        Calendar(2024, 1, 1, 24), Calendar(2024, 1, 1, 0, 60), Calendar(2024, 1, 1, 0, 0, 60), Calendar(2024, 1, 1, 0, 0, 0, 1000),
+        Calendar(2024, 1, 1, -1), Calendar(2024, -1, 1)})
     EXPECT_FALSE(EncodeDateTime(t).has_value())
         << t.year << "-" << t.month << "-" << t.day << " " << t.hour << ":" << t.minute << ":" << t.second;
 }
@@ -78,9 +78,9 @@ TEST(PackedDateTime, FieldsAndTwoSecondSteps) {
   const uint16_t date = (44 << 9) | (3 << 5) | 5;
   const uint16_t time = (7 << 11) | (8 << 5) | 9;
   ASSERT_TRUE(FromPackedDateTime(date, time).has_value());
-  EXPECT_EQ(DecodeDateTime(*FromPackedDateTime(date, time)), At(2024, 3, 5, 7, 8, 18));
-  EXPECT_EQ(DecodeDateTime(*FromPackedDateTime((0 << 9) | (1 << 5) | 1, 0)), At(1980, 1, 1));
-  EXPECT_EQ(DecodeDateTime(*FromPackedDateTime(0xFF9F, 0xBF7D)), At(2107, 12, 31, 23, 59, 58));
+  EXPECT_EQ(DecodeDateTime(*FromPackedDateTime(date, time)), Calendar(2024, 3, 5, 7, 8, 18));
+  EXPECT_EQ(DecodeDateTime(*FromPackedDateTime((0 << 9) | (1 << 5) | 1, 0)), Calendar(1980, 1, 1));
+  EXPECT_EQ(DecodeDateTime(*FromPackedDateTime(0xFF9F, 0xBF7D)), Calendar(2107, 12, 31, 23, 59, 58));
 }
 
 TEST(PackedDateTime, FieldsNoCalendarHoldsGiveNothing) {
@@ -91,30 +91,18 @@ TEST(PackedDateTime, FieldsNoCalendarHoldsGiveNothing) {
   EXPECT_FALSE(FromPackedDateTime(0xFFFF, 0xFFFF).has_value());
 }
 
-// Renders with fixed patterns, so that what is asked of the formats shows.
-class FakeFormats final : public DateTimeFormats {
- public:
-  std::string ShortDate(const CalendarTime& t) const override {
-    return std::to_string(t.day) + "." + std::to_string(t.month) + "." + std::to_string(t.year);
-  }
-  std::string LongTime(const CalendarTime& t) const override {
-    return std::to_string(t.hour) + ":" + std::to_string(t.minute) + ":" + std::to_string(t.second) + "," +
-           std::to_string(t.millisecond);
-  }
-};
-
 TEST(FormatDateAndTime, TimeFollowsUnlessMidnightToTheSecond) {
   const FakeFormats formats;
-  EXPECT_EQ(FormatDateAndTime(*EncodeDateTime(At(2024, 3, 5, 7, 8, 9, 10)), formats), "5.3.2024 7:8:9,10");
-  EXPECT_EQ(FormatDateAndTime(*EncodeDateTime(At(2024, 3, 5, 0, 0, 1)), formats), "5.3.2024 0:0:1,0");
-  EXPECT_EQ(FormatDateAndTime(*EncodeDateTime(At(2024, 3, 5)), formats), "5.3.2024");
-  EXPECT_EQ(FormatDateAndTime(*EncodeDateTime(At(2024, 3, 5, 0, 0, 0, 999)), formats), "5.3.2024");
+  EXPECT_EQ(FormatDateAndTime(*EncodeDateTime(Calendar(2024, 3, 5, 7, 8, 9, 10)), formats), "5.3.2024 7:8:9,10");
+  EXPECT_EQ(FormatDateAndTime(*EncodeDateTime(Calendar(2024, 3, 5, 0, 0, 1)), formats), "5.3.2024 0:0:1,0");
+  EXPECT_EQ(FormatDateAndTime(*EncodeDateTime(Calendar(2024, 3, 5)), formats), "5.3.2024");
+  EXPECT_EQ(FormatDateAndTime(*EncodeDateTime(Calendar(2024, 3, 5, 0, 0, 0, 999)), formats), "5.3.2024");
   EXPECT_EQ(FormatDateAndTime({0.0}, formats), "30.12.1899");
 }
 
 TEST(FormatShortDate, DateOnly) {
   const FakeFormats formats;
-  EXPECT_EQ(FormatShortDate(*EncodeDateTime(At(2024, 3, 5, 7, 8, 9)), formats), "5.3.2024");
+  EXPECT_EQ(FormatShortDate(*EncodeDateTime(Calendar(2024, 3, 5, 7, 8, 9)), formats), "5.3.2024");
   EXPECT_EQ(FormatShortDate({0.0}, formats), "30.12.1899");
 }
 

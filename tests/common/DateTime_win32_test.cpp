@@ -3,35 +3,10 @@
 
 #include "common/DateTime.h"
 #include "common/Exceptions.h"
-#include "common/win32/Handles.h"
-#include "common/win32/Utf.h"
 #include "support/TestSupport.h"
 
 namespace kolvex::test {
 namespace {
-
-// Gives path a last-write time, stated in local time.
-void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local) {
-  FILETIME localTime;
-  FILETIME utc;
-  ASSERT_TRUE(SystemTimeToFileTime(&local, &localTime));
-  ASSERT_TRUE(LocalFileTimeToFileTime(&localTime, &utc));
-  UniqueFile f(CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
-  ASSERT_TRUE(f);
-  ASSERT_TRUE(SetFileTime(f.get(), nullptr, nullptr, &utc));
-}
-
-SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD ms) {
-  SYSTEMTIME st{};
-  st.wYear = year;
-  st.wMonth = month;
-  st.wDay = day;
-  st.wHour = hour;
-  st.wMinute = minute;
-  st.wSecond = second;
-  st.wMilliseconds = ms;
-  return st;
-}
 
 CalendarTime WrittenAt(const std::string& path) {
   const std::optional<DateTime> t = FileDateTimeLocal(path);

@@ -4,6 +4,7 @@
 
 #include <climits>
 
+#include "common/CopyVerifiedSystem.h"
 #include "common/Exceptions.h"
 #include "common/Probes.h"
 #include "common/win32/Handles.h"
@@ -23,6 +24,8 @@ DiskSpace SpaceOf(const wchar_t* root) {
   EXPECT_TRUE(GetDiskFreeSpaceW(root, &sectors, &bytes, &freeClusters, &total));
   return DiskSpace{sectors, bytes, freeClusters};
 }
+
+WindowsCopySystem probes;
 
 // Other programs write to the same disk meanwhile: allow 256 MiB of drift.
 constexpr int64_t kDriftKB = 256 * 1024;
@@ -60,10 +63,10 @@ TEST(GetFileSizeByName, MeasuresFilesThatCanBeRead) {
   TempDir dir;
   WriteFileBytes(dir / "empty", "");
   WriteFileBytes(dir / "some", std::string(12345, 'x'));
-  EXPECT_EQ(GetFileSizeByName(dir / "empty"), 0);
-  EXPECT_EQ(GetFileSizeByName(dir / "some"), 12345);
-  EXPECT_EQ(GetFileSizeByName(dir / "missing"), -1);
-  EXPECT_EQ(GetFileSizeByName(dir.path()), -1);  // a directory
+  EXPECT_EQ(probes.GetFileSizeByName(dir / "empty"), 0);
+  EXPECT_EQ(probes.GetFileSizeByName(dir / "some"), 12345);
+  EXPECT_EQ(probes.GetFileSizeByName(dir / "missing"), -1);
+  EXPECT_EQ(probes.GetFileSizeByName(dir.path()), -1);  // a directory
 }
 
 TEST(GetFileSizeByName, FileHeldOpenForWritingElsewhereIsNotMeasured) {
@@ -71,9 +74,9 @@ TEST(GetFileSizeByName, FileHeldOpenForWritingElsewhereIsNotMeasured) {
   WriteFileBytes(dir / "busy", "data");
   {
     ForeignLock lock(dir / "busy");
-    EXPECT_EQ(GetFileSizeByName(dir / "busy"), -1);
+    EXPECT_EQ(probes.GetFileSizeByName(dir / "busy"), -1);
   }
-  EXPECT_EQ(GetFileSizeByName(dir / "busy"), 4);  // and no handle of ours was left open on it
+  EXPECT_EQ(probes.GetFileSizeByName(dir / "busy"), 4);  // and no handle of ours was left open on it
 }
 
 TEST(GetFileSizeByName, FilesOf2GiBAndMoreKeepTheirSize) {
@@ -88,18 +91,18 @@ TEST(GetFileSizeByName, FilesOf2GiBAndMoreKeepTheirSize) {
     end.QuadPart = (int64_t{3} << 30) + 5;
     ASSERT_TRUE(SetFilePointerEx(file.get(), end, nullptr, FILE_BEGIN) && SetEndOfFile(file.get()));
   }
-  EXPECT_EQ(GetFileSizeByName(big), (int64_t{3} << 30) + 5);
+  EXPECT_EQ(probes.GetFileSizeByName(big), (int64_t{3} << 30) + 5);
 }
 
 TEST(IsDriveReady, DriveWithoutMediumIsNotReadyAndTheErrorModeComesBack) {
   const UINT original = SetErrorMode(SEM_NOGPFAULTERRORBOX);
-  EXPECT_FALSE(IsDriveReady('A'));
-  EXPECT_FALSE(IsDriveReady('a'));
-  EXPECT_FALSE(IsDriveReady('P'));
+  EXPECT_FALSE(probes.IsDriveReady('A'));
+  EXPECT_FALSE(probes.IsDriveReady('a'));
+  EXPECT_FALSE(probes.IsDriveReady('P'));
   EXPECT_EQ(GetErrorMode(), static_cast<UINT>(SEM_NOGPFAULTERRORBOX));
-  EXPECT_TRUE(IsDriveReady('C'));
-  EXPECT_TRUE(IsDriveReady('c'));
-  EXPECT_TRUE(IsDriveReady('z'));
+  EXPECT_TRUE(probes.IsDriveReady('C'));
+  EXPECT_TRUE(probes.IsDriveReady('c'));
+  EXPECT_TRUE(probes.IsDriveReady('z'));
   EXPECT_EQ(GetErrorMode(), static_cast<UINT>(SEM_NOGPFAULTERRORBOX));
   SetErrorMode(original);
 }
@@ -107,7 +110,7 @@ TEST(IsDriveReady, DriveWithoutMediumIsNotReadyAndTheErrorModeComesBack) {
 TEST(IsDriveReady, AnythingButALetterRaises) {
   for (const char c : {'1', '@', '[', '`', '{', ' ', '\0', '\xc4'}) {
     try {
-      IsDriveReady(c);
+      probes.IsDriveReady(c);
       ADD_FAILURE() << "no exception for code " << static_cast<int>(static_cast<unsigned char>(c));
     } catch (const EConvertError& e) {
       EXPECT_STREQ(e.what(), "Błędny identyfikator napędu.");
@@ -118,30 +121,30 @@ TEST(IsDriveReady, AnythingButALetterRaises) {
 TEST(GetFreeSpaceKB, DriveRootsOfTheFirstCharacter) {
   const int64_t c = SpaceOf(L"C:\\").FreeKB();
   ASSERT_GT(c, 0);
-  EXPECT_NEAR(GetFreeSpaceKB("C:\\Prog\\a.exe"), c, kDriftKB);
-  EXPECT_NEAR(GetFreeSpaceKB("c:\\prog\\a.exe"), c, kDriftKB);
-  EXPECT_NEAR(GetFreeSpaceKB("zprog\\a.exe"), SpaceOf(L"Z:\\").FreeKB(), kDriftKB);
-  EXPECT_NEAR(GetFreeSpaceKB("@"), SpaceOf(nullptr).FreeKB(), kDriftKB);
-  EXPECT_EQ(GetFreeSpaceKB("prog\\a.exe"), -1);  // p:\ is no drive
-  EXPECT_EQ(GetFreeSpaceKB("A:\\a.exe"), -1);
+  EXPECT_NEAR(probes.GetFreeSpaceKB("C:\\Prog\\a.exe"), c, kDriftKB);
+  EXPECT_NEAR(probes.GetFreeSpaceKB("c:\\prog\\a.exe"), c, kDriftKB);
+  EXPECT_NEAR(probes.GetFreeSpaceKB("zprog\\a.exe"), SpaceOf(L"Z:\\").FreeKB(), kDriftKB);
+  EXPECT_NEAR(probes.GetFreeSpaceKB("@"), SpaceOf(nullptr).FreeKB(), kDriftKB);
+  EXPECT_EQ(probes.GetFreeSpaceKB("prog\\a.exe"), -1);  // p:\ is no drive
+  EXPECT_EQ(probes.GetFreeSpaceKB("A:\\a.exe"), -1);
 }
 
 TEST(GetFreeSpaceKB, NetworkRootsThatDoNotAnswerGiveMinusOne) {
-  EXPECT_EQ(GetFreeSpaceKB("//srv/share/dir/a.exe"), -1);
-  EXPECT_EQ(GetFreeSpaceKB("\\\\srv\\share\\dir\\a.exe"), -1);
-  EXPECT_EQ(GetFreeSpaceKB("\\\\srv"), -1);  // no share: the root ends in two backslashes
-  EXPECT_EQ(GetFreeSpaceKB("//srv"), -1);
+  EXPECT_EQ(probes.GetFreeSpaceKB("//srv/share/dir/a.exe"), -1);
+  EXPECT_EQ(probes.GetFreeSpaceKB("\\\\srv\\share\\dir\\a.exe"), -1);
+  EXPECT_EQ(probes.GetFreeSpaceKB("\\\\srv"), -1);  // no share: the root ends in two backslashes
+  EXPECT_EQ(probes.GetFreeSpaceKB("//srv"), -1);
 }
 
 TEST(GetFloppyFreeBytes, FreeBytesOrMinusOne) {
-  EXPECT_EQ(GetFloppyFreeBytes('A'), -1);
-  EXPECT_EQ(GetFloppyFreeBytes('b'), -1);
+  EXPECT_EQ(probes.GetFloppyFreeBytes('A'), -1);
+  EXPECT_EQ(probes.GetFloppyFreeBytes('b'), -1);
   const int64_t c = SpaceOf(L"C:\\").FreeBytes();
-  EXPECT_NEAR(GetFloppyFreeBytes('c'), c, kDriftKB * 1024);
-  EXPECT_NEAR(GetFloppyFreeBytes('@'), SpaceOf(nullptr).FreeBytes(), kDriftKB * 1024);
+  EXPECT_NEAR(probes.GetFloppyFreeBytes('c'), c, kDriftKB * 1024);
+  EXPECT_NEAR(probes.GetFloppyFreeBytes('@'), SpaceOf(nullptr).FreeBytes(), kDriftKB * 1024);
   // A disk with more than 2 GiB free is counted, not wrapped (as 32 bits would).
   if (c > INT_MAX) {
-    EXPECT_GT(GetFloppyFreeBytes('C'), INT_MAX);
+    EXPECT_GT(probes.GetFloppyFreeBytes('C'), INT_MAX);
   }
 }
 

@@ -37,7 +37,7 @@ struct Scene {
   // The update done once, completely, by whichever run did it, and nothing left over.
   void ExpectOneUpdate(int starts) const {
     EXPECT_TRUE(ReadFileBytes(app / "prog.exe") == v1014 && ReadFileBytes(app / "prog.exeOLD") == v1013);
-    EXPECT_THAT(SplitLogLines(ReadUpdateLog(app.dir())), SizeIs(1));
+    EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())), SizeIs(1));
     EXPECT_TRUE(WaitUntil([&] { return Starts() == starts; }, 15000)) << Starts() << " starts of the program";
     EXPECT_THAT(UnexpectedEntries(app.dir(), {"Kolvex.exe", "SHARED", "prog.exe", "prog.exeOLD", "_updatefiles.LOG",
                                               "target-run.txt"}),

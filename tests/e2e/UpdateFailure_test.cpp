@@ -11,6 +11,7 @@
 namespace kolvex::test {
 namespace {
 
+using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 
@@ -174,7 +175,7 @@ TEST_F(UpdateFailureTest, AComponentHeldOpenStopsTheRunWithTheComponentsBeforeIt
 
   lock.Release();
   EXPECT_EQ(ReadFileBytes(app / "prog.dll"), v1014);
-  EXPECT_TRUE(IsLogLine(ReadUpdateLog(app.dir()), "prog.dll from [1.0.1.3] to [1.0.1.4]\r\n"));
+  EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())), ElementsAre("prog.dll from [1.0.1.3] to [1.0.1.4]\r\n"));
   EXPECT_EQ(ReadFileBytes(app / "inna.dll"), v1013);
   EXPECT_EQ(ReadFileBytes(app / "prog.exe"), v1013);
   EXPECT_FALSE(FileExists(app / "prog.exeOLD"));
@@ -196,7 +197,7 @@ TEST(UpdateLarge, A200MegabyteTargetIsBackedUpAndRefreshedByteForByte) {
   EXPECT_NE(app.WaitForTargetRecord(app.dir()), "") << "the target was not started";
   EXPECT_TRUE(HoldsLargeProgram(app / "prog.exe", v1014, kMegabytes, 2));
   EXPECT_TRUE(HoldsLargeProgram(app / "prog.exeOLD", v1013, kMegabytes, 1));
-  EXPECT_TRUE(IsLogLine(ReadUpdateLog(app.dir()), "prog.exe from [1.0.1.3] to [1.0.1.4]\r\n"));
+  EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())), ElementsAre("prog.exe from [1.0.1.3] to [1.0.1.4]\r\n"));
   EXPECT_THAT(UnexpectedEntries(
                   app.dir(), {"Kolvex.exe", "SHARED", "prog.exe", "prog.exeOLD", "_updatefiles.LOG", "target-run.txt"}),
               IsEmpty());

@@ -17,29 +17,6 @@ void WriteSettings(const Installation& app, const std::string& sharedDirValue) {
                  std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
 }
 
-std::string ReadUpdateLog(const std::string& dir) {
-  const std::string path = dir + "\\_updatefiles.LOG";
-  return FileExists(path) ? ReadFileBytes(path) : std::string();
-}
-
-std::vector<std::string> SplitLogLines(const std::string& log) {
-  std::vector<std::string> lines;
-  size_t begin = 0;
-  while (begin < log.size()) {
-    const size_t end = log.find("\r\n", begin);
-    const size_t next = end == std::string::npos ? log.size() : end + 2;
-    lines.push_back(log.substr(begin, next - begin));
-    begin = next;
-  }
-  return lines;
-}
-
-bool IsLogLine(const std::string& line, const std::string& tail) {
-  const size_t dash = line.find(" - ");
-  return dash != std::string::npos && dash > 0 && line[0] >= '0' && line[0] <= '9' &&
-         line.compare(dash + 3, std::string::npos, tail) == 0;
-}
-
 namespace {
 
 constexpr size_t kMegabyte = 1 << 20;

@@ -1,6 +1,6 @@
 #pragma once
 // What the update tests share: fixture programs with chosen contents, the
-// settings file, the update log, and the installation's file list.
+// settings file, and the installation's file list.
 #include <string>
 #include <vector>
 
@@ -13,17 +13,6 @@ std::string FixtureBytes(const std::string& fixture);
 
 // baza.set with [MAIN] SHARED_DIR=value, in UTF-16 so that any name fits.
 void WriteSettings(const Installation& app, const std::string& sharedDirValue);
-
-// The update log beside the launcher ("" when there is none).
-std::string ReadUpdateLog(const std::string& dir);
-
-// The log's lines, each with its CR LF; what follows the last CR LF, if
-// anything, is a last element of its own.
-std::vector<std::string> SplitLogLines(const std::string& log);
-
-// True when line is "<date and time> - <tail>" as the update log writes it:
-// a date that begins with a digit, then " - ", then exactly tail.
-bool IsLogLine(const std::string& line, const std::string& tail);
 
 // A program followed by megabytes of filler, a different filler for each
 // fill value; written and compared a piece at a time.

@@ -16,8 +16,8 @@ namespace kolvex::test {
 namespace {
 
 using ::testing::ElementsAre;
-using ::testing::HasSubstr;
 using namespace std::string_literals;
+using ::testing::StartsWith;
 using ::testing::UnorderedElementsAre;
 
 class UpdateTest : public ::testing::Test {
@@ -59,9 +59,7 @@ TEST_F(UpdateTest, ANewerSharedVersionIsInstalledWithBackupAndOneLogLine) {
   EXPECT_EQ(ReadFileBytes(app / "prog.exe"), v1014);
   EXPECT_EQ(ReadFileBytes(app / "prog.exeOLD"), v1013);
   EXPECT_EQ(ReadFileBytes(shared + "\\prog.exe"), v1014);
-  const std::vector<std::string> lines = SplitLogLines(ReadUpdateLog(app.dir()));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_TRUE(IsLogLine(lines[0], "prog.exe from [1.0.1.3] to [1.0.1.4]\r\n")) << lines[0];
+  EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())), ElementsAre("prog.exe from [1.0.1.3] to [1.0.1.4]\r\n"));
   EXPECT_THAT(ListDir(app.dir()), UnorderedElementsAre("Kolvex.exe", "SHARED", "_updatefiles.LOG", "prog.exe",
                                                        "prog.exeOLD", "target-run.txt"));
 }
@@ -72,9 +70,7 @@ TEST_F(UpdateTest, AnOlderSharedVersionReplacesTheNewerInstalledOne) {
   RunAndExpectHandOff();
   EXPECT_EQ(ReadFileBytes(app / "prog.exe"), v1013);
   EXPECT_EQ(ReadFileBytes(app / "prog.exeOLD"), v1014);
-  const std::vector<std::string> lines = SplitLogLines(ReadUpdateLog(app.dir()));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_TRUE(IsLogLine(lines[0], "prog.exe from [1.0.1.4] to [1.0.1.3]\r\n")) << lines[0];
+  EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())), ElementsAre("prog.exe from [1.0.1.4] to [1.0.1.3]\r\n"));
 }
 
 TEST_F(UpdateTest, AnOldBackupIsOverwritten) {
@@ -90,9 +86,7 @@ TEST_F(UpdateTest, WithoutAnInstalledFileTheSharedOneIsCopiedAndLoggedAsBrak) {
   RunAndExpectHandOff();
   EXPECT_EQ(ReadFileBytes(app / "prog.exe"), v1014);
   EXPECT_FALSE(FileExists(app / "prog.exeOLD"));
-  const std::vector<std::string> lines = SplitLogLines(ReadUpdateLog(app.dir()));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_TRUE(IsLogLine(lines[0], "prog.exe from [brak] to [1.0.1.4]\r\n")) << lines[0];
+  EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())), ElementsAre("prog.exe from [brak] to [1.0.1.4]\r\n"));
 }
 
 TEST_F(UpdateTest, WithoutASharedFileOnlyTheHandOffHappens) {
@@ -128,10 +122,8 @@ TEST_F(UpdateTest, AFileWithVersionInformationAndOneWithoutDiffer) {
   RunAndExpectHandOff();
   EXPECT_EQ(ReadFileBytes(app / "prog.exe"), noVersion);
   EXPECT_EQ(ReadFileBytes(app / "prog.exeOLD"), v1014);
-  const std::vector<std::string> lines = SplitLogLines(ReadUpdateLog(app.dir()));
-  ASSERT_EQ(lines.size(), 2u);
-  EXPECT_TRUE(IsLogLine(lines[0], "prog.exe from [] to [1.0.1.4]\r\n")) << lines[0];
-  EXPECT_TRUE(IsLogLine(lines[1], "prog.exe from [1.0.1.4] to []\r\n")) << lines[1];
+  EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())),
+              ElementsAre("prog.exe from [] to [1.0.1.4]\r\n", "prog.exe from [1.0.1.4] to []\r\n"));
 }
 
 TEST_F(UpdateTest, ATargetInASubDirectoryIsRefreshedFromTheSameSubDirectory) {
@@ -146,9 +138,7 @@ TEST_F(UpdateTest, ATargetInASubDirectoryIsRefreshedFromTheSameSubDirectory) {
   EXPECT_FALSE(FileExists(app / "prog.exe"));
   // One log for the installation, beside the launcher; the line names the file only.
   EXPECT_FALSE(FileExists(app / "bin\\_updatefiles.LOG"));
-  const std::vector<std::string> lines = SplitLogLines(ReadUpdateLog(app.dir()));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_TRUE(IsLogLine(lines[0], "prog.exe from [1.0.1.3] to [1.0.1.4]\r\n")) << lines[0];
+  EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())), ElementsAre("prog.exe from [1.0.1.3] to [1.0.1.4]\r\n"));
 }
 
 TEST_F(UpdateTest, TheLogGrowsByOneLineForEveryRefreshAndKeepsEarlierLines) {
@@ -169,11 +159,9 @@ TEST_F(UpdateTest, TheLogGrowsByOneLineForEveryRefreshAndKeepsEarlierLines) {
   RunAndExpectHandOff();
   const std::string third = ReadUpdateLog(app.dir());
   ASSERT_EQ(third.compare(0, second.size(), second), 0);
-  const std::vector<std::string> lines = SplitLogLines(third);
-  ASSERT_EQ(lines.size(), 3u);
-  EXPECT_TRUE(IsLogLine(lines[0], "prog.exe from [1.0.1.3] to [1.0.1.4]\r\n")) << lines[0];
-  EXPECT_TRUE(IsLogLine(lines[1], "prog.exe from [1.0.1.4] to [1.0.1.3]\r\n")) << lines[1];
-  EXPECT_TRUE(IsLogLine(lines[2], "prog.exe from [1.0.1.3] to [1.0.1.4]\r\n")) << lines[2];
+  EXPECT_THAT(LogTails(third), ElementsAre("prog.exe from [1.0.1.3] to [1.0.1.4]\r\n",
+                                           "prog.exe from [1.0.1.4] to [1.0.1.3]\r\n",
+                                           "prog.exe from [1.0.1.3] to [1.0.1.4]\r\n"));
 }
 
 // The listed components and the program in one run, with the user reading the
@@ -214,12 +202,9 @@ TEST_F(UpdateTest, TheListedComponentsAreRefreshedInOrderBeforeTheProgram) {
   EXPECT_NE(app.WaitForTargetRecord(app.dir()), "");
   EXPECT_THAT(captions, ElementsAre("PROG.DLL", "Pomoc programu", "WYDRUKI.DLL"));
 
-  const std::vector<std::string> lines = SplitLogLines(ReadUpdateLog(app.dir()));
-  ASSERT_EQ(lines.size(), 4u);
-  EXPECT_TRUE(IsLogLine(lines[0], "prog.dll from [1.0.1.3] to [1.0.1.4]\r\n")) << lines[0];
-  EXPECT_THAT(lines[1], HasSubstr(" - pomoc.hlp from ["));
-  EXPECT_TRUE(IsLogLine(lines[2], "wydruki.dll from [brak] to [1.0.1.4]\r\n")) << lines[2];
-  EXPECT_TRUE(IsLogLine(lines[3], "prog.exe from [1.0.1.3] to [1.0.1.4]\r\n")) << lines[3];
+  EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())),
+              ElementsAre("prog.dll from [1.0.1.3] to [1.0.1.4]\r\n", StartsWith("pomoc.hlp from ["),
+                          "wydruki.dll from [brak] to [1.0.1.4]\r\n", "prog.exe from [1.0.1.3] to [1.0.1.4]\r\n"));
   for (const std::string name : {"prog.exe", "prog.dll", "raporty\\wydruki.dll"})
     EXPECT_EQ(ReadFileBytes(app / name), v1014) << name;
   EXPECT_EQ(ReadFileBytes(app / "pomoc.hlp"), "new help");
@@ -247,9 +232,7 @@ TEST_F(UpdateInForeignNamesTest, SharedDirectoryNamedInTheSettings) {
   RunAndExpectHandOff();
   EXPECT_EQ(ReadFileBytes(app / "prog.exe"), v1014);
   EXPECT_EQ(ReadFileBytes(app / "prog.exeOLD"), v1013);
-  const std::vector<std::string> lines = SplitLogLines(ReadUpdateLog(app.dir()));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_TRUE(IsLogLine(lines[0], "prog.exe from [1.0.1.3] to [1.0.1.4]\r\n")) << lines[0];
+  EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())), ElementsAre("prog.exe from [1.0.1.3] to [1.0.1.4]\r\n"));
 }
 
 TEST_F(UpdateInForeignNamesTest, APolishTargetNameIsLoggedInTheAnsiCodePage) {
@@ -258,9 +241,7 @@ TEST_F(UpdateInForeignNamesTest, APolishTargetNameIsLoggedInTheAnsiCodePage) {
   RunAndExpectHandOff("Łódź.exe");
   EXPECT_EQ(ReadFileBytes(app / "Łódź.exe"), v1014);
   EXPECT_EQ(ReadFileBytes(app / "Łódź.exeOLD"), v1013);
-  const std::vector<std::string> lines = SplitLogLines(ReadUpdateLog(app.dir()));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_TRUE(IsLogLine(lines[0], ToAnsi("Łódź.exe from [1.0.1.3] to [1.0.1.4]\r\n"))) << lines[0];
+  EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())), ElementsAre(ToAnsi("Łódź.exe from [1.0.1.3] to [1.0.1.4]\r\n")));
 }
 
 // SHARED_DIR as an administrator may write it.
@@ -289,9 +270,7 @@ TEST_P(SharedDirSettingTest, TheTargetIsTakenFromThere) {
   RunAndExpectHandOff("prog.exe", elsewhere.path());
   EXPECT_EQ(ReadFileBytes(app / "prog.exe"), v1014);
   EXPECT_EQ(ReadFileBytes(app / "prog.exeOLD"), v1013);
-  const std::vector<std::string> lines = SplitLogLines(ReadUpdateLog(app.dir()));
-  ASSERT_EQ(lines.size(), 1u);
-  EXPECT_TRUE(IsLogLine(lines[0], "prog.exe from [1.0.1.3] to [1.0.1.4]\r\n")) << lines[0];
+  EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())), ElementsAre("prog.exe from [1.0.1.3] to [1.0.1.4]\r\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(

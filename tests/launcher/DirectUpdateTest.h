@@ -22,10 +22,7 @@ class DirectUpdateTest : public ::testing::Test {
 
   std::string Installed(const std::string& name) const { return ExeDir + "\\" + name; }
   std::string Shared(const std::string& name) const { return SharedDir + "\\" + name; }
-  std::string Log() const {
-    const std::string path = Installed("_updatefiles.LOG");
-    return FileExists(path) ? ReadFileBytes(path) : std::string();
-  }
+  std::string Log() const { return ReadUpdateLog(ExeDir); }
 
   TempDir root{"kolvex-direct"};
   const std::string v1013 = ReadFileBytes(BinDir() + "\\target_v1013.exe");

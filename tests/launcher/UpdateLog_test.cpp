@@ -3,31 +3,17 @@
 #include <gtest/gtest.h>
 
 #include "common/Exceptions.h"
+#include "support/DateTimeSupport.h"
 
 namespace kolvex {
 namespace {
 
-class FakeFormats final : public DateTimeFormats {
- public:
-  std::string ShortDate(const CalendarTime& t) const override {
-    return std::to_string(t.year) + "-" + std::to_string(t.month) + "-" + std::to_string(t.day);
-  }
-  std::string LongTime(const CalendarTime& t) const override {
-    return std::to_string(t.hour) + "h" + std::to_string(t.minute) + "m" + std::to_string(t.second) + "s";
-  }
-};
+using test::At;
+using test::FakeFormats;
 
-UpdateLogEntry ByVersion(const std::string& name, const std::string& oldVersion, const std::string& newVersion) {
-  UpdateLogEntry entry;
-  entry.compareMode = 1;
-  entry.name = name;
-  entry.oldVersion = oldVersion;
-  entry.newVersion = newVersion;
-  return entry;
-}
 
-DateTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0, int ms = 0) {
-  return EncodeDateTime({year, month, day, hour, minute, second, ms}).value();
+ComponentUpdate ByVersion(const std::string& name, const std::string& oldVersion, const std::string& newVersion) {
+  return {.name = name, .oldVersion = oldVersion, .newVersion = newVersion};
 }
 
 TEST(UpdateLogPath, NamedComponentLogsBesideTheLauncher) {
@@ -42,42 +28,40 @@ TEST(UpdateLogPath, WithoutComponentNameTheLauncherNamesTheLog) {
 
 TEST(UpdateLogLine, ModeOneGivesVersions) {
   const FakeFormats f;
-  EXPECT_EQ(UpdateLogLine(ByVersion("PROG.EXE", "1.0.1.3", "1.0.1.4"), At(2024, 3, 5, 7, 8, 9), f),
-            "2024-3-5 7h8m9s - PROG.EXE from [1.0.1.3] to [1.0.1.4]\r\n");
-  EXPECT_EQ(UpdateLogLine(ByVersion("prog.exe", "brak", ""), At(2024, 3, 5, 0, 0, 0, 500), f),
-            "2024-3-5 - prog.exe from [brak] to []\r\n");
+  EXPECT_EQ(UpdateLogLine(1, ByVersion("PROG.EXE", "1.0.1.3", "1.0.1.4"), At(2024, 3, 5, 7, 8, 9), f),
+            "5.3.2024 7:8:9,0 - PROG.EXE from [1.0.1.3] to [1.0.1.4]\r\n");
+  EXPECT_EQ(UpdateLogLine(1, ByVersion("prog.exe", "brak", ""), At(2024, 3, 5, 0, 0, 0, 500), f),
+            "5.3.2024 - prog.exe from [brak] to []\r\n");
 }
 
 TEST(UpdateLogLine, ModeTwoGivesShortDatesOnly) {
   const FakeFormats f;
-  const UpdateLogEntry entry{.compareMode = 2,
-                             .name = "prog.exe",
-                             .oldVersion = "ignored",
-                             .newVersion = "ignored",
-                             .oldDate = At(2023, 12, 31, 23, 59, 58),
-                             .newDate = At(2024, 1, 2, 10, 0, 0)};
-  EXPECT_EQ(UpdateLogLine(entry, At(2024, 3, 5, 0, 0, 1), f),
-            "2024-3-5 0h0m1s - prog.exe from [2023-12-31] to [2024-1-2]\r\n");
-  UpdateLogEntry missing = entry;
+  const ComponentUpdate entry{.name = "prog.exe",
+                              .oldVersion = "ignored",
+                              .newVersion = "ignored",
+                              .oldDate = At(2023, 12, 31, 23, 59, 58),
+                              .newDate = At(2024, 1, 2, 10, 0, 0)};
+  EXPECT_EQ(UpdateLogLine(2, entry, At(2024, 3, 5, 0, 0, 1), f),
+            "5.3.2024 0:0:1,0 - prog.exe from [31.12.2023] to [2.1.2024]\r\n");
+  ComponentUpdate missing = entry;
   missing.oldDate = DateTime{0};
   missing.newDate = At(2023, 12, 31, 8, 0, 0);
-  EXPECT_EQ(UpdateLogLine(missing, At(2024, 3, 5), f), "2024-3-5 - prog.exe from [1899-12-30] to [2023-12-31]\r\n");
+  EXPECT_EQ(UpdateLogLine(2, missing, At(2024, 3, 5), f), "5.3.2024 - prog.exe from [30.12.1899] to [31.12.2023]\r\n");
 }
 
 TEST(UpdateLogLine, OnlyTheFileNamePartIsWritten) {
   const FakeFormats f;
-  EXPECT_EQ(UpdateLogLine(ByVersion("sub\\dir\\prog.exe", "1", "2"), At(2024, 3, 5), f),
-            "2024-3-5 - prog.exe from [1] to [2]\r\n");
-  EXPECT_EQ(UpdateLogLine(ByVersion("C:prog.exe", "1", "2"), At(2024, 3, 5), f),
-            "2024-3-5 - prog.exe from [1] to [2]\r\n");
+  EXPECT_EQ(UpdateLogLine(1, ByVersion("sub\\dir\\prog.exe", "1", "2"), At(2024, 3, 5), f),
+            "5.3.2024 - prog.exe from [1] to [2]\r\n");
+  EXPECT_EQ(UpdateLogLine(1, ByVersion("C:prog.exe", "1", "2"), At(2024, 3, 5), f),
+            "5.3.2024 - prog.exe from [1] to [2]\r\n");
 }
 
 TEST(UpdateLogLine, ImpossibleDatesRaise) {
   const FakeFormats f;
-  UpdateLogEntry entry = ByVersion("p.exe", "", "");
-  entry.compareMode = 2;
+  ComponentUpdate entry = ByVersion("p.exe", "", "");
   entry.oldDate = DateTime{1e300};
-  EXPECT_THROW(UpdateLogLine(entry, At(2024, 3, 5), f), EConvertError);
+  EXPECT_THROW(UpdateLogLine(2, entry, At(2024, 3, 5), f), EConvertError);
 }
 
 }  // namespace

@@ -9,16 +9,12 @@
 #include "common/Exceptions.h"
 #include "common/SystemText.h"
 #include "common/win32/Utf.h"
-#include "launcher/Kolvex.h"
 #include "launcher/UpdateLog.h"
+#include "support/DateTimeSupport.h"
 #include "support/TestSupport.h"
 
 namespace kolvex::test {
 namespace {
-
-DateTime At(int year, int month, int day, int hour = 0, int minute = 0, int second = 0) {
-  return EncodeDateTime({year, month, day, hour, minute, second, 0}).value();
-}
 
 size_t Count(const std::string& text, const std::string& what) {
   size_t n = 0;
@@ -39,14 +35,6 @@ std::string SystemText(bool date, const SYSTEMTIME& st) {
   return ToAnsi(Narrow(std::wstring_view(text, n > 0 ? static_cast<size_t>(n) - 1 : 0)));
 }
 
-SYSTEMTIME Day(WORD year, WORD month, WORD day) {
-  SYSTEMTIME st{};
-  st.wYear = year;
-  st.wMonth = month;
-  st.wDay = day;
-  return st;
-}
-
 // "now" as the log writes it at the moment st.
 std::string NowText(SYSTEMTIME st) {
   st.wMilliseconds = 0;
@@ -54,24 +42,17 @@ std::string NowText(SYSTEMTIME st) {
   return SystemText(true, st) + (midnight ? "" : " " + SystemText(false, st));
 }
 
-// Every test here logs into a fresh ExeDir.
+// Every test here logs into a fresh directory.
 class UpdateLogFile : public ::testing::Test {
  protected:
-  void SetUp() override {
-    savedExeDir_ = ExeDir;
-    ExeDir = dir_.path();
-  }
-  void TearDown() override { ExeDir = savedExeDir_; }
   std::string LogPath() const { return dir_ / "_updatefiles.LOG"; }
 
   TempDir dir_{"kolvex-log"};
-
- private:
-  std::string savedExeDir_;
+  std::string exeDir = dir_.path();
 };
 
 TEST_F(UpdateLogFile, FirstUpdateCreatesTheLogWithOneLine) {
-  WriteUpdateLog("prog.exe", 1, "prog.exe", "brak", "1.0.1.4", {}, {});
+  WriteUpdateLog("prog.exe", 1, {.name = "prog.exe", .oldVersion = "brak", .newVersion = "1.0.1.4"}, exeDir);
   const std::string log = ReadFileBytes(LogPath());
   EXPECT_TRUE(EndsWith(log, " - prog.exe from [brak] to [1.0.1.4]\r\n")) << log;
   EXPECT_EQ(Count(log, "\r\n"), 1u);
@@ -82,9 +63,9 @@ TEST_F(UpdateLogFile, FirstUpdateCreatesTheLogWithOneLine) {
 TEST_F(UpdateLogFile, LinesAreAppendedInOrderBehindEveryEarlierByte) {
   const std::string earlier("earlier \0 bytes\xB3\xFF\r\nno line end", 30);
   WriteFileBytes(LogPath(), earlier);
-  WriteUpdateLog("a.exe", 1, "a.exe", "1", "2", {}, {});
-  WriteUpdateLog("b.exe", 1, "b.exe", "2", "3", {}, {});
-  WriteUpdateLog("c.exe", 1, "sub\\c.exe", "3", "4", {}, {});
+  WriteUpdateLog("a.exe", 1, {.name = "a.exe", .oldVersion = "1", .newVersion = "2"}, exeDir);
+  WriteUpdateLog("b.exe", 1, {.name = "b.exe", .oldVersion = "2", .newVersion = "3"}, exeDir);
+  WriteUpdateLog("c.exe", 1, {.name = "sub\\c.exe", .oldVersion = "3", .newVersion = "4"}, exeDir);
   const std::string log = ReadFileBytes(LogPath());
   ASSERT_EQ(log.substr(0, earlier.size()), earlier);
   const size_t a = log.find(" - a.exe from [1] to [2]\r\n", earlier.size());
@@ -99,15 +80,18 @@ TEST_F(UpdateLogFile, LinesAreAppendedInOrderBehindEveryEarlierByte) {
 }
 
 TEST_F(UpdateLogFile, ModeTwoGivesBothShortDates) {
-  WriteUpdateLog("prog.exe", 2, "prog.exe", "", "", At(2023, 12, 31, 23, 59, 58), At(2024, 1, 2, 10, 0, 0));
+  WriteUpdateLog("prog.exe", 2,
+                 {.name = "prog.exe", .oldDate = At(2023, 12, 31, 23, 59, 58), .newDate = At(2024, 1, 2, 10, 0, 0)},
+                 exeDir);
   // Files that differ only in the time of day show the same date twice.
-  WriteUpdateLog("prog.exe", 2, "prog.exe", "", "", At(2024, 1, 2, 8, 0, 0), At(2024, 1, 2, 17, 0, 0));
+  WriteUpdateLog("prog.exe", 2,
+                 {.name = "prog.exe", .oldDate = At(2024, 1, 2, 8, 0, 0), .newDate = At(2024, 1, 2, 17, 0, 0)}, exeDir);
   // No installed file: day 0.
-  WriteUpdateLog("prog.exe", 2, "prog.exe", "", "", DateTime{0}, At(2024, 1, 2));
+  WriteUpdateLog("prog.exe", 2, {.name = "prog.exe", .oldDate = DateTime{0}, .newDate = At(2024, 1, 2)}, exeDir);
   const std::string log = ReadFileBytes(LogPath());
-  const std::string d20231231 = SystemText(true, Day(2023, 12, 31));
-  const std::string d20240102 = SystemText(true, Day(2024, 1, 2));
-  const std::string d18991230 = SystemText(true, Day(1899, 12, 30));
+  const std::string d20231231 = SystemText(true, Local(2023, 12, 31));
+  const std::string d20240102 = SystemText(true, Local(2024, 1, 2));
+  const std::string d18991230 = SystemText(true, Local(1899, 12, 30));
   EXPECT_NE(log.find(" - prog.exe from [" + d20231231 + "] to [" + d20240102 + "]\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find(" - prog.exe from [" + d20240102 + "] to [" + d20240102 + "]\r\n"), std::string::npos) << log;
   EXPECT_NE(log.find(" - prog.exe from [" + d18991230 + "] to [" + d20240102 + "]\r\n"), std::string::npos) << log;
@@ -115,28 +99,28 @@ TEST_F(UpdateLogFile, ModeTwoGivesBothShortDates) {
 }
 
 TEST_F(UpdateLogFile, OtherModesOpenTheLogButWriteNothing) {
-  WriteUpdateLog("prog.exe", 0, "prog.exe", "1", "2", {}, {});
+  WriteUpdateLog("prog.exe", 0, {.name = "prog.exe", .oldVersion = "1", .newVersion = "2"}, exeDir);
   ASSERT_TRUE(FileExists(LogPath()));
   EXPECT_EQ(ReadFileBytes(LogPath()), "");
   WriteFileBytes(LogPath(), "kept\r\n");
-  WriteUpdateLog("prog.exe", 3, "prog.exe", "1", "2", {}, {});
+  WriteUpdateLog("prog.exe", 3, {.name = "prog.exe", .oldVersion = "1", .newVersion = "2"}, exeDir);
   EXPECT_EQ(ReadFileBytes(LogPath()), "kept\r\n");
 }
 
 TEST_F(UpdateLogFile, LongNamesAndVersionsAreWrittenWhole) {
   const std::string name = std::string(396, 'N') + ".exe";
   const std::string version(300, '9');
-  WriteUpdateLog(name, 1, "sub\\" + name, version, version + "1", {}, {});
+  WriteUpdateLog(name, 1, {.name = "sub\\" + name, .oldVersion = version, .newVersion = version + "1"}, exeDir);
   const std::string log = ReadFileBytes(LogPath());
   EXPECT_TRUE(EndsWith(log, " - " + name + " from [" + version + "] to [" + version + "1]\r\n")) << log.size();
   EXPECT_EQ(Count(log, "\r\n"), 1u);
 }
 
 TEST_F(UpdateLogFile, TextOutsideTheAnsiCodePage) {
-  const std::string exeDir = dir_ / "Żółć 日本 Ω";
+  exeDir = dir_ / "Żółć 日本 Ω";
   MakeDir(exeDir);
-  ExeDir = exeDir;
-  WriteUpdateLog("łódź 日本.exe", 1, "łódź 日本.exe", "ąę", "Ω", {}, {});
+  WriteUpdateLog("łódź 日本.exe", 1, {.name = "łódź 日本.exe", .oldVersion = "ąę", .newVersion = "Ω"},
+                 exeDir);
   const std::string log = ReadFileBytes(exeDir + "\\_updatefiles.LOG");
   // Written in the ANSI code page: what it lacks comes out as the system's
   // default character (or its nearest letter).
@@ -149,7 +133,7 @@ TEST_F(UpdateLogFile, TextOutsideTheAnsiCodePage) {
 TEST_F(UpdateLogFile, WithoutComponentNameTheLogIsNamedAfterTheLauncher) {
   const std::string log = BinDir() + "\\win32_tests.LOG";
   DeleteFileW(Widen(log).c_str());
-  WriteUpdateLog("", 1, "prog.exe", "1", "2", {}, {});
+  WriteUpdateLog("", 1, {.name = "prog.exe", .oldVersion = "1", .newVersion = "2"}, exeDir);
   const std::string bytes = ReadFileBytes(log);
   DeleteFileW(Widen(log).c_str());
   EXPECT_TRUE(EndsWith(bytes, " - prog.exe from [1] to [2]\r\n")) << bytes;
@@ -157,12 +141,12 @@ TEST_F(UpdateLogFile, WithoutComponentNameTheLogIsNamedAfterTheLauncher) {
 }
 
 TEST_F(UpdateLogFile, LockedLogRaisesTheFileErrorAndStaysAsItWas) {
-  WriteUpdateLog("prog.exe", 1, "prog.exe", "1", "2", {}, {});
+  WriteUpdateLog("prog.exe", 1, {.name = "prog.exe", .oldVersion = "1", .newVersion = "2"}, exeDir);
   const std::string before = ReadFileBytes(LogPath());
   {
     ForeignLock lock(LogPath());
     try {
-      WriteUpdateLog("prog.exe", 1, "prog.exe", "2", "3", {}, {});
+      WriteUpdateLog("prog.exe", 1, {.name = "prog.exe", .oldVersion = "2", .newVersion = "3"}, exeDir);
       ADD_FAILURE() << "no error raised";
     } catch (const EInOutError& e) {
       EXPECT_STREQ(e.ClassName(), "EInOutError");
@@ -177,20 +161,21 @@ TEST_F(UpdateLogFile, LockedLogRaisesTheFileErrorAndStaysAsItWas) {
 }
 
 TEST_F(UpdateLogFile, LogThatCannotBeCreatedRaises) {
-  ExeDir = dir_ / "no such directory";
+  exeDir = dir_ / "no such directory";
   try {
-    WriteUpdateLog("prog.exe", 1, "prog.exe", "1", "2", {}, {});
+    WriteUpdateLog("prog.exe", 1, {.name = "prog.exe", .oldVersion = "1", .newVersion = "2"}, exeDir);
     ADD_FAILURE() << "no error raised";
   } catch (const EInOutError& e) {
     EXPECT_EQ(e.ErrorCode(), ERROR_PATH_NOT_FOUND);
-    EXPECT_EQ(std::string(e.what()).rfind("Nie można utworzyć pliku \"" + ExeDir + "\\_updatefiles.LOG\". ", 0), 0u)
+    EXPECT_EQ(std::string(e.what()).rfind("Nie można utworzyć pliku \"" + exeDir + "\\_updatefiles.LOG\". ", 0), 0u)
         << e.what();
     EXPECT_EQ(std::string(e.what()).find_first_of("\r\n"), std::string::npos);
   }
   // A directory in the log's place.
-  ExeDir = dir_.path();
+  exeDir = dir_.path();
   MakeDir(LogPath());
-  EXPECT_THROW(WriteUpdateLog("prog.exe", 1, "prog.exe", "1", "2", {}, {}), EInOutError);
+  EXPECT_THROW(WriteUpdateLog("prog.exe", 1, {.name = "prog.exe", .oldVersion = "1", .newVersion = "2"}, exeDir),
+               EInOutError);
 }
 
 // Run again under Polish and English settings (tests/CMakeLists.txt): the
@@ -210,12 +195,14 @@ TEST_F(UpdateLogInUserLocale, LineFollowsTheSystemsOwnFormats) {
   SYSTEMTIME before;
   SYSTEMTIME after;
   GetLocalTime(&before);
-  WriteUpdateLog("prog.exe", 2, "prog.exe", "", "", At(2023, 12, 31, 23, 59, 58), At(2024, 1, 2, 10, 0, 0));
+  WriteUpdateLog("prog.exe", 2,
+                 {.name = "prog.exe", .oldDate = At(2023, 12, 31, 23, 59, 58), .newDate = At(2024, 1, 2, 10, 0, 0)},
+                 exeDir);
   GetLocalTime(&after);
   const std::string line = ReadFileBytes(LogPath());
 
-  const std::string tail = " - prog.exe from [" + SystemText(true, Day(2023, 12, 31)) + "] to [" +
-                           SystemText(true, Day(2024, 1, 2)) + "]\r\n";
+  const std::string tail = " - prog.exe from [" + SystemText(true, Local(2023, 12, 31)) + "] to [" +
+                           SystemText(true, Local(2024, 1, 2)) + "]\r\n";
   ASSERT_TRUE(EndsWith(line, tail)) << line;
   const std::string now = line.substr(0, line.size() - tail.size());
   EXPECT_TRUE(now == NowText(before) || now == NowText(after)) << now << " | " << NowText(before);

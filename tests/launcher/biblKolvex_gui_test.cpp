@@ -9,7 +9,7 @@
 #include "common/Exceptions.h"
 #include "common/win32/Utf.h"
 #include "launcher/Kolvex.h"
-#include "launcher/biblKolvex.h"
+#include "launcher/biblKolvex_win32.h"
 #include "launcher/DirectUpdateTest.h"
 #include "support/Robot.h"
 #include "support/TestSupport.h"
@@ -24,30 +24,15 @@ using DirectUpdateWindowTest = DirectUpdateTest;
 
 // The real system, except that the shared file is deleted just before the
 // refresh reads it: what another machine's clean-up may do at any moment.
-class SharedFileVanishes final : public UpdateSystem {
+class SharedFileVanishes final : public WindowsUpdateSystem {
  public:
   explicit SharedFileVanishes(std::string sharedFile) : sharedFile_(std::move(sharedFile)) {}
-  bool FileExists(const std::string& path) const override { return real_.FileExists(path); }
-  std::string FileVersion(const std::string& path) const override { return real_.FileVersion(path); }
-  DateTime FileDate(const std::string& path) const override { return real_.FileDate(path); }
-  std::string UpperCase(const std::string& text) const override { return real_.UpperCase(text); }
-  void ShowProgress(const std::string& text) override { real_.ShowProgress(text); }
-  void CreateDirectories(const std::string& base, const std::string& name) override {
-    real_.CreateDirectories(base, name);
-  }
-  bool IsCompleteImage(const std::string& path) const override { return real_.IsCompleteImage(path); }
-  CopyResult CopyVerified(const std::string& source, const std::string& destination,
-                          const CopyAcceptance& accept) override {
-    if (source == sharedFile_) DeleteFileW(Widen(source).c_str());
-    return real_.CopyVerified(source, destination, accept);
-  }
-  void ShowMessage(const std::string& text) override { real_.ShowMessage(text); }
-  void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) override {
-    real_.WriteLog(fileName, compareMode, update);
+  std::optional<std::string> Copy(const std::string& from, const std::string& to) override {
+    if (from == sharedFile_) DeleteFileW(Widen(from).c_str());
+    return WindowsUpdateSystem::Copy(from, to);
   }
 
  private:
-  UpdateSystem& real_ = TheUpdateSystem();
   std::string sharedFile_;
 };
 

@@ -22,7 +22,7 @@ using ::testing::StartsWith;
 
 // Files by path, each with its version string and date; copies move them
 // around, and every effect the update has is written down in order.
-class FakeSystem final : public UpdateSystem {
+class FakeSystem final : public UpdateSystem, public CopySystem {
  public:
   struct File {
     std::string version;
@@ -38,7 +38,8 @@ class FakeSystem final : public UpdateSystem {
   std::optional<ComponentUpdate> logged;
   bool logFails = false;
 
-  bool FileExists(const std::string& path) const override { return files.contains(path); }
+  CopySystem& Files() override { return *this; }
+  bool FileExists(const std::string& path) override { return files.contains(path); }
   std::string FileVersion(const std::string& path) const override {
     versionQueries.push_back(path);
     const auto found = files.find(path);
@@ -55,26 +56,42 @@ class FakeSystem final : public UpdateSystem {
     directoriesFor.push_back(base + " " + name);
   }
   bool IsCompleteImage(const std::string&) const override { return true; }
-  CopyResult CopyVerified(const std::string& source, const std::string& destination,
-                          const CopyAcceptance& accept) override {
-    effects.push_back("copy " + source + " > " + destination);
-    if (failingCopiesTo.contains(destination) || !files.contains(source)) return CopyResult::Failed;
-    if (!sharedReplacedMeanwhile.empty() && source.starts_with("S:")) {
-      files[source] = sharedReplacedMeanwhile.front();
+
+  // The verified copy's calls: local disks with room, one copy at a time.
+  bool IsDriveReady(char) override { return true; }
+  int64_t GetFileSizeByName(const std::string& path) override {
+    return files.contains(path) ? static_cast<int64_t>(files.at(path).bytes.size()) : -1;
+  }
+  int64_t GetFreeSpaceKB(const std::string&) override { return -1; }
+  int64_t GetFloppyFreeBytes(char) override { return -1; }
+  void RemoveLeftovers(const std::string& destination) noexcept override { copyingTo_ = destination; }
+  std::optional<std::string> Copy(const std::string& from, const std::string& to) override {
+    effects.push_back("copy " + from + " > " + copyingTo_);
+    if (failingCopiesTo.contains(copyingTo_)) return "denied";
+    if (!sharedReplacedMeanwhile.empty() && from.starts_with("S:")) {
+      files[from] = sharedReplacedMeanwhile.front();
       sharedReplacedMeanwhile.erase(sharedReplacedMeanwhile.begin());
     }
-    files[destination + "~"] = files.at(source);
-    const bool accepted = !accept || accept(destination + "~");
-    if (accepted) files[destination] = files[destination + "~"];
-    files.erase(destination + "~");
-    return accepted ? CopyResult::Copied : CopyResult::Refused;
+    files[to] = files.at(from);
+    return std::nullopt;
   }
+  std::optional<std::string> MoveOver(const std::string& from, const std::string& to) override {
+    files[to] = files.at(from);
+    files.erase(from);
+    return std::nullopt;
+  }
+  void Remove(const std::string& path) noexcept override { files.erase(path); }
+  uint32_t ProcessId() override { return 7; }
+
   void ShowMessage(const std::string& text) override { effects.push_back("message " + text); }
   void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) override {
     effects.push_back("log " + fileName + " " + std::to_string(compareMode));
     if (logFails) throw EInOutError("File access denied", 5);
     logged = update;
   }
+
+ private:
+  std::string copyingTo_;
 };
 
 class UpdateComponentTest : public ::testing::Test {
@@ -106,9 +123,9 @@ TEST_F(UpdateComponentTest, DifferentVersionsKeepABackupRefreshAndLog) {
   EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1.0.1.3");
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.4");
   ASSERT_TRUE(system.logged);
-  EXPECT_EQ(system.logged->Name, "prog.exe");
-  EXPECT_EQ(system.logged->OldVersion, "1.0.1.3");
-  EXPECT_EQ(system.logged->NewVersion, "1.0.1.4");
+  EXPECT_EQ(system.logged->name, "prog.exe");
+  EXPECT_EQ(system.logged->oldVersion, "1.0.1.3");
+  EXPECT_EQ(system.logged->newVersion, "1.0.1.4");
 }
 
 TEST_F(UpdateComponentTest, AnOlderSharedVersionReplacesANewerInstalledOne) {
@@ -117,7 +134,7 @@ TEST_F(UpdateComponentTest, AnOlderSharedVersionReplacesANewerInstalledOne) {
   UpdateComponent(system, "prog.exe", "", 1, "", false);
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.9.9.9");
   ASSERT_TRUE(system.logged);
-  EXPECT_EQ(system.logged->OldVersion, "2.0.0.0");
+  EXPECT_EQ(system.logged->oldVersion, "2.0.0.0");
 }
 
 TEST_F(UpdateComponentTest, EqualVersionsChangeNothingWhateverTheContents) {
@@ -159,13 +176,14 @@ TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAnd
   run({{"1.0.1.5", 1.0, "new 1.0.1.5"}});
   EXPECT_THAT(system.effects, SizeIs(4)) << "one backup, two copies, one log line";
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.5");
-  EXPECT_EQ(system.logged->NewVersion, "1.0.1.5");
+  EXPECT_EQ(system.logged->newVersion, "1.0.1.5");
 
   run({{"1.0.1.3", 1.0, "new 1.0.1.3"}});  // put back: nothing left to do
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
   EXPECT_FALSE(system.logged);
 
-  EXPECT_THROW(run({{"5", 1.0, "5"}, {"6", 1.0, "6"}, {"7", 1.0, "7"}}), EAbort);  // still changing
+  // Still changing (each as large as the first, which the copy measured):
+  EXPECT_THROW(run({{"5", 1.0, "new 1.0.1.5"}, {"6", 1.0, "new 1.0.1.6"}, {"7", 1.0, "new 1.0.1.7"}}), EAbort);
   EXPECT_THAT(system.effects.back(), StartsWith("message Nie można zaktualizować pliku: prog.exe\r\r"));
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
   EXPECT_FALSE(system.logged);
@@ -176,10 +194,11 @@ TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak)
   UpdateComponent(system, "prog.exe", "", 1, "", false);
   EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
   EXPECT_THAT(system.directoriesFor, ElementsAre("C:\\app prog.exe"));
-  EXPECT_EQ(system.logged->OldVersion, "brak");
-  EXPECT_EQ(system.logged->NewVersion, "1.0.1.4");
+  EXPECT_EQ(system.logged->oldVersion, "brak");
+  EXPECT_EQ(system.logged->newVersion, "1.0.1.4");
   // "brak" is the log's word for a missing file, not a version read from one.
-  EXPECT_THAT(system.versionQueries, ElementsAre("S:\\shared\\prog.exe", "C:\\app\\prog.exe~"));
+  EXPECT_THAT(system.versionQueries,
+              ElementsAre("S:\\shared\\prog.exe", TemporaryCopyName("C:\\app\\prog.exe", system.ProcessId())));
 }
 
 TEST_F(UpdateComponentTest, NoSharedFileMeansNothingAtAll) {
@@ -199,8 +218,8 @@ TEST_F(UpdateComponentTest, ByDateOnlyWhenTheDatesDiffer) {
   Shared("prog.exe", "1", 45000.75);  // the same day, another time
   UpdateComponent(system, "prog.exe", "", 2, "", false);
   ASSERT_TRUE(system.logged);
-  EXPECT_EQ(system.logged->OldDate, DateTime{45000.5});
-  EXPECT_EQ(system.logged->NewDate, DateTime{45000.75});
+  EXPECT_EQ(system.logged->oldDate, DateTime{45000.5});
+  EXPECT_EQ(system.logged->newDate, DateTime{45000.75});
   EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1");
 
   system.effects.clear();
@@ -214,8 +233,8 @@ TEST_F(UpdateComponentTest, ByDateWithoutInstalledFileLogsDayZero) {
   Shared("prog.exe", "", 45000.25);
   UpdateComponent(system, "prog.exe", "", 2, "", false);
   ASSERT_TRUE(system.logged);
-  EXPECT_EQ(system.logged->OldDate, DateTime{0.0});
-  EXPECT_EQ(system.logged->NewDate, DateTime{45000.25});
+  EXPECT_EQ(system.logged->oldDate, DateTime{0.0});
+  EXPECT_EQ(system.logged->newDate, DateTime{45000.25});
 }
 
 TEST_F(UpdateComponentTest, OtherCompareModesNeverUpdate) {
@@ -238,7 +257,7 @@ TEST_F(UpdateComponentTest, NameComesFromTargetNameWithoutItsFirstCharacterWhenN
   TargetName = "\xc5\x82\xc3\xb3\x64ka.exe";  // "łódka.exe": one character, two bytes
   Shared("\xc3\xb3\x64ka.exe", "2");
   UpdateComponent(system, "", "", 1, "", false);
-  EXPECT_EQ(system.logged->Name, "\xc3\xb3\x64ka.exe");
+  EXPECT_EQ(system.logged->name, "\xc3\xb3\x64ka.exe");
 
   system = FakeSystem();
   TargetName = "";
@@ -296,7 +315,7 @@ TEST_F(UpdateComponentTest, ExtReplacesTheExtensionAndChoosesTheBackup) {
   UpdateComponent(system, "prog.exe", ".EXE", 1, "", false);
   EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.EXE > C:\\app\\prog.EXEOLD",
                                           "copy S:\\shared\\prog.EXE > C:\\app\\prog.EXE", "log prog.exe 1"));
-  EXPECT_EQ(system.logged->Name, "prog.EXE");
+  EXPECT_EQ(system.logged->name, "prog.EXE");
 
   system.effects.clear();
   Installed("lib.DLL", "1");
@@ -322,7 +341,8 @@ TEST_F(UpdateComponentTest, AFailedBackupAbortsBeforeTheInstalledFileIsTouched) 
     EXPECT_STREQ(e.ClassName(), "EAbort");
     EXPECT_STREQ(e.what(), "Operation aborted");
   }
-  EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD"));
+  EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
+                                          "message Błąd kopiowania pliku: prog.exe\r\rdenied"));
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1");
 }
 
@@ -332,7 +352,8 @@ TEST_F(UpdateComponentTest, AFailedRefreshAbortsWithoutLogging) {
   system.failingCopiesTo = {"C:\\app\\prog.exe"};
   EXPECT_THROW(UpdateComponent(system, "prog.exe", "", 1, "", false), EAbort);
   EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
-                                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe"));
+                                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe",
+                                          "message Błąd kopiowania pliku: prog.exe\r\rdenied"));
   EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1");
   EXPECT_FALSE(system.logged);
 }

@@ -6,7 +6,6 @@
 #include <algorithm>
 #include <cctype>
 
-#include "common/win32/Utf.h"
 #include "launcher/Kolvex.h"
 #include "launcher/biblKolvex.h"
 #include "launcher/DirectUpdateTest.h"
@@ -15,39 +14,24 @@
 namespace kolvex::test {
 namespace {
 
+using ::testing::ElementsAre;
+using ::testing::SizeIs;
+using ::testing::StartsWith;
 using ::testing::UnorderedElementsAreArray;
-
-
-// "<now> - <tail>": the part of a log line after the time of writing.
-std::string AfterNow(const std::string& line) {
-  const size_t dash = line.find(" - ");
-  return dash == std::string::npos ? line : line.substr(dash + 3);
-}
-
-void SetLocalWriteTime(const std::string& path, WORD hour, WORD minute, WORD second, WORD milliseconds) {
-  // A day far from any change of summer time.
-  const SYSTEMTIME local{2024, 6, 0, 15, hour, minute, second, milliseconds};
-  SYSTEMTIME utc{};
-  FILETIME written{};
-  ASSERT_TRUE(TzSpecificLocalTimeToSystemTime(nullptr, &local, &utc));
-  ASSERT_TRUE(SystemTimeToFileTime(&utc, &written));
-  HANDLE file = CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr);
-  ASSERT_NE(file, INVALID_HANDLE_VALUE);
-  EXPECT_TRUE(SetFileTime(file, nullptr, nullptr, &written));
-  CloseHandle(file);
-}
 
 TEST_F(DirectUpdateTest, ByDateFilesOfOneDayWithDifferentTimesAreUpdatedAndLoggedWithOneDate) {
   WriteFileBytes(Installed("data.bin"), "installed");
   WriteFileBytes(Shared("data.bin"), "shared");
-  SetLocalWriteTime(Installed("data.bin"), 8, 5, 0, 0);
-  SetLocalWriteTime(Shared("data.bin"), 14, 30, 10, 0);
+  // A day far from any change of summer time.
+  SetLocalWriteTime(Installed("data.bin"), Local(2024, 6, 15, 8, 5, 0, 0));
+  SetLocalWriteTime(Shared("data.bin"), Local(2024, 6, 15, 14, 30, 10, 0));
   UpdateComponent("data.bin", "", 2, "", false);
   EXPECT_EQ(ReadFileBytes(Installed("data.bin")), "shared");
   EXPECT_EQ(ReadFileBytes(Installed("data.binOLD")), "installed");
 
   // The log shows dates without times: both sides read the same.
-  const std::string line = AfterNow(Log());
+  ASSERT_THAT(LogTails(Log()), SizeIs(1));
+  const std::string line = LogTails(Log())[0];
   const std::string prefix = "data.bin from [";
   ASSERT_EQ(line.compare(0, prefix.size(), prefix), 0) << line;
   const size_t close = line.find("] to [");
@@ -65,14 +49,14 @@ TEST_F(DirectUpdateTest, ByDateFilesOfOneDayWithDifferentTimesAreUpdatedAndLogge
 TEST_F(DirectUpdateTest, ByDateTimesWithinOneTwoSecondStepAreEqual) {
   WriteFileBytes(Installed("data.bin"), "installed");
   WriteFileBytes(Shared("data.bin"), "shared");
-  SetLocalWriteTime(Installed("data.bin"), 10, 0, 0, 0);
-  SetLocalWriteTime(Shared("data.bin"), 10, 0, 1, 900);
+  SetLocalWriteTime(Installed("data.bin"), Local(2024, 6, 15, 10, 0, 0, 0));
+  SetLocalWriteTime(Shared("data.bin"), Local(2024, 6, 15, 10, 0, 1, 900));
   UpdateComponent("data.bin", "", 2, "", false);
   EXPECT_EQ(ReadFileBytes(Installed("data.bin")), "installed");
   EXPECT_EQ(Log(), "");
 
-  SetLocalWriteTime(Installed("data.bin"), 10, 0, 1, 0);
-  SetLocalWriteTime(Shared("data.bin"), 10, 0, 2, 0);
+  SetLocalWriteTime(Installed("data.bin"), Local(2024, 6, 15, 10, 0, 1, 0));
+  SetLocalWriteTime(Shared("data.bin"), Local(2024, 6, 15, 10, 0, 2, 0));
   UpdateComponent("data.bin", "", 2, "", false);
   EXPECT_EQ(ReadFileBytes(Installed("data.bin")), "shared");
 }
@@ -82,7 +66,7 @@ TEST_F(DirectUpdateTest, ByDateWithoutInstalledFileCopiesWithoutBackup) {
   UpdateComponent("data.bin", "", 2, "", false);
   EXPECT_EQ(ReadFileBytes(Installed("data.bin")), "shared");
   EXPECT_FALSE(FileExists(Installed("data.binOLD")));
-  EXPECT_EQ(AfterNow(Log()).rfind("data.bin from [", 0), 0u) << Log();
+  EXPECT_THAT(LogTails(Log()), ElementsAre(StartsWith("data.bin from [")));
 }
 
 struct ExtCase {
@@ -117,7 +101,7 @@ TEST_P(ExtRuleTest, TheExtensionIsReplacedAndChoosesTheBackup) {
   std::vector<std::string> names = ListDir(ExeDir);
   std::transform(names.begin(), names.end(), names.begin(), Lower);
   EXPECT_THAT(names, UnorderedElementsAreArray(expected));
-  EXPECT_EQ(AfterNow(Log()), std::string(c.component) + " from [1.0.1.3] to [1.0.1.4]\r\n");
+  EXPECT_THAT(LogTails(Log()), ElementsAre(std::string(c.component) + " from [1.0.1.3] to [1.0.1.4]\r\n"));
 }
 
 INSTANTIATE_TEST_SUITE_P(Rules, ExtRuleTest,

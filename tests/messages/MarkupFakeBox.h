@@ -22,17 +22,25 @@
 namespace kolvex::test {
 
 struct TextRun {
-  std::string Text;
-  FontStyles Style;
-  ColorValue Color = kDefaultColor;
+  std::string text;
+  FontStyles style;
+  ColorValue color = kDefaultColor;
   bool operator==(const TextRun&) const = default;
 };
 
 struct Paragraph {
-  Alignment Align = Alignment::Left;
-  std::vector<TextRun> Runs;
+  Alignment align = Alignment::Left;
+  std::vector<TextRun> runs;
   bool operator==(const Paragraph&) const = default;
 };
+
+// Adds a character to the last paragraph: to its last run, or to a new run
+// where the format changes.
+inline void AppendCharacter(std::vector<Paragraph>& out, const std::string& c, FontStyles style, ColorValue color) {
+  std::vector<TextRun>& runs = out.back().runs;
+  if (runs.empty() || runs.back().style != style || runs.back().color != color) runs.push_back({"", style, color});
+  runs.back().text += c;
+}
 
 inline std::ostream& operator<<(std::ostream& os, const FontStyles& s) {
   os << (s.Has(FontStyle::Bold) ? "B" : "") << (s.Has(FontStyle::Italic) ? "I" : "")
@@ -41,34 +49,34 @@ inline std::ostream& operator<<(std::ostream& os, const FontStyles& s) {
 }
 
 inline std::ostream& operator<<(std::ostream& os, const TextRun& r) {
-  return os << "{\"" << r.Text << "\" " << r.Style << " 0x" << std::hex << static_cast<std::uint32_t>(r.Color)
+  return os << "{\"" << r.text << "\" " << r.style << " 0x" << std::hex << static_cast<std::uint32_t>(r.color)
             << std::dec << "}";
 }
 
 inline std::ostream& operator<<(std::ostream& os, const Paragraph& p) {
-  os << (p.Align == Alignment::Left ? "left" : p.Align == Alignment::Right ? "right" : "centre") << ":";
-  for (const TextRun& r : p.Runs) os << " " << r;
+  os << (p.align == Alignment::Left ? "left" : p.align == Alignment::Right ? "right" : "centre") << ":";
+  for (const TextRun& r : p.runs) os << " " << r;
   return os;
 }
 
 class FakeBox final : public MarkupBox {
  public:
   // The box and the platform, as the tests arrange them.
-  int BoxLeft = 55;
-  int BoxWidth = 245;
-  int BoxHeight = 100;
-  int Screen = 1024;
-  FontStyles DefaultStyle;
-  ColorValue DefaultColor = kDefaultColor;
-  bool CanvasFails = false;
-  int MeasuresBeforeFailure = -1;  // -1: measuring never fails
+  int boxLeft = 55;
+  int boxWidth = 245;
+  int boxHeight = 100;
+  int screen = 1024;
+  FontStyles defaultStyle;
+  ColorValue defaultColor = kDefaultColor;
+  bool canvasFails = false;
+  int measuresBeforeFailure = -1;  // -1: measuring never fails
 
   // What it was told to do, one entry per change.
-  std::vector<std::string> Log;
-  std::string FontName;
-  int FontSize = 0;
-  bool WordWrap = true;
-  mutable int Measures = 0;
+  std::vector<std::string> log;
+  std::string fontName;
+  int fontSize = 0;
+  bool wordWrap = true;
+  mutable int measures = 0;
 
   static int CharWidth(std::string_view c, FontStyles s) {
     return (c == "W" ? 12 : c == "i" ? 2 : 5) + (s.Has(FontStyle::Bold) ? 1 : 0);
@@ -79,65 +87,61 @@ class FakeBox final : public MarkupBox {
 
   std::vector<Paragraph> Paragraphs() const {
     std::vector<Paragraph> out(1);
-    out[0].Align = align_[0];
+    out[0].align = align_[0];
     for (size_t i = 0; i < text_.size(); ++i) {
       if (text_[i] == '\r') {
         out.push_back(Paragraph{align_[out.size()], {}});
         continue;
       }
-      std::vector<TextRun>& runs = out.back().Runs;
-      if (runs.empty() || runs.back().Style != style_[i] || runs.back().Color != color_[i]) {
-        runs.push_back(TextRun{"", style_[i], color_[i]});
-      }
-      runs.back().Text += text_[i];
+      AppendCharacter(out, std::string(1, text_[i]), style_[i], color_[i]);
     }
     return out;
   }
 
   void Clear() override {
-    Log.push_back("Clear");
+    log.push_back("Clear");
     text_.clear();
     style_.clear();
     color_.clear();
     align_.assign(1, Alignment::Left);
-    insStyle_ = DefaultStyle;
-    insColor_ = DefaultColor;
+    insStyle_ = defaultStyle;
+    insColor_ = defaultColor;
     dirty_ = true;
   }
   void SetFont(const std::string& name, int size) override {
-    Log.push_back("Font " + name + " " + std::to_string(size));
-    FontName = name;
-    FontSize = size;
+    log.push_back("Font " + name + " " + std::to_string(size));
+    fontName = name;
+    fontSize = size;
     dirty_ = true;
   }
   void SetWordWrap(bool on) override {
-    Log.push_back(on ? "Wrap on" : "Wrap off");
-    WordWrap = on;
+    log.push_back(on ? "Wrap on" : "Wrap off");
+    wordWrap = on;
     dirty_ = true;
   }
   void InsertText(std::string_view text) override {
-    Log.push_back("Text " + std::string(text));
+    log.push_back("Text " + std::string(text));
     for (char c : text) Append(c);
   }
   FontStyles InsertionStyle() const override { return insStyle_; }
   void SetInsertionStyle(FontStyles s) override {
     std::ostringstream os;
     os << "Style " << s;
-    Log.push_back(os.str());
+    log.push_back(os.str());
     insStyle_ = s;
   }
   ColorValue InsertionColor() const override { return insColor_; }
   void SetInsertionColor(ColorValue c) override {
-    Log.push_back("Color " + std::to_string(c));
+    log.push_back("Color " + std::to_string(c));
     insColor_ = c;
   }
   void InsertParagraphBreak() override {
-    Log.push_back("Break");
+    log.push_back("Break");
     Append('\r');
     align_.push_back(Alignment::Left);
   }
   void SetParagraphAlignment(Alignment a) override {
-    Log.push_back(a == Alignment::Left ? "Align left" : a == Alignment::Right ? "Align right" : "Align centre");
+    log.push_back(a == Alignment::Left ? "Align left" : a == Alignment::Right ? "Align right" : "Align centre");
     align_.back() = a;
   }
   int LineCount() const override { return static_cast<int>(Lines().size()); }
@@ -152,22 +156,22 @@ class FakeBox final : public MarkupBox {
     if (i >= end) throw std::out_of_range("CharStyle past the end of the line");
     return style_[i];
   }
-  int Width() const override { return BoxWidth; }
+  int Width() const override { return boxWidth; }
   void SetWidth(int w) override {
-    Log.push_back("Width " + std::to_string(w));
-    BoxWidth = w;
+    log.push_back("Width " + std::to_string(w));
+    boxWidth = w;
     dirty_ = true;
   }
-  int Height() const override { return BoxHeight; }
+  int Height() const override { return boxHeight; }
   void SetHeight(int h) override {
-    Log.push_back("Height " + std::to_string(h));
-    BoxHeight = h;
+    log.push_back("Height " + std::to_string(h));
+    boxHeight = h;
   }
-  int Left() const override { return BoxLeft; }
-  int ScreenWidth() const override { return Screen; }
+  int Left() const override { return boxLeft; }
+  int ScreenWidth() const override { return screen; }
 
   std::unique_ptr<TextCanvas> OpenCanvas() const override {
-    if (CanvasFails) return nullptr;
+    if (canvasFails) return nullptr;
     return std::make_unique<Canvas>(*this);
   }
 
@@ -176,8 +180,8 @@ class FakeBox final : public MarkupBox {
    public:
     explicit Canvas(const FakeBox& box) : box_(box) {}
     std::optional<TextExtent> Measure(std::string_view text, FontStyles styles) override {
-      if (box_.MeasuresBeforeFailure >= 0 && box_.Measures >= box_.MeasuresBeforeFailure) return std::nullopt;
-      ++box_.Measures;
+      if (box_.measuresBeforeFailure >= 0 && box_.measures >= box_.measuresBeforeFailure) return std::nullopt;
+      ++box_.measures;
       int width = 0;
       for (size_t i = 0; i < text.size();) {
         size_t end = i + 1;
@@ -185,7 +189,7 @@ class FakeBox final : public MarkupBox {
         width += CharWidth(text.substr(i, end - i), styles);
         i = end;
       }
-      return TextExtent{width, static_cast<int>(std::min<std::int64_t>(std::int64_t{box_.FontSize} + 5, INT32_MAX))};
+      return TextExtent{width, static_cast<int>(std::min<std::int64_t>(std::int64_t{box_.fontSize} + 5, INT32_MAX))};
     }
 
    private:
@@ -224,7 +228,7 @@ class FakeBox final : public MarkupBox {
   }
 
   void WrapParagraph(size_t begin, size_t end) const {
-    if (!WordWrap || begin == end) {
+    if (!wordWrap || begin == end) {
       lines_.emplace_back(begin, end);
       return;
     }
@@ -233,7 +237,7 @@ class FakeBox final : public MarkupBox {
     for (size_t i = begin; i < end;) {
       const size_t next = CharEnd(i);
       const int w = CharWidth(std::string_view(text_).substr(i, next - i), style_[i]);
-      if (i > lineBegin && used + w > BoxWidth) {
+      if (i > lineBegin && used + w > boxWidth) {
         lines_.emplace_back(lineBegin, i);
         lineBegin = i;
         used = 0;

@@ -33,11 +33,11 @@ Paragraph Centred(std::vector<TextRun> runs) { return Paragraph{Alignment::Cente
 Paragraph Right(std::vector<TextRun> runs) { return Paragraph{Alignment::Right, std::move(runs)}; }
 
 struct CharFormat {
-  FontStyles Style;
-  ColorValue Color;
-  std::wstring Face;
-  int Twips;
-  BYTE CharSet;
+  FontStyles style;
+  ColorValue color;
+  std::wstring face;
+  int twips;
+  BYTE charSet;
 };
 
 class RichEditTest : public ::testing::Test {
@@ -103,11 +103,7 @@ class RichEditTest : public ::testing::Test {
         continue;
       }
       const CharFormat f = FormatAt(pos);
-      std::vector<TextRun>& runs = out.back().Runs;
-      if (runs.empty() || runs.back().Style != f.Style || runs.back().Color != f.Color) {
-        runs.push_back(TextRun{"", f.Style, f.Color});
-      }
-      runs.back().Text += Narrow(std::wstring_view(&text[i], 1));
+      AppendCharacter(out, Narrow(std::wstring_view(&text[i], 1)), f.style, f.color);
     }
     return out;
   }
@@ -117,8 +113,8 @@ class RichEditTest : public ::testing::Test {
     const std::wstring text = Text();
     for (size_t i = 0; i < text.size(); ++i) {
       const CharFormat f = FormatAt(static_cast<LONG>(i));
-      EXPECT_EQ(f.Face, face) << "character " << i;
-      EXPECT_EQ(f.Twips, points * 20) << "character " << i;
+      EXPECT_EQ(f.face, face) << "character " << i;
+      EXPECT_EQ(f.twips, points * 20) << "character " << i;
     }
   }
 
@@ -233,7 +229,7 @@ TEST_F(RichEditTest, RenderingStartsAfresh) {
 TEST_F(RichEditTest, PolishLettersInTheCentralEuropeanSet) {
   Render("Zażółć gęślą jaźń");
   EXPECT_EQ(Text(), L"Za\u017c\u00f3\u0142\u0107 g\u0119\u015bl\u0105 ja\u017a\u0144");
-  EXPECT_EQ(FormatAt(4).CharSet, EASTEUROPE_CHARSET);
+  EXPECT_EQ(FormatAt(4).charSet, EASTEUROPE_CHARSET);
 }
 
 TEST_F(RichEditTest, TheCopyErrorMessageIsThreeLeftLines) {

@@ -80,10 +80,10 @@ TEST(MarkupBoxHeight, OneLineMoreThanTheLines) {
 // from the left, a box of width 0 becomes the text width + 20 + 5.
 int MeasuredWidth(std::string_view markup) {
   FakeBox box;
-  box.BoxLeft = 280;
-  box.BoxWidth = 0;
+  box.boxLeft = 280;
+  box.boxWidth = 0;
   RenderMarkup(box, markup, 1);
-  return box.BoxWidth - 25;
+  return box.boxWidth - 25;
 }
 
 TEST(MarkupSizing, TheFirstOfTheLongestLinesIsMeasuredCharacterByCharacter) {
@@ -104,88 +104,88 @@ TEST(MarkupSizing, TheLongestLineIsTheOneWithMostCharacters) {
 TEST(MarkupSizing, ScreenOf1024OneButtonBoxAt55) {
   FakeBox wide;
   RenderMarkup(wide, std::string(120, 'a'), 1);  // 600 pixels
-  EXPECT_EQ(wide.BoxWidth, 549);
+  EXPECT_EQ(wide.boxWidth, 549);
   EXPECT_EQ(wide.LineCount(), 2);
-  EXPECT_EQ(wide.BoxHeight, 3 * 13);
+  EXPECT_EQ(wide.boxHeight, 3 * 13);
 
   FakeBox middle;
   RenderMarkup(middle, std::string(50, 'a'), 1);  // 250 pixels
-  EXPECT_EQ(middle.BoxWidth, 275);
-  EXPECT_EQ(middle.BoxHeight, 2 * 13);
+  EXPECT_EQ(middle.boxWidth, 275);
+  EXPECT_EQ(middle.boxHeight, 2 * 13);
 
   FakeBox narrow;
   RenderMarkup(narrow, std::string(40, 'a'), 1);  // 200 pixels
-  EXPECT_EQ(narrow.BoxWidth, 245);
-  EXPECT_EQ(narrow.BoxHeight, 2 * 13);
-  EXPECT_EQ(std::count(narrow.Log.begin(), narrow.Log.end(), "Width 245"), 0);
+  EXPECT_EQ(narrow.boxWidth, 245);
+  EXPECT_EQ(narrow.boxHeight, 2 * 13);
+  EXPECT_EQ(std::count(narrow.log.begin(), narrow.log.end(), "Width 245"), 0);
 }
 
 TEST(MarkupSizing, ABoxAlreadyWiderThanTheLimitIsNarrowed) {
   FakeBox box;
-  box.BoxWidth = 600;
+  box.boxWidth = 600;
   RenderMarkup(box, std::string(130, 'a'), 1);
-  EXPECT_EQ(box.BoxWidth, 549);
+  EXPECT_EQ(box.boxWidth, 549);
 }
 
 TEST(MarkupSizing, WrappedLinesCountAndAnEmptyLastLineDoesNot) {
   FakeBox box;
   RenderMarkup(box, std::string(250, 'a') + "^b^", 1);  // 1250 pixels wrap into 3 lines at 549
   EXPECT_EQ(box.LineCount(), 4);
-  EXPECT_EQ(box.BoxHeight, 5 * 13);
+  EXPECT_EQ(box.boxHeight, 5 * 13);
 
   FakeBox breaks;
   RenderMarkup(breaks, "abc\r\n\r\n", 1);
   EXPECT_EQ(breaks.LineCount(), 2);
-  EXPECT_EQ(breaks.BoxHeight, 3 * 13);
+  EXPECT_EQ(breaks.boxHeight, 3 * 13);
 }
 
 TEST(MarkupSizing, WordWrapIsOffWhileMeasuringAndOnAfterTheWidthIsSet) {
   FakeBox box;
   RenderMarkup(box, std::string(120, 'a'), 1);
-  const std::vector<std::string> tail(box.Log.end() - 3, box.Log.end());
+  const std::vector<std::string> tail(box.log.end() - 3, box.log.end());
   EXPECT_EQ(tail, (std::vector<std::string>{"Width 549", "Wrap on", "Height 39"}));
-  EXPECT_EQ(box.Log[2], "Wrap off");
+  EXPECT_EQ(box.log[2], "Wrap off");
 }
 
 TEST(MarkupSizing, TheLineHeightFollowsTheHeaderSize) {
   FakeBox box;
   RenderMarkup(box, "<S:10>a^b", 1);
-  EXPECT_EQ(box.BoxHeight, 3 * 15);
+  EXPECT_EQ(box.boxHeight, 3 * 15);
 }
 
 TEST(MarkupSizing, AnEmptyTextNeedsTwentyPixelsAndOneLineHeight) {
   FakeBox box;
-  box.BoxLeft = 280;
-  box.BoxWidth = 0;
+  box.boxLeft = 280;
+  box.boxWidth = 0;
   RenderMarkup(box, "", 1);
-  EXPECT_EQ(box.BoxWidth, 25);
-  EXPECT_EQ(box.BoxHeight, 13);
+  EXPECT_EQ(box.boxWidth, 25);
+  EXPECT_EQ(box.boxHeight, 13);
 }
 
 TEST(MarkupSizing, WithoutACanvasTheDefaultsStand) {
   FakeBox box;
-  box.CanvasFails = true;
+  box.canvasFails = true;
   RenderMarkup(box, "abc^def", 1);
-  EXPECT_EQ(box.BoxWidth, 325);  // 300 + 20 + 5
-  EXPECT_EQ(box.BoxHeight, 3 * 12);
+  EXPECT_EQ(box.boxWidth, 325);  // 300 + 20 + 5
+  EXPECT_EQ(box.boxHeight, 3 * 12);
 }
 
 TEST(MarkupSizing, AFailedLineHeightLeavesBothDefaults) {
   FakeBox box;
-  box.MeasuresBeforeFailure = 0;
+  box.measuresBeforeFailure = 0;
   RenderMarkup(box, "abc", 1);
-  EXPECT_EQ(box.BoxWidth, 325);
-  EXPECT_EQ(box.BoxHeight, 2 * 12);
+  EXPECT_EQ(box.boxWidth, 325);
+  EXPECT_EQ(box.boxHeight, 2 * 12);
 }
 
 TEST(MarkupSizing, AFailureWhileSummingLeavesTheSumSoFar) {
   FakeBox box;
-  box.BoxLeft = 280;
-  box.BoxWidth = 0;
-  box.MeasuresBeforeFailure = 3;  // "MYy" and two characters
+  box.boxLeft = 280;
+  box.boxWidth = 0;
+  box.measuresBeforeFailure = 3;  // "MYy" and two characters
   RenderMarkup(box, "aaaaa", 1);
-  EXPECT_EQ(box.BoxWidth, 10 + 25);
-  EXPECT_EQ(box.BoxHeight, 2 * 13);
+  EXPECT_EQ(box.boxWidth, 10 + 25);
+  EXPECT_EQ(box.boxHeight, 2 * 13);
 }
 
 }  // namespace

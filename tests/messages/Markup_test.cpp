@@ -45,8 +45,8 @@ TEST(MarkupWorkedExamples, HeaderFontThenCentredParagraphWithBoldAndRed) {
   EXPECT_EQ(
       Render(box, "<FONT:Arial><SIZE:10>Warning<A:CENTER><B>File</B> <C:clRed>not found"),
       (Paragraphs{Left({Plain("Warning")}), Centred({Bold("File"), Plain(" "), TextRun{"not found", {}, kRed}})}));
-  EXPECT_EQ(box.FontName, "Arial");
-  EXPECT_EQ(box.FontSize, 10);
+  EXPECT_EQ(box.fontName, "Arial");
+  EXPECT_EQ(box.fontSize, 10);
 }
 
 TEST(MarkupWorkedExamples, CaretAndAlignTagStartParagraphs) {
@@ -57,14 +57,14 @@ TEST(MarkupWorkedExamples, CaretAndAlignTagStartParagraphs) {
 TEST(MarkupWorkedExamples, HeaderTagsOnlyAtTheStart) {
   FakeBox box;
   EXPECT_EQ(Render(box, "<F:Arial>Text"), Paragraphs{Left({Plain("Text")})});
-  EXPECT_EQ(box.FontName, "Arial");
+  EXPECT_EQ(box.fontName, "Arial");
 
   EXPECT_EQ(Render(box, "Text<FONT:Arial>"), Paragraphs{Left({Plain("Text<FONT:Arial>")})});
-  EXPECT_EQ(box.FontName, "MS Sans Serif");
-  EXPECT_EQ(box.FontSize, 8);
+  EXPECT_EQ(box.fontName, "MS Sans Serif");
+  EXPECT_EQ(box.fontSize, 8);
 
   EXPECT_EQ(Render(box, "<SIZE:12 >Text"), Paragraphs{Left({Plain("Text")})});
-  EXPECT_EQ(box.FontSize, 8);
+  EXPECT_EQ(box.fontSize, 8);
 }
 
 TEST(MarkupWorkedExamples, TagBoundaries) {
@@ -81,7 +81,7 @@ TEST(MarkupWorkedExamples, StyleCarriesOverAParagraphBreak) {
 
 TEST(MarkupWorkedExamples, UnknownColourNameGivesTheDefault) {
   FakeBox box;
-  box.DefaultColor = 0x00123456;
+  box.defaultColor = 0x00123456;
   EXPECT_EQ(Render(box, "<COLOR:nope>x"), Paragraphs{Left({TextRun{"x", {}, kDefaultColor}})});
 }
 
@@ -110,8 +110,8 @@ TEST(MarkupLineBreaks, TheCopyErrorMessageIsThreeLeftLines) {
 TEST(MarkupLineBreaks, ALeadingBreakMeansNoHeaderTags) {
   FakeBox box;
   EXPECT_EQ(Render(box, "\r\n<FONT:Arial><SIZE:10>x"), (Paragraphs{Left(), Left({Plain("<FONT:Arial><SIZE:10>x")})}));
-  EXPECT_EQ(box.FontName, "MS Sans Serif");
-  EXPECT_EQ(box.FontSize, 8);
+  EXPECT_EQ(box.fontName, "MS Sans Serif");
+  EXPECT_EQ(box.fontSize, 8);
 }
 
 TEST(MarkupHeaderTags, AtMostTwoAreTaken) {
@@ -176,7 +176,7 @@ TEST(MarkupHeaderTags, ReadingStopsAtTheFirstTagThatIsNoHeaderTag) {
 TEST(MarkupHeaderTags, ALeadingColourTagIsABodyTag) {
   FakeBox box;
   EXPECT_EQ(Render(box, "<C:clRed>x<S:10>"), Paragraphs{Left({TextRun{"x<S:10>", {}, kRed}})});
-  EXPECT_EQ(box.FontSize, 8);
+  EXPECT_EQ(box.fontSize, 8);
 }
 
 TEST(MarkupBody, ContentThatIsNoTagIsWrittenOutAsItStood) {
@@ -230,8 +230,8 @@ TEST(MarkupBody, ColourAndStyleSurviveParagraphBreaks) {
 
 TEST(MarkupBody, StateStartsFromTheBoxDefaults) {
   FakeBox box;
-  box.DefaultStyle = FontStyle::Italic;
-  box.DefaultColor = 0x00ABCDEF;
+  box.defaultStyle = FontStyle::Italic;
+  box.defaultColor = 0x00ABCDEF;
   EXPECT_EQ(Render(box, "<B>a<A:LEFT>b"),
             (Paragraphs{Left({TextRun{"a", FontStyles(FontStyle::Italic).With(FontStyle::Bold), 0x00ABCDEF}}),
                         Left({TextRun{"b", FontStyles(FontStyle::Italic).With(FontStyle::Bold), 0x00ABCDEF}})}));
@@ -252,7 +252,7 @@ TEST(MarkupBody, EmptyTextGivesAnEmptyBox) {
   for (const char* empty : {"", "\n", "\n\n"}) {
     FakeBox box;
     EXPECT_EQ(Render(box, empty), Paragraphs{Left()});
-    EXPECT_EQ(box.FontName, "MS Sans Serif");
+    EXPECT_EQ(box.fontName, "MS Sans Serif");
     EXPECT_EQ(box.LineCount(), 0);
   }
 }
@@ -261,14 +261,14 @@ TEST(MarkupBody, RenderingStartsAfresh) {
   FakeBox box;
   Render(box, "<F:Arial><S:20><B><C:clRed><A:RIGHT>old");
   EXPECT_EQ(Render(box, "new"), Paragraphs{Left({Plain("new")})});
-  EXPECT_EQ(box.FontName, "MS Sans Serif");
-  EXPECT_EQ(box.FontSize, 8);
+  EXPECT_EQ(box.fontName, "MS Sans Serif");
+  EXPECT_EQ(box.fontSize, 8);
 }
 
 TEST(MarkupBody, TheBoxIsToldInOrder) {
   FakeBox box;
   RenderMarkup(box, "<F:Arial>a<B>b<A:CENTER>c", 1);
-  EXPECT_EQ(box.Log,
+  EXPECT_EQ(box.log,
             (std::vector<std::string>{"Clear", "Font Arial 8", "Wrap off", "Text a", "Style B", "Text b", "Break",
                                       "Style B", "Color 536870912", "Align centre", "Text c", "Wrap on", "Height 39"}));
 }

@@ -17,8 +17,6 @@
 
 namespace kolvex::test {
 
-inline std::wstring TextOf(HWND window) { return Widen(WindowText(window)); }
-
 inline BOOL CALLBACK FindInThread(HWND w, LPARAM out) {
   if (ClassNameOf(w) != "TOknoKomunikat") return TRUE;
   *reinterpret_cast<HWND*>(out) = w;

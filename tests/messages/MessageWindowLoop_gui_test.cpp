@@ -172,9 +172,9 @@ TEST(Msgpreview, ClickFromOutsideIsReturned) {
   ASSERT_NE(w, nullptr);
   const auto buttons = ButtonsOf(w);
   ASSERT_EQ(buttons.size(), 3u);
-  EXPECT_EQ(TextOf(buttons[1]), L"Porzuć");
-  EXPECT_EQ(TextOf(buttons[2]), L"Nie na &wszystkie");
-  EXPECT_EQ(TextOf(w), L"");        // kind 9 has no title
+  EXPECT_EQ(WindowText(buttons[1]), "Porzuć");
+  EXPECT_EQ(WindowText(buttons[2]), "Nie na &wszystkie");
+  EXPECT_EQ(WindowText(w), "");        // kind 9 has no title
   PostMessageW(w, WM_CLOSE, 0, 0);  // refused
   PostMessageW(buttons[1], BM_CLICK, 0, 0);
   const ProcessResult r = preview.Wait(10000);

@@ -37,9 +37,9 @@ std::vector<int> ButtonWidths(HWND w) {
   return widths;
 }
 
-std::vector<std::wstring> ButtonCaptions(HWND w) {
-  std::vector<std::wstring> captions;
-  for (HWND b : ButtonsOf(w)) captions.push_back(TextOf(b));
+std::vector<std::string> ButtonCaptions(HWND w) {
+  std::vector<std::string> captions;
+  for (HWND b : ButtonsOf(w)) captions.push_back(WindowText(b));
   return captions;
 }
 
@@ -59,11 +59,11 @@ TEST(ShowErrorMessage, ShortTextGivesTheStandardErrorWindow) {
   WindowScript script({
       Once([&](HWND w) {
         seen = w;
-        EXPECT_EQ(TextOf(w), L"Błąd");
+        EXPECT_EQ(WindowText(w), "Błąd");
         EXPECT_EQ(WidthOf(OuterRect(w)), 315);
         const auto buttons = ButtonsOf(w);
         ASSERT_EQ(buttons.size(), 1u);
-        EXPECT_EQ(TextOf(buttons[0]), L"&OK");
+        EXPECT_EQ(WindowText(buttons[0]), "&OK");
         EXPECT_EQ(WidthOf(RectInParent(buttons[0])), 65);
         EXPECT_EQ(HeightOf(RectInParent(buttons[0])), 25);
         EXPECT_EQ(GetFocus(), buttons[0]);
@@ -119,14 +119,14 @@ TEST(ShowMessageWindow, ErrorOkReturnsThreeAndEnterPressesTheFocusedButton) {
 TEST(ShowMessageWindow, KindsGiveTitlesAndIcons) {
   const struct {
     TMessageKind kind;
-    const wchar_t* title;
+    const char* title;
     LPCWSTR icon;
-  } kinds[] = {{TMessageKind::Question, L"Pytanie", IDI_QUESTION},
-               {TMessageKind::Warning, L"Uwaga", IDI_EXCLAMATION},
-               {TMessageKind::Information, L"Informacja", IDI_ASTERISK}};
+  } kinds[] = {{TMessageKind::Question, "Pytanie", IDI_QUESTION},
+               {TMessageKind::Warning, "Uwaga", IDI_EXCLAMATION},
+               {TMessageKind::Information, "Informacja", IDI_ASTERISK}};
   for (const auto& k : kinds) {
     WindowScript script({Once([&](HWND w) {
-      EXPECT_EQ(TextOf(w), k.title);
+      EXPECT_EQ(WindowText(w), k.title);
       EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(IconOf(w), STM_GETICON, 0, 0)), LoadIconW(nullptr, k.icon));
       EXPECT_EQ(reinterpret_cast<HICON>(SendMessageW(w, WM_GETICON, ICON_SMALL, 0)), LoadIconW(nullptr, k.icon));
       Click(ButtonsOf(w).front());
@@ -137,7 +137,7 @@ TEST(ShowMessageWindow, KindsGiveTitlesAndIcons) {
 
 TEST(ShowMessageWindow, KindOutOfRangeHasNoTitleAndNoIconButWorks) {
   WindowScript script({Once([](HWND w) {
-    EXPECT_EQ(TextOf(w), L"");
+    EXPECT_EQ(WindowText(w), "");
     EXPECT_EQ(SendMessageW(IconOf(w), STM_GETICON, 0, 0), 0);
     EXPECT_EQ(SendMessageW(w, WM_GETICON, ICON_BIG, 0), 0);
     EXPECT_EQ(WidthOf(OuterRect(w)), 315);
@@ -195,7 +195,7 @@ TEST(ShowMessageWindow, YesNoCancelRowIs220AndTheBoxStartsAt245) {
   WindowScript script({Once([](HWND w) {
     const auto buttons = ButtonsOf(w);
     ASSERT_EQ(buttons.size(), 3u);
-    EXPECT_THAT(ButtonCaptions(w), ElementsAre(L"&Tak", L"&Nie", L"&Anuluj"));
+    EXPECT_THAT(ButtonCaptions(w), ElementsAre("&Tak", "&Nie", "&Anuluj"));
     EXPECT_THAT(ButtonWidths(w), ElementsAre(65, 65, 70));
     const int left = RectInParent(buttons[0]).left;
     EXPECT_EQ(RectInParent(buttons[1]).left - left, 75);
@@ -213,7 +213,7 @@ TEST(ShowMessageWindow, YesNoCancelRowIs220AndTheBoxStartsAt245) {
 
 TEST(ShowMessageWindow, ToAllRowIs410AndWidensTheWindowTo480) {
   WindowScript script({Once([](HWND w) {
-    EXPECT_THAT(ButtonCaptions(w), ElementsAre(L"T&ak na wszystkie", L"Nie na &wszystkie", L"A&nuluj wszystko"));
+    EXPECT_THAT(ButtonCaptions(w), ElementsAre("T&ak na wszystkie", "Nie na &wszystkie", "A&nuluj wszystko"));
     EXPECT_THAT(ButtonWidths(w), ElementsAre(130, 130, 130));
     EXPECT_EQ(WidthOf(RectInParent(TextBoxOf(w))), 410);
     EXPECT_EQ(WidthOf(OuterRect(w)), 480);
@@ -242,7 +242,7 @@ TEST(ShowMessageWindow, CustomCaptionsAreHandedOutInOrder) {
     WindowScript script({Once([clicked](HWND w) {
       const auto buttons = ButtonsOf(w);
       ASSERT_EQ(buttons.size(), 3u);
-      EXPECT_THAT(ButtonCaptions(w), ElementsAre(L"A", L"B", L""));
+      EXPECT_THAT(ButtonCaptions(w), ElementsAre("A", "B", ""));
       EXPECT_THAT(ButtonWidths(w),
                   ElementsAre(CaptionWidthIn(buttons[0], L"A") + 20, CaptionWidthIn(buttons[1], L"B") + 20, 20));
       Click(buttons[static_cast<std::size_t>(clicked)]);
@@ -274,7 +274,7 @@ TEST(ShowMessageWindow, BlankButtonSetsNoValue) {
   WindowScript script({
       Once([](HWND w) {
         const auto buttons = ButtonsOf(w);
-        EXPECT_EQ(TextOf(buttons[0]), L"");
+        EXPECT_EQ(WindowText(buttons[0]), "");
         EXPECT_EQ(WidthOf(RectInParent(buttons[0])), 75);
         Click(buttons[0]);
       }),
@@ -292,7 +292,7 @@ TEST(CheckBox, BesideYesTheBoxMustBeTickedForYes) {
       Once([](HWND w) {
         HWND check = CheckBoxOf(w);
         ASSERT_TRUE(IsWindowVisible(check));
-        EXPECT_EQ(TextOf(check), L"Rozumiem skutki");
+        EXPECT_EQ(WindowText(check), "Rozumiem skutki");
         EXPECT_EQ(SendMessageW(check, BM_GETCHECK, 0, 0), BST_UNCHECKED);
         // Rows top to bottom: message, check box, buttons.
         const RECT text = RectInParent(TextBoxOf(w));
@@ -440,7 +440,7 @@ TEST(Countdown, ThreeSecondsTitlesThenDefaultNo) {
   std::vector<std::wstring> titles;
   WindowScript script({
       Once([&](HWND w) {
-        titles.push_back(TextOf(w));
+        titles.push_back(Widen(WindowText(w)));
         SetWindowSubclass(w, &RecordTitles, 1, reinterpret_cast<DWORD_PTR>(&titles));
       }),
       [](HWND) { return false; },  // wait for the countdown
@@ -459,7 +459,7 @@ TEST(Countdown, ThreeSecondsTitlesThenDefaultNo) {
 TEST(Countdown, DefaultMissingReturnsYesAndTheFirstButtonHasTheFocus) {
   WindowScript script({
       Once([](HWND w) {
-        EXPECT_EQ(TextOf(w), L"Informacja 1s");
+        EXPECT_EQ(WindowText(w), "Informacja 1s");
         EXPECT_EQ(GetFocus(), ButtonsOf(w)[0]);
       }),
       [](HWND) { return false; },
@@ -471,14 +471,14 @@ TEST(Countdown, DefaultMissingReturnsYesAndTheFirstButtonHasTheFocus) {
 
 TEST(Countdown, RefusedAtZeroLeavesThePlainTitleAndWaits) {
   WindowScript script({
-      [](HWND w) { return TextOf(w) == L"Pytanie"; },  // the countdown has run out, the close was refused
+      [](HWND w) { return WindowText(w) == "Pytanie"; },  // the countdown has run out, the close was refused
       Once([](HWND w) {
         EXPECT_TRUE(IsWindowVisible(w));
         Click(CheckBoxOf(w));
       }),
       Once([](HWND w) {
         EXPECT_TRUE(IsWindowVisible(w));  // the tick alone does not close
-        EXPECT_EQ(TextOf(w), L"Pytanie");
+        EXPECT_EQ(WindowText(w), "Pytanie");
         Click(ButtonsOf(w)[0]);
       }),
   });
@@ -492,7 +492,7 @@ TEST(Countdown, RefusedAtZeroLeavesThePlainTitleAndWaits) {
 TEST(Countdown, NoneForZeroOrLessSeconds) {
   for (const int seconds : {0, -5}) {
     WindowScript script({Once([](HWND w) {
-      EXPECT_EQ(TextOf(w), L"Uwaga");
+      EXPECT_EQ(WindowText(w), "Uwaga");
       Click(ButtonsOf(w)[0]);
     })});
     MessageOptions o = Options({B::OK}, B::OK, TMessageKind::Warning);

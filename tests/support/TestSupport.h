@@ -7,6 +7,8 @@
 #include <string>
 #include <vector>
 
+#include "common/win32/Files.h"  // FileExists, ModuleFileName
+
 namespace kolvex::test {
 
 // Directory of the running test program; fixtures and Kolvex.exe lie there.
@@ -30,10 +32,21 @@ void RemoveTree(const std::string& path);
 void MakeDir(const std::string& path);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 std::string ReadFileBytes(const std::string& path);  // throws when unreadable
-bool FileExists(const std::string& path);            // a file, not a directory
 bool DirExists(const std::string& path);
 void CopyFileTo(const std::string& from, const std::string& to);
 std::vector<std::string> ListDir(const std::string& dir);  // names, sorted, without . and ..
+
+// The update log in dir ("" when there is none).
+std::string ReadUpdateLog(const std::string& dir);
+// The log's lines, each with its CR LF, without the "<date and time> - " the
+// log begins them with (a line that does not begin so, with a digit, stays
+// whole and shows).
+std::vector<std::string> LogTails(const std::string& log);
+
+SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour = 0, WORD minute = 0, WORD second = 0, WORD ms = 0);
+// Gives path a last-write time stated in local time, converted as the
+// system converts it back (FileTimeToLocalFileTime).
+void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local);
 
 // Holds a file open without any sharing, from another process, until
 // Release() or destruction: what a running program or a locking user does.

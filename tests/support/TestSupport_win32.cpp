@@ -5,8 +5,8 @@
 #include <algorithm>
 #include <stdexcept>
 
+#include "common/win32/Files.h"
 #include "common/win32/Handles.h"
-#include "common/win32/Module.h"
 #include "common/win32/Utf.h"
 
 namespace kolvex::test {
@@ -98,11 +98,6 @@ std::string ReadFileBytes(const std::string& path) {
   return bytes;
 }
 
-bool FileExists(const std::string& path) {
-  const DWORD a = GetFileAttributesW(Widen(path).c_str());
-  return a != INVALID_FILE_ATTRIBUTES && !(a & FILE_ATTRIBUTE_DIRECTORY);
-}
-
 bool DirExists(const std::string& path) {
   const DWORD a = GetFileAttributesW(Widen(path).c_str());
   return a != INVALID_FILE_ATTRIBUTES && (a & FILE_ATTRIBUTE_DIRECTORY);
@@ -124,6 +119,46 @@ std::vector<std::string> ListDir(const std::string& dir) {
   } while (FindNextFileW(find.get(), &found));
   std::sort(names.begin(), names.end());
   return names;
+}
+
+std::string ReadUpdateLog(const std::string& dir) {
+  const std::string path = dir + "\\_updatefiles.LOG";
+  return FileExists(path) ? ReadFileBytes(path) : std::string();
+}
+
+std::vector<std::string> LogTails(const std::string& log) {
+  std::vector<std::string> tails;
+  for (size_t begin = 0; begin < log.size();) {
+    const size_t end = log.find("\r\n", begin);
+    const size_t next = end == std::string::npos ? log.size() : end + 2;
+    std::string line = log.substr(begin, next - begin);
+    const size_t dash = line.find(" - ");
+    if (dash != std::string::npos && line[0] >= '0' && line[0] <= '9') line.erase(0, dash + 3);
+    tails.push_back(std::move(line));
+    begin = next;
+  }
+  return tails;
+}
+
+SYSTEMTIME Local(WORD year, WORD month, WORD day, WORD hour, WORD minute, WORD second, WORD ms) {
+  SYSTEMTIME st{};
+  st.wYear = year;
+  st.wMonth = month;
+  st.wDay = day;
+  st.wHour = hour;
+  st.wMinute = minute;
+  st.wSecond = second;
+  st.wMilliseconds = ms;
+  return st;
+}
+
+void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local) {
+  FILETIME localTime;
+  FILETIME utc;
+  const UniqueFile f(CreateFileW(Widen(path).c_str(), FILE_WRITE_ATTRIBUTES, 0, nullptr, OPEN_EXISTING, 0, nullptr));
+  if (!SystemTimeToFileTime(&local, &localTime) || !LocalFileTimeToFileTime(&localTime, &utc) || !f ||
+      !SetFileTime(f.get(), nullptr, nullptr, &utc))
+    throw std::runtime_error("cannot set the time of " + path);
 }
 
 // The locking process is this test program itself, started with a switch
