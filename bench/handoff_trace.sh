@@ -20,7 +20,7 @@ fail() {
   echo "handoff_trace: FAILED: $*" >&2
   exit 1
 }
-cmake --build --preset win32 --target Kolvex kolvex_fixtures shell_open >/dev/null || fail "building the programs"
+cmake --build --preset win32 --target Kolvex kolvex_fixtures >/dev/null || fail "building the programs"
 export WINEPREFIX="$build/wineprefix" WINEDLLOVERRIDES="mscoree,mshtml="
 bash cmake/wine-prefix.sh "$WINEPREFIX"
 if [ -z "${DISPLAY:-}" ]; then

@@ -24,14 +24,14 @@ fail() {
 }
 bench_args=("$@")
 source bench/lib/wine-session.sh
-bench_build Kolvex kolvex_fixtures handoff_bench shell_open copy_twice
+bench_build Kolvex kolvex_fixtures handoff_bench copy_twice
 bench_wine
 work=$(mktemp -d "$PWD/$build/bench-work.XXXXXX")
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
 
 echo "== 1. Hand-off"
 # Single starts vary by tens of milliseconds on a shared machine: many rounds.
-handoff_rounds=$((rounds * 3 > 31 ? rounds * 3 : 31))
+handoff_rounds=$((rounds * 3 > 61 ? rounds * 3 : 61))
 wine "$build/bench/handoff_bench.exe" $handoff_rounds </dev/null | tr -d '\r' || fail "the hand-off (see above)"
 
 echo

@@ -8,6 +8,7 @@
 #include "common/Global.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
+#include "common/win32/Library.h"
 #include "common/win32/Utf.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Kolvex.h"
@@ -28,16 +29,28 @@ const std::vector<std::string>& Arguments() {
 }
 
 // COM for the shell's sake, on this thread, for as long as the request runs.
+// Its library is loaded here, not imported: imported, it and the two it
+// needs (combase, rpcrt4) were loaded before the program ran, at a cost
+// larger than all of the launcher's own work on a start with nothing to
+// update. ole32 is one of the system's known DLLs, so it is always taken
+// from the system directory; it stays loaded, as COM may leave work in it.
 class ComApartment {
  public:
-  ComApartment() : ok_(SUCCEEDED(CoInitializeEx(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE))) {}
+  ComApartment() {
+    const HMODULE ole32 = LoadLibraryW(L"ole32.dll");
+    const auto initialize = ProcAddress<decltype(&::CoInitializeEx)>(ole32, "CoInitializeEx");
+    uninitialize_ = ProcAddress<decltype(&::CoUninitialize)>(ole32, "CoUninitialize");
+    ok_ = initialize && uninitialize_ &&
+          SUCCEEDED(initialize(nullptr, COINIT_APARTMENTTHREADED | COINIT_DISABLE_OLE1DDE));
+  }
   ~ComApartment() {
-    if (ok_) CoUninitialize();
+    if (ok_) uninitialize_();
   }
   ComApartment(const ComApartment&) = delete;
   ComApartment& operator=(const ComApartment&) = delete;
 
  private:
+  decltype(&::CoUninitialize) uninitialize_;
   bool ok_;
 };
 

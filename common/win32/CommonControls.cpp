@@ -2,25 +2,22 @@
 
 #include <optional>
 
+#include "common/win32/Library.h"
+
 namespace kolvex {
 
 namespace {
 
-template <class Function>
-Function Find(HMODULE library, const char* name) {
-  return reinterpret_cast<Function>(reinterpret_cast<void*>(GetProcAddress(library, name)));
-}
-
 std::optional<CommonControls> Load() {
   // Kept for the life of the process: the windows' classes live in it.
   const HMODULE library = LoadLibraryW(L"comctl32.dll");
-  const auto init = Find<decltype(&::InitCommonControlsEx)>(library, "InitCommonControlsEx");
+  const auto init = ProcAddress<decltype(&::InitCommonControlsEx)>(library, "InitCommonControlsEx");
   const CommonControls found{
-      .SetWindowSubclass = Find<decltype(&::SetWindowSubclass)>(library, "SetWindowSubclass"),
-      .RemoveWindowSubclass = Find<decltype(&::RemoveWindowSubclass)>(library, "RemoveWindowSubclass"),
-      .DefSubclassProc = Find<decltype(&::DefSubclassProc)>(library, "DefSubclassProc"),
+      .SetWindowSubclass = ProcAddress<decltype(&::SetWindowSubclass)>(library, "SetWindowSubclass"),
+      .RemoveWindowSubclass = ProcAddress<decltype(&::RemoveWindowSubclass)>(library, "RemoveWindowSubclass"),
+      .DefSubclassProc = ProcAddress<decltype(&::DefSubclassProc)>(library, "DefSubclassProc"),
   };
-  if (!library || !init || !found.SetWindowSubclass || !found.RemoveWindowSubclass || !found.DefSubclassProc)
+  if (!init || !found.SetWindowSubclass || !found.RemoveWindowSubclass || !found.DefSubclassProc)
     return std::nullopt;
   INITCOMMONCONTROLSEX controls{sizeof controls, ICC_STANDARD_CLASSES | ICC_WIN95_CLASSES};
   init(&controls);  // without it the windows still open, unthemed: nothing to report
