@@ -29,10 +29,10 @@ const std::vector<std::string>& Arguments() {
 }
 
 // COM for the shell's sake, on this thread, for as long as the request runs.
-// Its library is loaded here, not imported: imported, it and the two it
-// needs (combase, rpcrt4) were loaded before the program ran, at a cost
-// larger than all of the launcher's own work on a start with nothing to
-// update. ole32 is one of the system's known DLLs, so it is always taken
+// Its library is loaded here, not imported: imported, it and the libraries
+// it needs (combase and rpcrt4 under Wine) were loaded before the program
+// ran, at a cost larger than all of the launcher's own work on a start with
+// nothing to update. ole32 is one of the system's known DLLs, so it is always taken
 // from the system directory; it stays loaded, as COM may leave work in it.
 class ComApartment {
  public:
