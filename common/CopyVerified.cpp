@@ -120,9 +120,7 @@ bool IsTemporaryCopyOf(std::string_view destinationName, std::string_view entryN
   entryName.remove_suffix(kTemporarySuffix.size());
   // The file system compares names without regard to case; ASCII folding is
   // enough here, the rest of the name must match as written.
-  const auto upper = [](char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; };
-  const auto sameLetter = [&upper](char a, char b) { return upper(a) == upper(b); };
-  if (!std::equal(destinationName.begin(), destinationName.end(), entryName.begin(), sameLetter)) return false;
+  if (!SameTextIgnoringAsciiCase(destinationName, entryName.substr(0, destinationName.size()))) return false;
   entryName.remove_prefix(destinationName.size());
   return entryName.size() > 1 && entryName.front() == '.' &&
          std::all_of(entryName.begin() + 1, entryName.end(), [](char c) { return c >= '0' && c <= '9'; });
