@@ -11,9 +11,6 @@ namespace kolvex {
 
 namespace {
 
-constexpr std::string_view kMainSection = "MAIN";
-constexpr std::string_view kSharedDirKey = "SHARED_DIR";
-constexpr std::string_view kComponentsSection = "SKLADNIKI";
 constexpr std::string_view kForbiddenInNames = "<>:\"|?*";
 constexpr std::string_view kDeviceNames[] = {"CON", "PRN", "AUX", "NUL"};
 constexpr std::string_view kNumberedDevices[] = {"COM", "LPT"};
@@ -109,6 +106,8 @@ std::string Quoted(std::string_view text) {
   return out;
 }
 
+}  // namespace
+
 std::string FaultText(const RefusedEntry& refused) {
   switch (refused.fault) {
     case EntryFault::EmptyName:
@@ -135,8 +134,6 @@ std::string FaultText(const RefusedEntry& refused) {
   }
   return {};
 }
-
-}  // namespace
 
 ComponentList ParseComponents(const std::vector<IniEntry>& entries) {
   ComponentList list;
@@ -168,7 +165,7 @@ std::string SharedDirFromSetting(const std::string& value, const std::string& ex
 Settings ParseSettings(std::string_view text, const std::string& exeDir) {
   const IniText ini(text);
   return {SharedDirFromSetting(ini.Value(kMainSection, kSharedDirKey).value_or(""), exeDir),
-          ParseComponents(ini.Entries(kComponentsSection))};
+          ini.Value(kMainSection, kReportDirKey).value_or(""), ParseComponents(ini.Entries(kComponentsSection))};
 }
 
 std::string RefusedEntriesMessage(const std::vector<RefusedEntry>& refused) {

@@ -1,0 +1,159 @@
+#include <windows.h>
+
+#include <memory>
+
+#include "common/DateTime.h"
+#include "common/Global.h"
+#include "common/TextDecode.h"
+#include "common/win32/Files.h"
+#include "common/win32/Utf.h"
+#include "launcher/Kolvex.h"
+#include "launcher/Settings.h"
+#include "launcher/biblKolvex.h"
+#include "tools/kolvexadm/Check.h"
+
+namespace kolvex {
+
+namespace {
+
+constexpr DWORD kShareAnswerMs = 3000;
+
+enum class ShareAnswer { Found, Missing, Silent };
+
+// The shared directory asked on a thread of its own, so that a server that
+// does not answer costs the check only the time it is given.
+ShareAnswer AskShare(const std::string& dir) {
+  struct Question {
+    std::wstring path;
+    DWORD attributes = INVALID_FILE_ATTRIBUTES;
+  };
+  auto question = std::make_unique<Question>(Question{Widen(LongPathForm(dir)), INVALID_FILE_ATTRIBUTES});
+  const auto ask = [](void* q) -> DWORD {
+    auto* asked = static_cast<Question*>(q);
+    asked->attributes = GetFileAttributesW(asked->path.c_str());
+    return 0;
+  };
+  const HANDLE thread = CreateThread(nullptr, 0, ask, question.get(), 0, nullptr);
+  if (!thread) {
+    ask(question.get());
+  } else if (WaitForSingleObject(thread, kShareAnswerMs) == WAIT_TIMEOUT) {
+    question.release();  // the thread still asks; it ends with the process
+    CloseHandle(thread);
+    return ShareAnswer::Silent;
+  } else {
+    CloseHandle(thread);
+  }
+  const DWORD attributes = question->attributes;
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ShareAnswer::Found
+                                                                                          : ShareAnswer::Missing;
+}
+
+class Check {
+ public:
+  void Line(const std::string& text) { text_ += text + "\n"; }
+  void Warn(const std::string& text) {
+    Line("  UWAGA: " + text);
+    ++warnings_;
+  }
+  void Fail(const std::string& text) {
+    Line("  BŁĄD: " + text);
+    ++errors_;
+  }
+  CheckReport Done() {
+    Line("");
+    Line("Wynik: błędy " + FormatInteger(errors_) + ", ostrzeżenia " + FormatInteger(warnings_) + ".");
+    return {std::move(text_), errors_ ? kCheckErrors : warnings_ ? kCheckWarnings : kCheckClean};
+  }
+
+  // One file as a start would treat it: its two versions (or dates) and
+  // whether it would be copied, decided by the launcher's own rule.
+  void File(const std::string& exeDir, const std::string& sharedDir, const std::string& name, uint8_t mode) {
+    UpdateSystem& system = TheUpdateSystem();
+    ComponentUpdate update{.name = name, .src = JoinPath(sharedDir, name), .dst = JoinPath(exeDir, name)};
+    if (!system.Files().FileExists(update.src)) {
+      const bool installed = system.Files().FileExists(update.dst);
+      Warn("brak pliku " + update.src + " w katalogu wspólnym: " +
+           (installed ? "zainstalowany plik nie będzie aktualizowany." : "plik nie zostanie zainstalowany."));
+      return;
+    }
+    const bool copy = NeedsUpdate(system, mode, update);
+    const bool installed = system.Files().FileExists(update.dst);
+    const auto shown = [&](const std::string& version, DateTime date, bool exists) -> std::string {
+      if (!exists) return "brak";
+      if (mode == kCompareByDate) return FormatSortableDateTime(date);
+      return version.empty() ? "(bez informacji o wersji)" : version;
+    };
+    Line("    zainstalowany: " + shown(update.oldVersion, update.oldDate, installed) +
+         ", w katalogu wspólnym: " + shown(update.newVersion, update.newDate, true) + " – " +
+         (copy ? "zostanie skopiowany." : "bez zmian."));
+  }
+
+ private:
+  std::string text_;
+  int64_t warnings_ = 0, errors_ = 0;
+};
+
+std::string ModeText(uint8_t mode) { return mode == kCompareByDate ? "porównanie dat" : "porównanie wersji"; }
+
+}  // namespace
+
+CheckReport CheckInstallation(const std::string& exeDir, const std::string& program) {
+  Check check;
+  const DWORD dirAttributes = GetFileAttributesW(Widen(LongPathForm(exeDir)).c_str());
+  if (dirAttributes == INVALID_FILE_ATTRIBUTES || !(dirAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return {"Nie ma katalogu instalacji " + exeDir + ".\n", kCheckNoInstallation};
+  check.Line("Instalacja: " + exeDir);
+
+  const std::string settingsPath = JoinPath(exeDir, kSettingsFileName);
+  const std::optional<std::string> bytes = ReadWholeFile(settingsPath);
+  if (bytes) {
+    check.Line("Ustawienia: " + settingsPath);
+  } else {
+    check.Line("Ustawienia: " + settingsPath);
+    check.Warn("nie ma tego pliku albo nie można go odczytać: obowiązują ustawienia domyślne.");
+  }
+  const std::string text = bytes ? DecodeText(*bytes, FromAnsi) : std::string();
+  const Settings settings = ParseSettings(text, exeDir);
+  for (const std::string& warning : SettingsWarnings(text)) check.Warn(warning);
+
+  check.Line("");
+  check.Line("Katalog wspólny: " + settings.sharedDir);
+  const ShareAnswer share = AskShare(settings.sharedDir);
+  if (share == ShareAnswer::Found) {
+    check.Line("  odpowiada.");
+  } else if (share == ShareAnswer::Missing) {
+    check.Fail("nie ma takiego katalogu albo brak do niego dostępu: uruchomienia nie będą niczego aktualizować.");
+  } else {
+    check.Fail("nie odpowiada w ciągu " + FormatInteger(kShareAnswerMs / 1000) +
+               " s: uruchomienia nie będą niczego aktualizować.");
+  }
+  if (!settings.reportDir.empty()) check.Line("Folder raportów: " + settings.reportDir);
+
+  check.Line("");
+  check.Line("Składniki [SKLADNIKI]:");
+  const IniText ini(text);
+  if (ini.Entries(kComponentsSection).empty()) check.Line("  brak.");
+  for (const IniEntry& entry : ini.Entries(kComponentsSection)) {
+    const ComponentList one = ParseComponents({entry});
+    check.Line("  " + entry.key + "=" + entry.value);
+    if (!one.refused.empty()) {
+      check.Fail("pozycja pominięta: " + FaultText(one.refused.front()) + ".");
+      continue;
+    }
+    const Component& component = one.components.front();
+    check.Line("    plik " + component.name + ", " + ModeText(component.compareMode) +
+               (component.caption.empty() ? "" : ", opis „" + component.caption + "”"));
+    if (share == ShareAnswer::Found) check.File(exeDir, settings.sharedDir, component.name, component.compareMode);
+  }
+
+  check.Line("");
+  if (program.empty()) {
+    check.Line("Program: nie podano nazwy – sprawdzono tylko składniki.");
+  } else {
+    check.Line("Program: " + program);
+    if (share == ShareAnswer::Found) check.File(exeDir, settings.sharedDir, program, kCompareByVersion);
+  }
+  return check.Done();
+}
+
+}  // namespace kolvex
