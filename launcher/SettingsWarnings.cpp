@@ -41,14 +41,14 @@ bool Knows(const std::array<std::string_view, N>& known, std::string_view name) 
   return std::ranges::any_of(known, [&](std::string_view k) { return SameText(k, name); });
 }
 
-// "…, czy chodziło o [X]?" when the name differs from a known one only by
+// " (czy chodziło o [X]?)" when the name differs from a known one only by
 // its Polish letters.
 template <size_t N>
 std::string Hint(const std::array<std::string_view, N>& known, std::string_view name, std::string_view open,
                  std::string_view close) {
   const std::string plain = WithoutPolishLetters(name);
   for (std::string_view k : known) {
-    if (SameText(k, plain)) return "; czy chodziło o " + std::string(open) + std::string(k) + std::string(close) + "?";
+    if (SameText(k, plain)) return " (czy chodziło o " + std::string(open) + std::string(k) + std::string(close) + "?)";
   }
   return {};
 }

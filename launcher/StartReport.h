@@ -27,21 +27,22 @@ struct ReportedFile {
   friend bool operator==(const ReportedFile&, const ReportedFile&) = default;
 };
 
+// Each field starts empty, so that a designated initializer may leave it out.
 struct StartReport {
-  std::string computer;
-  std::string user;
-  std::string time;           // of the start, YYYY-MM-DD hh:mm:ss, local time
-  std::string installation;   // the launcher's directory
-  std::string launcherVersion;
-  std::string sharedDir;      // as read from baza.set
-  std::string program;        // the program's name, as started
+  std::string computer{};
+  std::string user{};
+  std::string time{};           // of the start, YYYY-MM-DD hh:mm:ss, local time
+  std::string installation{};   // the launcher's directory
+  std::string launcherVersion{};
+  std::string sharedDir{};      // as read from baza.set
+  std::string program{};        // the program's name, as started
   StartOutcome outcome = StartOutcome::UpToDate;
-  std::vector<std::string> changes;         // "prog.exe: 1.0.1.3 → 1.0.1.4", one per file brought in
-  std::vector<std::string> missingOnShare;  // listed files the shared directory does not hold
-  std::vector<ReportedFile> files;          // the program first, then the listed files in their order
+  std::vector<std::string> changes{};         // "prog.exe: 1.0.1.3 → 1.0.1.4", one per file brought in
+  std::vector<std::string> missingOnShare{};  // listed files the shared directory does not hold
+  std::vector<ReportedFile> files{};          // the program first, then the listed files in their order
   // The last failure on this computer, kept until a start succeeds.
-  std::string failureTime;
-  std::string failure;        // as the user was shown it, message markup and all
+  std::string failureTime{};
+  std::string failure{};        // as the user was shown it, message markup and all
   friend bool operator==(const StartReport&, const StartReport&) = default;
 };
 

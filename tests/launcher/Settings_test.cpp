@@ -63,7 +63,7 @@ TEST(SettingsWarnings, NameWhatTheLauncherPassesOverInSilence) {
       "[SKŁADNIKI]\r\na=a.dll\r\n[skladniki]\r\npomoc=prog.hlp;2;Pomoc\r\nb=b.dll ;x\r\n;c=c.dll;\r\n"
       "[Skladniki]\r\n");
   const std::vector<std::string> expected{
-      "nieznana sekcja [SKŁADNIKI] jest pomijana; czy chodziło o [SKLADNIKI]?",
+      "nieznana sekcja [SKŁADNIKI] jest pomijana (czy chodziło o [SKLADNIKI]?).",
       "powtórzona sekcja [Skladniki] jest pomijana",
       "powtórzony klucz shared_dir",
       "nieznany klucz SHARED_DlR",

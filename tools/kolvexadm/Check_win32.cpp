@@ -17,22 +17,26 @@ namespace kolvex {
 namespace {
 
 constexpr DWORD kShareAnswerMs = 3000;
+constexpr std::string_view kEntryIndent = "    ";
 
 enum class ShareAnswer { Found, Missing, Silent };
+
+struct Question {
+  std::wstring path;
+  DWORD attributes = INVALID_FILE_ATTRIBUTES;
+};
+
+DWORD WINAPI Ask(void* question) {
+  auto* asked = static_cast<Question*>(question);
+  asked->attributes = GetFileAttributesW(asked->path.c_str());
+  return 0;
+}
 
 // The shared directory asked on a thread of its own, so that a server that
 // does not answer costs the check only the time it is given.
 ShareAnswer AskShare(const std::string& dir) {
-  struct Question {
-    std::wstring path;
-    DWORD attributes = INVALID_FILE_ATTRIBUTES;
-  };
   auto question = std::make_unique<Question>(Question{Widen(LongPathForm(dir)), INVALID_FILE_ATTRIBUTES});
-  const auto ask = [](void* q) -> DWORD {
-    auto* asked = static_cast<Question*>(q);
-    asked->attributes = GetFileAttributesW(asked->path.c_str());
-    return 0;
-  };
+  const auto ask = Ask;
   const HANDLE thread = CreateThread(nullptr, 0, ask, question.get(), 0, nullptr);
   if (!thread) {
     ask(question.get());
@@ -51,12 +55,13 @@ ShareAnswer AskShare(const std::string& dir) {
 class Check {
  public:
   void Line(const std::string& text) { text_ += text + "\n"; }
-  void Warn(const std::string& text) {
-    Line("  UWAGA: " + text);
+  // Said of the line above, one step further in.
+  void Warn(const std::string& text, std::string_view indent = "  ") {
+    Line(std::string(indent) + "UWAGA: " + text);
     ++warnings_;
   }
-  void Fail(const std::string& text) {
-    Line("  BŁĄD: " + text);
+  void Fail(const std::string& text, std::string_view indent = "  ") {
+    Line(std::string(indent) + "BŁĄD: " + text);
     ++errors_;
   }
   CheckReport Done() {
@@ -73,7 +78,8 @@ class Check {
     if (!system.Files().FileExists(update.src)) {
       const bool installed = system.Files().FileExists(update.dst);
       Warn("brak pliku " + update.src + " w katalogu wspólnym: " +
-           (installed ? "zainstalowany plik nie będzie aktualizowany." : "plik nie zostanie zainstalowany."));
+           (installed ? "zainstalowany plik nie będzie aktualizowany." : "plik nie zostanie zainstalowany."),
+           kEntryIndent);
       return;
     }
     const bool copy = NeedsUpdate(system, mode, update);
@@ -83,7 +89,7 @@ class Check {
       if (mode == kCompareByDate) return FormatSortableDateTime(date);
       return version.empty() ? "(bez informacji o wersji)" : version;
     };
-    Line("    zainstalowany: " + shown(update.oldVersion, update.oldDate, installed) +
+    Line(std::string(kEntryIndent) + "zainstalowany: " + shown(update.oldVersion, update.oldDate, installed) +
          ", w katalogu wspólnym: " + shown(update.newVersion, update.newDate, true) + " – " +
          (copy ? "zostanie skopiowany." : "bez zmian."));
   }
@@ -106,12 +112,8 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
 
   const std::string settingsPath = JoinPath(exeDir, kSettingsFileName);
   const std::optional<std::string> bytes = ReadWholeFile(settingsPath);
-  if (bytes) {
-    check.Line("Ustawienia: " + settingsPath);
-  } else {
-    check.Line("Ustawienia: " + settingsPath);
-    check.Warn("nie ma tego pliku albo nie można go odczytać: obowiązują ustawienia domyślne.");
-  }
+  check.Line("Ustawienia: " + settingsPath);
+  if (!bytes) check.Warn("nie ma tego pliku albo nie można go odczytać: obowiązują ustawienia domyślne.");
   const std::string text = bytes ? DecodeText(*bytes, FromAnsi) : std::string();
   const Settings settings = ParseSettings(text, exeDir);
   for (const std::string& warning : SettingsWarnings(text)) check.Warn(warning);
@@ -137,11 +139,11 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
     const ComponentList one = ParseComponents({entry});
     check.Line("  " + entry.key + "=" + entry.value);
     if (!one.refused.empty()) {
-      check.Fail("pozycja pominięta: " + FaultText(one.refused.front()) + ".");
+      check.Fail("pozycja pominięta: " + FaultText(one.refused.front()) + ".", kEntryIndent);
       continue;
     }
     const Component& component = one.components.front();
-    check.Line("    plik " + component.name + ", " + ModeText(component.compareMode) +
+    check.Line(std::string(kEntryIndent) + "plik " + component.name + ", " + ModeText(component.compareMode) +
                (component.caption.empty() ? "" : ", opis „" + component.caption + "”"));
     if (share == ShareAnswer::Found) check.File(exeDir, settings.sharedDir, component.name, component.compareMode);
   }

@@ -20,6 +20,7 @@
 
 #include "common/DateTime.h"
 #include "common/Global.h"
+#include "common/SystemText.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
@@ -52,23 +53,6 @@ void Print(HANDLE out, std::string_view text) {
 
 void PrintOut(std::string_view text) { Print(GetStdHandle(STD_OUTPUT_HANDLE), text); }
 
-// Written under another name and renamed, so that a reader never sees half of it.
-bool WriteWholeFile(const std::string& path, std::string_view bytes) {
-  const std::string partial = path + ".tmp";
-  const std::wstring widePartial = Widen(LongPathForm(partial));
-  {
-    const UniqueFile file(
-        CreateFileW(widePartial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    DWORD written = 0;
-    if (!file || !WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
-        written != bytes.size())
-      return false;
-  }
-  if (MoveFileExW(widePartial.c_str(), Widen(LongPathForm(path)).c_str(), MOVEFILE_REPLACE_EXISTING)) return true;
-  DeleteFileW(widePartial.c_str());
-  return false;
-}
-
 std::optional<std::vector<ReportEntry>> ReadReportFolder(const std::string& folder) {
   WIN32_FIND_DATAW found{};
   const UniqueFind find(FindFirstFileW(Widen(LongPathForm(JoinPath(folder, "*"))).c_str(), &found));
@@ -99,8 +83,8 @@ int Summarize(const std::string& folder) {
   }
   const Summary summary = Summarize(std::move(*entries));
   const std::string page = JoinPath(folder, kPageName), csv = JoinPath(folder, kCsvName);
-  if (!WriteWholeFile(page, SummaryPage(summary, folder, FormatSortableDateTime(Now()))) ||
-      !WriteWholeFile(csv, SummaryCsv(summary))) {
+  if (!ReplaceFileWhole(page, page + ".tmp", SummaryPage(summary, folder, FormatSortableDateTime(Now()))) ||
+      !ReplaceFileWhole(csv, csv + ".tmp", SummaryCsv(summary))) {
     PrintOut("Nie można zapisać podsumowania w folderze " + folder + ": " + GetLastErrorString() + "\n");
     return kCheckNoInstallation;
   }
