@@ -140,15 +140,19 @@ TEST_F(CopyFileVerifiedWin32, ReadOnlyCopyIsRemovedWhenItCannotBePlaced) {
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
 }
 
-TEST_F(CopyFileVerifiedWin32, LeftoversOfStoppedRunsDoNotStandInTheWayAndGo) {
-  for (const uint32_t run : {uint32_t{GetCurrentProcessId()}, 4u, 123456u}) {
-    const std::string leftover = TemporaryCopyName(target, run);
+TEST_F(CopyFileVerifiedWin32, LeftoversOfEndedRunsGoThoseOfRunningOnesStay) {
+  test::Process ended(test::BinDir() + "\\locker.exe", "locker.exe");  // ends at once without a path
+  ended.Wait(10000);
+  ForeignLock running(dir / "held");
+  const std::string live = MovedAsideName(target, running.processId());
+  for (const std::string& leftover : {TemporaryCopyName(target, GetCurrentProcessId()), live,
+                                      MovedAsideName(target, ended.id()), TemporaryCopyName(target, 4294967295u)}) {
     WriteFileBytes(leftover, "half");
     SetReadOnly(leftover);
   }
   EXPECT_TRUE(Copy());
   EXPECT_EQ(ReadFileBytes(target), kNew);
-  EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
+  EXPECT_THAT(ListDir(local), ElementsAre("prog.exe", live.substr(local.size() + 1)));
 }
 
 // A copy that breaks off after writing half of the file: a disk that fills
