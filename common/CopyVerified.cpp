@@ -19,9 +19,9 @@ constexpr std::string_view kSizeDiffers = "Rozmiar po skopiowaniu pliku jest ró
 // A floppy needs the file plus a little for its directory entry.
 constexpr int64_t kFloppySlackBytes = 100;
 
-// Leftovers are hidden from a plain listing by their suffix (no program
-// loads "prog.dll.77.kolvex-old" for "prog.dll") and kept apart from the
-// installation's own names by the prefix.
+// A leftover's suffix keeps it from being taken for the file itself (no
+// program loads "~prog.dll.77.kolvex-old" for "prog.dll"), and its prefix
+// keeps it apart from the installation's own names.
 constexpr std::string_view kTemporaryPrefix = "~";
 constexpr std::string_view kTemporarySuffix = ".kolvex-tmp";
 constexpr std::string_view kMovedAsideSuffix = ".kolvex-old";
@@ -135,9 +135,10 @@ std::optional<uint32_t> LeftoverOwner(std::string_view destinationName, std::str
     return std::nullopt;
   entryName.remove_prefix(destinationName.size() + 1);
   // A process id has at most ten digits and fits 32 bits.
+  if (entryName.size() > 10) return std::nullopt;
   uint64_t owner = 0;
   for (const char c : entryName) {
-    if (c < '0' || c > '9' || entryName.size() > 10) return std::nullopt;
+    if (c < '0' || c > '9') return std::nullopt;
     owner = owner * 10 + static_cast<uint64_t>(c - '0');
   }
   if (owner > UINT32_MAX) return std::nullopt;
