@@ -141,18 +141,17 @@ TEST_F(CopyFileVerifiedWin32, ReadOnlyCopyIsRemovedWhenItCannotBePlaced) {
 }
 
 TEST_F(CopyFileVerifiedWin32, LeftoversOfEndedRunsGoThoseOfRunningOnesStay) {
-  test::Process ended(test::BinDir() + "\\locker.exe", "locker.exe");  // ends at once without a path
-  ended.Wait(10000);
-  ForeignLock running(dir / "held");
-  const std::string live = MovedAsideName(target, running.processId());
-  for (const std::string& leftover : {TemporaryCopyName(target, GetCurrentProcessId()), live,
-                                      MovedAsideName(target, ended.id()), TemporaryCopyName(target, 4294967295u)}) {
+  test::Process gone(test::BinDir() + "\\locker.exe", "locker.exe");  // ends at once without a path
+  gone.Wait(10000);
+  ForeignLock live(dir / "held");
+  for (const std::string& leftover : {TemporaryCopyName(target, GetCurrentProcessId()), TemporaryCopyName(target, ~0u),
+                                      TemporaryCopyName(target, gone.id()), MovedAsideName(target, live.processId())}) {
     WriteFileBytes(leftover, "half");
     SetReadOnly(leftover);
   }
-  EXPECT_TRUE(Copy());
+  EXPECT_TRUE(Copy(system, source, local + "/prog.exe"));  // found by a forward slash too
   EXPECT_EQ(ReadFileBytes(target), kNew);
-  EXPECT_THAT(ListDir(local), ElementsAre("prog.exe", live.substr(local.size() + 1)));
+  EXPECT_THAT(ListDir(local), ElementsAre("prog.exe", ::testing::EndsWith(".kolvex-old")));  // the running one's
 }
 
 // A copy that breaks off after writing half of the file: a disk that fills
