@@ -27,7 +27,9 @@ std::optional<std::string> TextOf(DWORD error) {
   return GetErrorString(static_cast<int32_t>(error));
 }
 
-DWORD LastErrorUnless(BOOL ok) { return ok ? ERROR_SUCCESS : GetLastError(); }
+// Kept one copy: every call to an imported function costs Kolvex.exe a
+// relocation besides its code.
+[[gnu::noinline]] DWORD LastErrorUnless(BOOL ok) { return ok ? ERROR_SUCCESS : GetLastError(); }
 
 // A rename within one directory.
 DWORD Rename(const std::wstring& from, const std::wstring& to) {
@@ -79,7 +81,7 @@ DWORD Flush(const std::wstring& path) {
   {
     const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
                                       nullptr));
-    error = file ? LastErrorUnless(FlushFileBuffers(file.get())) : GetLastError();
+    error = LastErrorUnless(file && FlushFileBuffers(file.get()));
   }
   SetFileAttributesW(path.c_str(), attributes);
   return error;
