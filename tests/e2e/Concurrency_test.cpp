@@ -81,6 +81,7 @@ TEST(ManyStarts, FourLaunchersWhileTheProgramRunsReplaceItItsLibraryAndTheLaunch
   EXPECT_EQ(WaitForSingleObject(open.handle(), 0), DWORD{WAIT_TIMEOUT}) << "the open program ended";
   EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exeOLD") == program);
   EXPECT_TRUE(WaitUntil([&] { return scene.Starts() == 5; }, 15000));
+  EXPECT_EQ(ReadFileBytes(scene.app / "target-run.txt").rfind("version=1.0.1.3"), 0u) << "a start ran the old one";
   EXPECT_NE(GetFileAttributesW(Widen(scene.app / "prog.exe").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
   EXPECT_THAT(LogTails(ReadUpdateLog(scene.app.dir())), SizeIs(3));
   const auto hidden = [&](auto& e) { return GetFileAttributesW(Widen(scene.app / e).c_str()) & FILE_ATTRIBUTE_HIDDEN; };
