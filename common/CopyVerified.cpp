@@ -1,7 +1,5 @@
 #include "common/CopyVerifiedCore.h"
 
-#include <algorithm>
-
 #include "common/Global.h"
 #include "common/Probes.h"
 
@@ -21,8 +19,12 @@ constexpr std::string_view kSizeDiffers = "Rozmiar po skopiowaniu pliku jest ró
 // A floppy needs the file plus a little for its directory entry.
 constexpr int64_t kFloppySlackBytes = 100;
 
+// A leftover's suffix keeps it from being taken for the file itself (no
+// program loads "~prog.dll.77.kolvex-old" for "prog.dll"), and its prefix
+// keeps it apart from the installation's own names.
 constexpr std::string_view kTemporaryPrefix = "~";
 constexpr std::string_view kTemporarySuffix = ".kolvex-tmp";
+constexpr std::string_view kMovedAsideSuffix = ".kolvex-old";
 
 // Holds, within a second in all, pass: a virus scanner reads a fresh
 // program in milliseconds, a closing program is gone soon after its window.
@@ -30,8 +32,8 @@ constexpr std::string_view kTemporarySuffix = ".kolvex-tmp";
 constexpr uint32_t kFileRetryWindowMs = 1000;
 
 // The temporary copy is removed on every way out except the one that put it
-// in the destination's place. Copies of runs that were stopped half-way go
-// first, this run's own name included (a reused process id).
+// in the destination's place. What runs that have ended left beside the
+// destination goes first, this run's own name included (a reused process id).
 class TemporaryCopy {
  public:
   TemporaryCopy(CopySystem& system, const std::string& destination)
@@ -92,38 +94,55 @@ std::string FailureMessage(const std::string& source, const std::string& reason)
   return "Błąd kopiowania pliku: " + ExtractFileName(source) + "\r\r" + reason;
 }
 
-// The temporary name with owner in place of the process id.
-std::string TemporaryName(std::string_view destination, std::string_view owner) {
+// The leftover's name with owner in place of the process id.
+std::string LeftoverName(std::string_view destination, std::string_view owner, std::string_view suffix) {
   const size_t name = destination.find_last_of("\\/:") + 1;  // 0 when there is no directory part
   std::string temporary(destination.substr(0, name));
   temporary += kTemporaryPrefix;
   temporary += destination.substr(name);
   temporary += '.';
   temporary += owner;
-  temporary += kTemporarySuffix;
+  temporary += suffix;
   return temporary;
 }
 
 }  // namespace
 
 std::string TemporaryCopyName(std::string_view destination, uint32_t processId) {
-  return TemporaryName(destination, FormatInteger(processId));
+  return LeftoverName(destination, FormatInteger(processId), kTemporarySuffix);
 }
 
-std::string TemporaryCopyPattern(std::string_view destination) { return TemporaryName(destination, "*"); }
+std::string MovedAsideName(std::string_view destination, uint32_t processId) {
+  return LeftoverName(destination, FormatInteger(processId), kMovedAsideSuffix);
+}
 
-bool IsTemporaryCopyOf(std::string_view destinationName, std::string_view entryName) {
-  const size_t fixed = kTemporaryPrefix.size() + destinationName.size() + 1 + kTemporarySuffix.size();
-  if (entryName.size() <= fixed || !entryName.starts_with(kTemporaryPrefix) || !entryName.ends_with(kTemporarySuffix))
-    return false;
+std::string LeftoverPattern(std::string_view destination) {
+  return LeftoverName(destination, "*", "");
+}
+
+std::optional<uint32_t> LeftoverOwner(std::string_view destinationName, std::string_view entryName) {
+  if (!entryName.starts_with(kTemporaryPrefix) ||
+      !(entryName.ends_with(kTemporarySuffix) || entryName.ends_with(kMovedAsideSuffix)))
+    return std::nullopt;
+  static_assert(kTemporarySuffix.size() == kMovedAsideSuffix.size());
   entryName.remove_prefix(kTemporaryPrefix.size());
   entryName.remove_suffix(kTemporarySuffix.size());
   // The file system compares names without regard to case; ASCII folding is
   // enough here, the rest of the name must match as written.
-  if (!SameTextIgnoringAsciiCase(destinationName, entryName.substr(0, destinationName.size()))) return false;
-  entryName.remove_prefix(destinationName.size());
-  return entryName.size() > 1 && entryName.front() == '.' &&
-         std::all_of(entryName.begin() + 1, entryName.end(), [](char c) { return c >= '0' && c <= '9'; });
+  if (entryName.size() < destinationName.size() + 2 ||
+      !SameTextIgnoringAsciiCase(destinationName, entryName.substr(0, destinationName.size())) ||
+      entryName[destinationName.size()] != '.')
+    return std::nullopt;
+  entryName.remove_prefix(destinationName.size() + 1);
+  // A process id has at most ten digits and fits 32 bits.
+  if (entryName.size() > 10) return std::nullopt;
+  uint64_t owner = 0;
+  for (const char c : entryName) {
+    if (c < '0' || c > '9') return std::nullopt;
+    owner = owner * 10 + static_cast<uint64_t>(c - '0');
+  }
+  if (owner > UINT32_MAX) return std::nullopt;
+  return static_cast<uint32_t>(owner);
 }
 
 bool ShouldRetryFileOperation(uint32_t error, uint32_t elapsedMs) {

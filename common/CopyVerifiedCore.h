@@ -35,12 +35,16 @@ class CopySystem {
   // Copies from over to, overwriting to if it exists.
   virtual std::optional<std::string> Copy(const std::string& from, const std::string& to) = 0;
   // Puts from in to's place in one step, over an existing to (read-only too);
-  // on failure to is left exactly as it was.
+  // on failure to is left exactly as it was. A to that the system refuses to
+  // replace but lets be renamed (a running program, a library a running
+  // program has loaded) is first moved aside (MovedAsideName): the processes
+  // that run it keep it under that name until they end.
   virtual std::optional<std::string> MoveOver(const std::string& from, const std::string& to) = 0;
   // Removes a file if it is there; a failure is not reported.
   virtual void Remove(const std::string& path) noexcept = 0;
-  // Removes the temporary copies for destination that other runs left
-  // behind (IsTemporaryCopyOf); a failure is not reported.
+  // Removes the temporary copies and moved-aside files for destination that
+  // runs which have ended left behind (LeftoverOwner); a failure (a file
+  // still running) is not reported.
   virtual void RemoveLeftovers(const std::string& destination) noexcept = 0;
   // Tells this run's temporary copies apart from those of other runs.
   virtual uint32_t ProcessId() = 0;
@@ -64,13 +68,18 @@ enum class CopyResult {
 // a name of its own, so that runs side by side never touch each other's.
 std::string TemporaryCopyName(std::string_view destination, uint32_t processId);
 
-// The names TemporaryCopyName gives for destination, any process id in
-// place of the wildcard '*', for a directory search.
-std::string TemporaryCopyPattern(std::string_view destination);
+// Where one run (processId) puts the installed destination when it cannot
+// be replaced because it runs: beside it, under a name of the run's own.
+std::string MovedAsideName(std::string_view destination, uint32_t processId);
 
-// True when entryName (a bare file name) is a temporary copy for the file
-// named destinationName made by any run.
-bool IsTemporaryCopyOf(std::string_view destinationName, std::string_view entryName);
+// A pattern for a directory search that matches every name TemporaryCopyName
+// and MovedAsideName give for destination (and others: see LeftoverOwner).
+std::string LeftoverPattern(std::string_view destination);
+
+// The run (its process id) that made entryName (a bare file name) as a
+// temporary copy or a moved-aside file for the file named destinationName;
+// nothing for any other name.
+std::optional<uint32_t> LeftoverOwner(std::string_view destinationName, std::string_view entryName);
 
 // Windows error codes of a file that someone holds for a moment: an
 // on-access virus scanner reading a file just written, a program still

@@ -53,7 +53,7 @@ bool WindowsCopySystem::FileExists(const std::string& path) { return kolvex::Fil
 
 int64_t WindowsCopySystem::GetFileSizeByName(const std::string& path) {
   // Sharing reading only: a file that someone is writing is not measured.
-  const UniqueFile file(CreateFileW(Widen(LongPathForm(path)).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+  const UniqueFile file(CreateFileW(WideLongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
                                     OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
   LARGE_INTEGER size{};
   if (!file || !GetFileSizeEx(file.get(), &size)) return -1;

@@ -12,6 +12,7 @@
 #include "common/Global.h"
 #include "common/win32/CommonControls.h"
 #include "common/win32/Files.h"
+#include "common/win32/Library.h"
 #include "common/win32/Utf.h"
 #include "launcher/ErrorBox.h"
 #include "launcher/Kolvex.h"
@@ -34,9 +35,22 @@ void ShowExceptionBox(const char* className, const void* address, const std::str
   MessageBoxW(nullptr, kolvex::Widen(text).c_str(), L"Application Error", MB_OK | MB_ICONERROR | MB_TASKMODAL);
 }
 
+// Libraries loaded by name at run time (ole32, the common controls, the
+// rich-edit control, and those the system loads for them) come from the
+// system only: never from the current directory, which a shortcut or a
+// document may point anywhere, nor from PATH. SetDefaultDllDirectories is
+// looked up: Windows XP lacks it, Vista and 7 have it only with KB2533623.
+void LoadLibrariesFromTheSystemOnly() {
+  SetDllDirectoryW(L"");
+  if (const auto setDefaultDllDirectories = kolvex::ProcAddress<BOOL(WINAPI*)(DWORD)>(
+          GetModuleHandleW(L"kernel32"), "SetDefaultDllDirectories"))
+    setDefaultDllDirectories(LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
+
 }  // namespace
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
+  LoadLibrariesFromTheSystemOnly();
   try {
     kolvex::RunLauncher();
     return 0;

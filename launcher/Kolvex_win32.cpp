@@ -12,6 +12,7 @@
 #include "common/win32/Utf.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Kolvex.h"
+#include "launcher/Leftovers.h"
 #include "launcher/Settings.h"
 #include "launcher/UpdateStage_win32.h"
 #include "launcher/biblKolvex.h"
@@ -68,6 +69,7 @@ bool SameFile(const std::string& a, const std::string& b) {
 // its DLLs and help, so that a run stopped by a failed copy never starts a
 // new program with old components. Listed too, the program is done once.
 void UpdateInstallation() {
+  RemoveLeftoversOfEndedRuns(TheUpdateSystem().Files(), ExeDir, Components.components, ComponentName(TargetName, ""));
   for (const Component& component : Components.components) {
     if (!SameFile(component.name, TargetName))
       UpdateComponent(component.name, "", component.compareMode, component.caption, true);

@@ -24,6 +24,14 @@ struct Fault {
   std::string detail;
 };
 
+// The numbered devices take a digit; the system counts the superscripts
+// one, two and three as digits too ("COM²": in UTF-8 C2 B2).
+bool IsDeviceNumber(std::string_view number) {
+  if (number.size() == 1) return std::isdigit(static_cast<unsigned char>(number[0]));
+  return number.size() == 2 && number[0] == '\xC2' &&
+         (number[1] == '\xB9' || number[1] == '\xB2' || number[1] == '\xB3');
+}
+
 // The system opens a device for these names, with any extension ("nul.txt").
 bool IsDeviceName(std::string_view part) {
   std::string_view stem = part.substr(0, part.find('.'));
@@ -32,13 +40,15 @@ bool IsDeviceName(std::string_view part) {
     return [text](std::string_view device) { return SameTextIgnoringAsciiCase(text, device); };
   };
   return std::ranges::any_of(kDeviceNames, is(stem)) ||
-         (stem.size() == 4 && std::isdigit(static_cast<unsigned char>(stem[3])) &&
+         (stem.size() > 3 && IsDeviceNumber(stem.substr(3)) &&
           std::ranges::any_of(kNumberedDevices, is(stem.substr(0, 3))));
 }
 
 // Walks the name's parts as the system resolves them: "." stays, ".." goes
 // up. Parts of dots and blanks only count as ".." when they hold two dots or
-// more, since the system drops trailing dots and blanks.
+// more, since the system drops trailing dots and blanks. For the same reason
+// a part that ends in one is another name to the system ("prog.exe." is
+// "prog.exe", which the check for the program listed again would miss).
 std::optional<Fault> PathFault(std::string_view name) {
   int depth = 0;
   bool lastIsFile = false;
@@ -48,6 +58,8 @@ std::optional<Fault> PathFault(std::string_view name) {
     const bool dotsOnly = part.find_first_not_of(". ") == std::string_view::npos;
     lastIsFile = !part.empty() && !dotsOnly;
     if (lastIsFile && IsDeviceName(part)) return Fault{EntryFault::DeviceName, std::string(part)};
+    if (lastIsFile && (part.back() == '.' || part.back() == ' '))
+      return Fault{EntryFault::TrailingDotOrBlank, std::string(part)};
     if (dotsOnly && std::ranges::count(part, '.') >= 2 && --depth < 0) return Fault{EntryFault::ClimbsOut, ".."};
     if (lastIsFile) ++depth;
     if (end == name.size()) break;
@@ -122,6 +134,8 @@ std::string FaultText(const RefusedEntry& refused) {
       return "nazwa wychodzi poza katalog programu („..”)";
     case EntryFault::NotAFile:
       return "nazwa nie wskazuje pliku";
+    case EntryFault::TrailingDotOrBlank:
+      return Quoted(refused.detail) + " kończy się kropką lub spacją";
     case EntryFault::DeviceName:
       return Quoted(refused.detail) + " to w systemie Windows nazwa urządzenia, nie pliku";
     case EntryFault::BadCharacter: {

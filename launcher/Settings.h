@@ -31,6 +31,7 @@ enum class EntryFault : std::uint8_t {
   DriveName,     // C:...
   ClimbsOut,     // .. leading above the installation directory
   NotAFile,      // ends in a separator, "." or ".."
+  TrailingDotOrBlank,  // a part ending in "." or " ", which the system drops
   DeviceName,    // CON, NUL, COM1 and the like, which name devices, not files
   BadCharacter,  // one no file name may hold
   UnknownMode,

@@ -5,8 +5,11 @@
 # and the help listed in [SKLADNIKI]), runs the launcher on it under Wine, and
 # shows what happened: the files before and after, the update log, the command
 # line the application received, and screenshots of the windows shown, the
-# progress window among them. Then a second
-# start while the program is in use: the failure as the user sees it.
+# progress window among them. Then a start while another copy of the
+# program runs (another user's, on a terminal server): the running file is
+# moved aside, the new version installed and started, and the old copy runs
+# on; a later start removes what was moved aside. Last, a start while the
+# program is held open by another program: the failure as the user sees it.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -129,15 +132,55 @@ else
   echo "== No window was shown"
 fi
 
-# A second start on a workstation still at 1.0.1.3 whose program is in use
-# (held open without sharing, as a running copy holds it): the launcher says
-# what went wrong and stops with exit code 1, and nothing is lost.
+# A start while another copy of the program, still at 1.0.1.3, runs with its
+# library loaded: both are moved aside, the new versions installed and
+# started, and the running copy goes on. A later start, once that copy has
+# ended, removes the files moved aside.
+run_running_demo() {
+  cd "$demo/app"
+  rm -f target-run.txt
+  cp "$bin/demo_app_v1013.exe" prog.exe
+  cp "$bin/demo_lib_v1013.dll" prog.dll
+  echo
+  echo "== Second start, while another copy of prog.exe 1.0.1.3 runs (another user's)"
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  wine prog.exe </dev/null >/dev/null 2>&1 &
+  local other=$!
+  for _ in $(seq 1 40); do [ -f target-run.txt ] && break; sleep 0.25; done
+  wine Kolvex.exe prog.exe /a "b c" </dev/null >/dev/null 2>&1 && rc=0 || rc=$?
+  echo "  Kolvex.exe exited with code $rc"
+  for _ in $(seq 1 40); do [ "$(grep -c '^version=' target-run.txt 2>/dev/null)" -ge 2 ] && break; sleep 0.25; done
+  sleep 0.5
+  # Both windows open at the same place: the old copy's goes below the new one's.
+  xdotool search --name 'Program demonstracyjny 1\.0\.1\.3' windowmove 120 420 >/dev/null 2>&1 || true
+  sleep 0.3
+  import -window root "$demo/running-copy-updated.png" 2>/dev/null || true
+  echo "  the other copy still runs: $(kill -0 $other 2>/dev/null && echo yes || echo no)"
+  echo "  versions started (target-run.txt): $(grep '^version=' target-run.txt | tr -d '\r' | cut -d= -f2 | tr '\n' ' ')"
+  echo "  files moved aside:"; ls "$demo/app" | grep 'kolvex-old$' | sed 's/^/    /'
+  echo "  the log's last lines:"; tail -n 2 _updatefiles.LOG | sed 's/\r$//; s/^/    /'
+  echo "  both windows: $demo/running-copy-updated.png"
+  wait
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+  wineserver -p </dev/null >/dev/null 2>&1 || true
+  wine Kolvex.exe prog.exe </dev/null >/dev/null 2>&1 || true
+  sleep 1
+  echo "  after the other copy ended, a third start left moved-aside files: $(ls "$demo/app" | grep -c 'kolvex-old$' || true)"
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+}
+
+run_running_demo
+
+# A start on a workstation still at 1.0.1.3 whose program another program
+# holds open without delete sharing (a backup tool, a scanner, an editor):
+# the file cannot be moved aside either, so the launcher says what went wrong
+# and stops with exit code 1, and nothing is lost.
 run_failure_demo() {
   cd "$demo/app"
   rm -f prog.exeOLD target-run.txt
   cp "$bin/demo_app_v1013.exe" prog.exe
   echo
-  echo "== Second start, with prog.exe 1.0.1.3 in use by another program"
+  echo "== Last start, with prog.exe 1.0.1.3 held open by another program"
   wineserver -p </dev/null >/dev/null 2>&1 || true
   local fifo=$demo/locker-input
   rm -f "$fifo" && mkfifo "$fifo"

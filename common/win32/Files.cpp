@@ -83,4 +83,6 @@ std::string LongPathForm(const std::string& path, size_t plainLimit) {
   return "\\\\?\\" + full;
 }
 
+std::wstring WideLongPath(const std::string& path) { return Widen(LongPathForm(path)); }
+
 }  // namespace kolvex

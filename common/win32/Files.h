@@ -35,5 +35,7 @@ inline constexpr size_t kPlainDirectoryPathLimit = 247;
 // file functions (\\?\C:\... or \\?\UNC\server\...) when it is too long for
 // the plain form; a path that fits comes back unchanged.
 std::string LongPathForm(const std::string& path, size_t plainLimit = kPlainPathLimit);
+// LongPathForm in UTF-16, for the W call.
+std::wstring WideLongPath(const std::string& path);
 
 }  // namespace kolvex

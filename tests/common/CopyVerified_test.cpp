@@ -333,13 +333,14 @@ TEST_F(CopyFileVerifiedTest, ARefusedCopyIsRemovedSilentlyAndTheTargetSpared) {
 
 TEST(TemporaryCopyName, BesideTheTargetOwnedByOneRunAndKnownAsALeftover) {
   EXPECT_EQ(TemporaryCopyName("C:prog.exe", 1234), "C:~prog.exe.1234.kolvex-tmp");
-  EXPECT_EQ(TemporaryCopyPattern("//srv/prog.exe"), "//srv/~prog.exe.*.kolvex-tmp");
-  for (const char* leftover : {"~prog.exe.1234.kolvex-tmp", "~PROG.EXE.4294967295.kolvex-tmp"})
-    EXPECT_TRUE(IsTemporaryCopyOf("prog.exe", leftover)) << leftover;
-  for (const char* other : {"~prog.exe..kolvex-tmp", "~prog.exe.12a.kolvex-tmp", "~prog.exe.kolvex-tmp",
+  EXPECT_EQ(MovedAsideName("C:\\a/prog.exe", 77), "C:\\a/~prog.exe.77.kolvex-old");
+  EXPECT_EQ(LeftoverPattern("//srv/prog.exe"), "//srv/~prog.exe.*");
+  EXPECT_EQ(LeftoverOwner("prog.exe", "~prog.exe.1234.kolvex-tmp"), 1234u);
+  EXPECT_EQ(LeftoverOwner("prog.exe", "~PROG.EXE.4294967295.kolvex-old"), 4294967295u);
+  for (const char* other : {"~prog.exe..kolvex-tmp", "~prog.exe.12a.kolvex-tmp", "~prog.exe.kolvex-tmp", "~PROG~1.KOL",
                             "~prog.exe.1.2.kolvex-tmp", "~prog.exeOLD.1.kolvex-tmp", "~rog.exe.1.kolvex-tmp",
-                            "prog.exe.1.kolvex-tmp", "~prog.exe.1.kolvex-tmpx", "~PROG~1.KOL"})
-    EXPECT_FALSE(IsTemporaryCopyOf("prog.exe", other)) << other;
+                            "prog.exe.1.kolvex-tmp", "~prog.exe.1.kolvex-tmpx", "~prog.exe.4294967296.kolvex-old"})
+    EXPECT_FALSE(LeftoverOwner("prog.exe", other)) << other;
 }
 
 TEST(ShouldRetryFileOperation, MomentaryHoldsWithinASecondOnly) {

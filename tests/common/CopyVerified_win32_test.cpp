@@ -140,15 +140,18 @@ TEST_F(CopyFileVerifiedWin32, ReadOnlyCopyIsRemovedWhenItCannotBePlaced) {
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
 }
 
-TEST_F(CopyFileVerifiedWin32, LeftoversOfStoppedRunsDoNotStandInTheWayAndGo) {
-  for (const uint32_t run : {uint32_t{GetCurrentProcessId()}, 4u, 123456u}) {
-    const std::string leftover = TemporaryCopyName(target, run);
+TEST_F(CopyFileVerifiedWin32, LeftoversOfEndedRunsGoThoseOfRunningOnesStay) {
+  test::Process gone(test::BinDir() + "\\locker.exe", "locker.exe");  // ends at once without a path
+  gone.Wait(10000);
+  ForeignLock live(dir / "held");
+  for (const std::string& leftover : {TemporaryCopyName(target, GetCurrentProcessId()), TemporaryCopyName(target, ~0u),
+                                      TemporaryCopyName(target, gone.id()), MovedAsideName(target, live.processId())}) {
     WriteFileBytes(leftover, "half");
     SetReadOnly(leftover);
   }
-  EXPECT_TRUE(Copy());
+  EXPECT_TRUE(Copy(system, source, local + "/prog.exe"));  // found by a forward slash too
   EXPECT_EQ(ReadFileBytes(target), kNew);
-  EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
+  EXPECT_THAT(ListDir(local), ElementsAre("prog.exe", ::testing::EndsWith(".kolvex-old")));  // the running one's
 }
 
 // A copy that breaks off after writing half of the file: a disk that fills

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "common/win32/Handles.h"
+#include "common/win32/Utf.h"
 #include "e2e/UpdateSupport.h"
 #include "launcher/UpdateStage_win32.h"
 #include "support/Robot.h"
@@ -58,6 +59,40 @@ TEST(ManyStarts, EightLaunchersAtOnceEachStartTheProgramAfterOneUpdate) {
     for (auto& launcher : launchers) scene.ExpectHandOff(*launcher);
     scene.ExpectOneUpdate(8);
   }
+}
+
+// The program open with its library while both, read-only, and the launcher are published anew:
+// a later start runs the new launcher, which removes what was moved aside.
+TEST(ManyStarts, FourLaunchersWhileTheProgramRunsReplaceItItsLibraryAndTheLauncherAndItRunsOn) {
+  const Scene scene;
+  const std::string program = FixtureBytes("demo_app_v1013"), library = BinDir() + "\\demo_lib_v101";
+  WriteFileBytes(scene.app / "prog.exe", program);
+  WriteFileBytes(scene.shared + "\\prog.exe", FixtureBytes("demo_app_v1014"));
+  SetFileAttributesW(Widen(scene.shared + "\\prog.exe").c_str(), FILE_ATTRIBUTE_READONLY);
+  CopyFileTo(library + "3.dll", scene.app / "prog.dll");
+  CopyFileTo(library + "4.dll", scene.shared + "\\prog.dll");
+  WriteFileBytes(scene.shared + "\\Kolvex.exe", ReadFileBytes(scene.app / "Kolvex.exe") + "nowy");  // a later date
+  WriteFileBytes(scene.app / "baza.set", "[SKLADNIKI]\r\na=prog.dll\r\nk=Kolvex.exe,2\r\n");
+  Process open(scene.app / "prog.exe", "prog.exe /dlugo", scene.app.dir());
+  ASSERT_TRUE(WaitUntil([&] { return scene.Starts() == 1; }, 15000));
+  std::vector<std::unique_ptr<Process>> launchers;
+  for (int i = 0; i < 4; ++i) launchers.push_back(scene.app.StartLauncher(" prog.exe"));
+  for (auto& launcher : launchers) scene.ExpectHandOff(*launcher);
+  EXPECT_EQ(WaitForSingleObject(open.handle(), 0), DWORD{WAIT_TIMEOUT}) << "the open program ended";
+  EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exeOLD") == program);
+  EXPECT_TRUE(WaitUntil([&] { return scene.Starts() == 5; }, 15000));
+  EXPECT_EQ(ReadFileBytes(scene.app / "target-run.txt").rfind("version=1.0.1.3"), 0u) << "a start ran the old one";
+  EXPECT_NE(GetFileAttributesW(Widen(scene.app / "prog.exe").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
+  EXPECT_THAT(LogTails(ReadUpdateLog(scene.app.dir())), SizeIs(3));
+  const auto hidden = [&](auto& e) { return GetFileAttributesW(Widen(scene.app / e).c_str()) & FILE_ATTRIBUTE_HIDDEN; };
+  EXPECT_EQ(std::ranges::count_if(ListDir(scene.app.dir()), hidden), 3) << "the running files moved aside, hidden";
+  TerminateProcess(open.handle(), 0);
+  open.Wait(10000);
+  scene.ExpectHandOff(*scene.app.StartLauncher(" prog.exe"));
+  EXPECT_THAT(UnexpectedEntries(scene.app.dir(), {"Kolvex.exe", "Kolvex.exeOLD", "SHARED", "baza.set", "prog.exe",
+                                                  "prog.exeOLD", "prog.dll", "prog.dllOLD", "_updatefiles.LOG",
+                                                  "target-run.txt"}),
+              IsEmpty());
 }
 
 TEST(ManyStarts, AHeldLockIsWaitedForWithTheProgressWindowWhileOtherInstallationsGoOn) {

@@ -96,26 +96,6 @@ TEST_F(UpdateFailureTest, AnInstalledProgramHeldOpenIsExplainedAndLeftAsItWas) {
   EXPECT_THAT(UnexpectedEntries(app.dir(), {"Kolvex.exe", "SHARED", "prog.exe"}), IsEmpty());
 }
 
-TEST_F(UpdateFailureTest, AnInstalledProgramThatIsRunningIsExplainedAndItsBackupKept) {
-  // The program itself running (it shows its window for five seconds), not a
-  // file held open: the system refuses to replace a running program.
-  const std::string running = FixtureBytes("demo_app_v1013");
-  WriteFileBytes(app / "prog.exe", running);
-  WriteFileBytes(shared + "\\prog.exe", FixtureBytes("demo_app_v1014"));
-  const Process program(app / "prog.exe", "\"" + app / "prog.exe" + "\"", app.dir());
-  ASSERT_NE(app.WaitForTargetRecord(app.dir()), "");
-  DeleteFileW(Widen(app / "target-run.txt").c_str());  // the launcher must start no other
-
-  const auto launcher = app.StartLauncher(" prog.exe");
-  EXPECT_THAT(AnswerErrorMessage(*launcher), HasSubstr("prog.exe"));
-  EXPECT_THAT(AnswerGenericErrorBox(*launcher), HasSubstr("Operation aborted."));
-  ExpectRunStoppedWithoutHandOff(*launcher);
-  EXPECT_TRUE(ReadFileBytes(app / "prog.exe") == running);
-  EXPECT_TRUE(ReadFileBytes(app / "prog.exeOLD") == running);
-  EXPECT_EQ(ReadUpdateLog(app.dir()), "");
-  EXPECT_THAT(UnexpectedEntries(app.dir(), {"Kolvex.exe", "SHARED", "prog.exe", "prog.exeOLD"}), IsEmpty());
-}
-
 TEST_F(UpdateFailureTest, ABackupHeldOpenStopsTheRunBeforeTheProgramIsTouched) {
   ForeignLock lock(app / "prog.exeOLD");
   const auto launcher = app.StartLauncher(" prog.exe");

@@ -57,6 +57,7 @@ class ForeignLock {
   ForeignLock(const ForeignLock&) = delete;
   ForeignLock& operator=(const ForeignLock&) = delete;
   void Release();
+  DWORD processId() const { return GetProcessId(process_); }
 
  private:
   HANDLE process_ = nullptr;
