@@ -2,9 +2,9 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <vector>
 
+#include "common/Exceptions.h"
 #include "common/Global.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
@@ -54,27 +54,6 @@ class ComApartment {
   bool ok_;
 };
 
-// Whether two names relative to the installation name one file, compared
-// the way the file system does: without regard to case or the kind of slash.
-bool SameFile(const std::string& a, const std::string& b) {
-  const auto folded = [](std::string name) {
-    std::replace(name.begin(), name.end(), '/', '\\');
-    return TheUpdateSystem().UpperCase(name);
-  };
-  return folded(a) == folded(b);
-}
-
-// The listed components in file order, then the program as always: after
-// its DLLs and help, so that a run stopped by a failed copy never starts a
-// new program with old components. Listed too, the program is done once.
-void UpdateInstallation() {
-  for (const Component& component : Components.components) {
-    if (!SameFile(component.name, TargetName))
-      UpdateComponent(component.name, "", component.compareMode, component.caption, true);
-  }
-  UpdateComponent(TargetName, "", kCompareByVersion, "", false);
-}
-
 // The message window with RefusedEntriesMessage, kind Warning, one OK
 // button; nothing when no entry was refused.
 void WarnAboutRefusedEntries(const std::vector<RefusedEntry>& refused) {
@@ -123,9 +102,15 @@ void RunLauncher() {
   // Before the lock: the warning waits until it is read, and the other starts
   // of the installation must not wait that long too.
   WarnAboutRefusedEntries(Components.refused);
+  UpdateOutcome outcome;
   {
     UpdateStage stage(ExeDir, TheUpdateSystem().UpperCase(ExtractFileName(ComponentName(TargetName, ""))));
-    UpdateInstallation();
+    outcome = UpdateInstallation(TheUpdateSystem(), Components.components);
+  }
+  // The turn is left: a message read now holds up no other start.
+  if (outcome.result == UpdateResult::Failed) {
+    ShowErrorMessage(outcome.failure);
+    throw EAbort();
   }
   LaunchTarget();
 }
