@@ -8,11 +8,15 @@
 #include "common/Global.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
+#include "common/win32/Handles.h"
 #include "common/win32/Library.h"
+#include "common/win32/Window.h"
 #include "common/win32/Utf.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Kolvex.h"
 #include "launcher/Settings.h"
+#include "launcher/ShareProbe.h"
+#include "launcher/UpdateStage.h"
 #include "launcher/UpdateStage_win32.h"
 #include "launcher/biblKolvex.h"
 #include "messages/komunikaty.h"
@@ -54,11 +58,40 @@ class ComApartment {
   bool ok_;
 };
 
+// A message that waits for its reader. Where nobody can see it (no visible
+// window station: a service, a scheduled task), the run ends at once instead,
+// with exit code 1, and WinMain shows no box either.
+void TellUser(const std::string& text, bool isError) {
+  if (!WindowsCanBeSeen()) throw EAbort();
+  if (isError) {
+    ShowErrorMessage(text);
+  } else {
+    ShowMessageWindow(text, {.buttons = {TMessageButton::OK}, .kind = TMessageKind::Warning});
+  }
+}
+
 // The message window with RefusedEntriesMessage, kind Warning, one OK
 // button; nothing when no entry was refused.
 void WarnAboutRefusedEntries(const std::vector<RefusedEntry>& refused) {
   if (refused.empty()) return;
-  ShowMessageWindow(RefusedEntriesMessage(refused), {.buttons = {TMessageButton::OK}, .kind = TMessageKind::Warning});
+  TellUser(RefusedEntriesMessage(refused), false);
+}
+
+// The share is asked first, within its time-box and before the turn is
+// taken, so that a share that does not answer holds up neither this start
+// (the installed program starts) nor any other; then the installation is
+// updated in its turn. Nothing here waits for the user.
+UpdateOutcome UpdateFromShare(const std::string& programName) {
+  // Before the first touch of the shared directory: a removable drive
+  // without a medium gives the launcher's own message, not the system's box.
+  // Restored before the hand-off, as the program would inherit it.
+  const UINT previousErrorMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  const ScopeExit restore([previousErrorMode] { SetErrorMode(previousErrorMode); });
+  if (const std::optional<UpdateResult> without = ShareVerdict(AskShare(SharedDir, SharedTimeBoxMs)))
+    return {.result = *without};
+  const UpdateStage stage(ExeDir, programName);
+  if (!stage.TurnCame()) return {.result = UpdateResult::TurnNotCome};
+  return UpdateInstallation(TheUpdateSystem(), Components.components);
 }
 
 }  // namespace
@@ -75,6 +108,7 @@ void LoadSettings() {
   Settings settings = ReadSettings(ExeDir);
   SharedDir = std::move(settings.sharedDir);
   Components = std::move(settings.components);
+  SharedTimeBoxMs = settings.shareTimeBoxMs;
   TargetName = Arguments().size() > 1 ? Arguments()[1] : std::string();
 }
 
@@ -86,7 +120,8 @@ void LaunchTarget() {
   info.cbSize = sizeof info;
   // The launcher ends right after this call: the request must be handed
   // over completely before it returns.
-  info.fMask = SEE_MASK_NOASYNC;
+  // Where nobody can see it, the shell must not show its own message either.
+  info.fMask = SEE_MASK_NOASYNC | (WindowsCanBeSeen() ? 0 : SEE_MASK_FLAG_NO_UI);
   info.hwnd = GetDesktopWindow();
   info.lpVerb = L"open";
   info.lpFile = file.c_str();
@@ -99,17 +134,19 @@ void LaunchTarget() {
 void RunLauncher() {
   Sleep(kStartDelayMs);
   LoadSettings();
-  // Before the lock: the warning waits until it is read, and the other starts
+  // Before the turn: the warning waits until it is read, and the other starts
   // of the installation must not wait that long too.
   WarnAboutRefusedEntries(Components.refused);
-  UpdateOutcome outcome;
-  {
-    UpdateStage stage(ExeDir, TheUpdateSystem().UpperCase(ExtractFileName(ComponentName(TargetName, ""))));
-    outcome = UpdateInstallation(TheUpdateSystem(), Components.components);
-  }
+  const std::string programName = TheUpdateSystem().UpperCase(ExtractFileName(ComponentName(TargetName, "")));
+  const UpdateOutcome outcome = UpdateFromShare(programName);
   // The turn is left: a message read now holds up no other start.
   if (outcome.result == UpdateResult::Failed) {
-    ShowErrorMessage(outcome.failure);
+    TellUser(outcome.failure, true);
+    throw EAbort();
+  }
+  // Without its turn the start runs the program as it is, if there is one.
+  if (outcome.result == UpdateResult::TurnNotCome && !FileExists(JoinPath(ExeDir, TargetName))) {
+    TellUser(LockWaitTooLongMessage(programName), true);
     throw EAbort();
   }
   LaunchTarget();

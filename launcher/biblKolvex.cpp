@@ -6,6 +6,7 @@
 
 #include "common/Global.h"
 #include "launcher/Kolvex.h"
+#include "launcher/UpdateStage.h"
 
 namespace kolvex {
 
@@ -45,8 +46,10 @@ CopyResult Copy(UpdateSystem& system, const std::string& source, const std::stri
   return CopyFileVerified(source, destination, system.Files(), keep, accept);
 }
 
-UpdateOutcome FailedWith(std::string failure) {
-  return {.result = UpdateResult::Failed, .failure = std::move(failure)};
+// Ends a component's update that failed: outcome.failure already says why.
+bool Failed(UpdateOutcome& outcome) {
+  outcome.result = UpdateResult::Failed;
+  return false;
 }
 
 // Whether two names relative to the installation name one file, compared
@@ -118,17 +121,21 @@ std::string ComponentName(const std::string& fileName, const std::string& ext) {
   return ext.empty() ? name : ChangeFileExt(name, ext);
 }
 
-UpdateOutcome UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext,
-                              uint8_t compareMode, const std::string& caption, bool showForm) {
+namespace {
+
+// UpdateComponent into outcome: the component's update added to it and the
+// result Updated, or the result Failed; false when it failed.
+bool UpdateInto(UpdateOutcome& outcome, UpdateSystem& system, const std::string& fileName, const std::string& ext,
+                uint8_t compareMode, const std::string& caption, bool showForm) {
   ComponentUpdate update;
   update.name = ComponentName(fileName, ext);
   update.src = JoinPath(SharedDir, update.name);
   update.dst = JoinPath(ExeDir, update.name);
   update.compareMode = compareMode;
 
-  std::string failure;
+  std::string& failure = outcome.failure;
   for (int decision = 1;; ++decision) {
-    if (!system.Files().FileExists(update.src) || !NeedsUpdate(system, compareMode, update)) return {};
+    if (!system.Files().FileExists(update.src) || !NeedsUpdate(system, compareMode, update)) return true;
 
     if (showForm && decision == 1)
       system.ShowProgress(caption.empty() ? system.UpperCase(ExtractFileName(update.src)) : caption);
@@ -139,8 +146,7 @@ UpdateOutcome UpdateComponent(UpdateSystem& system, const std::string& fileName,
     if (decision == 1) {
       if (system.Files().FileExists(update.dst)) {
         const std::string backup = BackupName(update.dst, ext);
-        if (!backup.empty() && Copy(system, update.dst, backup, failure) != CopyResult::Copied)
-          return FailedWith(std::move(failure));
+        if (!backup.empty() && Copy(system, update.dst, backup, failure) != CopyResult::Copied) return Failed(outcome);
       } else {
         system.CreateDirectories(ExeDir, update.name);
       }
@@ -150,36 +156,37 @@ UpdateOutcome UpdateComponent(UpdateSystem& system, const std::string& fileName,
     const CopyResult result = Copy(system, update.src, update.dst, failure, [&](const std::string& copy) {
       return IsTheDecidedFile(system, compareMode, update, copy);
     });
-    if (result == CopyResult::Failed) return FailedWith(std::move(failure));
+    if (result == CopyResult::Failed) return Failed(outcome);
     if (result == CopyResult::Copied) break;
-    if (decision == kDecisionsAtMost) return FailedWith(StillChangingMessage(update.src));
+    if (decision == kDecisionsAtMost) {
+      failure = StillChangingMessage(update.src);
+      return Failed(outcome);
+    }
   }
   system.WriteLog(fileName, compareMode, update);
-  UpdateOutcome updated{.result = UpdateResult::Updated};
-  updated.updates.push_back(std::move(update));
-  return updated;
+  outcome.result = UpdateResult::Updated;
+  outcome.updates.push_back(std::move(update));
+  return true;
+}
+
+}  // namespace
+
+UpdateOutcome UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext,
+                              uint8_t compareMode, const std::string& caption, bool showForm) {
+  UpdateOutcome outcome;
+  UpdateInto(outcome, system, fileName, ext, compareMode, caption, showForm);
+  return outcome;
 }
 
 UpdateOutcome UpdateInstallation(UpdateSystem& system, const std::vector<Component>& components) {
   UpdateOutcome outcome;
-  // False once a file failed: the outcome then says why, and nothing further is done.
-  const auto update = [&](const std::string& name, uint8_t compareMode, const std::string& caption, bool showForm) {
-    UpdateOutcome one = UpdateComponent(system, name, "", compareMode, caption, showForm);
-    for (ComponentUpdate& made : one.updates) outcome.updates.push_back(std::move(made));
-    if (one.result == UpdateResult::Failed) {
-      outcome.result = UpdateResult::Failed;
-      outcome.failure = std::move(one.failure);
-      return false;
-    }
-    if (!outcome.updates.empty()) outcome.result = UpdateResult::Updated;
-    return true;
-  };
   for (const Component& component : components) {
     if (!SameFile(system, component.name, TargetName) &&
-        !update(component.name, component.compareMode, component.caption, true))
+        !SameFile(system, component.name, std::string(kTurnFileName)) &&
+        !UpdateInto(outcome, system, component.name, "", component.compareMode, component.caption, true))
       return outcome;
   }
-  update(TargetName, kCompareByVersion, "", false);
+  UpdateInto(outcome, system, TargetName, "", kCompareByVersion, "", false);
   return outcome;
 }
 

@@ -20,7 +20,8 @@ void WriteLargeProgram(const std::string& path, const std::string& program, int 
 bool HoldsLargeProgram(const std::string& path, const std::string& program, int megabytes, unsigned char fill);
 
 // The names of path's directory entries that none of the expected names
-// match: what a failed update must not leave behind.
+// match (the turn file is always expected): what a failed update must not
+// leave behind.
 std::vector<std::string> UnexpectedEntries(const std::string& dir, const std::vector<std::string>& expected);
 
 }  // namespace kolvex::test
