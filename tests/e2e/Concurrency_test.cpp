@@ -24,12 +24,7 @@ struct Scene {
     WriteFileBytes(app / "prog.exe", v1013);
     WriteFileBytes(shared + "\\prog.exe", v1014);
   }
-  int Starts() const {
-    const std::string record = FileExists(app / "target-run.txt") ? ReadFileBytes(app / "target-run.txt") : "";
-    int starts = 0;
-    for (size_t at = record.find("cmdline="); at != std::string::npos; at = record.find("cmdline=", at + 1)) ++starts;
-    return starts;
-  }
+  int Starts() const { return TargetStarts(app); }
   void ExpectHandOff(Process& launcher) const {
     const ProcessResult run = launcher.Wait(60000);
     EXPECT_TRUE(run.finished && run.exitCode == 0) << "exit code " << run.exitCode;

@@ -64,6 +64,13 @@ bool HoldsLargeProgram(const std::string& path, const std::string& program, int 
   return true;
 }
 
+int TargetStarts(const Installation& app) {
+  const std::string record = FileExists(app / "target-run.txt") ? ReadFileBytes(app / "target-run.txt") : "";
+  int starts = 0;
+  for (size_t at = record.find("cmdline="); at != std::string::npos; at = record.find("cmdline=", at + 1)) ++starts;
+  return starts;
+}
+
 std::vector<std::string> UnexpectedEntries(const std::string& dir, const std::vector<std::string>& expected) {
   std::vector<std::string> unexpected;
   for (const std::string& name : ListDir(dir)) {

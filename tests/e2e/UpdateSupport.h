@@ -19,6 +19,9 @@ void WriteSettings(const Installation& app, const std::string& sharedDirValue);
 void WriteLargeProgram(const std::string& path, const std::string& program, int megabytes, unsigned char fill);
 bool HoldsLargeProgram(const std::string& path, const std::string& program, int megabytes, unsigned char fill);
 
+// How many times the target recorded its start in app's directory.
+int TargetStarts(const Installation& app);
+
 // The names of path's directory entries that none of the expected names
 // match (the turn file is always expected): what a failed update must not
 // leave behind.
