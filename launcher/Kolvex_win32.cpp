@@ -90,7 +90,11 @@ UpdateOutcome UpdateFromShare(const std::string& programName) {
   if (const std::optional<UpdateResult> without = ShareVerdict(AskShare(SharedDir, SharedTimeBoxMs)))
     return {.result = *without};
   const UpdateStage stage(ExeDir, programName);
-  if (!stage.TurnCame()) return {.result = UpdateResult::TurnNotCome};
+  // Without its turn the start runs the program as it is, if there is one.
+  if (!stage.TurnCame())
+    return FileExists(JoinPath(ExeDir, TargetName))
+               ? UpdateOutcome{.result = UpdateResult::TurnNotCome}
+               : UpdateOutcome{.result = UpdateResult::Failed, .failure = LockWaitTooLongMessage(programName)};
   return UpdateInstallation(TheUpdateSystem(), Components.components);
 }
 
@@ -142,11 +146,6 @@ void RunLauncher() {
   // The turn is left: a message read now holds up no other start.
   if (outcome.result == UpdateResult::Failed) {
     TellUser(outcome.failure, true);
-    throw EAbort();
-  }
-  // Without its turn the start runs the program as it is, if there is one.
-  if (outcome.result == UpdateResult::TurnNotCome && !FileExists(JoinPath(ExeDir, TargetName))) {
-    TellUser(LockWaitTooLongMessage(programName), true);
     throw EAbort();
   }
   LaunchTarget();

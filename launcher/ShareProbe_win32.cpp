@@ -8,32 +8,15 @@
 
 namespace kolvex {
 
-namespace {
-
-// The directory's attributes: a look-up of its name, the call that waits
-// for the network when the server does not answer.
-class AttributesProbe final : public TimeBoxedWork {
- public:
-  explicit AttributesProbe(std::wstring path) : path_(std::move(path)) {}
-  ShareReply reply;
-
- private:
-  void Run() noexcept override {
-    const DWORD attributes = GetFileAttributesW(path_.c_str());
-    reply = attributes == INVALID_FILE_ATTRIBUTES ? ShareReply{.error = GetLastError()}
-                                                  : ShareReply{.found = true, .attributes = attributes};
-  }
-  std::wstring path_;
-};
-
-}  // namespace
-
 // Asked as a directory, with a separator at the end (a share's root too),
-// as the update joins its paths.
+// as the update joins its paths: the look-up of its name is the call that
+// waits for the network when the server does not answer.
 std::optional<ShareReply> AskShare(const std::string& dir, uint32_t limitMs) {
-  const TimeBoxed<AttributesProbe> probe(new AttributesProbe(Widen(LongPathForm(JoinPath(dir, "")))));
-  if (!probe->RunWithin(limitMs ? limitMs : INFINITE)) return std::nullopt;
-  return probe->reply;
+  DWORD attributes = 0, error = 0;
+  if (!FileAttributesWithin(Widen(LongPathForm(JoinPath(dir, ""))), limitMs ? limitMs : INFINITE, attributes, error))
+    return std::nullopt;
+  if (attributes == INVALID_FILE_ATTRIBUTES) return ShareReply{.error = error};
+  return ShareReply{.found = true, .attributes = attributes};
 }
 
 }  // namespace kolvex

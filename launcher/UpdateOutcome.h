@@ -27,7 +27,8 @@ enum class UpdateResult : std::uint8_t {
   Updated,            // updates names each file refreshed
   ShareNotFound,      // no shared directory: nothing compared, the turn not taken
   ShareNotAnswering,  // the shared directory did not answer in time and was left alone
-  TurnNotCome,        // another start held the turn past the wait's bound: nothing compared
+  TurnNotCome,        // another start held the turn past the wait's bound: nothing compared, the
+                      // installed program started (without one, Failed says so)
   Failed,             // failure is the message the user is shown; updates, what was refreshed before it
 };
 

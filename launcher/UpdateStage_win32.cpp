@@ -37,7 +37,7 @@ void PauseHandlingMessages(DWORD ms) {
 }  // namespace
 
 UpdateStage::UpdateStage(const std::string& exeDir, const std::string& progressText) {
-  const std::wstring path = Widen(LongPathForm(JoinPath(exeDir, std::string(kTurnFileName))));
+  const std::wstring path = Widen(LongPathForm(JoinPath(exeDir, kTurnFileName)));
   const DWORD start = GetTickCount();
   bool shown = false;
   for (;;) {
