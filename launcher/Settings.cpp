@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "common/Global.h"
+#include "launcher/ShareProbe.h"
 #include "launcher/biblKolvex.h"
 
 namespace kolvex {
@@ -13,6 +14,7 @@ namespace {
 
 constexpr std::string_view kMainSection = "MAIN";
 constexpr std::string_view kSharedDirKey = "SHARED_DIR";
+constexpr std::string_view kSharedTimeoutKey = "SHARED_TIMEOUT";
 constexpr std::string_view kComponentsSection = "SKLADNIKI";
 constexpr std::string_view kForbiddenInNames = "<>:\"|?*";
 constexpr std::string_view kDeviceNames[] = {"CON", "PRN", "AUX", "NUL"};
@@ -182,7 +184,8 @@ std::string SharedDirFromSetting(const std::string& value, const std::string& ex
 Settings ParseSettings(std::string_view text, const std::string& exeDir) {
   const IniText ini(text);
   return {SharedDirFromSetting(ini.Value(kMainSection, kSharedDirKey).value_or(""), exeDir),
-          ParseComponents(ini.Entries(kComponentsSection))};
+          ParseComponents(ini.Entries(kComponentsSection)),
+          ShareTimeBoxMs(ini.Value(kMainSection, kSharedTimeoutKey).value_or(""))};
 }
 
 std::string RefusedEntriesMessage(const std::vector<RefusedEntry>& refused) {

@@ -50,6 +50,7 @@ ComponentList ParseComponents(const std::vector<IniEntry>& entries);
 struct Settings {
   std::string sharedDir;
   ComponentList components;
+  std::uint32_t shareTimeBoxMs = 0;  // SHARED_TIMEOUT, see ShareTimeBoxMs
 };
 
 // The value of SharedDir for a SHARED_DIR value as read from the settings file.
