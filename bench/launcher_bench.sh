@@ -2,7 +2,11 @@
 # The launcher's benchmarks under Wine, each against a baseline measured in
 # the same run:
 #   1. hand-off with nothing to update, minus the launcher's 1000 ms wait,
-#      against a program that only asks the shell to open the same target;
+#      against the floor of a correct hand-off (COM and ShellExecuteEx) and a
+#      program that only asks the shell to open the same target: on the
+#      machine's cores, then with the whole Wine session on one core; and a
+#      start whose shared directory does not answer (a FUSE share whose
+#      look-ups stall, tests/e2e/stalling_share.py) against the quiet start;
 #   2. updating a 200 MB target (backup and refresh) against two plain cp
 #      copies of the same files on the same disk, and, to tell the
 #      launcher's share from Wine's, against two bare CopyFileW calls;
@@ -27,12 +31,41 @@ source bench/lib/wine-session.sh
 bench_build Kolvex kolvex_fixtures handoff_bench copy_twice
 bench_wine
 work=$(mktemp -d "$PWD/$build/bench-work.XXXXXX")
-trap 'wineserver -k </dev/null >/dev/null 2>&1 || true; rm -rf "$work"' EXIT
+fuse=
+trap 'wineserver -k </dev/null >/dev/null 2>&1 || true
+      [ -z "$fuse" ] || { fusermount -u -z "$work/share"; kill -KILL $fuse; wait $fuse 2>/dev/null; }; rm -rf "$work"' EXIT
 
 echo "== 1. Hand-off"
 # Single starts vary by tens of milliseconds on a shared machine: many rounds.
 handoff_rounds=$((rounds * 3 > 61 ? rounds * 3 : 61))
 wine "$build/bench/handoff_bench.exe" $handoff_rounds </dev/null | tr -d '\r' || fail "the hand-off (see above)"
+
+echo
+echo "== 1b. Hand-off, the whole Wine session on one core (taskset -c 1)"
+# Wine's server, desktop and programs on two cores hide part of the
+# launcher's cost (see README): a fresh session, pinned, shows it.
+wineserver -k </dev/null >/dev/null 2>&1 || true
+taskset -c 1 bash -c 'wineserver -p </dev/null >/dev/null 2>&1; wine cmd /c exit </dev/null >/dev/null 2>&1
+  wine "$0" "$1" </dev/null | tr -d "\r"; code=${PIPESTATUS[0]}; wineserver -k </dev/null >/dev/null 2>&1; exit $code' \
+  "$build/bench/handoff_bench.exe" $handoff_rounds || fail "the hand-off on one core (see above)"
+wineserver -p </dev/null >/dev/null 2>&1 || true
+wine cmd /c exit </dev/null >/dev/null 2>&1
+
+echo
+echo "== 1c. A share that does not answer"
+[ -c /dev/fuse ] && /usr/bin/python3 -c 'import fusepy' 2>/dev/null ||
+  fail "the stalled share needs /dev/fuse and python3-fusepy (bash scripts/setup.sh)"
+mkdir -p "$work/backing/dead/share" "$work/share"
+echo 20 >"$work/backing/dead/stall"
+/usr/bin/python3 tests/e2e/stalling_share.py "$work/backing" "$work/share" 2>"$work/fuse.log" &
+fuse=$!
+for _ in $(seq 100); do mountpoint -q "$work/share" && break; sleep 0.1; done
+mountpoint -q "$work/share" || fail "the FUSE share did not mount: $(cat "$work/fuse.log")"
+# Into a file: a launcher whose look-up still waits lives on and would hold a pipe.
+stalled_rounds=$((rounds * 2 + 1 > 11 ? rounds * 2 + 1 : 11))
+wine "$build/bench/handoff_bench.exe" $stalled_rounds stalled "z:${work//\//\\}\\share\\dead\\share" \
+  </dev/null >"$work/stalled.out" 2>&1 || { tr -d '\r' <"$work/stalled.out"; fail "the stalled share (see above)"; }
+tr -d '\r' <"$work/stalled.out"
 
 echo
 echo "== 2. Updating a 200 MB target"

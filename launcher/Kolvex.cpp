@@ -8,5 +8,6 @@ std::string ExeDir;
 std::string SharedDir;
 std::string TargetName;
 ComponentList Components;
+uint32_t SharedTimeBoxMs = 0;
 
 }  // namespace kolvex

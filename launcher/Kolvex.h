@@ -1,5 +1,6 @@
 #pragma once
 // The main sequence: wait, read the settings, update the target, hand off.
+#include <cstdint>
 #include <string>
 
 #include "launcher/Settings.h"
@@ -11,6 +12,7 @@ extern std::string ExeDir;     // the launcher's directory (C:\ kept for a root)
 extern std::string SharedDir;  // SHARED_DIR of [MAIN] in baza.set, or ExeDir\SHARED
 extern std::string TargetName; // the first argument, possibly empty
 extern ComponentList Components;  // [SKLADNIKI] of baza.set: the files to refresh and the entries refused
+extern uint32_t SharedTimeBoxMs;  // SHARED_TIMEOUT of [MAIN]: how long the share may take to answer first
 
 // The settings as LoadSettings finds them for a launcher living in exeDir:
 // baza.set there read once, whole, in whichever encoding it was saved

@@ -16,6 +16,7 @@
 #include "common/win32/Files.h"
 #include "common/win32/Library.h"
 #include "common/win32/Utf.h"
+#include "common/win32/Window.h"
 #include "launcher/ErrorBox.h"
 #include "launcher/Kolvex.h"
 
@@ -59,7 +60,9 @@ namespace std {
 namespace {
 
 // The runtime's report of an exception that ended the run.
+// Not where nobody can see it: the run ends with exit code 1 all the same.
 void ShowExceptionBox(const char* className, const void* address, const std::string& message) {
+  if (!kolvex::WindowsCanBeSeen()) return;
   const std::string text = kolvex::FormatExceptionText(
       className, kolvex::ExtractFileName(kolvex::ModuleFileName()), reinterpret_cast<uintptr_t>(address), message);
   kolvex::LoadCommonControls();

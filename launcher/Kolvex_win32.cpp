@@ -2,18 +2,22 @@
 #include <objbase.h>
 #include <shellapi.h>
 
-#include <algorithm>
 #include <vector>
 
+#include "common/Exceptions.h"
 #include "common/Global.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
+#include "common/win32/Handles.h"
 #include "common/win32/Library.h"
+#include "common/win32/Window.h"
 #include "common/win32/Utf.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Kolvex.h"
 #include "launcher/Leftovers.h"
 #include "launcher/Settings.h"
+#include "launcher/ShareProbe.h"
+#include "launcher/UpdateStage.h"
 #include "launcher/UpdateStage_win32.h"
 #include "launcher/biblKolvex.h"
 #include "messages/komunikaty.h"
@@ -55,33 +59,45 @@ class ComApartment {
   bool ok_;
 };
 
-// Whether two names relative to the installation name one file, compared
-// the way the file system does: without regard to case or the kind of slash.
-bool SameFile(const std::string& a, const std::string& b) {
-  const auto folded = [](std::string name) {
-    std::replace(name.begin(), name.end(), '/', '\\');
-    return TheUpdateSystem().UpperCase(name);
-  };
-  return folded(a) == folded(b);
-}
-
-// The listed components in file order, then the program as always: after
-// its DLLs and help, so that a run stopped by a failed copy never starts a
-// new program with old components. Listed too, the program is done once.
-void UpdateInstallation() {
-  RemoveLeftoversOfEndedRuns(TheUpdateSystem().Files(), ExeDir, Components.components, ComponentName(TargetName, ""));
-  for (const Component& component : Components.components) {
-    if (!SameFile(component.name, TargetName))
-      UpdateComponent(component.name, "", component.compareMode, component.caption, true);
+// A message that waits for its reader. Where nobody can see it (no visible
+// window station: a service, a scheduled task), the run ends at once instead,
+// with exit code 1, and WinMain shows no box either.
+void TellUser(const std::string& text, bool isError) {
+  if (!WindowsCanBeSeen()) throw EAbort();
+  if (isError) {
+    ShowErrorMessage(text);
+  } else {
+    ShowMessageWindow(text, {.buttons = {TMessageButton::OK}, .kind = TMessageKind::Warning});
   }
-  UpdateComponent(TargetName, "", kCompareByVersion, "", false);
 }
 
 // The message window with RefusedEntriesMessage, kind Warning, one OK
 // button; nothing when no entry was refused.
 void WarnAboutRefusedEntries(const std::vector<RefusedEntry>& refused) {
   if (refused.empty()) return;
-  ShowMessageWindow(RefusedEntriesMessage(refused), {.buttons = {TMessageButton::OK}, .kind = TMessageKind::Warning});
+  TellUser(RefusedEntriesMessage(refused), false);
+}
+
+// The share is asked first, within its time-box and before the turn is
+// taken, so that a share that does not answer holds up neither this start
+// (the installed program starts) nor any other; then the installation is
+// updated in its turn. Nothing here waits for the user.
+UpdateOutcome UpdateFromShare(const std::string& programName) {
+  // Before the first touch of the shared directory: a removable drive
+  // without a medium gives the launcher's own message, not the system's box.
+  // Restored before the hand-off, as the program would inherit it.
+  const UINT previousErrorMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
+  const ScopeExit restore([previousErrorMode] { SetErrorMode(previousErrorMode); });
+  if (const std::optional<UpdateResult> without = ShareVerdict(AskShare(SharedDir, SharedTimeBoxMs)))
+    return {.result = *without};
+  const UpdateStage stage(ExeDir, programName);
+  // Without its turn the start runs the program as it is, if there is one.
+  if (!stage.TurnCame())
+    return FileExists(JoinPath(ExeDir, TargetName))
+               ? UpdateOutcome{.result = UpdateResult::TurnNotCome}
+               : UpdateOutcome{.result = UpdateResult::Failed, .failure = LockWaitTooLongMessage(programName)};
+  RemoveLeftoversOfEndedRuns(TheUpdateSystem().Files(), ExeDir, Components.components, ComponentName(TargetName, ""));
+  return UpdateInstallation(TheUpdateSystem(), Components.components);
 }
 
 }  // namespace
@@ -98,6 +114,7 @@ void LoadSettings() {
   Settings settings = ReadSettings(ExeDir);
   SharedDir = std::move(settings.sharedDir);
   Components = std::move(settings.components);
+  SharedTimeBoxMs = settings.shareTimeBoxMs;
   TargetName = Arguments().size() > 1 ? Arguments()[1] : std::string();
 }
 
@@ -109,7 +126,8 @@ void LaunchTarget() {
   info.cbSize = sizeof info;
   // The launcher ends right after this call: the request must be handed
   // over completely before it returns.
-  info.fMask = SEE_MASK_NOASYNC;
+  // Where nobody can see it, the shell must not show its own message either.
+  info.fMask = SEE_MASK_NOASYNC | (WindowsCanBeSeen() ? 0 : SEE_MASK_FLAG_NO_UI);
   info.hwnd = GetDesktopWindow();
   info.lpVerb = L"open";
   info.lpFile = file.c_str();
@@ -122,12 +140,15 @@ void LaunchTarget() {
 void RunLauncher() {
   Sleep(kStartDelayMs);
   LoadSettings();
-  // Before the lock: the warning waits until it is read, and the other starts
+  // Before the turn: the warning waits until it is read, and the other starts
   // of the installation must not wait that long too.
   WarnAboutRefusedEntries(Components.refused);
-  {
-    UpdateStage stage(ExeDir, TheUpdateSystem().UpperCase(ExtractFileName(ComponentName(TargetName, ""))));
-    UpdateInstallation();
+  const std::string programName = TheUpdateSystem().UpperCase(ExtractFileName(ComponentName(TargetName, "")));
+  const UpdateOutcome outcome = UpdateFromShare(programName);
+  // The turn is left: a message read now holds up no other start.
+  if (outcome.result == UpdateResult::Failed) {
+    TellUser(outcome.failure, true);
+    throw EAbort();
   }
   LaunchTarget();
 }

@@ -5,6 +5,7 @@
 #include <optional>
 
 #include "common/Global.h"
+#include "launcher/ShareProbe.h"
 #include "launcher/biblKolvex.h"
 
 namespace kolvex {
@@ -179,7 +180,8 @@ std::string SharedDirFromSetting(const std::string& value, const std::string& ex
 Settings ParseSettings(std::string_view text, const std::string& exeDir) {
   const IniText ini(text);
   return {SharedDirFromSetting(ini.Value(kMainSection, kSharedDirKey).value_or(""), exeDir),
-          ini.Value(kMainSection, kReportDirKey).value_or(""), ParseComponents(ini.Entries(kComponentsSection))};
+          ini.Value(kMainSection, kReportDirKey).value_or(""), ParseComponents(ini.Entries(kComponentsSection)),
+          ShareTimeBoxMs(ini.Value(kMainSection, kSharedTimeoutKey).value_or(""))};
 }
 
 std::string RefusedEntriesMessage(const std::vector<RefusedEntry>& refused) {

@@ -13,6 +13,7 @@ namespace kolvex {
 inline constexpr std::string_view kSettingsFileName = "baza.set";
 inline constexpr std::string_view kMainSection = "MAIN";
 inline constexpr std::string_view kSharedDirKey = "SHARED_DIR";
+inline constexpr std::string_view kSharedTimeoutKey = "SHARED_TIMEOUT";
 inline constexpr std::string_view kReportDirKey = "REPORT_DIR";
 inline constexpr std::string_view kComponentsSection = "SKLADNIKI";
 
@@ -55,6 +56,7 @@ struct Settings {
   std::string sharedDir;
   std::string reportDir;  // REPORT_DIR of [MAIN] as written; empty: no start report
   ComponentList components;
+  std::uint32_t shareTimeBoxMs = 0;  // SHARED_TIMEOUT, see ShareTimeBoxMs
 };
 
 // The value of SharedDir for a SHARED_DIR value as read from the settings file.

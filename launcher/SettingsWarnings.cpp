@@ -11,7 +11,7 @@ namespace kolvex {
 namespace {
 
 constexpr std::array kSections = {kMainSection, kComponentsSection};
-constexpr std::array kMainKeys = {kSharedDirKey, kReportDirKey};
+constexpr std::array kMainKeys = {kSharedDirKey, kSharedTimeoutKey, kReportDirKey};
 
 bool SameText(std::string_view a, std::string_view b) { return SameTextIgnoringAsciiCase(a, b); }
 

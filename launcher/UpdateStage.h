@@ -6,12 +6,13 @@
 
 namespace kolvex {
 
-// The name of the update lock of the installation in dir, as the system's
-// case folding gives it (so that two spellings of one directory share it):
-// "Kolvex-" and a hash of the whole path, short and the same in every run.
-std::string UpdateLockName(std::string_view foldedDir);
+// The file in the installation directory whose holding is the turn at the
+// update (see UpdateStage in UpdateStage_win32.h). Hidden, and passed by
+// should [SKLADNIKI] ever list it, so that it is never taken for a component.
+inline constexpr std::string_view kTurnFileName = "Kolvex.lock";
 
-// What the user reads when another run keeps the lock past the wait's bound.
+// What the user reads when another run keeps the turn past the wait's bound
+// and there is no installed program to start.
 std::string LockWaitTooLongMessage(const std::string& programName);
 
 }  // namespace kolvex

@@ -1,6 +1,5 @@
 #pragma once
-// The update stage on Windows: the installation's named mutex, and the
-// error mode that keeps the system's "no disk" boxes away from the user.
+// The update stage on Windows: the installation's turn at the update.
 #include <windows.h>
 
 #include <string>
@@ -9,27 +8,28 @@
 
 namespace kolvex {
 
-// The name of the update lock of the installation in exeDir, without its
-// namespace (Global\ or Local\).
-std::wstring UpdateLockNameOf(const std::string& exeDir);
-
-// Held for the whole update stage of a run: from the end of the start-up
-// wait to the hand-off, for every file the run updates.
+// Held while the run updates the installation, and left before it shows
+// anything that waits for its user.
 class UpdateStage {
  public:
-  // Suppresses critical-error boxes, then takes the lock of the installation
-  // in exeDir, waiting while another run holds it (showing the progress
-  // window with progressText after a while). A lock abandoned by a run that
-  // was ended by force is taken over. Past the wait's bound the user is told
-  // and EAbort is raised.
+  // Takes the turn of the installation in exeDir: its turn file
+  // (kTurnFileName) opened for writing without sharing, so that only those
+  // who may write the installation can hold it, and every path to the
+  // directory (drive letter, UNC name, SUBST drive) leads to the one file. While another run holds it, waits (showing the
+  // progress window with progressText after a while); a run ended by force
+  // leaves it at once, as the system closes its files. A user who may not
+  // write there can change nothing and holds up no one: such a run goes on
+  // without the turn.
   UpdateStage(const std::string& exeDir, const std::string& progressText);
-  ~UpdateStage();
   UpdateStage(const UpdateStage&) = delete;
   UpdateStage& operator=(const UpdateStage&) = delete;
 
+  // False when another run held the turn past the wait's bound.
+  bool TurnCame() const { return turnCame_; }
+
  private:
-  UINT previousErrorMode_;
-  UniqueKernelHandle mutex_;
+  UniqueFile turn_;
+  bool turnCame_ = true;
 };
 
 }  // namespace kolvex

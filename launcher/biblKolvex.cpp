@@ -1,11 +1,12 @@
 #include "launcher/biblKolvex.h"
 
+#include <algorithm>
 #include <array>
 #include <string_view>
 
-#include "common/Exceptions.h"
 #include "common/Global.h"
 #include "launcher/Kolvex.h"
+#include "launcher/UpdateStage.h"
 
 namespace kolvex {
 
@@ -38,16 +39,27 @@ std::string NameFromTarget() {
   return TargetName.substr(next);
 }
 
-// The verified copy, its failures told in the update's message window.
+// The verified copy, its failure's message kept for the caller to show.
 CopyResult Copy(UpdateSystem& system, const std::string& source, const std::string& destination,
-                const CopyAcceptance& accept = {}) {
-  const ErrorSink showError = [&system](const std::string& text) { system.ShowMessage(text); };
-  return CopyFileVerified(source, destination, system.Files(), showError, accept);
+                std::string& failure, const CopyAcceptance& accept = {}) {
+  const ErrorSink keep = [&failure](const std::string& text) { failure = text; };
+  return CopyFileVerified(source, destination, system.Files(), keep, accept);
 }
 
-// The copy has already told the user why it failed; the run only has to stop.
-void CopyOrAbort(UpdateSystem& system, const std::string& source, const std::string& destination) {
-  if (Copy(system, source, destination) != CopyResult::Copied) throw EAbort();
+// Ends a component's update that failed: outcome.failure already says why.
+bool Failed(UpdateOutcome& outcome) {
+  outcome.result = UpdateResult::Failed;
+  return false;
+}
+
+// Whether two names relative to the installation name one file, compared
+// the way the file system does: without regard to case or the kind of slash.
+bool SameFile(const UpdateSystem& system, const std::string& a, const std::string& b) {
+  const auto folded = [&system](std::string name) {
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return system.UpperCase(name);
+  };
+  return folded(a) == folded(b);
 }
 
 // Whether the copy is the file the decision was taken on, by the mode's own measure.
@@ -109,15 +121,21 @@ std::string ComponentName(const std::string& fileName, const std::string& ext) {
   return ext.empty() ? name : ChangeFileExt(name, ext);
 }
 
-void UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext, uint8_t compareMode,
-                     const std::string& caption, bool showForm) {
+namespace {
+
+// UpdateComponent into outcome: the component's update added to it and the
+// result Updated, or the result Failed; false when it failed.
+bool UpdateInto(UpdateOutcome& outcome, UpdateSystem& system, const std::string& fileName, const std::string& ext,
+                uint8_t compareMode, const std::string& caption, bool showForm) {
   ComponentUpdate update;
   update.name = ComponentName(fileName, ext);
   update.src = JoinPath(SharedDir, update.name);
   update.dst = JoinPath(ExeDir, update.name);
+  update.compareMode = compareMode;
 
+  std::string& failure = outcome.failure;
   for (int decision = 1;; ++decision) {
-    if (!system.Files().FileExists(update.src) || !NeedsUpdate(system, compareMode, update)) return;
+    if (!system.Files().FileExists(update.src) || !NeedsUpdate(system, compareMode, update)) return true;
 
     if (showForm && decision == 1)
       system.ShowProgress(caption.empty() ? system.UpperCase(ExtractFileName(update.src)) : caption);
@@ -128,24 +146,48 @@ void UpdateComponent(UpdateSystem& system, const std::string& fileName, const st
     if (decision == 1) {
       if (system.Files().FileExists(update.dst)) {
         const std::string backup = BackupName(update.dst, ext);
-        if (!backup.empty()) CopyOrAbort(system, update.dst, backup);
+        if (!backup.empty() && Copy(system, update.dst, backup, failure) != CopyResult::Copied) return Failed(outcome);
       } else {
         system.CreateDirectories(ExeDir, update.name);
       }
     }
     // The log must name what was installed: a copy of a shared file that
     // was replaced after the decision is not put in place.
-    const CopyResult result = Copy(system, update.src, update.dst, [&](const std::string& copy) {
+    const CopyResult result = Copy(system, update.src, update.dst, failure, [&](const std::string& copy) {
       return IsTheDecidedFile(system, compareMode, update, copy);
     });
-    if (result == CopyResult::Failed) throw EAbort();
+    if (result == CopyResult::Failed) return Failed(outcome);
     if (result == CopyResult::Copied) break;
     if (decision == kDecisionsAtMost) {
-      system.ShowMessage(StillChangingMessage(update.src));
-      throw EAbort();
+      failure = StillChangingMessage(update.src);
+      return Failed(outcome);
     }
   }
   system.WriteLog(fileName, compareMode, update);
+  outcome.result = UpdateResult::Updated;
+  outcome.updates.push_back(std::move(update));
+  return true;
+}
+
+}  // namespace
+
+UpdateOutcome UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext,
+                              uint8_t compareMode, const std::string& caption, bool showForm) {
+  UpdateOutcome outcome;
+  UpdateInto(outcome, system, fileName, ext, compareMode, caption, showForm);
+  return outcome;
+}
+
+UpdateOutcome UpdateInstallation(UpdateSystem& system, const std::vector<Component>& components) {
+  UpdateOutcome outcome;
+  for (const Component& component : components) {
+    if (!SameFile(system, component.name, TargetName) &&
+        !SameFile(system, component.name, std::string(kTurnFileName)) &&
+        !UpdateInto(outcome, system, component.name, "", component.compareMode, component.caption, true))
+      return outcome;
+  }
+  UpdateInto(outcome, system, TargetName, "", kCompareByVersion, "", false);
+  return outcome;
 }
 
 }  // namespace kolvex

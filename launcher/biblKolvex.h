@@ -6,23 +6,14 @@
 
 #include "common/CopyVerifiedCore.h"
 #include "common/DateTime.h"
+#include "launcher/Settings.h"
+#include "launcher/UpdateOutcome.h"
 
 namespace kolvex {
 
 // How UpdateComponent tells the two files apart; any other mode never updates.
 constexpr uint8_t kCompareByVersion = 1;  // the "FileVersion" strings
 constexpr uint8_t kCompareByDate = 2;     // the last-write times
-
-// The values of one UpdateComponent call, from the resolved name to what the
-// comparison found; the log line is made of them.
-// Each starts empty, so that a designated initializer may leave it out.
-struct ComponentUpdate {
-  std::string name{};                      // relative to both directories; the log writes its file-name part
-  std::string src{};                       // SharedDir\name: the new version
-  std::string dst{};                       // ExeDir\name: the installed version
-  std::string oldVersion{}, newVersion{};  // kCompareByVersion; "brak" when there was no installed file
-  DateTime oldDate{}, newDate{};           // kCompareByDate; day 0 when there was no installed file
-};
 
 // What the update needs from the system. The Win32 layer has the real one;
 // tests put fakes in its place.
@@ -45,9 +36,6 @@ class UpdateSystem {
   // Whether a program file is whole (see IsCompleteExecutableImage); a file
   // that cannot be read counts as whole, for the copy to report it.
   virtual bool IsCompleteImage(const std::string& path) const = 0;
-  // Tells the user of a failure (a failed copy's too) in the message window;
-  // returns when it was read.
-  virtual void ShowMessage(const std::string& text) = 0;
   // Appends the line for a refreshed component; raises when the log cannot be opened.
   virtual void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) = 0;
 
@@ -58,15 +46,23 @@ class UpdateSystem {
 // The system itself (Win32 layer only).
 UpdateSystem& TheUpdateSystem();
 
-// Raises EAbort after a failed copy (already shown to the user). A shared
-// file replaced while it was copied is decided on afresh; one that keeps
-// changing is reported and ends the run like a failed copy. The caller
-// holds the installation's update lock (UpdateStage).
-void UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext, uint8_t compareMode,
-                     const std::string& caption, bool showForm);
+// Refreshes one component and says what came of it: NothingToDo, Updated
+// with its one update, or Failed with the message the user is to be shown
+// (a failed copy's reason; a shared file replaced while it was copied is
+// decided on afresh, and one that keeps changing fails too). Nothing is
+// shown here: the caller holds the installation's turn (UpdateStage) and
+// leaves it first. Raises only what the log raises.
+UpdateOutcome UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext,
+                              uint8_t compareMode, const std::string& caption, bool showForm);
 // The same with the system itself (Win32 layer only).
-void UpdateComponent(const std::string& fileName, const std::string& ext, uint8_t compareMode,
-                     const std::string& caption, bool showForm);
+UpdateOutcome UpdateComponent(const std::string& fileName, const std::string& ext, uint8_t compareMode,
+                              const std::string& caption, bool showForm);
+
+// The listed components in file order, then the program (TargetName) as
+// always: after its DLLs and help, so that a run stopped by a failed copy
+// never starts a new program with old components. Listed too, the program is
+// done once. The first failure ends it: what was refreshed before it stays.
+UpdateOutcome UpdateInstallation(UpdateSystem& system, const std::vector<Component>& components);
 
 // The name of the component UpdateComponent refreshes for these arguments.
 std::string ComponentName(const std::string& fileName, const std::string& ext);

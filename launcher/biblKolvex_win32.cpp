@@ -14,7 +14,6 @@
 #include "launcher/UpdateLog.h"
 #include "launcher/biblKolvex_win32.h"
 #include "launcher/oTrwaAktualizacja.h"
-#include "messages/komunikaty.h"
 
 namespace kolvex {
 
@@ -56,8 +55,6 @@ void WindowsUpdateSystem::CreateDirectories(const std::string& base, const std::
                      nullptr);
 }
 
-void WindowsUpdateSystem::ShowMessage(const std::string& text) { ShowErrorMessage(text); }
-
 void WindowsUpdateSystem::WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) {
   WriteUpdateLog(fileName, compareMode, update, ExeDir);
 }
@@ -67,9 +64,9 @@ UpdateSystem& TheUpdateSystem() {
   return system;
 }
 
-void UpdateComponent(const std::string& fileName, const std::string& ext, uint8_t compareMode,
-                     const std::string& caption, bool showForm) {
-  UpdateComponent(TheUpdateSystem(), fileName, ext, compareMode, caption, showForm);
+UpdateOutcome UpdateComponent(const std::string& fileName, const std::string& ext, uint8_t compareMode,
+                              const std::string& caption, bool showForm) {
+  return UpdateComponent(TheUpdateSystem(), fileName, ext, compareMode, caption, showForm);
 }
 
 }  // namespace kolvex

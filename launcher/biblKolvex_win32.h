@@ -14,7 +14,6 @@ class WindowsUpdateSystem : public UpdateSystem, public WindowsCopySystem {
   void ShowProgress(const std::string& text) override;
   void CreateDirectories(const std::string& base, const std::string& name) override;
   bool IsCompleteImage(const std::string& path) const override;
-  void ShowMessage(const std::string& text) override;
   void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) override;
 };
 

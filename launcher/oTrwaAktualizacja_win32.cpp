@@ -142,6 +142,7 @@ void TfTrwaAktualizacja::ShowAndPaint() {
 }
 
 void ShowUpdateProgress(const std::string& text) {
+  if (!WindowsCanBeSeen()) return;  // nobody to tell, and no reason to wait
   if (!fTrwaAktualizacja) fTrwaAktualizacja = std::make_unique<TfTrwaAktualizacja>();
   fTrwaAktualizacja->SetComponentName(text);
   fTrwaAktualizacja->ShowAndPaint();

@@ -1,10 +1,15 @@
-// handoff_bench [ROUNDS] [components]: the launcher's cost when there is
-// nothing to update. Times whole processes, from creation to exit, in one fresh
-// installation: Kolvex.exe prog.exe /a (minus its one-second wait at
-// start) against shell_open.exe prog.exe /a, which only asks the shell to
-// open the same target. The shared directory holds the same version of the
-// target, so the launcher does its whole comparison. Rounds alternate the two
+// handoff_bench [ROUNDS] [components | stalled SHARE]: the launcher's cost
+// when there is nothing to update. Times whole processes, from creation to
+// exit, in one fresh installation: Kolvex.exe prog.exe /a (minus its
+// one-second wait at start) against com_shell_open.exe prog.exe /a, which
+// does what a correct hand-off must (COM for the shell, then ShellExecuteEx),
+// and against shell_open.exe prog.exe /a, which only asks the shell to open
+// the same target. The shared directory holds the same version of the
+// target, so the launcher does its whole comparison. Rounds alternate the
 // programs, and each round ends only once the target it started has ended.
+// With "stalled": a start whose shared directory SHARE does not answer
+// (tests/e2e/stalling_share.py) against the quiet start, both minus the wait;
+// the first may take the time-box and 1.3 times the second.
 // With "components": the cost of the list of the application's other files,
 // Kolvex.exe with ten listed components, none to refresh (five by version,
 // five by date), against Kolvex.exe with none listed, both minus the wait.
@@ -22,11 +27,13 @@
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
+#include "launcher/ShareProbe.h"
 
 namespace {
 
 using kolvex::bench::Spread;
 using kolvex::bench::SpreadOf;
+using kolvex::kShareTimeBoxMs;
 
 constexpr int kTimeoutMs = 10000;
 
@@ -150,7 +157,8 @@ void PrintComparison(const char* name, const std::vector<double>& runs, const ch
   const Spread r = SpreadOf(runs), b = SpreadOf(baseline);
   PrintFigure(name, r, "ms");
   PrintFigure(baselineName, b, "ms");
-  std::printf("  %-36s %8.2f     (target: at most %s)\n", "ratio of the medians", r.median / b.median, target);
+  std::printf("  %-36s %8.2f     %s%s\n", "ratio of the medians", r.median / b.median, *target ? "target: at most " : "",
+              target);
   PrintFigure("ratio within a round", SpreadOf(ratio), "");
 }
 
@@ -204,28 +212,61 @@ void MeasureComponents(const std::string& dir, const std::string& binDir, int ro
   PrintComparison("Kolvex.exe, ten listed", ten, "Kolvex.exe, none listed (baseline)", none, ratio, "1.5");
 }
 
-// Kolvex.exe against the shell's open alone, alternately.
+// Kolvex.exe against the floor of a correct hand-off and the shell's open
+// alone, alternately.
 void MeasureHandOff(const std::string& dir, const std::string& benchDir, int rounds, double launcherWait) {
-  Copy(benchDir + "\\baseline\\shell_open.exe", dir + "\\shell_open.exe");
-  TimeRun(dir, "shell_open.exe");  // the first start of each pays for loading; not counted
+  const char* const baselines[] = {"com_shell_open.exe", "shell_open.exe"};
+  for (const char* baseline : baselines) {
+    Copy(benchDir + "\\baseline\\" + baseline, dir + "\\" + baseline);
+    TimeRun(dir, baseline);  // the first start of each pays for loading; not counted
+  }
   TimeRun(dir, "Kolvex.exe");
-  std::vector<double> launcher, baseline, ratio;
+  std::vector<double> launcher, baseline[2], ratio[2];
   for (int i = 0; i < rounds; ++i) {
     launcher.push_back(TimeRun(dir, "Kolvex.exe") - launcherWait);
-    baseline.push_back(TimeRun(dir, "shell_open.exe"));
-    ratio.push_back(launcher.back() / baseline.back());
+    for (int b = 0; b < 2; ++b) {
+      baseline[b].push_back(TimeRun(dir, baselines[b]));
+      ratio[b].push_back(launcher.back() / baseline[b].back());
+    }
   }
   ExpectNothingUpdated(dir);
   std::printf("hand-off, nothing to update (%d runs of each):\n", rounds);
   std::printf("the launcher's one-second wait as this system sleeps it: %.2f ms\n", launcherWait);
-  PrintComparison("Kolvex.exe minus that wait", launcher, "shell_open.exe (baseline)", baseline, ratio, "1.05");
+  PrintComparison("Kolvex.exe minus that wait", launcher, "com_shell_open.exe (the floor)", baseline[0], ratio[0],
+                  "1.05");
+  PrintComparison("Kolvex.exe minus that wait", launcher, "shell_open.exe (the shell alone)", baseline[1], ratio[1],
+                  "");
+}
+
+// Kolvex.exe whose shared directory does not answer against the quiet start.
+void MeasureStalledShare(const std::string& dir, const std::string& share, int rounds, double launcherWait) {
+  const auto timed = [&](const std::string& settings) {
+    WriteText(dir + "\\baza.set", settings);
+    return TimeRun(dir, "Kolvex.exe") - launcherWait;
+  };
+  const std::string stalled = "[MAIN]\r\nSHARED_DIR=" + share + "\r\n";
+  timed("");  // the first start pays for loading; not counted
+  std::vector<double> stall, quiet, ratio;
+  for (int i = 0; i < rounds; ++i) {
+    stall.push_back(timed(stalled) - kShareTimeBoxMs);
+    quiet.push_back(timed(""));
+    ratio.push_back(stall.back() / quiet.back());
+  }
+  ExpectNothingUpdated(dir);
+  std::printf("a share that does not answer (%d runs of each, minus the %.2f ms wait and the %u ms time-box):\n",
+              rounds, launcherWait, kShareTimeBoxMs);
+  PrintComparison("Kolvex.exe, share stalled", stall, "Kolvex.exe, quiet (baseline)", quiet, ratio, "1.3");
 }
 
 }  // namespace
 
 int main(int argc, char** argv) {
   const int rounds = argc > 1 ? std::max(1, std::atoi(argv[1])) : 15;
-  const bool components = argc > 2 && std::string(argv[2]) == "components";
+  const std::string mode = argc > 2 ? argv[2] : "";
+  if (mode == "stalled" && argc < 4) {
+    std::fprintf(stderr, "handoff_bench: stalled needs the stalling share's directory\n");
+    return 2;
+  }
   // Holds the session's desktop for the whole run, as Windows always has one:
   // Wine otherwise ends it after each program and starts it again with the next.
   GetDesktopWindow();
@@ -242,15 +283,18 @@ int main(int argc, char** argv) {
     Copy(binDir + "\\Kolvex.exe", dir + "\\Kolvex.exe");
     Copy(binDir + "\\target_v1013.exe", dir + "\\prog.exe");
     Copy(binDir + "\\target_v1013.exe", dir + "\\SHARED\\prog.exe");
-    if (components)
+    if (mode == "components")
       MeasureComponents(dir, binDir, rounds, LauncherWaitMs());
+    else if (mode == "stalled")
+      MeasureStalledShare(dir, argv[3], rounds, LauncherWaitMs());
     else
       MeasureHandOff(dir, benchDir, rounds, LauncherWaitMs());
   } catch (const std::exception& e) {
     std::fprintf(stderr, "handoff_bench: FAILED: %s\n", e.what());
     result = 1;
   }
-  for (const char* name : {"\\SHARED\\prog.exe", "\\prog.exe", "\\Kolvex.exe", "\\shell_open.exe", "\\target-run.txt",
+  for (const char* name : {"\\SHARED\\prog.exe", "\\prog.exe", "\\Kolvex.exe", "\\Kolvex.lock", "\\shell_open.exe",
+                           "\\com_shell_open.exe", "\\target-run.txt",
                            "\\_updatefiles.LOG", "\\baza.set"})
     DeleteFileW(kolvex::Widen(dir + name).c_str());
   for (const std::string& name : ComponentNames()) {

@@ -34,4 +34,11 @@ SIZE FrameAround(SIZE client, DWORD style, DWORD exStyle) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
+bool WindowsCanBeSeen() {
+  USEROBJECTFLAGS flags{};
+  const HWINSTA station = GetProcessWindowStation();
+  return !station || !GetUserObjectInformationW(station, UOI_FLAGS, &flags, sizeof flags, nullptr) ||
+         (flags.dwFlags & WSF_VISIBLE) != 0;
+}
+
 }  // namespace kolvex

@@ -18,6 +18,11 @@ HFONT CreateFormFont(const wchar_t* face, int pixels, BYTE pitchAndFamily);
 // The size of one line of text in font on the screen, as DrawText would lay it out.
 SIZE ScreenTextSize(HFONT font, std::wstring_view text, UINT format = 0);
 
+// Whether this process's windows can be seen and answered at all: not when
+// it runs without the interactive window station (a service, a task run
+// whether its user is logged on or not). When the system cannot say, they can.
+bool WindowsCanBeSeen();
+
 // The outer size of a window of these styles around a client area of client.
 SIZE FrameAround(SIZE client, DWORD style, DWORD exStyle);
 

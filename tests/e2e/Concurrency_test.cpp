@@ -1,4 +1,4 @@
-// Many starts of one installation at once, and starts that meet a held lock, a run ended by force, or a share still being written.
+// Many starts of one installation at once, and starts that meet a held turn, a run ended by force, or a share still being written.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
@@ -7,7 +7,7 @@
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 #include "e2e/UpdateSupport.h"
-#include "launcher/UpdateStage_win32.h"
+#include "launcher/UpdateStage.h"
 #include "support/Robot.h"
 
 namespace kolvex::test {
@@ -25,12 +25,7 @@ struct Scene {
     WriteFileBytes(app / "prog.exe", v1013);
     WriteFileBytes(shared + "\\prog.exe", v1014);
   }
-  int Starts() const {
-    const std::string record = FileExists(app / "target-run.txt") ? ReadFileBytes(app / "target-run.txt") : "";
-    int starts = 0;
-    for (size_t at = record.find("cmdline="); at != std::string::npos; at = record.find("cmdline=", at + 1)) ++starts;
-    return starts;
-  }
+  int Starts() const { return TargetStarts(app); }
   void ExpectHandOff(Process& launcher) const {
     const ProcessResult run = launcher.Wait(60000);
     EXPECT_TRUE(run.finished && run.exitCode == 0) << "exit code " << run.exitCode;
@@ -84,7 +79,9 @@ TEST(ManyStarts, FourLaunchersWhileTheProgramRunsReplaceItItsLibraryAndTheLaunch
   EXPECT_EQ(ReadFileBytes(scene.app / "target-run.txt").rfind("version=1.0.1.3"), 0u) << "a start ran the old one";
   EXPECT_NE(GetFileAttributesW(Widen(scene.app / "prog.exe").c_str()) & FILE_ATTRIBUTE_READONLY, 0u);
   EXPECT_THAT(LogTails(ReadUpdateLog(scene.app.dir())), SizeIs(3));
-  const auto hidden = [&](auto& e) { return GetFileAttributesW(Widen(scene.app / e).c_str()) & FILE_ATTRIBUTE_HIDDEN; };
+  const auto hidden = [&](const std::string& e) {
+    return e != kTurnFileName && GetFileAttributesW(Widen(scene.app / e).c_str()) & FILE_ATTRIBUTE_HIDDEN;
+  };
   EXPECT_EQ(std::ranges::count_if(ListDir(scene.app.dir()), hidden), 3) << "the running files moved aside, hidden";
   TerminateProcess(open.handle(), 0);
   open.Wait(10000);
@@ -95,9 +92,11 @@ TEST(ManyStarts, FourLaunchersWhileTheProgramRunsReplaceItItsLibraryAndTheLaunch
               IsEmpty());
 }
 
-TEST(ManyStarts, AHeldLockIsWaitedForWithTheProgressWindowWhileOtherInstallationsGoOn) {
+// The turn held by another program (as by a start that is stuck) for longer
+// than the wait's bound: the start runs the installed program as it is.
+TEST(ManyStarts, ATurnHeldPastTheBoundIsWaitedForWithTheProgressWindowThenTheInstalledProgramStarts) {
   const Scene scene, other;
-  const UniqueKernelHandle lock(CreateMutexW(nullptr, TRUE, (L"Global\\" + UpdateLockNameOf(scene.app.dir())).c_str()));
+  ForeignLock turn(scene.app / std::string(kTurnFileName));
   const auto waiting = scene.app.StartLauncher(" prog.exe");
   const HWND progress = WaitForWindow({.title = "Aktualizacja", .processId = waiting->id()}, 15000);
   ASSERT_TRUE(progress);
@@ -106,11 +105,34 @@ TEST(ManyStarts, AHeldLockIsWaitedForWithTheProgressWindowWhileOtherInstallation
   const auto beside = other.app.StartLauncher(" prog.exe");
   other.ExpectHandOff(*beside);
   other.ExpectOneUpdate(1);
-  EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exe") == scene.v1013) << "the lock was not waited for";
 
-  ReleaseMutex(lock.get());
   scene.ExpectHandOff(*waiting);
-  scene.ExpectOneUpdate(1);
+  EXPECT_TRUE(WaitUntil([&] { return scene.Starts() == 1; }, 15000));
+  EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exe") == scene.v1013) << "updated without the turn";
+  EXPECT_EQ(ReadUpdateLog(scene.app.dir()), "");
+}
+
+// The start holding the turn ended by force while another waits for it: the
+// system closes its turn file, and the waiting start takes over at once.
+TEST(ManyStarts, AStartWaitingForOneEndedByForceTakesTheTurnOverAtOnce) {
+  const Scene scene;
+  // Sixteen components, each shown in the progress window for half a second: the
+  // first start holds the turn long enough for the second to be waiting.
+  std::string list = "[SKLADNIKI]\r\n";
+  for (const char c : std::string("abcdefghijklmnop")) {
+    WriteFileBytes(scene.shared + "\\" + c + ".hlp", "new");
+    list += std::string(1, c) + "=" + c + ".hlp,2\r\n";
+  }
+  WriteFileBytes(scene.app / "baza.set", list);
+  const auto holder = scene.app.StartLauncher(" prog.exe");
+  ASSERT_TRUE(WaitForWindow({.title = "Aktualizacja", .processId = holder->id()}, 15000));
+  const auto waiting = scene.app.StartLauncher(" prog.exe");
+  ASSERT_TRUE(WaitForWindow({.title = "Aktualizacja", .processId = waiting->id()}, 15000));
+  ASSERT_FALSE(FileExists(scene.app / "p.hlp")) << "the first start was done before the second waited";
+  TerminateProcess(holder->handle(), 1);
+  const ProcessResult run = waiting->Wait(20000);
+  EXPECT_TRUE(run.finished && run.exitCode == 0) << "the turn was not taken over at once";
+  EXPECT_TRUE(FileExists(scene.app / "p.hlp") && ReadFileBytes(scene.app / "prog.exe") == scene.v1014);
 }
 
 // Each launcher ended holds the lock: the next start takes the abandoned lock over.

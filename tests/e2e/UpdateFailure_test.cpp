@@ -82,6 +82,12 @@ class UpdateFailureTest : public ::testing::Test {
 TEST_F(UpdateFailureTest, AnInstalledProgramHeldOpenIsExplainedAndLeftAsItWas) {
   ForeignLock lock(app / "prog.exe");
   const auto launcher = app.StartLauncher(" prog.exe");
+  ASSERT_TRUE(WaitForWindow({.title = "Błąd", .processId = launcher->id()}, kWindowWaitMs));
+  // Its user away from the window, the start holds up no other start.
+  const auto second = app.StartLauncher(" prog.exe");
+  EXPECT_TRUE(WaitForWindow({.title = "Błąd", .processId = second->id()}, 8000)) << "the second start was held up";
+  AnswerErrorMessage(*second);
+  AnswerGenericErrorBox(*second);
   const std::string said = AnswerErrorMessage(*launcher);
   EXPECT_THAT(said, HasSubstr("prog.exe"));
   EXPECT_THAT(said, HasSubstr(SystemText(ERROR_SHARING_VIOLATION)));

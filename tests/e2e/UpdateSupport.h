@@ -19,8 +19,12 @@ void WriteSettings(const Installation& app, const std::string& sharedDirValue);
 void WriteLargeProgram(const std::string& path, const std::string& program, int megabytes, unsigned char fill);
 bool HoldsLargeProgram(const std::string& path, const std::string& program, int megabytes, unsigned char fill);
 
+// How many times the target recorded its start in app's directory.
+int TargetStarts(const Installation& app);
+
 // The names of path's directory entries that none of the expected names
-// match: what a failed update must not leave behind.
+// match (the turn file is always expected): what a failed update must not
+// leave behind.
 std::vector<std::string> UnexpectedEntries(const std::string& dir, const std::vector<std::string>& expected);
 
 }  // namespace kolvex::test

@@ -49,7 +49,9 @@ TEST_F(UpdateTest, SameVersionsCopyAndLogNothingEvenWhenTheContentsDiffer) {
   WriteFileBytes(shared + "\\prog.exe", v1013 + "a different build of the same version");
   RunAndExpectHandOff();
   EXPECT_EQ(ReadFileBytes(app / "prog.exe"), v1013);
-  EXPECT_THAT(ListDir(app.dir()), UnorderedElementsAre("Kolvex.exe", "SHARED", "prog.exe", "target-run.txt"));
+  EXPECT_THAT(ListDir(app.dir()),
+              UnorderedElementsAre("Kolvex.exe", "Kolvex.lock", "SHARED", "prog.exe", "target-run.txt"));
+  EXPECT_TRUE(GetFileAttributesW(Widen(app / "Kolvex.lock").c_str()) & FILE_ATTRIBUTE_HIDDEN);
 }
 
 TEST_F(UpdateTest, ANewerSharedVersionIsInstalledWithBackupAndOneLogLine) {
@@ -60,8 +62,8 @@ TEST_F(UpdateTest, ANewerSharedVersionIsInstalledWithBackupAndOneLogLine) {
   EXPECT_EQ(ReadFileBytes(app / "prog.exeOLD"), v1013);
   EXPECT_EQ(ReadFileBytes(shared + "\\prog.exe"), v1014);
   EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())), ElementsAre("prog.exe from [1.0.1.3] to [1.0.1.4]\r\n"));
-  EXPECT_THAT(ListDir(app.dir()), UnorderedElementsAre("Kolvex.exe", "SHARED", "_updatefiles.LOG", "prog.exe",
-                                                       "prog.exeOLD", "target-run.txt"));
+  EXPECT_THAT(ListDir(app.dir()), UnorderedElementsAre("Kolvex.exe", "Kolvex.lock", "SHARED", "_updatefiles.LOG",
+                                                       "prog.exe", "prog.exeOLD", "target-run.txt"));
 }
 
 TEST_F(UpdateTest, AnOlderSharedVersionReplacesTheNewerInstalledOne) {
@@ -92,7 +94,8 @@ TEST_F(UpdateTest, WithoutAnInstalledFileTheSharedOneIsCopiedAndLoggedAsBrak) {
 TEST_F(UpdateTest, WithoutASharedFileOnlyTheHandOffHappens) {
   WriteFileBytes(app / "prog.exe", v1013);
   RunAndExpectHandOff();
-  EXPECT_THAT(ListDir(app.dir()), UnorderedElementsAre("Kolvex.exe", "SHARED", "prog.exe", "target-run.txt"));
+  EXPECT_THAT(ListDir(app.dir()),
+              UnorderedElementsAre("Kolvex.exe", "Kolvex.lock", "SHARED", "prog.exe", "target-run.txt"));
   EXPECT_EQ(ReadFileBytes(app / "prog.exe"), v1013);
 
   // A directory of the target's name in the shared directory is no file either.

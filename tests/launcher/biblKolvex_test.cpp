@@ -83,7 +83,6 @@ class FakeSystem final : public UpdateSystem, public CopySystem {
   void Remove(const std::string& path) noexcept override { files.erase(path); }
   uint32_t ProcessId() override { return 7; }
 
-  void ShowMessage(const std::string& text) override { effects.push_back("message " + text); }
   void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) override {
     effects.push_back("log " + fileName + " " + std::to_string(compareMode));
     if (logFails) throw EInOutError("File access denied", 5);
@@ -171,7 +170,7 @@ TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAnd
     Installed("prog.exe", "1.0.1.3");
     Shared("prog.exe", "1.0.1.4");
     system.sharedReplacedMeanwhile = std::move(meanwhile);
-    UpdateComponent(system, "prog.exe", "", 1, "", false);
+    return UpdateComponent(system, "prog.exe", "", 1, "", false);
   };
   run({{"1.0.1.5", 1.0, "new 1.0.1.5"}});
   EXPECT_THAT(system.effects, SizeIs(4)) << "one backup, two copies, one log line";
@@ -183,8 +182,9 @@ TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAnd
   EXPECT_FALSE(system.logged);
 
   // Still changing (each as large as the first, which the copy measured):
-  EXPECT_THROW(run({{"5", 1.0, "new 1.0.1.5"}, {"6", 1.0, "new 1.0.1.6"}, {"7", 1.0, "new 1.0.1.7"}}), EAbort);
-  EXPECT_THAT(system.effects.back(), StartsWith("message Nie można zaktualizować pliku: prog.exe\r\r"));
+  const UpdateOutcome changing = run({{"5", 1.0, "new 1.0.1.5"}, {"6", 1.0, "new 1.0.1.6"}, {"7", 1.0, "new 1.0.1.7"}});
+  EXPECT_EQ(changing.result, UpdateResult::Failed);
+  EXPECT_THAT(changing.failure, StartsWith("Nie można zaktualizować pliku: prog.exe\r\r"));
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
   EXPECT_FALSE(system.logged);
 }
@@ -334,15 +334,9 @@ TEST_F(UpdateComponentTest, AFailedBackupAbortsBeforeTheInstalledFileIsTouched) 
   Installed("prog.exe", "1");
   Shared("prog.exe", "2");
   system.failingCopiesTo = {"C:\\app\\prog.exeOLD"};
-  try {
-    UpdateComponent(system, "prog.exe", "", 1, "", false);
-    FAIL() << "no abort";
-  } catch (const EAbort& e) {
-    EXPECT_STREQ(e.ClassName(), "EAbort");
-    EXPECT_STREQ(e.what(), "Operation aborted");
-  }
-  EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
-                                          "message Błąd kopiowania pliku: prog.exe\r\rdenied"));
+  const UpdateOutcome outcome = UpdateComponent(system, "prog.exe", "", 1, "", false);
+  EXPECT_EQ(outcome.failure, "Błąd kopiowania pliku: prog.exe\r\rdenied");
+  EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD"));
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1");
 }
 
@@ -350,12 +344,28 @@ TEST_F(UpdateComponentTest, AFailedRefreshAbortsWithoutLogging) {
   Installed("prog.exe", "1");
   Shared("prog.exe", "2");
   system.failingCopiesTo = {"C:\\app\\prog.exe"};
-  EXPECT_THROW(UpdateComponent(system, "prog.exe", "", 1, "", false), EAbort);
+  const UpdateOutcome outcome = UpdateComponent(system, "prog.exe", "", 1, "", false);
+  EXPECT_EQ(outcome.result, UpdateResult::Failed);
+  EXPECT_EQ(outcome.failure, "Błąd kopiowania pliku: prog.exe\r\rdenied");
   EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
-                                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe",
-                                          "message Błąd kopiowania pliku: prog.exe\r\rdenied"));
+                                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe"));
   EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1");
   EXPECT_FALSE(system.logged);
+}
+
+TEST_F(UpdateComponentTest, TheInstallationStopsAtItsFirstFailureAndNamesWhatWasRefreshedBeforeIt) {
+  for (const char* name : {"a.dll", "Kolvex.lock", "b.dll", "prog.exe"}) {
+    Installed(name, "1");
+    Shared(name, "2");
+  }
+  system.failingCopiesTo = {"C:\\app\\b.dll"};
+  const UpdateOutcome outcome =
+      UpdateInstallation(system, {{"a.dll", 1, ""}, {"kolvex.LOCK", 1, ""}, {"b.dll", 1, ""}, {"PROG.EXE", 1, ""}});
+  EXPECT_EQ(outcome.result, UpdateResult::Failed);
+  EXPECT_EQ(outcome.failure, "Błąd kopiowania pliku: b.dll\r\rdenied");
+  ASSERT_THAT(outcome.updates, SizeIs(1)) << "the turn file is no component";
+  EXPECT_EQ(outcome.updates[0].newVersion, "2");
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1");
 }
 
 TEST_F(UpdateComponentTest, ALogThatCannotBeOpenedEndsTheRunAfterTheRefresh) {

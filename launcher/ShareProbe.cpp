@@ -1,0 +1,38 @@
+#include "launcher/ShareProbe.h"
+
+#include <algorithm>
+
+#include "common/Global.h"
+
+namespace kolvex {
+
+namespace {
+
+constexpr uint32_t kLongestTimeBoxSeconds = 3600;
+constexpr uint32_t kAttributeDirectory = 0x10;
+
+// Windows error codes that say the directory is not there (values as the
+// system gives them): file and path not found, drive not ready, network path
+// and share name not found, a name or path the system cannot take.
+constexpr uint32_t kNotThere[] = {2, 3, 15, 21, 53, 67, 123, 161};
+
+}  // namespace
+
+uint32_t ShareTimeBoxMs(std::string_view setting) {
+  const std::string_view digits = Trim(setting);
+  if (digits.empty() || digits.size() > 4 || !std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; }))
+    return kShareTimeBoxMs;
+  uint32_t seconds = 0;
+  for (const char c : digits) seconds = seconds * 10 + static_cast<uint32_t>(c - '0');
+  return seconds <= kLongestTimeBoxSeconds ? seconds * 1000 : kShareTimeBoxMs;
+}
+
+std::optional<UpdateResult> ShareVerdict(const std::optional<ShareReply>& reply) {
+  if (!reply) return UpdateResult::ShareNotAnswering;
+  const bool missing = reply->found ? !(reply->attributes & kAttributeDirectory)
+                                    : std::ranges::find(kNotThere, reply->error) != std::end(kNotThere);
+  if (missing) return UpdateResult::ShareNotFound;
+  return std::nullopt;
+}
+
+}  // namespace kolvex

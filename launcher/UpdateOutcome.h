@@ -1,0 +1,41 @@
+#pragma once
+// What the update of an installation came to, as a value: its caller leaves
+// the installation's turn before it shows the user anything, and whatever is
+// told afterwards (the "Błąd" window, a report) is told from this.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "common/DateTime.h"
+
+namespace kolvex {
+
+// The values of one refreshed (or considered) component, from the resolved
+// name to what the comparison found; the log line is made of them.
+// Each starts empty, so that a designated initializer may leave it out.
+struct ComponentUpdate {
+  std::string name{};                      // relative to both directories; the log writes its file-name part
+  std::string src{};                       // SharedDir\name: the new version
+  std::string dst{};                       // ExeDir\name: the installed version
+  std::string oldVersion{}, newVersion{};  // kCompareByVersion; "brak" when there was no installed file
+  DateTime oldDate{}, newDate{};           // kCompareByDate; day 0 when there was no installed file
+  std::uint8_t compareMode{};              // which of the two pairs above tells old from new
+};
+
+enum class UpdateResult : std::uint8_t {
+  NothingToDo,        // every file as on the share, or not there at all
+  Updated,            // updates names each file refreshed
+  ShareNotFound,      // no shared directory: nothing compared, the turn not taken
+  ShareNotAnswering,  // the shared directory did not answer in time and was left alone
+  TurnNotCome,        // another start held the turn past the wait's bound: nothing compared, the
+                      // installed program started (without one, Failed says so)
+  Failed,             // failure is the message the user is shown; updates, what was refreshed before it
+};
+
+struct UpdateOutcome {
+  UpdateResult result = UpdateResult::NothingToDo;
+  std::vector<ComponentUpdate> updates{};  // in the order they were made
+  std::string failure{};                   // the text of the "Błąd" window, exactly
+};
+
+}  // namespace kolvex

@@ -1,0 +1,61 @@
+#!/usr/bin/python3
+"""A share whose server stops answering: BACKING served read-only at MOUNT.
+
+Look-ups below a top-level directory of BACKING wait while it holds a file
+"stall" reading "SECONDS [COUNT]": the next COUNT look-ups (all, without a
+count) wait SECONDS, as calls to a dead file server wait for the network.
+Opening and reading never wait: Wine opens files in its server process, and a
+stalled open would freeze every Wine process. The kernel looks up one name of
+a directory at a time, so each test stalls below a directory of its own.
+"""
+import os
+import sys
+import threading
+import time
+
+from fusepy import FUSE, FuseOSError, Operations
+
+STAT = ("st_mode", "st_nlink", "st_size", "st_uid", "st_gid", "st_atime", "st_mtime", "st_ctime")
+
+
+class StallingShare(Operations):
+    def __init__(self, backing):
+        self.backing, self.guard, self.used = backing, threading.Lock(), {}
+
+    def _stall(self, path):
+        parts = path.strip("/").split("/")
+        control = os.path.join(self.backing, parts[0], "stall")
+        if len(parts) < 2 or not os.path.exists(control):
+            return
+        seconds, count = (open(control).read().split() + [None])[:2]
+        with self.guard:
+            used = self.used[control] = self.used.get(control, 0) + 1
+        if count is None or used <= int(count):
+            time.sleep(float(seconds))
+
+    def getattr(self, path, fh=None):
+        self._stall(path)
+        try:
+            st = os.lstat(self.backing + path)
+        except OSError as e:
+            raise FuseOSError(e.errno)
+        return {key: getattr(st, key) for key in STAT}
+
+    def readdir(self, path, fh):
+        self._stall(path)
+        return [".", ".."] + os.listdir(self.backing + path)
+
+    def open(self, path, flags):
+        return os.open(self.backing + path, os.O_RDONLY)
+
+    def read(self, path, size, offset, fh):
+        return os.pread(fh, size, offset)
+
+    def release(self, path, fh):
+        os.close(fh)
+
+
+if __name__ == "__main__":
+    # No caching in the kernel: every look-up reaches the file system.
+    FUSE(StallingShare(sys.argv[1]), sys.argv[2], foreground=True, ro=True,
+         attr_timeout=0, entry_timeout=0, negative_timeout=0)
