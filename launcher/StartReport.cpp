@@ -3,8 +3,10 @@
 #include <algorithm>
 #include <array>
 
+#include "common/DateTime.h"
 #include "common/Global.h"
 #include "launcher/SettingsIni.h"
+#include "launcher/biblKolvex.h"
 
 namespace kolvex {
 
@@ -15,8 +17,9 @@ constexpr std::string_view kExtension = ".txt";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr char kFileSeparator = '|';  // no file name holds it
 
-constexpr std::array<std::string_view, 5> kOutcomeTexts{
-    "aktualny", "zaktualizowany", "brak katalogu wspólnego", "katalog wspólny nie odpowiada", "błąd"};
+constexpr std::array<std::string_view, 6> kOutcomeTexts{
+    "aktualny",         "zaktualizowany", "brak katalogu wspólnego", "katalog wspólny nie odpowiada",
+    "błąd",             "inne uruchomienie aktualizowało zbyt długo"};
 
 struct Key {
   std::string_view name;
@@ -132,6 +135,29 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
     }
   }
   return true;
+}
+
+void SetOutcome(StartReport& report, const UpdateOutcome& outcome) {
+  switch (outcome.result) {
+    case UpdateResult::NothingToDo: report.outcome = StartOutcome::UpToDate; break;
+    case UpdateResult::Updated: report.outcome = StartOutcome::Updated; break;
+    case UpdateResult::ShareNotFound: report.outcome = StartOutcome::SharedDirMissing; break;
+    case UpdateResult::ShareNotAnswering: report.outcome = StartOutcome::SharedDirSilent; break;
+    case UpdateResult::TurnNotCome: report.outcome = StartOutcome::TurnNotCome; break;
+    case UpdateResult::Failed:
+      report.outcome = StartOutcome::Failed;
+      report.failure = outcome.failure;
+      report.failureTime = report.time;
+      break;
+  }
+  for (const ComponentUpdate& update : outcome.updates) {
+    const bool byDate = update.compareMode == kCompareByDate;
+    const std::string from = !byDate                        ? update.oldVersion
+                             : update.oldDate == DateTime{} ? std::string(kNoInstalledVersion)
+                                                            : FormatSortableDateTime(update.oldDate);
+    report.changes.push_back(update.name + ": " + from + " → " +
+                             (byDate ? FormatSortableDateTime(update.newDate) : update.newVersion));
+  }
 }
 
 void CarryFailure(const StartReport& previous, StartReport& next) {

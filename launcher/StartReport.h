@@ -9,6 +9,8 @@
 #include <string_view>
 #include <vector>
 
+#include "launcher/UpdateOutcome.h"
+
 namespace kolvex {
 
 // How a start went, as far as the update is concerned.
@@ -18,6 +20,7 @@ enum class StartOutcome {
   SharedDirMissing,   // the shared directory was not found: the installed program started
   SharedDirSilent,    // the shared directory did not answer in time: likewise
   Failed,             // the start stopped; failure holds what the user was shown
+  TurnNotCome,        // another start kept the installation's turn too long: the installed program started
 };
 
 // A file of the installation as the start left it.
@@ -59,6 +62,11 @@ std::string FormatStartReport(const StartReport& report);
 // A report as FormatStartReport writes it; false when the text is not one
 // (no [KOLVEX] section, or an outcome it does not know).
 bool ParseStartReport(std::string_view text, StartReport& report);
+
+// The outcome of the update as the report tells it: the outcome, a change
+// line for each file brought in ("prog.exe: 1.0.1.3 → 1.0.1.4", dates for
+// files compared by date), and for a failure its text with the report's time.
+void SetOutcome(StartReport& report, const UpdateOutcome& outcome);
 
 // A failure of the previous report carried into the next one, which keeps
 // it while no start has succeeded since.

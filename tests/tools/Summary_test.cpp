@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "launcher/biblKolvex.h"
 #include "tools/kolvexadm/Summary.h"
 
 namespace kolvex {
@@ -36,6 +37,19 @@ TEST(StartReport, ReadsBackWhatItWroteWhateverTheValues) {
   EXPECT_EQ(back, report);
   EXPECT_FALSE(ParseStartReport("[KOLVEX]\r\nWYNIK=może\r\n", back));
   EXPECT_FALSE(ParseStartReport("[MAIN]\r\nSHARED_DIR=x\r\n", back));
+}
+
+TEST(StartReport, TellsEachFileBroughtInByItsOwnMeasure) {
+  const DateTime march = *EncodeDateTime({.year = 2026, .month = 3, .day = 2, .hour = 8});
+  StartReport report{.time = "2026-12-08 09:00:00"};
+  SetOutcome(report, {.result = UpdateResult::Failed,
+                      .updates = {{.name = "pomoc\\prog.hlp", .newDate = march, .compareMode = kCompareByDate},
+                                  {.name = "prog.dll", .oldVersion = "brak", .newVersion = "1.0.1.4",
+                                   .compareMode = kCompareByVersion}},
+                      .failure = "Brak miejsca."});
+  EXPECT_THAT(report.changes, ElementsAre("pomoc\\prog.hlp: brak → 2026-03-02 08:00:00", "prog.dll: brak → 1.0.1.4"));
+  EXPECT_EQ(report.outcome, StartOutcome::Failed);
+  EXPECT_EQ(report.failureTime, report.time);
 }
 
 TEST(StartReport, AFailureStaysUntilAStartSucceeds) {

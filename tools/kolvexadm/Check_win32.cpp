@@ -1,7 +1,5 @@
 #include <windows.h>
 
-#include <memory>
-
 #include "common/DateTime.h"
 #include "common/Global.h"
 #include "common/TextDecode.h"
@@ -9,6 +7,7 @@
 #include "common/win32/Utf.h"
 #include "launcher/Kolvex.h"
 #include "launcher/Settings.h"
+#include "launcher/ShareProbe.h"
 #include "launcher/biblKolvex.h"
 #include "tools/kolvexadm/Check.h"
 
@@ -16,41 +15,7 @@ namespace kolvex {
 
 namespace {
 
-constexpr DWORD kShareAnswerMs = 3000;
 constexpr std::string_view kEntryIndent = "    ";
-
-enum class ShareAnswer { Found, Missing, Silent };
-
-struct Question {
-  std::wstring path;
-  DWORD attributes = INVALID_FILE_ATTRIBUTES;
-};
-
-DWORD WINAPI Ask(void* question) {
-  auto* asked = static_cast<Question*>(question);
-  asked->attributes = GetFileAttributesW(asked->path.c_str());
-  return 0;
-}
-
-// The shared directory asked on a thread of its own, so that a server that
-// does not answer costs the check only the time it is given.
-ShareAnswer AskShare(const std::string& dir) {
-  auto question = std::make_unique<Question>(Question{Widen(LongPathForm(dir)), INVALID_FILE_ATTRIBUTES});
-  const auto ask = Ask;
-  const HANDLE thread = CreateThread(nullptr, 0, ask, question.get(), 0, nullptr);
-  if (!thread) {
-    ask(question.get());
-  } else if (WaitForSingleObject(thread, kShareAnswerMs) == WAIT_TIMEOUT) {
-    question.release();  // the thread still asks; it ends with the process
-    CloseHandle(thread);
-    return ShareAnswer::Silent;
-  } else {
-    CloseHandle(thread);
-  }
-  const DWORD attributes = question->attributes;
-  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) ? ShareAnswer::Found
-                                                                                          : ShareAnswer::Missing;
-}
 
 class Check {
  public:
@@ -120,16 +85,22 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
 
   check.Line("");
   check.Line("Katalog wspólny: " + settings.sharedDir);
-  const ShareAnswer share = AskShare(settings.sharedDir);
-  if (share == ShareAnswer::Found) {
+  // Asked as a start asks it: within its time-box, or not at all.
+  const std::optional<UpdateResult> without = ShareVerdict(AskShare(settings.sharedDir, settings.shareTimeBoxMs));
+  const bool shareAnswers = !without;
+  if (shareAnswers) {
     check.Line("  odpowiada.");
-  } else if (share == ShareAnswer::Missing) {
+  } else if (without == UpdateResult::ShareNotFound) {
     check.Fail("nie ma takiego katalogu albo brak do niego dostępu: uruchomienia nie będą niczego aktualizować.");
   } else {
-    check.Fail("nie odpowiada w ciągu " + FormatInteger(kShareAnswerMs / 1000) +
-               " s: uruchomienia nie będą niczego aktualizować.");
+    check.Fail("nie odpowiada w ciągu " + FormatInteger(settings.shareTimeBoxMs / 1000) +
+               " s (SHARED_TIMEOUT): uruchomienia nie będą niczego aktualizować.");
   }
-  if (!settings.reportDir.empty()) check.Line("Folder raportów: " + settings.reportDir);
+  if (!settings.reportDir.empty()) {
+    check.Line("Folder raportów: " + settings.reportDir);
+    const std::optional<ShareReply> reports = AskShare(settings.reportDir, settings.shareTimeBoxMs);
+    if (!reports || !reports->found) check.Warn("nie ma go albo nie odpowiada: raporty stanowisk nie powstaną.");
+  }
 
   check.Line("");
   check.Line("Składniki [SKLADNIKI]:");
@@ -145,7 +116,7 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
     const Component& component = one.components.front();
     check.Line(std::string(kEntryIndent) + "plik " + component.name + ", " + ModeText(component.compareMode) +
                (component.caption.empty() ? "" : ", opis „" + component.caption + "”"));
-    if (share == ShareAnswer::Found) check.File(exeDir, settings.sharedDir, component.name, component.compareMode);
+    if (shareAnswers) check.File(exeDir, settings.sharedDir, component.name, component.compareMode);
   }
 
   check.Line("");
@@ -153,7 +124,7 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
     check.Line("Program: nie podano nazwy – sprawdzono tylko składniki.");
   } else {
     check.Line("Program: " + program);
-    if (share == ShareAnswer::Found) check.File(exeDir, settings.sharedDir, program, kCompareByVersion);
+    if (shareAnswers) check.File(exeDir, settings.sharedDir, program, kCompareByVersion);
   }
   return check.Done();
 }
