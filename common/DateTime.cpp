@@ -86,4 +86,10 @@ std::string FormatShortDate(DateTime time, const DateTimeFormats& formats) {
   return formats.ShortDate(DecodeDateTime(time));
 }
 
+std::string FormatSortableDateTime(DateTime time) {
+  const CalendarTime c = DecodeDateTime(time);
+  return FormatInteger(c.year, 4) + "-" + FormatInteger(c.month, 2) + "-" + FormatInteger(c.day, 2) + " " +
+         FormatInteger(c.hour, 2) + ":" + FormatInteger(c.minute, 2) + ":" + FormatInteger(c.second, 2);
+}
+
 }  // namespace kolvex

@@ -52,6 +52,10 @@ class DateTimeFormats {
 std::string FormatDateAndTime(DateTime time, const DateTimeFormats& formats);
 std::string FormatShortDate(DateTime time, const DateTimeFormats& formats);
 
+// YYYY-MM-DD hh:mm:ss whatever the user's formats: for files that other
+// computers read and sort. Raises EConvertError as DecodeDateTime does.
+std::string FormatSortableDateTime(DateTime time);
+
 // The system's side (Win32 build).
 
 // The current local date and time.

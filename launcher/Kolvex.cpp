@@ -8,6 +8,7 @@ std::string ExeDir;
 std::string SharedDir;
 std::string TargetName;
 ComponentList Components;
+std::string ReportDir;
 uint32_t SharedTimeBoxMs = 0;
 
 }  // namespace kolvex

@@ -12,6 +12,7 @@ extern std::string ExeDir;     // the launcher's directory (C:\ kept for a root)
 extern std::string SharedDir;  // SHARED_DIR of [MAIN] in baza.set, or ExeDir\SHARED
 extern std::string TargetName; // the first argument, possibly empty
 extern ComponentList Components;  // [SKLADNIKI] of baza.set: the files to refresh and the entries refused
+extern std::string ReportDir;  // REPORT_DIR of [MAIN]: where the start reports go; empty: none
 extern uint32_t SharedTimeBoxMs;  // SHARED_TIMEOUT of [MAIN]: how long the share may take to answer first
 
 // The settings as LoadSettings finds them for a launcher living in exeDir:

@@ -3,10 +3,12 @@
 // directory, then starts it.
 #include <windows.h>
 
+#include <cstdarg>
 #include <cstdlib>
 #include <exception>
 #include <new>
 #include <string>
+#include <string_view>
 
 #include "common/Exceptions.h"
 #include "common/Global.h"
@@ -25,6 +27,35 @@
 namespace __gnu_cxx {
 void __verbose_terminate_handler() { std::abort(); }
 }  // namespace __gnu_cxx
+
+// The library's own reports of misuse (a position past the end of a string,
+// a size beyond any memory) are raised as the launcher's exceptions, with
+// the library's text. Its own versions raise std::logic_error and its kin,
+// whose messages are strings of the library's older kind: those two parts
+// of the library alone would be about a sixth of the program. What reaches
+// the error box is the same text under the class name "Exception".
+namespace std {
+[[noreturn]] void __throw_bad_alloc() { throw std::bad_alloc(); }
+[[noreturn]] void __throw_bad_array_new_length() { throw std::bad_array_new_length(); }
+[[noreturn]] void __throw_length_error(const char* what) { throw kolvex::Exception(what); }
+[[noreturn]] void __throw_logic_error(const char* what) { throw kolvex::Exception(what); }
+[[noreturn]] void __throw_out_of_range(const char* what) { throw kolvex::Exception(what); }
+// The library's formats begin with the function's name ("%s: __pos (which
+// is %zu) ..."): the name is kept, the numbers left out, as printf's
+// formatter is what the program does without.
+[[noreturn]] void __throw_out_of_range_fmt(const char* format, ...) {
+  if (std::string_view(format).starts_with("%s:")) {
+    va_list args;
+    va_start(args, format);
+    const std::string where = va_arg(args, const char*);
+    va_end(args);
+    throw kolvex::Exception(where + ": position out of range");
+  }
+  throw kolvex::Exception(format);
+}
+[[noreturn]] void __throw_invalid_argument(const char* what) { throw kolvex::Exception(what); }
+[[noreturn]] void __throw_bad_function_call() { throw kolvex::Exception("bad function call"); }
+}  // namespace std
 
 namespace {
 

@@ -17,6 +17,7 @@
 #include "launcher/Leftovers.h"
 #include "launcher/Settings.h"
 #include "launcher/ShareProbe.h"
+#include "launcher/StartReport_win32.h"
 #include "launcher/UpdateStage.h"
 #include "launcher/UpdateStage_win32.h"
 #include "launcher/biblKolvex.h"
@@ -114,6 +115,7 @@ void LoadSettings() {
   Settings settings = ReadSettings(ExeDir);
   SharedDir = std::move(settings.sharedDir);
   Components = std::move(settings.components);
+  ReportDir = std::move(settings.reportDir);
   SharedTimeBoxMs = settings.shareTimeBoxMs;
   TargetName = Arguments().size() > 1 ? Arguments()[1] : std::string();
 }
@@ -145,6 +147,13 @@ void RunLauncher() {
   WarnAboutRefusedEntries(Components.refused);
   const std::string programName = TheUpdateSystem().UpperCase(ExtractFileName(ComponentName(TargetName, "")));
   const UpdateOutcome outcome = UpdateFromShare(programName);
+  // Last of all, so that the user never waits for it: after the hand-off, or
+  // after the failure was read (or could not be shown).
+  const ScopeExit report([&outcome] {
+    if (!ReportDir.empty())
+      WriteStartReport(ReportDir, NewStartReport(ExeDir, SharedDir, TargetName, Components.components, outcome),
+                       SharedTimeBoxMs);
+  });
   // The turn is left: a message read now holds up no other start.
   if (outcome.result == UpdateResult::Failed) {
     TellUser(outcome.failure, true);

@@ -12,10 +12,6 @@ namespace kolvex {
 
 namespace {
 
-constexpr std::string_view kMainSection = "MAIN";
-constexpr std::string_view kSharedDirKey = "SHARED_DIR";
-constexpr std::string_view kSharedTimeoutKey = "SHARED_TIMEOUT";
-constexpr std::string_view kComponentsSection = "SKLADNIKI";
 constexpr std::string_view kForbiddenInNames = "<>:\"|?*";
 constexpr std::string_view kDeviceNames[] = {"CON", "PRN", "AUX", "NUL"};
 constexpr std::string_view kNumberedDevices[] = {"COM", "LPT"};
@@ -123,6 +119,8 @@ std::string Quoted(std::string_view text) {
   return out;
 }
 
+}  // namespace
+
 std::string FaultText(const RefusedEntry& refused) {
   switch (refused.fault) {
     case EntryFault::EmptyName:
@@ -151,8 +149,6 @@ std::string FaultText(const RefusedEntry& refused) {
   }
   return {};
 }
-
-}  // namespace
 
 ComponentList ParseComponents(const std::vector<IniEntry>& entries) {
   ComponentList list;
@@ -184,7 +180,7 @@ std::string SharedDirFromSetting(const std::string& value, const std::string& ex
 Settings ParseSettings(std::string_view text, const std::string& exeDir) {
   const IniText ini(text);
   return {SharedDirFromSetting(ini.Value(kMainSection, kSharedDirKey).value_or(""), exeDir),
-          ParseComponents(ini.Entries(kComponentsSection)),
+          ini.Value(kMainSection, kReportDirKey).value_or(""), ParseComponents(ini.Entries(kComponentsSection)),
           ShareTimeBoxMs(ini.Value(kMainSection, kSharedTimeoutKey).value_or(""))};
 }
 

@@ -11,6 +11,11 @@
 namespace kolvex {
 
 inline constexpr std::string_view kSettingsFileName = "baza.set";
+inline constexpr std::string_view kMainSection = "MAIN";
+inline constexpr std::string_view kSharedDirKey = "SHARED_DIR";
+inline constexpr std::string_view kSharedTimeoutKey = "SHARED_TIMEOUT";
+inline constexpr std::string_view kReportDirKey = "REPORT_DIR";
+inline constexpr std::string_view kComponentsSection = "SKLADNIKI";
 
 // One entry of [SKLADNIKI], written name[,mode[,caption]].
 struct Component {
@@ -49,6 +54,7 @@ ComponentList ParseComponents(const std::vector<IniEntry>& entries);
 
 struct Settings {
   std::string sharedDir;
+  std::string reportDir;  // REPORT_DIR of [MAIN] as written; empty: no start report
   ComponentList components;
   std::uint32_t shareTimeBoxMs = 0;  // SHARED_TIMEOUT, see ShareTimeBoxMs
 };
@@ -59,6 +65,16 @@ std::string SharedDirFromSetting(const std::string& value, const std::string& ex
 // The settings of a launcher living in exeDir, from the text of its baza.set
 // (decoded to UTF-8; empty when there is no file).
 Settings ParseSettings(std::string_view text, const std::string& exeDir);
+
+// What is wrong with a refused entry, in Polish, safe for the message markup.
+std::string FaultText(const RefusedEntry& refused);
+
+// What the launcher passes over in silence in the text of a baza.set, one
+// Polish sentence each: sections and keys of [MAIN] it does not know,
+// repeated sections and keys (the first counts), and entries of
+// [SKLADNIKI] that hold ";" (a comment sign elsewhere, a field separator
+// in none of them).
+std::vector<std::string> SettingsWarnings(std::string_view text);
 
 // The Warning shown once when entries were refused: each one named, with
 // what is wrong with it, in the message markup.

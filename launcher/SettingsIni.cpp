@@ -58,4 +58,10 @@ const std::vector<IniEntry>& IniText::Entries(std::string_view section) const {
   return found != nullptr ? found->entries : none;
 }
 
+std::vector<std::string_view> IniText::SectionNames() const {
+  std::vector<std::string_view> names;
+  for (const Section& section : sections_) names.push_back(section.name);
+  return names;
+}
+
 }  // namespace kolvex

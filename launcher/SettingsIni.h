@@ -26,6 +26,8 @@ class IniText {
   std::optional<std::string> Value(std::string_view section, std::string_view key) const;
   // Every entry of the first section of that name, in file order, repeated keys included.
   const std::vector<IniEntry>& Entries(std::string_view section) const;
+  // The names of all sections, in file order, repeated ones too.
+  std::vector<std::string_view> SectionNames() const;
 
  private:
   struct Section {

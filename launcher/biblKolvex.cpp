@@ -12,8 +12,6 @@ namespace kolvex {
 
 namespace {
 
-constexpr std::string_view kNoInstalledVersion = "brak";
-
 // A share whose file changed under two copies in a row is being written to
 // right now (a large copy of a new version under way): waiting would hold
 // up the start for as long as that copy takes.

@@ -3,6 +3,7 @@
 // directory when the two differ, keeping a backup and logging the change.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "common/CopyVerifiedCore.h"
 #include "common/DateTime.h"
@@ -14,6 +15,9 @@ namespace kolvex {
 // How UpdateComponent tells the two files apart; any other mode never updates.
 constexpr uint8_t kCompareByVersion = 1;  // the "FileVersion" strings
 constexpr uint8_t kCompareByDate = 2;     // the last-write times
+
+// The old version logged for a file that was not installed.
+inline constexpr std::string_view kNoInstalledVersion = "brak";
 
 // What the update needs from the system. The Win32 layer has the real one;
 // tests put fakes in its place.

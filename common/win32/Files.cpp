@@ -55,6 +55,25 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
   return bytes;
 }
 
+bool ReplaceFileWhole(const std::string& path, const std::string& partial, std::string_view bytes) {
+  const std::wstring widePartial = Widen(LongPathForm(partial));
+  bool written = false;
+  {
+    const UniqueFile file(
+        CreateFileW(widePartial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file) return false;
+    DWORD count = 0;
+    written = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr) &&
+              count == bytes.size();
+  }
+  if (written && MoveFileExW(widePartial.c_str(), Widen(LongPathForm(path)).c_str(), MOVEFILE_REPLACE_EXISTING))
+    return true;
+  const DWORD error = GetLastError();
+  DeleteFileW(widePartial.c_str());
+  SetLastError(error);
+  return false;
+}
+
 std::string LongPathForm(const std::string& path, size_t plainLimit) {
   if (Widen(path).size() <= plainLimit || path.starts_with("\\\\?\\")) return path;
   // The long form takes no relative parts and no forward slashes: the full

@@ -19,6 +19,12 @@ std::string FullPathName(const std::string& path);
 // writing it; nothing when it cannot be opened or read.
 std::optional<std::string> ReadWholeFile(const std::string& path);
 
+// Replaces path by a file holding bytes in one step: written as partial
+// first (removed again on failure), then renamed over path, so that a
+// reader sees the old file or the new one, never half of one. False on any
+// failure, the system's error kept for GetLastError.
+bool ReplaceFileWhole(const std::string& path, const std::string& partial, std::string_view bytes);
+
 // The longest paths the plain form takes: a file's (MAX_PATH without the
 // terminating zero), and a directory's to be created, which must leave room
 // for an 8.3 name inside it.

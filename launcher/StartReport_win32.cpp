@@ -1,0 +1,85 @@
+#include "launcher/StartReport_win32.h"
+
+#include <windows.h>
+
+#include <lmcons.h>
+
+#include "common/CopyVerifiedSystem.h"
+#include "common/DateTime.h"
+#include "common/FileVer.h"
+#include "common/Global.h"
+#include "common/win32/Files.h"
+#include "common/win32/Utf.h"
+#include "launcher/ShareProbe.h"
+#include "launcher/biblKolvex.h"
+
+namespace kolvex {
+
+namespace {
+
+std::string ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return GetComputerNameW(name, &size) ? Narrow({name, size}) : std::string();
+}
+
+std::string UserName() {
+  wchar_t name[UNLEN + 1];
+  DWORD size = UNLEN + 1;
+  return GetUserNameW(name, &size) && size > 0 ? Narrow({name, size - 1}) : std::string();
+}
+
+ReportedFile Installed(UpdateSystem& system, const std::string& exeDir, const std::string& name, uint8_t mode) {
+  const std::string path = JoinPath(exeDir, name);
+  if (!system.Files().FileExists(path)) return {name, std::string(kNoInstalledVersion)};
+  return {name, mode == kCompareByDate ? FormatSortableDateTime(system.FileDate(path)) : system.FileVersion(path)};
+}
+
+bool ShareAnswered(UpdateResult result) {
+  return result == UpdateResult::NothingToDo || result == UpdateResult::Updated || result == UpdateResult::Failed;
+}
+
+}  // namespace
+
+StartReport NewStartReport(const std::string& exeDir, const std::string& sharedDir, const std::string& program,
+                           const std::vector<Component>& components, const UpdateOutcome& outcome) {
+  UpdateSystem& system = TheUpdateSystem();
+  StartReport report{.computer = ComputerName(),
+                     .user = UserName(),
+                     .time = FormatSortableDateTime(Now()),
+                     .installation = exeDir,
+                     .launcherVersion = GetFileVersionString(ModuleFileName(), "FileVersion"),
+                     .sharedDir = sharedDir,
+                     .program = program};
+  SetOutcome(report, outcome);
+  std::vector<std::pair<std::string, uint8_t>> files{{program, kCompareByVersion}};
+  for (const Component& component : components) {
+    if (!SameTextIgnoringAsciiCase(component.name, program)) files.emplace_back(component.name, component.compareMode);
+  }
+  for (const auto& [name, mode] : files) {
+    report.files.push_back(Installed(system, exeDir, name, mode));
+    if (ShareAnswered(outcome.result) && !system.Files().FileExists(JoinPath(sharedDir, name)))
+      report.missingOnShare.push_back(name);
+  }
+  return report;
+}
+
+void WriteStartReport(const std::string& reportDir, StartReport report, uint32_t timeBoxMs) noexcept {
+  try {
+    const std::optional<ShareReply> reply = AskShare(reportDir, timeBoxMs);
+    if (!reply || !reply->found) return;
+    const std::string path = JoinPath(reportDir, StartReportFileName(report.computer));
+    StartReport previous;
+    if (const std::optional<std::string> bytes = ReadWholeFile(LongPathForm(path));
+        bytes && ParseStartReport(*bytes, previous))
+      CarryFailure(previous, report);
+    // Starts of other sessions of a terminal server write the same file.
+    WindowsCopySystem files;
+    files.RemoveLeftovers(path);
+    ReplaceFileWhole(path, TemporaryCopyName(path, files.ProcessId()), FormatStartReport(report));
+  } catch (...) {
+    // The report is the administrator's; the user's start is not its business.
+  }
+}
+
+}  // namespace kolvex

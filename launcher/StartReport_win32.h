@@ -1,0 +1,27 @@
+#pragma once
+// The start report on Windows: gathered after the hand-off and written to
+// the report folder without the user ever waiting for it.
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "launcher/Settings.h"
+#include "launcher/StartReport.h"
+
+namespace kolvex {
+
+// A report of this start with the update's outcome: the computer, the user,
+// the time, the launcher's directory and version, the shared directory as
+// read, the program and the listed files as installed now (version, or date
+// for files compared by date; "brak" when missing), and, where the share
+// answered, the files it does not hold.
+StartReport NewStartReport(const std::string& exeDir, const std::string& sharedDir, const std::string& program,
+                           const std::vector<Component>& components, const UpdateOutcome& outcome);
+
+// Replaces the computer's report in the report folder by this one (written
+// under another name, then renamed), keeping the last failure while no
+// start has succeeded. Any failure is silent; a folder that does not answer
+// within timeBoxMs (0: as long as the system waits) is given up on.
+void WriteStartReport(const std::string& reportDir, StartReport report, uint32_t timeBoxMs) noexcept;
+
+}  // namespace kolvex

@@ -1,0 +1,113 @@
+// The start report in REPORT_DIR as each kind of start leaves it, and a
+// report folder that cannot take it.
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include "common/win32/Utf.h"
+#include "e2e/UpdateSupport.h"
+#include "launcher/StartReport.h"
+#include "support/Robot.h"
+
+namespace kolvex::test {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::StartsWith;
+
+std::string ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  GetComputerNameW(name, &size);
+  return Narrow({name, size});
+}
+
+struct ReportScene {
+  ReportScene() {
+    MakeDir(shared);
+    MakeDir(reports);
+    WriteFileBytes(app / "prog.exe", v1013);
+    WriteFileBytes(shared + "\\prog.exe", v1014);
+  }
+  void Settings(const std::string& reportDir) const {
+    WriteFileBytes(app / "baza.set", "[MAIN]\r\nREPORT_DIR=" + reportDir + "\r\n");
+  }
+  // 1.0.1.3 installed again, once the program started last has ended.
+  void Reinstall() const {
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          try {
+            WriteFileBytes(app / "prog.exe", v1013);
+            return true;
+          } catch (const std::exception&) {
+            return false;
+          }
+        },
+        15000));
+  }
+  StartReport Report() const {
+    StartReport report;
+    EXPECT_TRUE(ParseStartReport(ReadFileBytes(reports + "\\" + StartReportFileName(ComputerName())), report));
+    return report;
+  }
+  Installation app;
+  std::string shared = app / "SHARED", reports = app / "raporty";
+  const std::string v1013 = FixtureBytes("target_v1013"), v1014 = FixtureBytes("target_v1014");
+};
+
+TEST(StartReport, EachStartLeavesItsOutcomeAndAFailureStaysUntilAStartSucceeds) {
+  const ReportScene scene;
+  scene.Settings(scene.reports);
+  EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
+  StartReport report = scene.Report();
+  EXPECT_EQ(report.outcome, StartOutcome::Updated);
+  EXPECT_THAT(report.changes, ElementsAre("prog.exe: 1.0.1.3 → 1.0.1.4"));
+  EXPECT_THAT(report.files, ElementsAre(ReportedFile{"prog.exe", "1.0.1.4"}));
+  EXPECT_EQ(report.installation, scene.app.dir());
+  EXPECT_NE(report.user, "");
+
+  EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
+  EXPECT_EQ(scene.Report().outcome, StartOutcome::UpToDate);
+  EXPECT_THAT(scene.Report().changes, IsEmpty());
+
+  // The installed program held open by a program that lets nobody rename it.
+  scene.Reinstall();
+  {
+    ForeignLock lock(scene.app / "prog.exe");
+    const auto launcher = scene.app.StartLauncher(" prog.exe");
+    for (const char* title : {"Błąd", "Application Error"}) {
+      const HWND window = WaitForWindow({.title = title, .processId = launcher->id()}, 20000);
+      ASSERT_TRUE(window) << title;
+      EXPECT_EQ(PressButton(window, "OK"), PressResult::Pressed);
+    }
+    EXPECT_EQ(launcher->Wait(10000).exitCode, 1u);
+  }
+  report = scene.Report();
+  EXPECT_EQ(report.outcome, StartOutcome::Failed);
+  EXPECT_THAT(report.failure, StartsWith("Błąd kopiowania pliku: prog.exe\r\r"));
+  EXPECT_EQ(report.failureTime, report.time);
+
+  // Without the share the failure stays; the next start that succeeds clears it.
+  MoveFileW(Widen(scene.shared).c_str(), Widen(scene.shared + "-off").c_str());
+  EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
+  EXPECT_EQ(scene.Report().outcome, StartOutcome::SharedDirMissing);
+  EXPECT_EQ(scene.Report().failure, report.failure);
+  MoveFileW(Widen(scene.shared + "-off").c_str(), Widen(scene.shared).c_str());
+  EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
+  EXPECT_EQ(scene.Report().outcome, StartOutcome::Updated);
+  EXPECT_EQ(scene.Report().failure, "");
+}
+
+TEST(StartReport, NoKeyOrAFolderThatCannotTakeItChangesNothingForTheUser) {
+  const ReportScene scene;
+  for (const std::string& reportDir : {std::string(), scene.reports + "\\brak", scene.app / "prog.exe"}) {
+    scene.Reinstall();
+    scene.Settings(reportDir);
+    EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u) << reportDir;
+    EXPECT_EQ(ReadFileBytes(scene.app / "prog.exe"), scene.v1014) << reportDir;
+    EXPECT_THAT(ListDir(scene.reports), IsEmpty()) << reportDir;
+  }
+}
+
+}  // namespace
+}  // namespace kolvex::test

@@ -1,0 +1,76 @@
+#!/bin/bash
+# kolvexadm as administrators run it: the check on installations as they are
+# really mistyped, and the summary of a report folder looked at in a real
+# browser (headless Chromium; the screenshot stays in artifacts/).
+# Usage: kolvexadm_test.sh BUILD_DIR
+set -uo pipefail
+build=$(cd "$1" && pwd)
+work=$(mktemp -d /tmp/kolvexadm-test.XXXXXX)
+trap 'rm -rf "$work"' EXIT
+failures=0
+win() { printf 'Z:%s' "${1//\//\\}"; }
+adm() { "$build/wine-run" "$build/bin/kolvexadm.exe" "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
+fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# expect NAME CODE OUTPUT PATTERN... : the exit code, then each pattern (grep -E) in the output.
+expect() {
+  local name=$1 code=$2 out=$3 got=$4; shift 4
+  [ "$got" = "$code" ] || fail "$name: exit code $got, expected $code"
+  for pattern in "$@"; do grep -qE -- "$pattern" <<<"$out" || fail "$name: no line matches '$pattern'"; done
+  [ "$failures" = 0 ] || printf '%s\n' "$out" | sed 's/^/    /'
+}
+install() {  # DIR BAZA_SET_TEXT: an installation at 1.0.1.3 with its share at 1.0.1.4
+  mkdir -p "$1/SHARED"
+  cp "$build/bin/target_v1013.exe" "$1/prog.exe"; cp "$build/bin/target_v1014.exe" "$1/SHARED/prog.exe"
+  printf '%b' "$2" >"$1/baza.set"
+}
+
+# A clean installation: the program would be copied, the help file is current.
+install "$work/czysta" '[SKLADNIKI]\r\npomoc=prog.hlp,2,Pomoc\r\n'
+echo help >"$work/czysta/prog.hlp"; cp -p "$work/czysta/prog.hlp" "$work/czysta/SHARED/prog.hlp"
+out=$(adm sprawdz "$(win "$work/czysta")" prog.exe); code=$?
+expect clean 0 "$out" $code 'SHARED$' '^  odpowiada' 'porównanie dat, opis „Pomoc”' \
+  'zainstalowany: 1\.0\.1\.3, w katalogu wspólnym: 1\.0\.1\.4 – zostanie skopiowany' 'bez zmian\.' 'błędy 0, ostrzeżenia 0'
+
+# A typo in the share's name: every start would run the old program in silence.
+install "$work/literowka" "[MAIN]\r\nSHARED_DIR=$(win "$work/literowka/SHARD")\r\n"
+out=$(adm sprawdz "$(win "$work/literowka")" prog.exe); code=$?
+expect typo 2 "$out" $code 'SHARD$' 'BŁĄD: nie ma takiego katalogu' 'błędy 1, ostrzeżenia 0'
+
+# The section with a Polish letter, an entry with semicolons, a refused one, a file missing on the share.
+install "$work/bledy" '[SKŁADNIKI]\r\na=prog.dll\r\n[SKLADNIKI]\r\npomoc=prog.hlp;2;Pomoc programu\r\nzly=..\\x.dll\r\n'
+out=$(adm sprawdz "$(win "$work/bledy")"); code=$?
+expect mistakes 2 "$out" $code 'nieznana sekcja \[SKŁADNIKI\] jest pomijana \(czy chodziło o \[SKLADNIKI\]\?\)\.$' \
+  'pomoc=prog.hlp;2;Pomoc programu zawiera „;”' 'BŁĄD: pozycja pominięta: nazwa wychodzi poza katalog' \
+  'UWAGA: brak pliku .*prog.hlp;2;Pomoc programu w katalogu wspólnym' 'nie podano nazwy' 'błędy 1, ostrzeżenia 3'
+out=$(adm sprawdz "$(win "$work/nie-ma")"); code=$?
+expect missing 3 "$out" $code 'Nie ma katalogu'
+
+# The summary: three versions, a failure, a file that is no report.
+reports="$work/raporty"; mkdir -p "$reports"
+report() {  # COMPUTER VERSION OUTCOME [FAILURE]
+  { printf '\xEF\xBB\xBF[KOLVEX]\r\nKOMPUTER=%s\r\nUZYTKOWNIK=jan\r\nSTART=2026-12-0%s 08:00:00\r\n' "$1" "${#1}"
+    printf 'PROGRAM=prog.exe\r\nWYNIK=%s\r\nPLIK=prog.exe | %s\r\n' "$3" "$2"
+    [ -z "${4:-}" ] || printf 'BLAD_CZAS=2026-12-07 08:00:00\r\nBLAD=%s\r\n' "$4"; } >"$reports/$1.txt"
+}
+report STANOWISKO-1 1.0.1.10 aktualny; report STANOWISKO-22 1.0.1.10 zaktualizowany
+report SERWER-TS 1.0.1.9 aktualny; report KASA 1.0.1.10 błąd 'Błąd kopiowania pliku: prog.exe <dysk pełny>'
+printf 'to nie raport' >"$reports/notatka.txt"
+out=$(adm podsumuj "$(win "$reports")"); code=$?
+expect summary 0 "$out" $code 'Stanowiska: 4, najnowsza wersja: 1\.0\.1\.10, starsze: 1, wymagające uwagi: 1, pliki nieczytelne: 1'
+page="$reports/podsumowanie.html"
+grep -q '"KASA";"jan";"2026-12-04 08:00:00";"1.0.1.10";"błąd"' "$reports/podsumowanie.csv" || fail "csv: no line for KASA"
+browser=$(command -v chromium || true)
+if [ -z "$browser" ]; then
+  fail "chromium is not installed (scripts/setup.sh installs it)"
+else
+  dom=$(timeout 60 "$browser" --headless --no-sandbox --disable-gpu --dump-dom "file://$page" 2>/dev/null)
+  for text in 'Wymagają uwagi' 'KASA' '&lt;dysk pełny&gt;' 'SERWER-TS' 'notatka.txt'; do
+    grep -qF -- "$text" <<<"$dom" || fail "page in the browser: no '$text'"
+  done
+  mkdir -p "$build/artifacts"
+  timeout 60 "$browser" --headless --no-sandbox --disable-gpu --hide-scrollbars --window-size=1000,900 \
+    --screenshot="$build/artifacts/summary-page.png" "file://$page" >/dev/null 2>&1
+  [ -s "$build/artifacts/summary-page.png" ] || fail "no screenshot of the page"
+fi
+echo "kolvexadm: $failures failed"
+[ "$failures" = 0 ]

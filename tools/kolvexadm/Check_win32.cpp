@@ -1,0 +1,132 @@
+#include <windows.h>
+
+#include "common/DateTime.h"
+#include "common/Global.h"
+#include "common/TextDecode.h"
+#include "common/win32/Files.h"
+#include "common/win32/Utf.h"
+#include "launcher/Kolvex.h"
+#include "launcher/Settings.h"
+#include "launcher/ShareProbe.h"
+#include "launcher/biblKolvex.h"
+#include "tools/kolvexadm/Check.h"
+
+namespace kolvex {
+
+namespace {
+
+constexpr std::string_view kEntryIndent = "    ";
+
+class Check {
+ public:
+  void Line(const std::string& text) { text_ += text + "\n"; }
+  // Said of the line above, one step further in.
+  void Warn(const std::string& text, std::string_view indent = "  ") {
+    Line(std::string(indent) + "UWAGA: " + text);
+    ++warnings_;
+  }
+  void Fail(const std::string& text, std::string_view indent = "  ") {
+    Line(std::string(indent) + "BŁĄD: " + text);
+    ++errors_;
+  }
+  CheckReport Done() {
+    Line("");
+    Line("Wynik: błędy " + FormatInteger(errors_) + ", ostrzeżenia " + FormatInteger(warnings_) + ".");
+    return {std::move(text_), errors_ ? kCheckErrors : warnings_ ? kCheckWarnings : kCheckClean};
+  }
+
+  // One file as a start would treat it: its two versions (or dates) and
+  // whether it would be copied, decided by the launcher's own rule.
+  void File(const std::string& exeDir, const std::string& sharedDir, const std::string& name, uint8_t mode) {
+    UpdateSystem& system = TheUpdateSystem();
+    ComponentUpdate update{.name = name, .src = JoinPath(sharedDir, name), .dst = JoinPath(exeDir, name)};
+    if (!system.Files().FileExists(update.src)) {
+      const bool installed = system.Files().FileExists(update.dst);
+      Warn("brak pliku " + update.src + " w katalogu wspólnym: " +
+           (installed ? "zainstalowany plik nie będzie aktualizowany." : "plik nie zostanie zainstalowany."),
+           kEntryIndent);
+      return;
+    }
+    const bool copy = NeedsUpdate(system, mode, update);
+    const bool installed = system.Files().FileExists(update.dst);
+    const auto shown = [&](const std::string& version, DateTime date, bool exists) -> std::string {
+      if (!exists) return "brak";
+      if (mode == kCompareByDate) return FormatSortableDateTime(date);
+      return version.empty() ? "(bez informacji o wersji)" : version;
+    };
+    Line(std::string(kEntryIndent) + "zainstalowany: " + shown(update.oldVersion, update.oldDate, installed) +
+         ", w katalogu wspólnym: " + shown(update.newVersion, update.newDate, true) + " – " +
+         (copy ? "zostanie skopiowany." : "bez zmian."));
+  }
+
+ private:
+  std::string text_;
+  int64_t warnings_ = 0, errors_ = 0;
+};
+
+std::string ModeText(uint8_t mode) { return mode == kCompareByDate ? "porównanie dat" : "porównanie wersji"; }
+
+}  // namespace
+
+CheckReport CheckInstallation(const std::string& exeDir, const std::string& program) {
+  Check check;
+  const DWORD dirAttributes = GetFileAttributesW(Widen(LongPathForm(exeDir)).c_str());
+  if (dirAttributes == INVALID_FILE_ATTRIBUTES || !(dirAttributes & FILE_ATTRIBUTE_DIRECTORY))
+    return {"Nie ma katalogu instalacji " + exeDir + ".\n", kCheckNoInstallation};
+  check.Line("Instalacja: " + exeDir);
+
+  const std::string settingsPath = JoinPath(exeDir, kSettingsFileName);
+  const std::optional<std::string> bytes = ReadWholeFile(settingsPath);
+  check.Line("Ustawienia: " + settingsPath);
+  if (!bytes) check.Warn("nie ma tego pliku albo nie można go odczytać: obowiązują ustawienia domyślne.");
+  const std::string text = bytes ? DecodeText(*bytes, FromAnsi) : std::string();
+  const Settings settings = ParseSettings(text, exeDir);
+  for (const std::string& warning : SettingsWarnings(text)) check.Warn(warning);
+
+  check.Line("");
+  check.Line("Katalog wspólny: " + settings.sharedDir);
+  // Asked as a start asks it: within its time-box, or not at all.
+  const std::optional<UpdateResult> without = ShareVerdict(AskShare(settings.sharedDir, settings.shareTimeBoxMs));
+  const bool shareAnswers = !without;
+  if (shareAnswers) {
+    check.Line("  odpowiada.");
+  } else if (without == UpdateResult::ShareNotFound) {
+    check.Fail("nie ma takiego katalogu albo brak do niego dostępu: uruchomienia nie będą niczego aktualizować.");
+  } else {
+    check.Fail("nie odpowiada w ciągu " + FormatInteger(settings.shareTimeBoxMs / 1000) +
+               " s (SHARED_TIMEOUT): uruchomienia nie będą niczego aktualizować.");
+  }
+  if (!settings.reportDir.empty()) {
+    check.Line("Folder raportów: " + settings.reportDir);
+    const std::optional<ShareReply> reports = AskShare(settings.reportDir, settings.shareTimeBoxMs);
+    if (!reports || !reports->found) check.Warn("nie ma go albo nie odpowiada: raporty stanowisk nie powstaną.");
+  }
+
+  check.Line("");
+  check.Line("Składniki [SKLADNIKI]:");
+  const IniText ini(text);
+  if (ini.Entries(kComponentsSection).empty()) check.Line("  brak.");
+  for (const IniEntry& entry : ini.Entries(kComponentsSection)) {
+    const ComponentList one = ParseComponents({entry});
+    check.Line("  " + entry.key + "=" + entry.value);
+    if (!one.refused.empty()) {
+      check.Fail("pozycja pominięta: " + FaultText(one.refused.front()) + ".", kEntryIndent);
+      continue;
+    }
+    const Component& component = one.components.front();
+    check.Line(std::string(kEntryIndent) + "plik " + component.name + ", " + ModeText(component.compareMode) +
+               (component.caption.empty() ? "" : ", opis „" + component.caption + "”"));
+    if (shareAnswers) check.File(exeDir, settings.sharedDir, component.name, component.compareMode);
+  }
+
+  check.Line("");
+  if (program.empty()) {
+    check.Line("Program: nie podano nazwy – sprawdzono tylko składniki.");
+  } else {
+    check.Line("Program: " + program);
+    if (shareAnswers) check.File(exeDir, settings.sharedDir, program, kCompareByVersion);
+  }
+  return check.Done();
+}
+
+}  // namespace kolvex
