@@ -97,7 +97,8 @@ std::string FormatStartReport(const StartReport& report) {
   AppendLine(out, kOutcomeKey, OutcomeText(report.outcome));
   for (const std::string& change : report.changes) AppendLine(out, kChangeKey, change);
   for (const std::string& missing : report.missingOnShare) AppendLine(out, kMissingKey, missing);
-  for (const ReportedFile& file : report.files) AppendLine(out, kFileKey, file.name + " | " + file.version);
+  for (const ReportedFile& file : report.files)
+    AppendLine(out, kFileKey, file.name + (file.version.empty() ? " |" : " | " + file.version));
   if (!report.failure.empty()) {
     AppendLine(out, kFailureTimeKey, report.failureTime);
     for (std::string_view line : Lines(report.failure)) AppendLine(out, kFailureKey, line);

@@ -8,8 +8,10 @@
 # progress window among them. Then a start while another copy of the
 # program runs (another user's, on a terminal server): the running file is
 # moved aside, the new version installed and started, and the old copy runs
-# on; a later start removes what was moved aside. Last, a start while the
+# on; a later start removes what was moved aside. Then a start while the
 # program is held open by another program: the failure as the user sees it.
+# Last, what the administrator sees: the start report, the summary page of
+# the report folder in a browser, and the check of the installation.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 root=$PWD
@@ -25,7 +27,7 @@ fi
 
 echo "== Building Kolvex.exe and the demo application"
 cmake --preset win32 >/dev/null
-cmake --build --preset win32 --target Kolvex demo_app_v1013 demo_app_v1014 demo_lib_v1013 demo_lib_v1014 locker robot -- --no-print-directory >/dev/null
+cmake --build --preset win32 --target Kolvex demo_app_v1013 demo_app_v1014 demo_lib_v1013 demo_lib_v1014 locker robot kolvexadm -- --no-print-directory >/dev/null
 bin=$root/build/win32/bin
 
 demo=$root/build/demo
@@ -41,8 +43,10 @@ printf 'Pomoc programu, wydanie 2\r\n' >"$demo/serwer/program/prog.hlp"
 touch -d '2026-01-05 08:00' "$demo/app/prog.hlp"
 touch -d '2026-03-02 08:00' "$demo/serwer/program/prog.hlp"
 shared_win="Z:$(echo "$demo/serwer/program" | tr / '\\')"
-printf '[MAIN]\r\nSHARED_DIR=%s\r\n\r\n[SKLADNIKI]\r\nbiblioteka=prog.dll\r\npomoc=prog.hlp,2,Pomoc programu\r\n' \
-  "$shared_win" >"$demo/app/baza.set"
+mkdir -p "$demo/serwer/raporty"
+reports_win="Z:$(echo "$demo/serwer/raporty" | tr / '\\')"
+printf '[MAIN]\r\nSHARED_DIR=%s\r\nREPORT_DIR=%s\r\n\r\n[SKLADNIKI]\r\nbiblioteka=prog.dll\r\npomoc=prog.hlp,2,Pomoc programu\r\n' \
+  "$shared_win" "$reports_win" >"$demo/app/baza.set"
 
 export WINEPREFIX=$root/build/win32/wineprefix WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
 export LANG=pl_PL.UTF-8
@@ -215,3 +219,27 @@ run_failure_demo() {
 }
 
 run_failure_demo
+
+# What the administrator sees of the starts above: the workstation's start
+# report (the last start failed, so it says why), the summary page of the
+# report folder in a browser, and the check of the installation.
+run_report_demo() {
+  echo
+  echo "== The start report in the report folder (REPORT_DIR)"
+  sed 's/^\xEF\xBB\xBF//; s/\r$//; s/^/  /' "$demo/serwer/raporty/"*.txt
+  echo
+  echo "== kolvexadm podsumuj: the summary of the report folder"
+  wine "$bin/kolvexadm.exe" podsumuj "$reports_win" </dev/null 2>/dev/null | tr -d '\r' | sed 's/^/  /'
+  if command -v chromium >/dev/null; then
+    chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --window-size=1000,700 \
+      --screenshot="$demo/summary-page.png" "file://$demo/serwer/raporty/podsumowanie.html" >/dev/null 2>&1 &&
+      echo "  the page in a browser: $demo/summary-page.png"
+  fi
+  echo
+  echo "== kolvexadm sprawdz: what the next start of the installation would do"
+  (cd "$demo" && wine "$bin/kolvexadm.exe" sprawdz app prog.exe </dev/null 2>/dev/null | tr -d '\r' | sed 's/^/  /') ||
+    echo "  (exit code $?: see the guide)"
+  wineserver -k </dev/null >/dev/null 2>&1 || true
+}
+
+run_report_demo

@@ -1,4 +1,4 @@
-// handoff_bench [ROUNDS] [components | stalled SHARE]: the launcher's cost
+// handoff_bench [ROUNDS] [components | report | stalled SHARE]: the launcher's cost
 // when there is nothing to update. Times whole processes, from creation to
 // exit, in one fresh installation: Kolvex.exe prog.exe /a (minus its
 // one-second wait at start) against com_shell_open.exe prog.exe /a, which
@@ -7,6 +7,9 @@
 // the same target. The shared directory holds the same version of the
 // target, so the launcher does its whole comparison. Rounds alternate the
 // programs, and each round ends only once the target it started has ended.
+// With "report": the quiet start with REPORT_DIR set against the same start
+// without, to the target's start and to the launcher's end (target 1.02 to
+// the target's start: the report is written after the hand-off).
 // With "stalled": a start whose shared directory SHARE does not answer
 // (tests/e2e/stalling_share.py) against the quiet start, both minus the wait;
 // the first may take the time-box and 1.3 times the second.
@@ -27,6 +30,7 @@
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
+#include "launcher/StartReport.h"
 #include "launcher/ShareProbe.h"
 
 namespace {
@@ -116,9 +120,17 @@ std::vector<std::string> VisibleWindows() {
 // Runs program in dir with the target's arguments; returns the milliseconds
 // from process creation to its exit. Returns once the target it handed off
 // to has run and ended, and no window is left open.
-double TimeRun(const std::string& dir, const std::string& program) {
+// With handOffMs, also the milliseconds until the target recorded its start
+// (what the user waits for), watched through the directory's change
+// notifications rather than polled.
+double TimeRun(const std::string& dir, const std::string& program, double* handOffMs = nullptr) {
   const std::string record = dir + "\\target-run.txt";
   const uint64_t recorded = FileSize(record);
+  const HANDLE change = handOffMs ? FindFirstChangeNotificationW(kolvex::Widen(dir).c_str(), FALSE,
+                                                                  FILE_NOTIFY_CHANGE_SIZE | FILE_NOTIFY_CHANGE_LAST_WRITE |
+                                                                      FILE_NOTIFY_CHANGE_FILE_NAME)
+                                  : INVALID_HANDLE_VALUE;
+  const kolvex::UniqueHandle<HANDLE, &FindCloseChangeNotification, -1> watch(change);
   std::wstring commandLine = kolvex::Widen("\"" + dir + "\\" + program + "\" prog.exe /a");
   STARTUPINFOW si{};
   si.cb = sizeof si;
@@ -128,6 +140,15 @@ double TimeRun(const std::string& dir, const std::string& program) {
                       &pi))
     throw std::runtime_error("cannot start " + program + " (error " + std::to_string(GetLastError()) + ")");
   const kolvex::UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+  if (handOffMs) {
+    if (!watch) throw std::runtime_error("cannot watch " + dir);
+    while (FileSize(record) == recorded) {
+      if (WaitForSingleObject(change, kTimeoutMs) != WAIT_OBJECT_0)
+        throw std::runtime_error("the target did not run after " + program);
+      FindNextChangeNotification(change);
+    }
+    *handOffMs = Now() - start;
+  }
   if (WaitForSingleObject(pi.hProcess, kTimeoutMs) != WAIT_OBJECT_0) {
     TerminateProcess(pi.hProcess, 1);
     throw std::runtime_error(program + " still ran after " + std::to_string(kTimeoutMs) + " ms");
@@ -238,6 +259,47 @@ void MeasureHandOff(const std::string& dir, const std::string& benchDir, int rou
                   "");
 }
 
+std::string ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return GetComputerNameW(name, &size) ? kolvex::Narrow({name, size}) : std::string();
+}
+
+// The quiet start with a start report to write against the same start
+// without: until the target recorded its start (the report is written
+// after the hand-off) and until the launcher ended.
+void MeasureReport(const std::string& dir, int rounds, double launcherWait) {
+  const std::string reports = dir + "-raporty";
+  CreateDirectoryW(kolvex::Widen(reports).c_str(), nullptr);
+  std::vector<double> handOff[2], end[2], ratio[2];
+  const auto timed = [&](bool report) {
+    WriteText(dir + "\\baza.set", report ? "[MAIN]\r\nREPORT_DIR=" + reports + "\r\n" : "");
+    double toTarget = 0;
+    end[report].push_back(TimeRun(dir, "Kolvex.exe", &toTarget) - launcherWait);
+    handOff[report].push_back(toTarget - launcherWait);
+  };
+  timed(true);  // the first start of each pays for loading; not counted
+  timed(false);
+  for (int k = 0; k < 2; ++k) handOff[k].clear(), end[k].clear();
+  for (int i = 0; i < rounds; ++i) {
+    timed(true);
+    timed(false);
+    ratio[0].push_back(handOff[1].back() / handOff[0].back());
+    ratio[1].push_back(end[1].back() / end[0].back());
+  }
+  ExpectNothingUpdated(dir);
+  const std::string report = reports + "\\" + kolvex::StartReportFileName(ComputerName());
+  const bool reported = FileSize(report) != 0;
+  DeleteFileW(kolvex::Widen(report).c_str());
+  RemoveDirectoryW(kolvex::Widen(reports).c_str());
+  if (!reported) throw std::runtime_error("no start report was written");
+  std::printf("a start report to write (%d runs of each, minus the %.2f ms wait):\n", rounds, launcherWait);
+  PrintComparison("with REPORT_DIR, to the target's start", handOff[1], "without, to the target's start", handOff[0],
+                  ratio[0], "1.02");
+  PrintComparison("with REPORT_DIR, to the launcher's end", end[1], "without, to the launcher's end", end[0], ratio[1],
+                  "");
+}
+
 // Kolvex.exe whose shared directory does not answer against the quiet start.
 void MeasureStalledShare(const std::string& dir, const std::string& share, int rounds, double launcherWait) {
   const auto timed = [&](const std::string& settings) {
@@ -285,6 +347,8 @@ int main(int argc, char** argv) {
     Copy(binDir + "\\target_v1013.exe", dir + "\\SHARED\\prog.exe");
     if (mode == "components")
       MeasureComponents(dir, binDir, rounds, LauncherWaitMs());
+    else if (mode == "report")
+      MeasureReport(dir, rounds, LauncherWaitMs());
     else if (mode == "stalled")
       MeasureStalledShare(dir, argv[3], rounds, LauncherWaitMs());
     else

@@ -54,7 +54,9 @@ std::string Html(std::string_view text) {
 
 std::string Cell(std::string_view text) { return "<td>" + Html(text) + "</td>"; }
 
-std::string VersionOrNone(const std::string& version) { return version.empty() ? "(brak wersji)" : version; }
+// No version information, or a file that could not be read (held open by
+// another program, as the file of a failed update may be).
+std::string VersionOrNone(const std::string& version) { return version.empty() ? "(wersja nieznana)" : version; }
 
 // What the last start did, in a few words.
 std::string OutcomeLine(const StartReport& report) {
@@ -179,7 +181,8 @@ std::string SummaryPage(const Summary& summary, const std::string& folder, const
   page += "<h2>Wymagają uwagi: błędy i brak dostępu do katalogu wspólnego</h2>\n";
   page += summary.failures.empty() ? "<p class=\"none\">Brak.</p>\n" : Table(summary.failures, true);
 
-  page += "<h2>Starsza wersja niż najnowsza (" + Html(VersionOrNone(summary.newestVersion)) + ")</h2>\n";
+  page += "<h2>Starsza wersja niż najnowsza" +
+          (summary.newestVersion.empty() ? std::string() : " (" + Html(summary.newestVersion) + ")") + "</h2>\n";
   page += summary.behind.empty() ? "<p class=\"none\">Brak.</p>\n" : Table(summary.behind, false);
 
   page += "<h2>Wersje programu</h2>\n<table>\n";
