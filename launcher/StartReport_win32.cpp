@@ -17,12 +17,6 @@ namespace kolvex {
 
 namespace {
 
-std::string ComputerName() {
-  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
-  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-  return GetComputerNameW(name, &size) ? Narrow({name, size}) : std::string();
-}
-
 std::string UserName() {
   wchar_t name[UNLEN + 1];
   DWORD size = UNLEN + 1;
@@ -40,6 +34,12 @@ bool ShareAnswered(UpdateResult result) {
 }
 
 }  // namespace
+
+std::string ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return GetComputerNameW(name, &size) ? Narrow({name, size}) : std::string();
+}
 
 StartReport NewStartReport(const std::string& exeDir, const std::string& sharedDir, const std::string& program,
                            const std::vector<Component>& components, const UpdateOutcome& outcome) {

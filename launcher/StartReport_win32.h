@@ -10,6 +10,9 @@
 
 namespace kolvex {
 
+// The computer's name, as its report file is named after it.
+std::string ComputerName();
+
 // A report of this start with the update's outcome: the computer, the user,
 // the time, the launcher's directory and version, the shared directory as
 // read, the program and the listed files as installed now (version, or date

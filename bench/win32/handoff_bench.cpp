@@ -30,7 +30,7 @@
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
-#include "launcher/StartReport.h"
+#include "launcher/StartReport_win32.h"
 #include "launcher/ShareProbe.h"
 
 namespace {
@@ -259,12 +259,6 @@ void MeasureHandOff(const std::string& dir, const std::string& benchDir, int rou
                   "");
 }
 
-std::string ComputerName() {
-  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
-  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-  return GetComputerNameW(name, &size) ? kolvex::Narrow({name, size}) : std::string();
-}
-
 // The quiet start with a start report to write against the same start
 // without: until the target recorded its start (the report is written
 // after the hand-off) and until the launcher ended.
@@ -288,7 +282,7 @@ void MeasureReport(const std::string& dir, int rounds, double launcherWait) {
     ratio[1].push_back(end[1].back() / end[0].back());
   }
   ExpectNothingUpdated(dir);
-  const std::string report = reports + "\\" + kolvex::StartReportFileName(ComputerName());
+  const std::string report = reports + "\\" + kolvex::StartReportFileName(kolvex::ComputerName());
   const bool reported = FileSize(report) != 0;
   DeleteFileW(kolvex::Widen(report).c_str());
   RemoveDirectoryW(kolvex::Widen(reports).c_str());

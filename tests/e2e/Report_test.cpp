@@ -5,7 +5,7 @@
 
 #include "common/win32/Utf.h"
 #include "e2e/UpdateSupport.h"
-#include "launcher/StartReport.h"
+#include "launcher/StartReport_win32.h"
 #include "support/Robot.h"
 
 namespace kolvex::test {
@@ -14,13 +14,6 @@ namespace {
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::StartsWith;
-
-std::string ComputerName() {
-  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
-  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-  GetComputerNameW(name, &size);
-  return Narrow({name, size});
-}
 
 struct ReportScene {
   ReportScene() {
