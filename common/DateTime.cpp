@@ -4,7 +4,7 @@
 #include <cmath>
 
 #include "common/Exceptions.h"
-#include "common/Global.h"
+#include "common/Integers.h"
 
 namespace kolvex {
 

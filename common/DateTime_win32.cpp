@@ -2,7 +2,7 @@
 
 #include "common/DateTime.h"
 #include "common/Exceptions.h"
-#include "common/Global.h"
+#include "common/Integers.h"
 #include "common/win32/Utf.h"
 
 namespace kolvex {

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "common/Global.h"
+#include "common/Integers.h"
 #include "common/SystemText.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"

@@ -6,7 +6,7 @@
 
 #include "common/TextDecode.h"
 #include "launcher/Settings.h"
-#include "launcher/biblKolvex.h"
+#include "launcher/Update.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const auto ascii = [](std::string_view bytes) {  // a code page with one character for every byte

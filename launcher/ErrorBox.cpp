@@ -1,7 +1,7 @@
 // The host-tested portable half of the error box in Kolvex_main_win32.cpp.
 #include "launcher/ErrorBox.h"
 
-#include "common/Global.h"
+#include "common/Integers.h"
 
 namespace kolvex {
 

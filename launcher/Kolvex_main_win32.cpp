@@ -11,7 +11,7 @@
 #include <string_view>
 
 #include "common/Exceptions.h"
-#include "common/Global.h"
+#include "common/Paths.h"
 #include "common/win32/CommonControls.h"
 #include "common/win32/Files.h"
 #include "common/win32/Library.h"

@@ -5,23 +5,23 @@
 #include <vector>
 
 #include "common/Exceptions.h"
-#include "common/Global.h"
+#include "common/Paths.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Library.h"
-#include "common/win32/Window.h"
 #include "common/win32/Utf.h"
+#include "common/win32/Window.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Kolvex.h"
 #include "launcher/Leftovers.h"
 #include "launcher/Settings.h"
 #include "launcher/ShareProbe.h"
 #include "launcher/StartReport_win32.h"
-#include "launcher/UpdateStage.h"
-#include "launcher/UpdateStage_win32.h"
-#include "launcher/biblKolvex.h"
-#include "messages/komunikaty.h"
+#include "launcher/Update.h"
+#include "launcher/UpdateTurn.h"
+#include "launcher/UpdateTurn_win32.h"
+#include "messages/MessageWindow.h"
 
 namespace kolvex {
 
@@ -91,7 +91,7 @@ UpdateOutcome UpdateFromShare(const std::string& programName) {
   const ScopeExit restore([previousErrorMode] { SetErrorMode(previousErrorMode); });
   if (const std::optional<UpdateResult> without = ShareVerdict(AskShare(SharedDir, SharedTimeBoxMs)))
     return {.result = *without};
-  const UpdateStage stage(ExeDir, programName);
+  const UpdateTurn stage(ExeDir, programName);
   // Without its turn the start runs the program as it is, if there is one.
   if (!stage.TurnCame())
     return FileExists(JoinPath(ExeDir, TargetName))

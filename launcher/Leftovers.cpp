@@ -1,6 +1,6 @@
 #include "launcher/Leftovers.h"
 
-#include "common/Global.h"
+#include "common/Paths.h"
 
 namespace kolvex {
 

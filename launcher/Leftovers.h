@@ -4,7 +4,7 @@
 #include <string>
 #include <vector>
 
-#include "common/CopyVerifiedCore.h"
+#include "files/CopyVerified.h"
 #include "launcher/Settings.h"
 
 namespace kolvex {

@@ -4,9 +4,11 @@
 #include <cctype>
 #include <optional>
 
-#include "common/Global.h"
+#include "common/Integers.h"
+#include "common/Paths.h"
+#include "common/Text.h"
 #include "launcher/ShareProbe.h"
-#include "launcher/biblKolvex.h"
+#include "launcher/Update.h"
 
 namespace kolvex {
 

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <array>
 
-#include "common/Global.h"
+#include "common/Text.h"
 #include "launcher/Settings.h"
 
 namespace kolvex {

@@ -2,7 +2,7 @@
 
 #include <algorithm>
 
-#include "common/Global.h"
+#include "common/Text.h"
 
 namespace kolvex {
 

@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "common/Global.h"
+#include "common/Paths.h"
 #include "common/win32/Files.h"
 #include "common/win32/TimeBox.h"
 #include "common/win32/Utf.h"

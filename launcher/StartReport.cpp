@@ -4,9 +4,9 @@
 #include <array>
 
 #include "common/DateTime.h"
-#include "common/Global.h"
+#include "common/Text.h"
 #include "launcher/SettingsIni.h"
-#include "launcher/biblKolvex.h"
+#include "launcher/Update.h"
 
 namespace kolvex {
 

@@ -4,14 +4,15 @@
 
 #include <lmcons.h>
 
-#include "common/CopyVerifiedSystem.h"
 #include "common/DateTime.h"
-#include "common/FileVer.h"
-#include "common/Global.h"
+#include "common/Paths.h"
+#include "common/Text.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
+#include "files/CopyVerified_win32.h"
+#include "files/FileVer.h"
 #include "launcher/ShareProbe.h"
-#include "launcher/biblKolvex.h"
+#include "launcher/Update.h"
 
 namespace kolvex {
 

@@ -4,7 +4,7 @@
 #include <string>
 
 #include "common/DateTime.h"
-#include "launcher/biblKolvex.h"
+#include "launcher/Update.h"
 
 namespace kolvex {
 

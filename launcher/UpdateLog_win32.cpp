@@ -2,10 +2,10 @@
 
 #include "common/Exceptions.h"
 #include "common/SystemText.h"
-#include "common/win32/FileRetry.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
+#include "files/FileRetry_win32.h"
 #include "launcher/UpdateLog.h"
 
 namespace kolvex {

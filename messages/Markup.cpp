@@ -3,7 +3,7 @@
 #include <array>
 #include <limits>
 
-#include "common/Global.h"
+#include "common/Text.h"
 #include "messages/MarkupSizing.h"
 
 namespace kolvex {

@@ -5,7 +5,7 @@
 #include <cstdint>
 #include <utility>
 
-#include "common/Global.h"
+#include "common/Integers.h"
 
 namespace kolvex::msgwin {
 

@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-#include "messages/komunikaty.h"
+#include "messages/MessageWindow.h"
 
 namespace kolvex::msgwin {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <unordered_map>
 
-#include "common/Global.h"
+#include "common/Integers.h"
 
 namespace kolvex {
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "bench/win32/Spread.h"
-#include "common/FileVer.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
+#include "files/FileVer.h"
 
 namespace {
 

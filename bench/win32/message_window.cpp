@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "EverydayMessage.h"
-#include "messages/komunikaty.h"
+#include "messages/MessageWindow.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "launcher/biblKolvex.h"
+#include "launcher/Update.h"
 
 namespace kolvex {
 namespace {

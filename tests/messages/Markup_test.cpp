@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/Global.h"
+#include "common/Text.h"
 #include "messages/MarkupFakeBox.h"
 
 namespace kolvex {

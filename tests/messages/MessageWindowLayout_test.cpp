@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "messages/komunikaty.h"
+#include "messages/MessageWindow.h"
 
 namespace kolvex::msgwin {
 namespace {

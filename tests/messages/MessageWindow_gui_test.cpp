@@ -12,9 +12,9 @@
 
 #include "common/Exceptions.h"
 #include "common/SystemText.h"
-#include "messages/MarkupSizing.h"
-#include "messages/komunikaty.h"
 #include "common/win32/Utf.h"
+#include "messages/MarkupSizing.h"
+#include "messages/MessageWindow.h"
 #include "messages/MessageWindowDriver.h"
 
 namespace kolvex::test {

@@ -2,7 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "launcher/biblKolvex.h"
+#include "launcher/Update.h"
 #include "tools/kolvexadm/Summary.h"
 
 namespace kolvex {

@@ -1,14 +1,15 @@
 #include <windows.h>
 
 #include "common/DateTime.h"
-#include "common/Global.h"
+#include "common/Integers.h"
+#include "common/Paths.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
 #include "launcher/Kolvex.h"
 #include "launcher/Settings.h"
 #include "launcher/ShareProbe.h"
-#include "launcher/biblKolvex.h"
+#include "launcher/Update.h"
 #include "tools/kolvexadm/Check.h"
 
 namespace kolvex {

@@ -4,7 +4,8 @@
 #include <cctype>
 #include <map>
 
-#include "common/Global.h"
+#include "common/Integers.h"
+#include "common/Text.h"
 
 namespace kolvex {
 

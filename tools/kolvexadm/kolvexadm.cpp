@@ -20,8 +20,10 @@
 #include <vector>
 
 #include "common/DateTime.h"
-#include "common/Global.h"
+#include "common/Integers.h"
+#include "common/Paths.h"
 #include "common/SystemText.h"
+#include "common/Text.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"

@@ -49,7 +49,7 @@
 
 #include "common/TextDecode.h"
 #include "common/win32/Utf.h"
-#include "messages/komunikaty.h"
+#include "messages/MessageWindow.h"
 
 namespace {
 

@@ -1,0 +1,149 @@
+#include <windows.h>
+
+#include "common/SystemText.h"
+#include "common/win32/Files.h"
+#include "common/win32/Handles.h"
+#include "common/win32/Utf.h"
+#include "files/CopyVerified_win32.h"
+#include "files/FileRetry_win32.h"
+
+namespace kolvex {
+
+namespace {
+
+DWORD WithoutReadOnly(DWORD attributes) {
+  attributes &= ~FILE_ATTRIBUTE_READONLY;
+  return attributes ? attributes : FILE_ATTRIBUTE_NORMAL;
+}
+
+bool IsReadOnlyFile(DWORD attributes) {
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY) &&
+         !(attributes & FILE_ATTRIBUTE_DIRECTORY);
+}
+
+std::optional<std::string> TextOf(DWORD error) {
+  if (error == ERROR_SUCCESS) return std::nullopt;
+  return GetErrorString(static_cast<int32_t>(error));
+}
+
+// Kept one copy: every call to an imported function costs Kolvex.exe a
+// relocation besides its code.
+[[gnu::noinline]] DWORD LastErrorUnless(BOOL ok) { return ok ? ERROR_SUCCESS : GetLastError(); }
+
+// A rename within one directory.
+DWORD Rename(const std::wstring& from, const std::wstring& to) {
+  return LastErrorUnless(MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH));
+}
+
+DWORD Replace(const std::wstring& from, const std::wstring& to) {
+  // For a target that another program holds open the rename reports only
+  // "access denied". Opening the target the way a copy over it would (for
+  // writing, sharing nothing) names the real reason first.
+  {
+    const UniqueFile target(
+        CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const DWORD error = target ? ERROR_SUCCESS : GetLastError();
+    if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) return error;
+  }
+  return LastErrorUnless(MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+}
+
+// The system neither overwrites nor deletes a running program or a library
+// a running program has loaded, but renames it within its directory, and the
+// processes keep running it under the new name. A file held open without
+// delete sharing (a backup tool, an editor) refuses the rename too: then the
+// replacement's own reason stands. The file moved aside comes back when the
+// copy cannot take its place, so the installation is never without it.
+DWORD ReplaceMovingAside(const std::wstring& from, const std::wstring& to, const std::wstring& aside) {
+  const DWORD error = Replace(from, to);
+  if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || Rename(to, aside) != ERROR_SUCCESS)
+    return error;
+  const DWORD placing = Rename(from, to);
+  if (placing != ERROR_SUCCESS) {
+    Rename(aside, to);
+    return placing;
+  }
+  SetFileAttributesW(aside.c_str(), GetFileAttributesW(aside.c_str()) | FILE_ATTRIBUTE_HIDDEN);
+  return ERROR_SUCCESS;
+}
+
+// Puts the copy's data on the disk before its name replaces the program:
+// after a power cut the program's name must never stand for a file whose
+// data never left the cache. The system opens no read-only file for writing,
+// and CopyFileW gives the copy the source's attributes: a read-only file on
+// the share gives a read-only copy. The attribute is off for the flush and
+// back after it, so that the installed file keeps the share's attributes.
+DWORD Flush(const std::wstring& path) {
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  SetFileAttributesW(path.c_str(), WithoutReadOnly(attributes));
+  DWORD error = ERROR_SUCCESS;
+  {
+    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
+                                      nullptr));
+    error = LastErrorUnless(file && FlushFileBuffers(file.get()));
+  }
+  SetFileAttributesW(path.c_str(), attributes);
+  return error;
+}
+
+// A run has ended when its process is gone or has exited. A process this run
+// may not look at (another user's) counts as running: its files stay.
+bool HasEnded(uint32_t processId) {
+  const UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
+  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
+  return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
+}  // namespace
+
+std::optional<std::string> WindowsCopySystem::Copy(const std::string& from, const std::string& to) {
+  const std::wstring wideFrom = WideLongPath(from), wideTo = WideLongPath(to);
+  DWORD error = RetryWhileHeld([&] { return LastErrorUnless(CopyFileW(wideFrom.c_str(), wideTo.c_str(), FALSE)); });
+  if (error == ERROR_SUCCESS) error = RetryWhileHeld([&] { return Flush(wideTo); });
+  return TextOf(error);
+}
+
+std::optional<std::string> WindowsCopySystem::MoveOver(const std::string& from, const std::string& to) {
+  const std::wstring wideFrom = WideLongPath(from), wideTo = WideLongPath(to);
+  const std::wstring aside = WideLongPath(MovedAsideName(to, ProcessId()));
+  // Windows refuses to replace a read-only file (copies of read-only files on
+  // a share are read-only). The attribute goes for the replacement and comes
+  // back if the replacement fails.
+  const DWORD attributes = GetFileAttributesW(wideTo.c_str());
+  const bool readOnly = IsReadOnlyFile(attributes);
+  if (readOnly && !SetFileAttributesW(wideTo.c_str(), WithoutReadOnly(attributes))) return GetLastErrorString();
+  const DWORD error = RetryWhileHeld([&] { return ReplaceMovingAside(wideFrom, wideTo, aside); });
+  if (error != ERROR_SUCCESS && readOnly) SetFileAttributesW(wideTo.c_str(), attributes);
+  return TextOf(error);
+}
+
+void WindowsCopySystem::Remove(const std::string& path) noexcept {
+  const std::wstring wide = WideLongPath(path);
+  const DWORD attributes = GetFileAttributesW(wide.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
+  if (IsReadOnlyFile(attributes)) SetFileAttributesW(wide.c_str(), WithoutReadOnly(attributes));
+  DeleteFileW(wide.c_str());
+}
+
+void WindowsCopySystem::RemoveLeftovers(const std::string& destination) noexcept {
+  // The pattern narrows the search; the short 8.3 names it also matches are
+  // weeded out by the exact test on the long name. A file moved aside that a
+  // process still runs refuses to go, and stays for a later run.
+  const std::string pattern = LeftoverPattern(destination);
+  const size_t nameStart = pattern.find_last_of("\\/:") + 1;
+  const std::string dir = pattern.substr(0, nameStart);
+  const std::string_view name = std::string_view(destination).substr(nameStart);
+  WIN32_FIND_DATAW found{};
+  const UniqueFind find(FindFirstFileW(WideLongPath(pattern).c_str(), &found));
+  if (!find) return;
+  do {
+    const std::string entry = Narrow(found.cFileName);
+    const std::optional<uint32_t> owner = LeftoverOwner(name, entry);
+    // This run's own id was an earlier run's: what that run left is to go.
+    if (owner && (*owner == ProcessId() || HasEnded(*owner))) Remove(dir + entry);
+  } while (FindNextFileW(find.get(), &found));
+}
+
+uint32_t WindowsCopySystem::ProcessId() { return GetCurrentProcessId(); }
+
+}  // namespace kolvex

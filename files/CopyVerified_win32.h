@@ -1,0 +1,23 @@
+#pragma once
+// The verified copy's system calls on Windows: the probes (Probes_win32.cpp),
+// and CopyFileW and MoveFileExW for the copy and its replacement of the
+// target, each tried again while the file is held only for a moment.
+#include "files/CopyVerified.h"
+
+namespace kolvex {
+
+class WindowsCopySystem : public CopySystem {
+ public:
+  bool IsDriveReady(char letter) override;
+  bool FileExists(const std::string& path) override;
+  int64_t GetFileSizeByName(const std::string& path) override;
+  int64_t GetFreeSpaceKB(const std::string& path) override;
+  int64_t GetFloppyFreeBytes(char letter) override;
+  std::optional<std::string> Copy(const std::string& from, const std::string& to) override;
+  std::optional<std::string> MoveOver(const std::string& from, const std::string& to) override;
+  void Remove(const std::string& path) noexcept override;
+  void RemoveLeftovers(const std::string& destination) noexcept override;
+  uint32_t ProcessId() override;
+};
+
+}  // namespace kolvex

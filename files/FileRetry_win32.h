@@ -1,0 +1,21 @@
+#pragma once
+// File operations tried again while someone holds the file for a moment.
+#include <windows.h>
+
+#include "files/CopyVerified.h"
+
+namespace kolvex {
+
+// Runs operation (returning ERROR_SUCCESS, or the error of its failing call)
+// until it succeeds or ShouldRetryFileOperation gives up on its error.
+template <typename Operation>
+DWORD RetryWhileHeld(Operation operation) {
+  const DWORD start = GetTickCount();
+  for (;;) {
+    const DWORD error = operation();
+    if (error == ERROR_SUCCESS || !ShouldRetryFileOperation(error, GetTickCount() - start)) return error;
+    Sleep(kFileRetryPauseMs);
+  }
+}
+
+}  // namespace kolvex

@@ -1,0 +1,74 @@
+#include <windows.h>
+
+#include <cstdint>
+#include <vector>
+
+#include "common/win32/Files.h"
+#include "common/win32/Utf.h"
+#include "files/FileVer.h"
+
+namespace kolvex {
+
+namespace {
+
+constexpr DWORD kFirstReadSize = 16 * 1024;
+constexpr size_t kRoomPerBlockByte = 4;
+
+// VerQueryValueW on a block in memory. The query finds its way by the
+// block's own length fields, which a damaged file may fill with anything:
+// a block that claims to be longer than it is, or an answer outside the
+// block, counts as nothing found.
+class BlockQuery final : public VersionQuery {
+ public:
+  explicit BlockQuery(std::span<const std::byte> block) : block_(block) {}
+
+  Answer Query(std::string_view subBlock) const override {
+    if (block_.size() < sizeof(WORD) || ClaimedLength() > block_.size()) return {};
+    void* value = nullptr;
+    UINT length = 0;
+    // The length alone tells whether something was found.
+    VerQueryValueW(block_.data(), Widen(subBlock).c_str(), &value, &length);
+    const auto at = reinterpret_cast<uintptr_t>(value);
+    const auto begin = reinterpret_cast<uintptr_t>(block_.data());
+    if (length == 0 || at < begin || at >= begin + block_.size()) return {};
+    return {block_.subspan(at - begin), length};
+  }
+
+ private:
+  size_t ClaimedLength() const { return std::to_integer<size_t>(block_[0]) | std::to_integer<size_t>(block_[1]) << 8; }
+
+  std::span<const std::byte> block_;
+};
+
+}  // namespace
+
+std::string GetVersionInfoValue(std::span<const std::byte> block, const std::string& valueName) {
+  return GetVersionInfoValue(BlockQuery(block), valueName);
+}
+
+std::string GetFileVersionString(const std::string& fileName, const std::string& valueName) {
+  if (!FileExists(fileName)) return {};
+  // The version functions read through the loader, which looks for a
+  // relative name in the program's own directory before the current one:
+  // the file found above is the one to read, so its name is made full.
+  const std::wstring file = Widen(FullPathName(fileName));
+  // Each call maps the file anew. Nearly every block is a few hundred bytes,
+  // so one read into a buffer with room for any block of up to a quarter of
+  // it, and for the copy the query may convert it into (the size call asks
+  // for at most four times the block), is all most files need; a larger
+  // block is read again at the size the system asks for.
+  std::vector<std::byte> block(kFirstReadSize);  // zero-filled; running out of memory is the one failure that raises
+  if (!GetFileVersionInfoW(file.c_str(), 0, kFirstReadSize, block.data())) return {};
+  const size_t claimed = std::to_integer<size_t>(block[0]) | std::to_integer<size_t>(block[1]) << 8;
+  if (claimed * kRoomPerBlockByte > block.size()) {
+    DWORD unused = 0;
+    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &unused);
+    if (size == 0) return {};
+    block.assign(size, std::byte{0});
+    // The outcome is not looked at: a read that fails leaves zeros, in which nothing is found.
+    GetFileVersionInfoW(file.c_str(), 0, size, block.data());
+  }
+  return GetVersionInfoValue(std::span<const std::byte>(block), valueName);
+}
+
+}  // namespace kolvex

@@ -1,0 +1,191 @@
+#include "launcher/Update.h"
+
+#include <algorithm>
+#include <array>
+#include <string_view>
+
+#include "common/Paths.h"
+#include "launcher/Kolvex.h"
+#include "launcher/UpdateTurn.h"
+
+namespace kolvex {
+
+namespace {
+
+// A share whose file changed under two copies in a row is being written to
+// right now (a large copy of a new version under way): waiting would hold
+// up the start for as long as that copy takes.
+constexpr int kDecisionsAtMost = 3;
+
+struct BackupRule {
+  std::string_view ext;        // as given to UpdateComponent, case-sensitive
+  std::string_view backupExt;  // replaces the installed file's extension
+};
+
+constexpr std::array<BackupRule, 4> kBackupRules{{
+    {".EXE", ".EXEOLD"},
+    {".HLP", ".HLPOLD"},
+    {".CNT", ".CNTOLD"},
+    {".CHM", ".CHMOLD"},
+}};
+
+// Name of the component when UpdateComponent is given none: TargetName
+// without its first character (a whole character, not a UTF-8 byte).
+std::string NameFromTarget() {
+  size_t next = TargetName.empty() ? 0 : 1;
+  while (next < TargetName.size() && (static_cast<unsigned char>(TargetName[next]) & 0xC0) == 0x80) ++next;
+  return TargetName.substr(next);
+}
+
+// The verified copy, its failure's message kept for the caller to show.
+CopyResult Copy(UpdateSystem& system, const std::string& source, const std::string& destination,
+                std::string& failure, const CopyAcceptance& accept = {}) {
+  const ErrorSink keep = [&failure](const std::string& text) { failure = text; };
+  return CopyFileVerified(source, destination, system.Files(), keep, accept);
+}
+
+// Ends a component's update that failed: outcome.failure already says why.
+bool Failed(UpdateOutcome& outcome) {
+  outcome.result = UpdateResult::Failed;
+  return false;
+}
+
+// Whether two names relative to the installation name one file, compared
+// the way the file system does: without regard to case or the kind of slash.
+bool SameFile(const UpdateSystem& system, const std::string& a, const std::string& b) {
+  const auto folded = [&system](std::string name) {
+    std::replace(name.begin(), name.end(), '/', '\\');
+    return system.UpperCase(name);
+  };
+  return folded(a) == folded(b);
+}
+
+// Whether the copy is the file the decision was taken on, by the mode's own measure.
+bool IsTheDecidedFile(const UpdateSystem& system, uint8_t compareMode, const ComponentUpdate& update,
+                      const std::string& copy) {
+  switch (compareMode) {
+    case kCompareByVersion:
+      return system.FileVersion(copy) == update.newVersion;
+    case kCompareByDate:
+      return system.FileDate(copy) == update.newDate;
+    default:
+      return true;
+  }
+}
+
+std::string StillChangingMessage(const std::string& src) {
+  return "Nie można zaktualizować pliku: " + ExtractFileName(src) +
+         "\r\rTen plik w katalogu wspólnym wciąż się zmienia, zapewne właśnie jest tam kopiowana jego nowa "
+         "wersja. Zainstalowany program pozostał bez zmian.\r\rUruchom program ponownie za kilka minut.";
+}
+
+}  // namespace
+
+std::string BackupName(const std::string& dst, const std::string& ext) {
+  if (ext.empty()) return dst + "OLD";
+  for (const BackupRule& rule : kBackupRules) {
+    if (ext == rule.ext) return ChangeFileExt(dst, rule.backupExt);
+  }
+  return {};
+}
+
+bool NeedsUpdate(UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update) {
+  switch (compareMode) {
+    case kCompareByVersion:
+      update.newVersion = system.FileVersion(update.src);
+      if (!system.Files().FileExists(update.dst)) {
+        update.oldVersion = kNoInstalledVersion;
+        return true;
+      }
+      update.oldVersion = system.FileVersion(update.dst);
+      if (update.newVersion.empty() && !update.oldVersion.empty() && !system.IsCompleteImage(update.src)) return false;
+      // Any difference counts: an older shared file replaces a newer local one.
+      return update.newVersion != update.oldVersion;
+    case kCompareByDate:
+      update.newDate = system.FileDate(update.src);
+      if (!system.Files().FileExists(update.dst)) {
+        update.oldDate = DateTime{};
+        return true;
+      }
+      update.oldDate = system.FileDate(update.dst);
+      return update.newDate != update.oldDate;
+    default:
+      return false;
+  }
+}
+
+std::string ComponentName(const std::string& fileName, const std::string& ext) {
+  const std::string name = fileName.empty() ? NameFromTarget() : fileName;
+  return ext.empty() ? name : ChangeFileExt(name, ext);
+}
+
+namespace {
+
+// UpdateComponent into outcome: the component's update added to it and the
+// result Updated, or the result Failed; false when it failed.
+bool UpdateInto(UpdateOutcome& outcome, UpdateSystem& system, const std::string& fileName, const std::string& ext,
+                uint8_t compareMode, const std::string& caption, bool showForm) {
+  ComponentUpdate update;
+  update.name = ComponentName(fileName, ext);
+  update.src = JoinPath(SharedDir, update.name);
+  update.dst = JoinPath(ExeDir, update.name);
+  update.compareMode = compareMode;
+
+  std::string& failure = outcome.failure;
+  for (int decision = 1;; ++decision) {
+    if (!system.Files().FileExists(update.src) || !NeedsUpdate(system, compareMode, update)) return true;
+
+    if (showForm && decision == 1)
+      system.ShowProgress(caption.empty() ? system.UpperCase(ExtractFileName(update.src)) : caption);
+
+    // The backup is a copy: the installed file stays in place until the
+    // refresh overwrites it, so a failed refresh leaves it as it was (and a
+    // decision taken again finds the backup already made).
+    if (decision == 1) {
+      if (system.Files().FileExists(update.dst)) {
+        const std::string backup = BackupName(update.dst, ext);
+        if (!backup.empty() && Copy(system, update.dst, backup, failure) != CopyResult::Copied) return Failed(outcome);
+      } else {
+        system.CreateDirectories(ExeDir, update.name);
+      }
+    }
+    // The log must name what was installed: a copy of a shared file that
+    // was replaced after the decision is not put in place.
+    const CopyResult result = Copy(system, update.src, update.dst, failure, [&](const std::string& copy) {
+      return IsTheDecidedFile(system, compareMode, update, copy);
+    });
+    if (result == CopyResult::Failed) return Failed(outcome);
+    if (result == CopyResult::Copied) break;
+    if (decision == kDecisionsAtMost) {
+      failure = StillChangingMessage(update.src);
+      return Failed(outcome);
+    }
+  }
+  system.WriteLog(fileName, compareMode, update);
+  outcome.result = UpdateResult::Updated;
+  outcome.updates.push_back(std::move(update));
+  return true;
+}
+
+}  // namespace
+
+UpdateOutcome UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext,
+                              uint8_t compareMode, const std::string& caption, bool showForm) {
+  UpdateOutcome outcome;
+  UpdateInto(outcome, system, fileName, ext, compareMode, caption, showForm);
+  return outcome;
+}
+
+UpdateOutcome UpdateInstallation(UpdateSystem& system, const std::vector<Component>& components) {
+  UpdateOutcome outcome;
+  for (const Component& component : components) {
+    if (!SameFile(system, component.name, TargetName) &&
+        !SameFile(system, component.name, std::string(kTurnFileName)) &&
+        !UpdateInto(outcome, system, component.name, "", component.compareMode, component.caption, true))
+      return outcome;
+  }
+  UpdateInto(outcome, system, TargetName, "", kCompareByVersion, "", false);
+  return outcome;
+}
+
+}  // namespace kolvex

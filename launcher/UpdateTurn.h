@@ -1,0 +1,18 @@
+#pragma once
+// The update stage of a run: one installation is updated by one run at a
+// time, and the runs that start meanwhile wait for it.
+#include <string>
+#include <string_view>
+
+namespace kolvex {
+
+// The file in the installation directory whose holding is the turn at the
+// update (see UpdateTurn in UpdateTurn_win32.h). Hidden, and passed by
+// should [SKLADNIKI] ever list it, so that it is never taken for a component.
+inline constexpr std::string_view kTurnFileName = "Kolvex.lock";
+
+// What the user reads when another run keeps the turn past the wait's bound
+// and there is no installed program to start.
+std::string LockWaitTooLongMessage(const std::string& programName);
+
+}  // namespace kolvex

@@ -1,0 +1,59 @@
+#include "launcher/UpdateTurn_win32.h"
+
+#include "common/Paths.h"
+#include "common/win32/Files.h"
+#include "common/win32/Utf.h"
+#include "launcher/ProgressWindow.h"
+#include "launcher/UpdateTurn.h"
+
+namespace kolvex {
+
+namespace {
+
+// Another run of the same installation is usually done within a second
+// (nothing to update, or a small program); only a longer wait is shown.
+constexpr DWORD kQuietWaitMs = 1000;
+// A run holds the turn only while it works (nothing is shown to its user
+// meanwhile), so a longer hold is a large copy over a slow network or a
+// stuck run: past this the installed program is started as it is.
+constexpr DWORD kTurnWaitMs = 60 * 1000;
+// How soon a turn left (or abandoned) is taken.
+constexpr DWORD kTurnPollMs = 50;
+
+// Sleeps with the window's messages handled, so that the progress window
+// stays painted and the system does not take the launcher for hung.
+void PauseHandlingMessages(DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (DWORD elapsed; (elapsed = GetTickCount() - start) < ms;) {
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT) != WAIT_OBJECT_0) return;
+    MSG msg;
+    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&msg);
+      DispatchMessageW(&msg);
+    }
+  }
+}
+
+}  // namespace
+
+UpdateTurn::UpdateTurn(const std::string& exeDir, const std::string& progressText) {
+  const std::wstring path = Widen(LongPathForm(JoinPath(exeDir, kTurnFileName)));
+  const DWORD start = GetTickCount();
+  bool shown = false;
+  for (;;) {
+    turn_.reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
+    if (turn_ || GetLastError() != ERROR_SHARING_VIOLATION) return;
+    const DWORD waited = GetTickCount() - start;
+    if (waited >= kTurnWaitMs) {
+      turnCame_ = false;
+      return;
+    }
+    if (!shown && waited >= kQuietWaitMs) {
+      ShowUpdateProgress(progressText);
+      shown = true;
+    }
+    PauseHandlingMessages(kTurnPollMs);
+  }
+}
+
+}  // namespace kolvex

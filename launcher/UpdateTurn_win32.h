@@ -1,0 +1,35 @@
+#pragma once
+// The update stage on Windows: the installation's turn at the update.
+#include <windows.h>
+
+#include <string>
+
+#include "common/win32/Handles.h"
+
+namespace kolvex {
+
+// Held while the run updates the installation, and left before it shows
+// anything that waits for its user.
+class UpdateTurn {
+ public:
+  // Takes the turn of the installation in exeDir: its turn file
+  // (kTurnFileName) opened for writing without sharing, so that only those
+  // who may write the installation can hold it, and every path to the
+  // directory (drive letter, UNC name, SUBST drive) leads to the one file. While another run holds it, waits (showing the
+  // progress window with progressText after a while); a run ended by force
+  // leaves it at once, as the system closes its files. A user who may not
+  // write there can change nothing and holds up no one: such a run goes on
+  // without the turn.
+  UpdateTurn(const std::string& exeDir, const std::string& progressText);
+  UpdateTurn(const UpdateTurn&) = delete;
+  UpdateTurn& operator=(const UpdateTurn&) = delete;
+
+  // False when another run held the turn past the wait's bound.
+  bool TurnCame() const { return turnCame_; }
+
+ private:
+  UniqueFile turn_;
+  bool turnCame_ = true;
+};
+
+}  // namespace kolvex

@@ -1,0 +1,20 @@
+#pragma once
+// The update's system calls on Windows; a test may change one of them.
+#include "files/CopyVerified_win32.h"
+#include "launcher/Update.h"
+
+namespace kolvex {
+
+class WindowsUpdateSystem : public UpdateSystem, public WindowsCopySystem {
+ public:
+  CopySystem& Files() override { return *this; }
+  std::string FileVersion(const std::string& path) const override;
+  DateTime FileDate(const std::string& path) const override;
+  std::string UpperCase(const std::string& text) const override;
+  void ShowProgress(const std::string& text) override;
+  void CreateDirectories(const std::string& base, const std::string& name) override;
+  bool IsCompleteImage(const std::string& path) const override;
+  void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) override;
+};
+
+}  // namespace kolvex

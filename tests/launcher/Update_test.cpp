@@ -1,0 +1,380 @@
+#include "launcher/Update.h"
+
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
+#include <cctype>
+#include <map>
+#include <optional>
+#include <set>
+#include <vector>
+
+#include "common/Exceptions.h"
+#include "launcher/Kolvex.h"
+
+namespace kolvex {
+namespace {
+
+using ::testing::ElementsAre;
+using ::testing::IsEmpty;
+using ::testing::SizeIs;
+using ::testing::StartsWith;
+
+// Files by path, each with its version string and date; copies move them
+// around, and every effect the update has is written down in order.
+class FakeSystem final : public UpdateSystem, public CopySystem {
+ public:
+  struct File {
+    std::string version;
+    double date = 0;
+    std::string bytes;
+  };
+  std::map<std::string, File> files;
+  std::set<std::string> failingCopiesTo;
+  std::vector<File> sharedReplacedMeanwhile;  // each copy of a shared file finds the next one
+  std::vector<std::string> effects;  // "copy A > B", "progress T", "log ..."
+  std::vector<std::string> directoriesFor;  // "base name"
+  mutable std::vector<std::string> versionQueries;
+  std::optional<ComponentUpdate> logged;
+  bool logFails = false;
+
+  CopySystem& Files() override { return *this; }
+  bool FileExists(const std::string& path) override { return files.contains(path); }
+  std::string FileVersion(const std::string& path) const override {
+    versionQueries.push_back(path);
+    const auto found = files.find(path);
+    return found == files.end() ? std::string() : found->second.version;
+  }
+  DateTime FileDate(const std::string& path) const override { return DateTime{files.at(path).date}; }
+  std::string UpperCase(const std::string& text) const override {
+    std::string upper = text;
+    for (char& c : upper) c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
+    return upper;
+  }
+  void ShowProgress(const std::string& text) override { effects.push_back("progress " + text); }
+  void CreateDirectories(const std::string& base, const std::string& name) override {
+    directoriesFor.push_back(base + " " + name);
+  }
+  bool IsCompleteImage(const std::string&) const override { return true; }
+
+  // The verified copy's calls: local disks with room, one copy at a time.
+  bool IsDriveReady(char) override { return true; }
+  int64_t GetFileSizeByName(const std::string& path) override {
+    return files.contains(path) ? static_cast<int64_t>(files.at(path).bytes.size()) : -1;
+  }
+  int64_t GetFreeSpaceKB(const std::string&) override { return -1; }
+  int64_t GetFloppyFreeBytes(char) override { return -1; }
+  void RemoveLeftovers(const std::string& destination) noexcept override { copyingTo_ = destination; }
+  std::optional<std::string> Copy(const std::string& from, const std::string& to) override {
+    effects.push_back("copy " + from + " > " + copyingTo_);
+    if (failingCopiesTo.contains(copyingTo_)) return "denied";
+    if (!sharedReplacedMeanwhile.empty() && from.starts_with("S:")) {
+      files[from] = sharedReplacedMeanwhile.front();
+      sharedReplacedMeanwhile.erase(sharedReplacedMeanwhile.begin());
+    }
+    files[to] = files.at(from);
+    return std::nullopt;
+  }
+  std::optional<std::string> MoveOver(const std::string& from, const std::string& to) override {
+    files[to] = files.at(from);
+    files.erase(from);
+    return std::nullopt;
+  }
+  void Remove(const std::string& path) noexcept override { files.erase(path); }
+  uint32_t ProcessId() override { return 7; }
+
+  void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) override {
+    effects.push_back("log " + fileName + " " + std::to_string(compareMode));
+    if (logFails) throw EInOutError("File access denied", 5);
+    logged = update;
+  }
+
+ private:
+  std::string copyingTo_;
+};
+
+class UpdateComponentTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    ExeDir = "C:\\app";
+    SharedDir = "S:\\shared";
+    TargetName = "prog.exe";
+  }
+  void TearDown() override { ExeDir = SharedDir = TargetName = ""; }
+
+  void Installed(const std::string& name, const std::string& version, double date = 1.0) {
+    system.files["C:\\app\\" + name] = {version, date, "old " + version};
+  }
+  void Shared(const std::string& name, const std::string& version, double date = 1.0) {
+    system.files["S:\\shared\\" + name] = {version, date, "new " + version};
+  }
+  std::string BytesOf(const std::string& path) { return system.files.at(path).bytes; }
+
+  FakeSystem system;
+};
+
+TEST_F(UpdateComponentTest, DifferentVersionsKeepABackupRefreshAndLog) {
+  Installed("prog.exe", "1.0.1.3");
+  Shared("prog.exe", "1.0.1.4");
+  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
+                                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1.0.1.3");
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.4");
+  ASSERT_TRUE(system.logged);
+  EXPECT_EQ(system.logged->name, "prog.exe");
+  EXPECT_EQ(system.logged->oldVersion, "1.0.1.3");
+  EXPECT_EQ(system.logged->newVersion, "1.0.1.4");
+}
+
+TEST_F(UpdateComponentTest, AnOlderSharedVersionReplacesANewerInstalledOne) {
+  Installed("prog.exe", "2.0.0.0");
+  Shared("prog.exe", "1.9.9.9");
+  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.9.9.9");
+  ASSERT_TRUE(system.logged);
+  EXPECT_EQ(system.logged->oldVersion, "2.0.0.0");
+}
+
+TEST_F(UpdateComponentTest, EqualVersionsChangeNothingWhateverTheContents) {
+  Installed("prog.exe", "1.0.1.3");
+  Shared("prog.exe", "1.0.1.3");
+  UpdateComponent(system, "prog.exe", "", 1, "", true);
+  EXPECT_THAT(system.effects, IsEmpty());
+
+  // Two files without version information are alike too.
+  Installed("other.dll", "");
+  Shared("other.dll", "");
+  UpdateComponent(system, "other.dll", "", 1, "", true);
+  EXPECT_THAT(system.effects, IsEmpty());
+}
+
+TEST_F(UpdateComponentTest, VersionStringsAreComparedExactly) {
+  for (const char* installed : {"", "1.0.1.3 ", "1.0.1.30", "01.0.1.3"}) {
+    system = FakeSystem();
+    Installed("prog.exe", installed);
+    Shared("prog.exe", "1.0.1.3");
+    UpdateComponent(system, "prog.exe", "", 1, "", false);
+    EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.3") << '"' << installed << '"';
+  }
+  system = FakeSystem();
+  Installed("prog.exe", "1.0.1.3");
+  Shared("prog.exe", "");  // the shared file lost its version information
+  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new ");
+}
+
+TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAndLoggedTruly) {
+  const auto run = [this](std::vector<FakeSystem::File> meanwhile) {
+    system = FakeSystem();
+    Installed("prog.exe", "1.0.1.3");
+    Shared("prog.exe", "1.0.1.4");
+    system.sharedReplacedMeanwhile = std::move(meanwhile);
+    return UpdateComponent(system, "prog.exe", "", 1, "", false);
+  };
+  run({{"1.0.1.5", 1.0, "new 1.0.1.5"}});
+  EXPECT_THAT(system.effects, SizeIs(4)) << "one backup, two copies, one log line";
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.5");
+  EXPECT_EQ(system.logged->newVersion, "1.0.1.5");
+
+  run({{"1.0.1.3", 1.0, "new 1.0.1.3"}});  // put back: nothing left to do
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
+  EXPECT_FALSE(system.logged);
+
+  // Still changing (each as large as the first, which the copy measured):
+  const UpdateOutcome changing = run({{"5", 1.0, "new 1.0.1.5"}, {"6", 1.0, "new 1.0.1.6"}, {"7", 1.0, "new 1.0.1.7"}});
+  EXPECT_EQ(changing.result, UpdateResult::Failed);
+  EXPECT_THAT(changing.failure, StartsWith("Nie można zaktualizować pliku: prog.exe\r\r"));
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
+  EXPECT_FALSE(system.logged);
+}
+
+TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak) {
+  Shared("prog.exe", "1.0.1.4");
+  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
+  EXPECT_THAT(system.directoriesFor, ElementsAre("C:\\app prog.exe"));
+  EXPECT_EQ(system.logged->oldVersion, "brak");
+  EXPECT_EQ(system.logged->newVersion, "1.0.1.4");
+  // "brak" is the log's word for a missing file, not a version read from one.
+  EXPECT_THAT(system.versionQueries,
+              ElementsAre("S:\\shared\\prog.exe", TemporaryCopyName("C:\\app\\prog.exe", system.ProcessId())));
+}
+
+TEST_F(UpdateComponentTest, NoSharedFileMeansNothingAtAll) {
+  Installed("prog.exe", "1.0.1.3");
+  UpdateComponent(system, "prog.exe", "", 1, "Caption", true);
+  UpdateComponent(system, "prog.exe", "", 2, "Caption", true);
+  EXPECT_THAT(system.effects, IsEmpty());
+  EXPECT_THAT(system.versionQueries, IsEmpty());
+}
+
+TEST_F(UpdateComponentTest, ByDateOnlyWhenTheDatesDiffer) {
+  Installed("prog.exe", "1", 45000.5);
+  Shared("prog.exe", "2", 45000.5);
+  UpdateComponent(system, "prog.exe", "", 2, "", false);
+  EXPECT_THAT(system.effects, IsEmpty()) << "versions do not count in mode 2";
+
+  Shared("prog.exe", "1", 45000.75);  // the same day, another time
+  UpdateComponent(system, "prog.exe", "", 2, "", false);
+  ASSERT_TRUE(system.logged);
+  EXPECT_EQ(system.logged->oldDate, DateTime{45000.5});
+  EXPECT_EQ(system.logged->newDate, DateTime{45000.75});
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1");
+
+  system.effects.clear();
+  Shared("prog.exe", "1", 44000.0);  // an older shared file counts as well
+  UpdateComponent(system, "prog.exe", "", 2, "", false);
+  EXPECT_THAT(system.effects, ::testing::SizeIs(3));
+  EXPECT_THAT(system.versionQueries, IsEmpty());
+}
+
+TEST_F(UpdateComponentTest, ByDateWithoutInstalledFileLogsDayZero) {
+  Shared("prog.exe", "", 45000.25);
+  UpdateComponent(system, "prog.exe", "", 2, "", false);
+  ASSERT_TRUE(system.logged);
+  EXPECT_EQ(system.logged->oldDate, DateTime{0.0});
+  EXPECT_EQ(system.logged->newDate, DateTime{45000.25});
+}
+
+TEST_F(UpdateComponentTest, OtherCompareModesNeverUpdate) {
+  Installed("prog.exe", "1", 1.0);
+  Shared("prog.exe", "2", 2.0);
+  for (int mode : {0, 3, 255}) UpdateComponent(system, "prog.exe", "", static_cast<uint8_t>(mode), "", true);
+  EXPECT_THAT(system.effects, IsEmpty());
+  system.files.erase("C:\\app\\prog.exe");
+  UpdateComponent(system, "prog.exe", "", 0, "", true);
+  EXPECT_THAT(system.effects, IsEmpty()) << "not even a missing installed file";
+}
+
+TEST_F(UpdateComponentTest, NameComesFromTargetNameWithoutItsFirstCharacterWhenNoneIsGiven) {
+  TargetName = "xprog.exe";
+  Shared("prog.exe", "2");
+  UpdateComponent(system, "", "", 1, "", false);
+  EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log  1"));
+
+  system = FakeSystem();
+  TargetName = "\xc5\x82\xc3\xb3\x64ka.exe";  // "łódka.exe": one character, two bytes
+  Shared("\xc3\xb3\x64ka.exe", "2");
+  UpdateComponent(system, "", "", 1, "", false);
+  EXPECT_EQ(system.logged->name, "\xc3\xb3\x64ka.exe");
+
+  system = FakeSystem();
+  TargetName = "";
+  UpdateComponent(system, "", "", 1, "", false);
+  EXPECT_THAT(system.effects, IsEmpty());
+}
+
+TEST_F(UpdateComponentTest, SubDirectoriesAreKeptBelowBothDirectories) {
+  Installed("bin\\prog.exe", "1");
+  Shared("bin\\prog.exe", "2");
+  UpdateComponent(system, "bin\\prog.exe", "", 1, "", true);
+  EXPECT_THAT(system.effects,
+              ElementsAre("progress PROG.EXE", "copy C:\\app\\bin\\prog.exe > C:\\app\\bin\\prog.exeOLD",
+                          "copy S:\\shared\\bin\\prog.exe > C:\\app\\bin\\prog.exe", "log bin\\prog.exe 1"));
+}
+
+TEST_F(UpdateComponentTest, DirectoriesAreJoinedWhateverTheirSeparators) {
+  ExeDir = "C:\\";
+  SharedDir = "\\\\server\\share\\";
+  system.files["\\\\server\\share\\prog.exe"] = {"2", 0, "new"};
+  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  EXPECT_THAT(system.effects, ElementsAre("copy \\\\server\\share\\prog.exe > C:\\prog.exe", "log prog.exe 1"));
+}
+
+TEST_F(UpdateComponentTest, ProgressShowsTheCaptionOrTheUpperCasedFileName) {
+  Installed("help.chm", "1");
+  Shared("help.chm", "2");
+  UpdateComponent(system, "help.chm", "", 1, "Pomoc programu", true);
+  EXPECT_EQ(system.effects.front(), "progress Pomoc programu");
+
+  system.effects.clear();
+  Shared("help.chm", "3");
+  UpdateComponent(system, "help.chm", "", 1, "", false);
+  EXPECT_EQ(system.effects.front().rfind("copy ", 0), 0u) << "no window unless asked";
+}
+
+TEST(BackupName, FollowsTheExtensionGivenToTheUpdate) {
+  EXPECT_EQ(BackupName("C:\\app\\prog.EXE", ".EXE"), "C:\\app\\prog.EXEOLD");
+  EXPECT_EQ(BackupName("C:\\app\\help.HLP", ".HLP"), "C:\\app\\help.HLPOLD");
+  EXPECT_EQ(BackupName("C:\\app\\help.CNT", ".CNT"), "C:\\app\\help.CNTOLD");
+  EXPECT_EQ(BackupName("C:\\app\\help.CHM", ".CHM"), "C:\\app\\help.CHMOLD");
+  EXPECT_EQ(BackupName("C:\\app\\prog.exe", ""), "C:\\app\\prog.exeOLD");
+  EXPECT_EQ(BackupName("C:\\app\\README", ""), "C:\\app\\READMEOLD");
+  // Exact comparison: anything else, other case included, keeps no backup.
+  for (const char* ext : {".exe", ".Exe", ".DLL", ".EXEOLD", "EXE", ".EXE "}) {
+    EXPECT_EQ(BackupName("C:\\app\\prog.exe", ext), "") << ext;
+  }
+  // The extension is taken from the file name only, never from a directory.
+  EXPECT_EQ(BackupName("C:\\app.d\\prog", ".EXE"), "C:\\app.d\\prog.EXEOLD");
+}
+
+TEST_F(UpdateComponentTest, ExtReplacesTheExtensionAndChoosesTheBackup) {
+  Installed("prog.EXE", "1");
+  Shared("prog.EXE", "2");
+  UpdateComponent(system, "prog.exe", ".EXE", 1, "", false);
+  EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.EXE > C:\\app\\prog.EXEOLD",
+                                          "copy S:\\shared\\prog.EXE > C:\\app\\prog.EXE", "log prog.exe 1"));
+  EXPECT_EQ(system.logged->name, "prog.EXE");
+
+  system.effects.clear();
+  Installed("lib.DLL", "1");
+  Shared("lib.DLL", "2");
+  UpdateComponent(system, "lib.bpl", ".DLL", 1, "", false);
+  EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\lib.DLL > C:\\app\\lib.DLL", "log lib.bpl 1"));
+
+  system.effects.clear();
+  Installed("prog.exe", "1");
+  Shared("prog.exe", "2");
+  UpdateComponent(system, "prog.exe", ".exe", 1, "", false);
+  EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
+}
+
+TEST_F(UpdateComponentTest, AFailedBackupAbortsBeforeTheInstalledFileIsTouched) {
+  Installed("prog.exe", "1");
+  Shared("prog.exe", "2");
+  system.failingCopiesTo = {"C:\\app\\prog.exeOLD"};
+  const UpdateOutcome outcome = UpdateComponent(system, "prog.exe", "", 1, "", false);
+  EXPECT_EQ(outcome.failure, "Błąd kopiowania pliku: prog.exe\r\rdenied");
+  EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD"));
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1");
+}
+
+TEST_F(UpdateComponentTest, AFailedRefreshAbortsWithoutLogging) {
+  Installed("prog.exe", "1");
+  Shared("prog.exe", "2");
+  system.failingCopiesTo = {"C:\\app\\prog.exe"};
+  const UpdateOutcome outcome = UpdateComponent(system, "prog.exe", "", 1, "", false);
+  EXPECT_EQ(outcome.result, UpdateResult::Failed);
+  EXPECT_EQ(outcome.failure, "Błąd kopiowania pliku: prog.exe\r\rdenied");
+  EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
+                                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe"));
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1");
+  EXPECT_FALSE(system.logged);
+}
+
+TEST_F(UpdateComponentTest, TheInstallationStopsAtItsFirstFailureAndNamesWhatWasRefreshedBeforeIt) {
+  for (const char* name : {"a.dll", "Kolvex.lock", "b.dll", "prog.exe"}) {
+    Installed(name, "1");
+    Shared(name, "2");
+  }
+  system.failingCopiesTo = {"C:\\app\\b.dll"};
+  const UpdateOutcome outcome =
+      UpdateInstallation(system, {{"a.dll", 1, ""}, {"kolvex.LOCK", 1, ""}, {"b.dll", 1, ""}, {"PROG.EXE", 1, ""}});
+  EXPECT_EQ(outcome.result, UpdateResult::Failed);
+  EXPECT_EQ(outcome.failure, "Błąd kopiowania pliku: b.dll\r\rdenied");
+  ASSERT_THAT(outcome.updates, SizeIs(1)) << "the turn file is no component";
+  EXPECT_EQ(outcome.updates[0].newVersion, "2");
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1");
+}
+
+TEST_F(UpdateComponentTest, ALogThatCannotBeOpenedEndsTheRunAfterTheRefresh) {
+  Installed("prog.exe", "1");
+  Shared("prog.exe", "2");
+  system.logFails = true;
+  EXPECT_THROW(UpdateComponent(system, "prog.exe", "", 1, "", false), EInOutError);
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 2");
+}
+
+}  // namespace
+}  // namespace kolvex
