@@ -56,18 +56,4 @@ std::string FormatShortDate(DateTime time, const DateTimeFormats& formats);
 // computers read and sort. Raises EConvertError as DecodeDateTime does.
 std::string FormatSortableDateTime(DateTime time);
 
-// The system's side (Win32 build).
-
-// The current local date and time.
-DateTime Now();
-
-// GetDateFormatW / GetTimeFormatW in the user's default locale. Raises
-// EConvertError for a date the system cannot show (before 1601).
-const DateTimeFormats& UserDateTimeFormats();
-
-// The last-write time of an existing file (not a directory) in local time,
-// at the 2-second resolution of packed date-time stamps; nothing when there
-// is no such file.
-std::optional<DateTime> FileDateTimeLocal(const std::string& fileName);
-
 }  // namespace kolvex

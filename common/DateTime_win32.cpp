@@ -1,6 +1,6 @@
 #include <windows.h>
 
-#include "common/DateTime.h"
+#include "common/DateTime_win32.h"
 #include "common/Exceptions.h"
 #include "common/Integers.h"
 #include "common/win32/Utf.h"

@@ -27,14 +27,4 @@ class VersionQuery {
 // translation, or of 040904E4. The empty string for every absence.
 std::string GetVersionInfoValue(const VersionQuery& block, const std::string& valueName);
 
-// The system's side (Win32 build).
-
-// The same for a block that GetFileVersionInfoW has filled.
-std::string GetVersionInfoValue(std::span<const std::byte> block, const std::string& valueName);
-
-// The value from the version information of an existing file (a directory
-// counts as missing); the empty string for every absence. Only running out
-// of memory raises.
-std::string GetFileVersionString(const std::string& fileName, const std::string& valueName);
-
 }  // namespace kolvex

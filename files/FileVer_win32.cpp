@@ -5,7 +5,7 @@
 
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
-#include "files/FileVer.h"
+#include "files/FileVer_win32.h"
 
 namespace kolvex {
 

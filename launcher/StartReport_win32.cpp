@@ -4,13 +4,13 @@
 
 #include <lmcons.h>
 
-#include "common/DateTime.h"
+#include "common/DateTime_win32.h"
 #include "common/Paths.h"
 #include "common/Text.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
 #include "files/CopyVerified_win32.h"
-#include "files/FileVer.h"
+#include "files/FileVer_win32.h"
 #include "launcher/ShareProbe.h"
 #include "launcher/Update.h"
 

@@ -1,5 +1,6 @@
 #include <windows.h>
 
+#include "common/DateTime_win32.h"
 #include "common/Exceptions.h"
 #include "common/SystemText.h"
 #include "common/win32/Files.h"

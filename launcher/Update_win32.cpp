@@ -3,13 +3,13 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/DateTime.h"
+#include "common/DateTime_win32.h"
 #include "common/Paths.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 #include "files/ExeImage.h"
-#include "files/FileVer.h"
+#include "files/FileVer_win32.h"
 #include "launcher/Kolvex.h"
 #include "launcher/ProgressWindow.h"
 #include "launcher/UpdateLog.h"

@@ -27,11 +27,12 @@
 #include <vector>
 
 #include "bench/win32/Spread.h"
+#include "common/DateTime_win32.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
-#include "launcher/StartReport_win32.h"
 #include "launcher/ShareProbe.h"
+#include "launcher/StartReport_win32.h"
 
 namespace {
 

@@ -1,7 +1,7 @@
 // Clock, file times and the user's formats from the real system.
 #include <gtest/gtest.h>
 
-#include "common/DateTime.h"
+#include "common/DateTime_win32.h"
 #include "common/Exceptions.h"
 #include "support/TestSupport.h"
 

@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "common/win32/Utf.h"
-#include "files/FileVer.h"
+#include "files/FileVer_win32.h"
 #include "support/TestSupport.h"
 
 namespace kolvex::test {

@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "common/DateTime.h"
+#include "common/DateTime_win32.h"
 #include "common/Integers.h"
 #include "common/Paths.h"
 #include "common/SystemText.h"
