@@ -7,6 +7,7 @@
 #include "common/Integers.h"
 #include "common/Paths.h"
 #include "common/Text.h"
+#include "common/Unicode.h"
 #include "launcher/ShareProbe.h"
 #include "launcher/Update.h"
 
@@ -100,7 +101,7 @@ std::string AsPlainText(std::string_view text) {
   std::string out;
   size_t chars = 0;
   for (char c : text) {
-    const bool startsChar = (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    const bool startsChar = !IsUtf8Continuation(c);
     if (startsChar && ++chars > kEntryCharsShown) return out + "\u2026";
     if (c == '<') {
       out += "<\u200B";

@@ -5,6 +5,7 @@
 #include <string_view>
 
 #include "common/Paths.h"
+#include "common/Unicode.h"
 #include "launcher/Kolvex.h"
 #include "launcher/UpdateTurn.h"
 
@@ -33,7 +34,7 @@ constexpr std::array<BackupRule, 4> kBackupRules{{
 // without its first character (a whole character, not a UTF-8 byte).
 std::string NameFromTarget() {
   size_t next = TargetName.empty() ? 0 : 1;
-  while (next < TargetName.size() && (static_cast<unsigned char>(TargetName[next]) & 0xC0) == 0x80) ++next;
+  while (next < TargetName.size() && IsUtf8Continuation(TargetName[next])) ++next;
   return TargetName.substr(next);
 }
 

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "common/Unicode.h"
+
 namespace kolvex {
 
 namespace {
@@ -17,11 +19,9 @@ constexpr std::string_view kLineHeightSample = "MYy";
 
 // Every UTF-8 lead byte begins a character; a stray continuation byte at the
 // start of a line counts as one too, so malformed text is still measured.
-constexpr bool IsContinuation(char c) { return (static_cast<unsigned char>(c) & 0xC0) == 0x80; }
-
 size_t CharEnd(std::string_view text, size_t begin) {
   size_t end = begin + 1;
-  while (end < text.size() && IsContinuation(text[end])) ++end;
+  while (end < text.size() && IsUtf8Continuation(text[end])) ++end;
   return end;
 }
 
