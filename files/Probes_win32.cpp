@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "common/Exceptions.h"
+#include "common/win32/ErrorMode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
@@ -11,24 +12,13 @@ namespace kolvex {
 
 namespace {
 
-// A drive without a medium would otherwise stop the run with the system's
-// "no disk in drive" prompt; the process error mode is put back on every
-// way out.
-template <typename Query>
-auto WithoutDrivePrompts(Query query) {
-  const UINT previous = SetErrorMode(SEM_FAILCRITICALERRORS);
-  const ScopeExit restore([previous] { SetErrorMode(previous); });
-  return query();
-}
-
 std::optional<DiskSpace> QueryDiskSpace(const std::optional<std::string>& root) {
   const std::wstring wideRoot = root ? Widen(*root) : std::wstring();
   DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
-  const BOOL ok = WithoutDrivePrompts([&] {
-    return GetDiskFreeSpaceW(root ? wideRoot.c_str() : nullptr, &sectorsPerCluster, &bytesPerSector, &freeClusters,
-                             &totalClusters);
-  });
-  if (!ok) return std::nullopt;
+  const NoCriticalErrorBoxes noPrompt;  // for a drive without a medium
+  if (!GetDiskFreeSpaceW(root ? wideRoot.c_str() : nullptr, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                         &totalClusters))
+    return std::nullopt;
   return DiskSpace{sectorsPerCluster, bytesPerSector, freeClusters};
 }
 
@@ -65,7 +55,8 @@ bool WindowsCopySystem::IsDriveReady(char letter) {
   if (letter < 'A' || letter > 'Z') throw EConvertError("Błędny identyfikator napędu.");
   const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
   ULARGE_INTEGER totalBytes{};
-  return WithoutDrivePrompts([&] { return GetDiskFreeSpaceExW(root, nullptr, &totalBytes, nullptr) != 0; });
+  const NoCriticalErrorBoxes noPrompt;
+  return GetDiskFreeSpaceExW(root, nullptr, &totalBytes, nullptr) != 0;
 }
 
 int64_t WindowsCopySystem::GetFreeSpaceKB(const std::string& path) {

@@ -7,6 +7,7 @@
 #include "common/Exceptions.h"
 #include "common/Paths.h"
 #include "common/TextDecode.h"
+#include "common/win32/ErrorMode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Library.h"
@@ -86,9 +87,7 @@ void WarnAboutRefusedEntries(const std::vector<RefusedEntry>& refused) {
 UpdateOutcome UpdateFromShare(const std::string& programName) {
   // Before the first touch of the shared directory: a removable drive
   // without a medium gives the launcher's own message, not the system's box.
-  // Restored before the hand-off, as the program would inherit it.
-  const UINT previousErrorMode = SetErrorMode(SEM_FAILCRITICALERRORS | SEM_NOOPENFILEERRORBOX);
-  const ScopeExit restore([previousErrorMode] { SetErrorMode(previousErrorMode); });
+  const NoCriticalErrorBoxes noPrompts;
   if (const std::optional<UpdateResult> without = ShareVerdict(AskShare(SharedDir, SharedTimeBoxMs)))
     return {.result = *without};
   const UpdateTurn stage(ExeDir, programName);
