@@ -144,7 +144,8 @@ TEST(ManyStarts, ALauncherEndedDuringEitherCopyLeavesAWholeProgramAndTheNextComp
   for (const std::string copy : {"~prog.exeOLD.", "~prog.exe."}) {
     const auto launcher = scene.app.StartLauncher(" prog.exe");
     const auto copying = [&](const std::string& entry) { return entry.starts_with(copy); };
-    WaitUntil([&] { return std::ranges::any_of(ListDir(scene.app.dir()), copying); }, 20000);
+    ASSERT_TRUE(WaitUntil([&] { return std::ranges::any_of(ListDir(scene.app.dir()), copying); }, 20000))
+        << "no " << copy << "* appeared: the copy never began";
     TerminateProcess(launcher->handle(), 1);
     launcher->Wait(10000);
     EXPECT_TRUE(HoldsLargeProgram(prog, scene.v1013, 60, 1) || HoldsLargeProgram(prog, scene.v1014, 60, 2)) << copy;
