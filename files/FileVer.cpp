@@ -1,6 +1,7 @@
 #include "files/FileVer.h"
 
 #include "common/Integers.h"
+#include "common/Unicode.h"
 
 namespace kolvex {
 
@@ -46,43 +47,12 @@ std::string TranslationKey(const VersionQuery& block) {
   return key;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  if (c < 0x80) {
-    out += static_cast<char>(c);
-  } else if (c < 0x800) {
-    out += static_cast<char>(0xC0 | c >> 6);
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    out += static_cast<char>(0xE0 | c >> 12);
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  } else {
-    out += static_cast<char>(0xF0 | c >> 18);
-    out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-    out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-    out += static_cast<char>(0x80 | (c & 0x3F));
-  }
-}
-
 // The UTF-16 text up to its first NUL, or up to the block's end when no NUL
 // comes first. A surrogate without its partner becomes U+FFFD.
 std::string TextUpToNul(std::span<const std::byte> at) {
-  std::string text;
-  const size_t units = at.size() / 2;
-  auto unit = [&](size_t i) -> char16_t { return static_cast<char16_t>(Byte(at, 2 * i) | Byte(at, 2 * i + 1) << 8); };
-  for (size_t i = 0; i < units; ++i) {
-    const char16_t c = unit(i);
-    if (c == 0) break;
-    const bool high = c >= 0xD800 && c <= 0xDBFF;
-    const bool low = c >= 0xDC00 && c <= 0xDFFF;
-    if (high && i + 1 < units && unit(i + 1) >= 0xDC00 && unit(i + 1) <= 0xDFFF) {
-      AppendUtf8(text, 0x10000 + ((static_cast<char32_t>(c) - 0xD800) << 10) + (unit(i + 1) - 0xDC00));
-      ++i;
-    } else {
-      AppendUtf8(text, high || low ? U'\uFFFD' : c);
-    }
-  }
-  return text;
+  size_t end = 0;
+  while (end + 1 < at.size() && (Byte(at, end) != 0 || Byte(at, end + 1) != 0)) end += 2;
+  return Utf16LeToUtf8({reinterpret_cast<const char*>(at.data()), end});
 }
 
 }  // namespace
