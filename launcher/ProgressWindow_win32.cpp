@@ -2,10 +2,10 @@
 
 #include <cstring>
 
+#include "common/WindowPlacement.h"
 #include "common/win32/CommonControls.h"
 #include "common/win32/Utf.h"
 #include "common/win32/Window.h"
-#include "messages/MessageWindowLayout.h"
 
 namespace kolvex {
 
@@ -21,7 +21,6 @@ constexpr DWORD kShownMs = 500;
 
 // The form at 96 dots per inch (the program declares no DPI awareness, so the
 // system scales it as a whole on other screens).
-using msgwin::Box;
 constexpr SIZE kClientSize{326, 59};
 constexpr Box kPanel1{0, 0, kClientSize.cx, kClientSize.cy};
 constexpr Box kBevel1{6, 6, 313, 47};
@@ -89,8 +88,8 @@ UniqueIcon LoadStoredIcon(HINSTANCE instance) {
 // The outer rectangle that gives the client area its size, centred on the screen.
 Box CentredFrame() {
   const SIZE frame = FrameAround(kClientSize, kFormStyle, kFormExStyle);
-  const msgwin::Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  return msgwin::PlaceWindow({frame.cx, frame.cy}, screen, {0, 0, screen.width, screen.height});
+  const Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return PlaceWindow({frame.cx, frame.cy}, screen, {0, 0, screen.width, screen.height});
 }
 
 }  // namespace
