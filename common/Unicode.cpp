@@ -1,5 +1,7 @@
 #include "common/Unicode.h"
 
+#include "common/LittleEndian.h"
+
 namespace kolvex {
 
 void AppendUtf8(std::string& out, char32_t c) {
@@ -23,9 +25,8 @@ void AppendUtf8(std::string& out, char32_t c) {
 
 std::string Utf16LeToUtf8(std::string_view bytes) {
   const size_t units = bytes.size() / 2;
-  const auto unit = [&](size_t i) -> char32_t {
-    return static_cast<unsigned char>(bytes[2 * i]) | static_cast<unsigned char>(bytes[2 * i + 1]) << 8;
-  };
+  const auto raw = std::as_bytes(std::span(bytes));
+  const auto unit = [&](size_t i) -> char32_t { return ReadLittleEndian(raw, 2 * i, 2); };
   std::string out;
   out.reserve(bytes.size());
   for (size_t i = 0; i < units; ++i) {

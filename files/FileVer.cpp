@@ -1,6 +1,7 @@
 #include "files/FileVer.h"
 
 #include "common/Integers.h"
+#include "common/LittleEndian.h"
 #include "common/Unicode.h"
 
 namespace kolvex {
@@ -17,18 +18,13 @@ constexpr size_t kProductVersionOffset = 16;
 
 uint32_t Byte(std::span<const std::byte> bytes, size_t i) { return std::to_integer<uint32_t>(bytes[i]); }
 
-uint32_t ReadUint32(std::span<const std::byte> bytes, size_t offset) {
-  return Byte(bytes, offset) | Byte(bytes, offset + 1) << 8 | Byte(bytes, offset + 2) << 16 |
-         Byte(bytes, offset + 3) << 24;
-}
-
 // Most significant word, then least significant word, each as two 16-bit numbers.
 std::string FixedVersion(const VersionQuery& block, size_t offset) {
   const VersionQuery::Answer record = block.Query("\\");
   // A record too short to hold the two words counts as absent.
   if (record.length == 0 || record.at.size() < offset + 8) return {};
-  const uint32_t ms = ReadUint32(record.at, offset);
-  const uint32_t ls = ReadUint32(record.at, offset + 4);
+  const uint32_t ms = ReadLittleEndian(record.at, offset, 4);
+  const uint32_t ls = ReadLittleEndian(record.at, offset + 4, 4);
   std::string text;
   for (const uint32_t part : {ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF}) {
     if (!text.empty()) text += '.';
@@ -51,7 +47,7 @@ std::string TranslationKey(const VersionQuery& block) {
 // comes first. A surrogate without its partner becomes U+FFFD.
 std::string TextUpToNul(std::span<const std::byte> at) {
   size_t end = 0;
-  while (end + 1 < at.size() && (Byte(at, end) != 0 || Byte(at, end + 1) != 0)) end += 2;
+  while (end + 1 < at.size() && ReadLittleEndian(at, end, 2) != 0) end += 2;
   return Utf16LeToUtf8({reinterpret_cast<const char*>(at.data()), end});
 }
 

@@ -1,7 +1,8 @@
 #include "launcher/ProgressWindow_win32.h"
 
-#include <cstring>
+#include <span>
 
+#include "common/LittleEndian.h"
 #include "common/WindowPlacement.h"
 #include "common/win32/CommonControls.h"
 #include "common/win32/Utf.h"
@@ -75,10 +76,10 @@ UniqueIcon LoadStoredIcon(HINSTANCE instance) {
   if (!found) return {};
   const auto* file = static_cast<const BYTE*>(LockResource(LoadResource(instance, found)));
   const DWORD fileSize = SizeofResource(instance, found);
-  DWORD size = 0, offset = 0;
   if (!file || fileSize < 6 + 16) return {};
-  std::memcpy(&size, file + 6 + 8, sizeof size);
-  std::memcpy(&offset, file + 6 + 12, sizeof offset);
+  const auto bytes = std::as_bytes(std::span(file, fileSize));
+  const DWORD size = ReadLittleEndian(bytes, 6 + 8, 4);
+  const DWORD offset = ReadLittleEndian(bytes, 6 + 12, 4);
   if (offset > fileSize || size > fileSize - offset) return {};
   constexpr DWORD kIconFormat = 0x00030000;
   return UniqueIcon(CreateIconFromResourceEx(const_cast<BYTE*>(file + offset), size, TRUE, kIconFormat,
