@@ -1,6 +1,8 @@
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
 #include "common/LittleEndian.h"
@@ -46,10 +48,6 @@ class BlockQuery final : public VersionQuery {
 
 }  // namespace
 
-std::string GetVersionInfoValue(std::span<const std::byte> block, const std::string& valueName) {
-  return GetVersionInfoValue(BlockQuery(block), valueName);
-}
-
 std::string GetFileVersionString(const std::string& fileName, const std::string& valueName) {
   if (!FileExists(fileName)) return {};
   // The version functions read through the loader, which looks for a
@@ -71,7 +69,7 @@ std::string GetFileVersionString(const std::string& fileName, const std::string&
     // The outcome is not looked at: a read that fails leaves zeros, in which nothing is found.
     GetFileVersionInfoW(file.c_str(), 0, size, block.data());
   }
-  return GetVersionInfoValue(std::span<const std::byte>(block), valueName);
+  return GetVersionInfoValue(BlockQuery(block), valueName);
 }
 
 }  // namespace kolvex
