@@ -84,8 +84,8 @@ std::optional<uint32_t> LeftoverOwner(std::string_view destinationName, std::str
 // The verified copy itself. The destination is only ever replaced by a copy
 // that has passed its checks (and the acceptance, when one is given): a copy
 // that breaks off leaves the destination as it was and no temporary file
-// behind. Leftovers of other runs for the same
-// destination are removed first: the caller holds the update lock.
+// behind. What runs that have ended left for the same destination is
+// removed first (RemoveLeftovers).
 CopyResult CopyFileVerified(const std::string& source, const std::string& destination, CopySystem& system,
                             const ErrorSink& showError, const CopyAcceptance& accept = {});
 
