@@ -1,12 +1,13 @@
 #include "common/TextDecode.h"
 
+#include "common/Unicode.h"
+
 namespace kolvex {
 
 namespace {
 
 constexpr std::string_view kUtf16LeMark = "\xFF\xFE";
 constexpr std::string_view kUtf8Mark = "\xEF\xBB\xBF";
-constexpr char32_t kReplacement = 0xFFFD;
 
 unsigned char Byte(std::string_view s, size_t i) { return static_cast<unsigned char>(s[i]); }
 
@@ -37,25 +38,6 @@ size_t Utf8SequenceLength(std::string_view s) {
   return length;
 }
 
-void AppendUtf8(std::string& out, char32_t c) {
-  const auto put = [&](unsigned value) { out += static_cast<char>(value); };
-  if (c < 0x80) {
-    put(c);
-  } else if (c < 0x800) {
-    put(0xC0 | (c >> 6));
-    put(0x80 | (c & 0x3F));
-  } else if (c < 0x10000) {
-    put(0xE0 | (c >> 12));
-    put(0x80 | ((c >> 6) & 0x3F));
-    put(0x80 | (c & 0x3F));
-  } else {
-    put(0xF0 | (c >> 18));
-    put(0x80 | ((c >> 12) & 0x3F));
-    put(0x80 | ((c >> 6) & 0x3F));
-    put(0x80 | (c & 0x3F));
-  }
-}
-
 // Well-formed sequences copied, every byte outside one replaced.
 std::string RepairUtf8(std::string_view bytes) {
   std::string out;
@@ -63,34 +45,13 @@ std::string RepairUtf8(std::string_view bytes) {
   while (!bytes.empty()) {
     const size_t n = Utf8SequenceLength(bytes);
     if (n == 0) {
-      AppendUtf8(out, kReplacement);
+      AppendUtf8(out, kReplacementCharacter);
       bytes.remove_prefix(1);
     } else {
       out.append(bytes.substr(0, n));
       bytes.remove_prefix(n);
     }
   }
-  return out;
-}
-
-std::string Utf16LeToUtf8(std::string_view bytes) {
-  const size_t units = bytes.size() / 2;
-  const auto unit = [&](size_t i) -> char32_t { return Byte(bytes, 2 * i) | Byte(bytes, 2 * i + 1) << 8; };
-  const auto isHigh = [](char32_t u) { return u >= 0xD800 && u <= 0xDBFF; };
-  const auto isLow = [](char32_t u) { return u >= 0xDC00 && u <= 0xDFFF; };
-  std::string out;
-  out.reserve(bytes.size());
-  for (size_t i = 0; i < units; ++i) {
-    char32_t c = unit(i);
-    if (isHigh(c) && i + 1 < units && isLow(unit(i + 1))) {
-      c = 0x10000 + ((c - 0xD800) << 10) + (unit(i + 1) - 0xDC00);
-      ++i;
-    } else if (isHigh(c) || isLow(c)) {
-      c = kReplacement;
-    }
-    AppendUtf8(out, c);
-  }
-  if (bytes.size() % 2 != 0) AppendUtf8(out, kReplacement);
   return out;
 }
 
@@ -106,7 +67,11 @@ bool IsValidUtf8(std::string_view bytes) {
 }
 
 std::string DecodeText(std::string_view bytes, AnsiDecoder fromAnsi) {
-  if (bytes.starts_with(kUtf16LeMark)) return Utf16LeToUtf8(bytes.substr(kUtf16LeMark.size()));
+  if (bytes.starts_with(kUtf16LeMark)) {
+    std::string text = Utf16LeToUtf8(bytes.substr(kUtf16LeMark.size()));
+    if (bytes.size() % 2 != 0) AppendUtf8(text, kReplacementCharacter);  // half a unit at the end
+    return text;
+  }
   if (bytes.starts_with(kUtf8Mark)) return RepairUtf8(bytes.substr(kUtf8Mark.size()));
   if (IsValidUtf8(bytes)) return std::string(bytes);
   return fromAnsi(bytes);

@@ -28,11 +28,6 @@ constexpr std::string_view kTemporaryPrefix = "~";
 constexpr std::string_view kTemporarySuffix = ".kolvex-tmp";
 constexpr std::string_view kMovedAsideSuffix = ".kolvex-old";
 
-// Holds, within a second in all, pass: a virus scanner reads a fresh
-// program in milliseconds, a closing program is gone soon after its window.
-// A longer hold is a program in use, and the user should hear of it now.
-constexpr uint32_t kFileRetryWindowMs = 1000;
-
 // The temporary copy is removed on every way out except the one that put it
 // in the destination's place. What runs that have ended left beside the
 // destination goes first, this run's own name included (a reused process id).
@@ -145,12 +140,6 @@ std::optional<uint32_t> LeftoverOwner(std::string_view destinationName, std::str
   }
   if (owner > UINT32_MAX) return std::nullopt;
   return static_cast<uint32_t>(owner);
-}
-
-bool ShouldRetryFileOperation(uint32_t error, uint32_t elapsedMs) {
-  const bool transient =
-      error == kErrorAccessDenied || error == kErrorSharingViolation || error == kErrorLockViolation;
-  return transient && elapsedMs < kFileRetryWindowMs;
 }
 
 CopyResult CopyFileVerified(const std::string& source, const std::string& destination, CopySystem& system,

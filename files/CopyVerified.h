@@ -81,25 +81,11 @@ std::string LeftoverPattern(std::string_view destination);
 // nothing for any other name.
 std::optional<uint32_t> LeftoverOwner(std::string_view destinationName, std::string_view entryName);
 
-// Windows error codes of a file that someone holds for a moment: an
-// on-access virus scanner reading a file just written, a program still
-// closing. Values as the system gives them.
-constexpr uint32_t kErrorAccessDenied = 5;
-constexpr uint32_t kErrorSharingViolation = 32;
-constexpr uint32_t kErrorLockViolation = 33;
-
-// Whether a file operation that failed with error, elapsedMs after its
-// first attempt, is worth another attempt: the holds above pass within
-// moments, anything else (or a hold that lasts) is reported at once.
-bool ShouldRetryFileOperation(uint32_t error, uint32_t elapsedMs);
-// The pause between two attempts.
-constexpr uint32_t kFileRetryPauseMs = 50;
-
 // The verified copy itself. The destination is only ever replaced by a copy
 // that has passed its checks (and the acceptance, when one is given): a copy
 // that breaks off leaves the destination as it was and no temporary file
-// behind. Leftovers of other runs for the same
-// destination are removed first: the caller holds the update lock.
+// behind. What runs that have ended left for the same destination is
+// removed first (RemoveLeftovers).
 CopyResult CopyFileVerified(const std::string& source, const std::string& destination, CopySystem& system,
                             const ErrorSink& showError, const CopyAcceptance& accept = {});
 

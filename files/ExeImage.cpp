@@ -1,5 +1,7 @@
 #include "files/ExeImage.h"
 
+#include "common/LittleEndian.h"
+
 namespace kolvex {
 
 namespace {
@@ -20,11 +22,7 @@ class Bytes {
  public:
   explicit Bytes(std::span<const std::byte> bytes) : bytes_(bytes) {}
   bool Holds(uint64_t offset, uint64_t size) const { return offset <= bytes_.size() && size <= bytes_.size() - offset; }
-  uint32_t Field(uint64_t offset, int size) const {
-    uint32_t value = 0;
-    for (int i = size - 1; i >= 0; --i) value = value << 8 | std::to_integer<uint32_t>(bytes_[offset + i]);
-    return value;
-  }
+  uint32_t Field(uint64_t offset, int size) const { return ReadLittleEndian(bytes_, offset, size); }
 
  private:
   std::span<const std::byte> bytes_;

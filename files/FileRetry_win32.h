@@ -2,9 +2,12 @@
 // File operations tried again while someone holds the file for a moment.
 #include <windows.h>
 
-#include "files/CopyVerified.h"
+#include "files/FileRetry.h"
 
 namespace kolvex {
+
+static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED && kErrorSharingViolation == ERROR_SHARING_VIOLATION &&
+              kErrorLockViolation == ERROR_LOCK_VIOLATION);
 
 // Runs operation (returning ERROR_SUCCESS, or the error of its failing call)
 // until it succeeds or ShouldRetryFileOperation gives up on its error.

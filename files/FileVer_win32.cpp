@@ -1,8 +1,11 @@
 #include <windows.h>
 
+#include <cstddef>
 #include <cstdint>
+#include <span>
 #include <vector>
 
+#include "common/LittleEndian.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
 #include "files/FileVer_win32.h"
@@ -14,6 +17,11 @@ namespace {
 constexpr DWORD kFirstReadSize = 16 * 1024;
 constexpr size_t kRoomPerBlockByte = 4;
 
+// The length the block's first word gives for the whole block.
+size_t ClaimedLength(std::span<const std::byte> block) {
+  return ReadLittleEndian(block, 0, 2);
+}
+
 // VerQueryValueW on a block in memory. The query finds its way by the
 // block's own length fields, which a damaged file may fill with anything:
 // a block that claims to be longer than it is, or an answer outside the
@@ -23,7 +31,7 @@ class BlockQuery final : public VersionQuery {
   explicit BlockQuery(std::span<const std::byte> block) : block_(block) {}
 
   Answer Query(std::string_view subBlock) const override {
-    if (block_.size() < sizeof(WORD) || ClaimedLength() > block_.size()) return {};
+    if (block_.size() < sizeof(WORD) || ClaimedLength(block_) > block_.size()) return {};
     void* value = nullptr;
     UINT length = 0;
     // The length alone tells whether something was found.
@@ -35,16 +43,10 @@ class BlockQuery final : public VersionQuery {
   }
 
  private:
-  size_t ClaimedLength() const { return std::to_integer<size_t>(block_[0]) | std::to_integer<size_t>(block_[1]) << 8; }
-
   std::span<const std::byte> block_;
 };
 
 }  // namespace
-
-std::string GetVersionInfoValue(std::span<const std::byte> block, const std::string& valueName) {
-  return GetVersionInfoValue(BlockQuery(block), valueName);
-}
 
 std::string GetFileVersionString(const std::string& fileName, const std::string& valueName) {
   if (!FileExists(fileName)) return {};
@@ -59,8 +61,7 @@ std::string GetFileVersionString(const std::string& fileName, const std::string&
   // block is read again at the size the system asks for.
   std::vector<std::byte> block(kFirstReadSize);  // zero-filled; running out of memory is the one failure that raises
   if (!GetFileVersionInfoW(file.c_str(), 0, kFirstReadSize, block.data())) return {};
-  const size_t claimed = std::to_integer<size_t>(block[0]) | std::to_integer<size_t>(block[1]) << 8;
-  if (claimed * kRoomPerBlockByte > block.size()) {
+  if (ClaimedLength(block) * kRoomPerBlockByte > block.size()) {
     DWORD unused = 0;
     const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &unused);
     if (size == 0) return {};
@@ -68,7 +69,7 @@ std::string GetFileVersionString(const std::string& fileName, const std::string&
     // The outcome is not looked at: a read that fails leaves zeros, in which nothing is found.
     GetFileVersionInfoW(file.c_str(), 0, size, block.data());
   }
-  return GetVersionInfoValue(std::span<const std::byte>(block), valueName);
+  return GetVersionInfoValue(BlockQuery(block), valueName);
 }
 
 }  // namespace kolvex

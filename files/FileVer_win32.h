@@ -1,15 +1,10 @@
 #pragma once
 // The version query on Windows: GetFileVersionInfoW and VerQueryValueW.
-#include <cstddef>
-#include <span>
 #include <string>
 
 #include "files/FileVer.h"
 
 namespace kolvex {
-
-// GetVersionInfoValue for a block that GetFileVersionInfoW has filled.
-std::string GetVersionInfoValue(std::span<const std::byte> block, const std::string& valueName);
 
 // The value from the version information of an existing file (a directory
 // counts as missing); the empty string for every absence. Only running out

@@ -1,7 +1,8 @@
 #pragma once
 // The portable half of what the verified copy asks the system before and
 // after it copies (CopySystem): is a path on a floppy drive, which root is
-// asked about free room, and how the room is counted.
+// asked about free room, and how the room is counted. WindowsCopySystem
+// asks the system itself.
 //
 // Sizes and free space are 64-bit: a file of 2 GiB or more, or a disk with
 // more than 2 TiB free, keeps its real figure instead of wrapping into a
@@ -13,8 +14,6 @@
 #include <string_view>
 
 namespace kolvex {
-
-// ---- portable ----
 
 // The path lies on drive A or B: its first character is a, A, b or B.
 // Nothing else is examined, so a relative path such as backup\x.exe counts.
@@ -42,11 +41,5 @@ struct DiskSpace {
   int64_t FreeKB() const;
   int64_t FreeBytes() const;
 };
-
-// ---- Win32 ----
-
-// 1-based byte position of sub in text, both upper-cased by the user's locale
-// (Polish letters included); 0 when sub is empty or absent.
-int FindTextNoCase(std::string_view sub, std::string_view text);
 
 }  // namespace kolvex

@@ -1,11 +1,12 @@
 #include "launcher/ProgressWindow_win32.h"
 
-#include <cstring>
+#include <span>
 
+#include "common/LittleEndian.h"
+#include "common/WindowPlacement.h"
 #include "common/win32/CommonControls.h"
 #include "common/win32/Utf.h"
 #include "common/win32/Window.h"
-#include "messages/MessageWindowLayout.h"
 
 namespace kolvex {
 
@@ -21,7 +22,6 @@ constexpr DWORD kShownMs = 500;
 
 // The form at 96 dots per inch (the program declares no DPI awareness, so the
 // system scales it as a whole on other screens).
-using msgwin::Box;
 constexpr SIZE kClientSize{326, 59};
 constexpr Box kPanel1{0, 0, kClientSize.cx, kClientSize.cy};
 constexpr Box kBevel1{6, 6, 313, 47};
@@ -76,10 +76,10 @@ UniqueIcon LoadStoredIcon(HINSTANCE instance) {
   if (!found) return {};
   const auto* file = static_cast<const BYTE*>(LockResource(LoadResource(instance, found)));
   const DWORD fileSize = SizeofResource(instance, found);
-  DWORD size = 0, offset = 0;
   if (!file || fileSize < 6 + 16) return {};
-  std::memcpy(&size, file + 6 + 8, sizeof size);
-  std::memcpy(&offset, file + 6 + 12, sizeof offset);
+  const auto bytes = std::as_bytes(std::span(file, fileSize));
+  const DWORD size = ReadLittleEndian(bytes, 6 + 8, 4);
+  const DWORD offset = ReadLittleEndian(bytes, 6 + 12, 4);
   if (offset > fileSize || size > fileSize - offset) return {};
   constexpr DWORD kIconFormat = 0x00030000;
   return UniqueIcon(CreateIconFromResourceEx(const_cast<BYTE*>(file + offset), size, TRUE, kIconFormat,
@@ -89,8 +89,8 @@ UniqueIcon LoadStoredIcon(HINSTANCE instance) {
 // The outer rectangle that gives the client area its size, centred on the screen.
 Box CentredFrame() {
   const SIZE frame = FrameAround(kClientSize, kFormStyle, kFormExStyle);
-  const msgwin::Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
-  return msgwin::PlaceWindow({frame.cx, frame.cy}, screen, {0, 0, screen.width, screen.height});
+  const Size screen{GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
+  return PlaceWindow({frame.cx, frame.cy}, screen, {0, 0, screen.width, screen.height});
 }
 
 }  // namespace

@@ -9,8 +9,8 @@
 #include "common/Text.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
-#include "files/CopyVerified_win32.h"
 #include "files/FileVer_win32.h"
+#include "files/WindowsCopySystem_win32.h"
 #include "launcher/ShareProbe.h"
 #include "launcher/Update.h"
 

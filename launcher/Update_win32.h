@@ -1,6 +1,6 @@
 #pragma once
 // The update's system calls on Windows; a test may change one of them.
-#include "files/CopyVerified_win32.h"
+#include "files/WindowsCopySystem_win32.h"
 #include "launcher/Update.h"
 
 namespace kolvex {

@@ -149,15 +149,6 @@ WindowLayout LayOutWindowIn(const ButtonRow& row, Size textBox, Size frame, Size
   return l;
 }
 
-Box PlaceWindow(Size outer, Size screen, const Box& workArea) {
-  auto within = [](int centred, int size, int start, int length) {
-    return std::max(start, std::min(centred, start + length - size));
-  };
-  return {within((screen.width - outer.width) / 2, outer.width, workArea.left, workArea.width),
-          within((screen.height - outer.height) / 2, outer.height, workArea.top, workArea.height), outer.width,
-          outer.height};
-}
-
 std::optional<TMessageButton> ValueOfClick(int tag, bool checkShown, bool confirmed) {
   if (tag < 0 || tag > kLastCustom) return std::nullopt;
   const auto value = static_cast<TMessageButton>(tag);

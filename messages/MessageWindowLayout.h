@@ -9,6 +9,7 @@
 #include <string_view>
 #include <vector>
 
+#include "common/WindowPlacement.h"
 #include "messages/MessageWindow.h"
 
 namespace kolvex::msgwin {
@@ -84,19 +85,6 @@ int StartingTextWidth(int rowWidth);
 // The window's outer width for a text box width.
 int OuterWidthFor(int textWidth);
 
-struct Box {
-  int left = 0;
-  int top = 0;
-  int width = 0;
-  int height = 0;
-  bool operator==(const Box&) const = default;
-};
-
-struct Size {
-  int width = 0;
-  int height = 0;
-};
-
 // Where everything goes once the text box has its final size. Panels are
 // stacked top to bottom: message, check box (only when shown), buttons.
 struct WindowLayout {
@@ -121,15 +109,12 @@ int WidestTextBox(int workWidth);
 // at most WidestTextBox wide). Everything that fits is laid out as above. A
 // window too tall for the work area takes its height: the text box is cut
 // (to one line height at least) and scrolls (the box shows its scroll bar
-// by itself), and is widened by the scroll
-// bar when there is room, so that the text wraps as before. A button row
-// wider than the window is narrowed, every button in proportion, so that
-// every button stays within reach.
+// by itself), and is widened by the scroll bar when there is room, so that
+// the text keeps the width it was laid out for. A button row wider than the
+// window is narrowed, every button in proportion, so that every button
+// stays within reach.
 WindowLayout LayOutWindowIn(const ButtonRow& row, Size textBox, Size frame, Size workArea, int lineHeight,
                             int scrollBarWidth);
-
-// Where the window goes: centred on the screen, then moved into the work area.
-Box PlaceWindow(Size outer, Size screen, const Box& workArea);
 
 // ControlClick on a button with this tag: the value ChosenButton takes, or
 // nothing for a blank button (tag above Custom4). A lone OK beside the check

@@ -44,14 +44,14 @@ constexpr int kTallestWindow = 32767;  // the most a window's height holds
   throw Exception(std::string(call) + " failed: " + reason);
 }
 
-msgwin::Size SizeOf(HWND window) {
+Size SizeOf(HWND window) {
   RECT r{};
   GetWindowRect(window, &r);
   return {r.right - r.left, r.bottom - r.top};
 }
 
 // The primary screen less the task bar and the desktop's tool bars.
-msgwin::Box WorkArea() {
+Box WorkArea() {
   RECT r{};
   if (!SystemParametersInfoW(SPI_GETWORKAREA, 0, &r, 0)) {
     r = {0, 0, GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)};
@@ -59,7 +59,7 @@ msgwin::Box WorkArea() {
   return {r.left, r.top, r.right - r.left, r.bottom - r.top};
 }
 
-void Place(HWND control, const msgwin::Box& b) {
+void Place(HWND control, const Box& b) {
   SetWindowPos(control, nullptr, b.left, b.top, b.width, b.height, SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
@@ -228,7 +228,7 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   Place(textBox_, {msgwin::kTextLeft, msgwin::kTextTop, msgwin::StartingTextWidth(row.width), kTallestWindow});
   const int lineHeight = RenderMarkup(textBox_, text, static_cast<int>(options.buttons.size()));
 
-  const msgwin::Box work = WorkArea();
+  const Box work = WorkArea();
   if (SizeOf(textBox_).width > msgwin::WidestTextBox(work.width)) {
     ResizeTextBox(textBox_, msgwin::WidestTextBox(work.width), lineHeight);
   }
@@ -244,7 +244,7 @@ void TOknoKomunikat::Build(const std::string& text, const MessageOptions& option
   } else {
     Confirmed = true;
   }
-  const msgwin::Box at = msgwin::PlaceWindow(
+  const Box at = PlaceWindow(
       layout.outer, {GetSystemMetrics(SM_CXSCREEN), GetSystemMetrics(SM_CYSCREEN)}, work);
   SetWindowPos(w, nullptr, at.left, at.top, at.width, at.height, SWP_NOZORDER | SWP_NOACTIVATE);
 

@@ -7,6 +7,7 @@
 #include <cwchar>
 #include <vector>
 
+#include "common/Unicode.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 #include "messages/Markup.h"
@@ -38,9 +39,6 @@ PARAFORMAT2 EmptyParaFormat() {
   pf.cbSize = sizeof pf;
   return pf;
 }
-
-bool IsHighSurrogate(wchar_t c) { return c >= 0xD800 && c <= 0xDBFF; }
-bool IsLowSurrogate(wchar_t c) { return c >= 0xDC00 && c <= 0xDFFF; }
 
 // Measures on a memory DC, one font per style set, made when first needed.
 class GdiCanvas final : public TextCanvas {

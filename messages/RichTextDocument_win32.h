@@ -1,10 +1,9 @@
 #pragma once
 // The formatted text of one message as the renderer writes it, kept in
-// memory until it goes into the rich-edit control in one piece. Inserting
-// it run by run costs the control time in proportion to the runs already in
-// the paragraph (each insertion lays the whole paragraph out again), so a
-// message of many runs took quadratic time; one EM_STREAMIN of the whole
-// text as RTF is laid out once.
+// memory until it goes into the rich-edit control in one piece. The control
+// lays a whole paragraph out again at each insertion into it, so inserting
+// run by run would cost time in proportion to the square of the runs; one
+// EM_STREAMIN of the whole text as RTF is laid out once.
 #include <windows.h>
 
 #include <cstddef>

@@ -7,7 +7,7 @@
 
 #include "common/SystemText.h"
 #include "common/win32/Utf.h"
-#include "files/CopyVerified_win32.h"
+#include "files/WindowsCopySystem_win32.h"
 #include "support/TestSupport.h"
 
 namespace kolvex {

@@ -35,9 +35,6 @@
 //   msgpreview -k Question -b Yes,No -d No -s 10 "Zastąpić plik?^<B>prog.exe</B>"
 #include <windows.h>
 
-#include <cctype>
-#include <cerrno>
-#include <cstring>
 #include <charconv>
 #include <cstdio>
 #include <exception>
@@ -47,7 +44,10 @@
 #include <string_view>
 #include <vector>
 
+#include "common/SystemText.h"
+#include "common/Text.h"
 #include "common/TextDecode.h"
+#include "common/win32/Files.h"
 #include "common/win32/Utf.h"
 #include "messages/MessageWindow.h"
 
@@ -98,14 +98,6 @@ struct UsageError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
-bool SameName(std::string_view a, std::string_view b) {
-  if (a.size() != b.size()) return false;
-  for (std::size_t i = 0; i < a.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) != std::tolower(static_cast<unsigned char>(b[i]))) return false;
-  }
-  return true;
-}
-
 std::optional<int> ParseInt(std::string_view text) {
   int value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
@@ -117,7 +109,7 @@ std::optional<int> ParseInt(std::string_view text) {
 template <std::size_t N>
 std::uint8_t ParseValue(std::string_view text, const std::string_view (&names)[N], const char* what, int max) {
   for (std::size_t i = 0; i < N; ++i) {
-    if (SameName(text, names[i])) return static_cast<std::uint8_t>(i);
+    if (kolvex::SameTextIgnoringAsciiCase(text, names[i])) return static_cast<std::uint8_t>(i);
   }
   if (const auto n = ParseInt(text); n && *n >= 0 && *n <= max) return static_cast<std::uint8_t>(*n);
   throw UsageError(std::string("unknown ") + what + ": " + std::string(text));
@@ -136,16 +128,13 @@ std::vector<TMessageButton> ParseButtons(std::string_view list) {
 }
 
 // The file's text in UTF-8, whatever of the usual encodings it was written in.
-std::string ReadFile(const std::string& path) {
-  FILE* in = _wfopen(kolvex::Widen(path).c_str(), L"rb");
-  if (!in) throw UsageError("cannot read " + path + ": " + std::strerror(errno));
-  std::string bytes;
-  char block[4096];
-  for (std::size_t n; (n = std::fread(block, 1, sizeof block, in)) > 0;) bytes.append(block, n);
-  const bool failed = std::ferror(in);
-  std::fclose(in);
-  if (failed) throw UsageError("cannot read " + path);
-  return kolvex::DecodeText(bytes, kolvex::FromAnsi);
+std::string ReadTextFile(const std::string& path) {
+  const std::optional<std::string> bytes = kolvex::ReadWholeFile(path);
+  if (!bytes) {
+    const DWORD error = GetLastError();
+    throw UsageError("cannot read " + path + ": " + kolvex::GetErrorReason(static_cast<int32_t>(error)));
+  }
+  return kolvex::DecodeText(*bytes, kolvex::FromAnsi);
 }
 
 struct Request {
@@ -192,7 +181,7 @@ std::optional<Request> ParseArguments(const std::vector<std::string>& args) {
       r.options.seconds = *seconds;
     } else if (a == "-f" || a == "--file") {
       if (text) throw UsageError("a text and a file; give one of them");
-      text = ReadFile(value());
+      text = ReadTextFile(value());
     } else {
       throw UsageError("unknown option " + a + "; a text that starts with '-' goes after --");
     }

@@ -1,11 +1,15 @@
+#include "files/WindowsCopySystem_win32.h"
+
 #include <windows.h>
 
+#include "common/Exceptions.h"
 #include "common/SystemText.h"
+#include "common/win32/ErrorMode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
-#include "files/CopyVerified_win32.h"
 #include "files/FileRetry_win32.h"
+#include "files/Probes.h"
 
 namespace kolvex {
 
@@ -94,7 +98,49 @@ bool HasEnded(uint32_t processId) {
   return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
 }
 
+std::optional<DiskSpace> QueryDiskSpace(const std::optional<std::string>& root) {
+  const std::wstring wideRoot = root ? Widen(*root) : std::wstring();
+  DWORD sectorsPerCluster = 0, bytesPerSector = 0, freeClusters = 0, totalClusters = 0;
+  const NoCriticalErrorBoxes noPrompt;  // for a drive without a medium
+  if (!GetDiskFreeSpaceW(root ? wideRoot.c_str() : nullptr, &sectorsPerCluster, &bytesPerSector, &freeClusters,
+                         &totalClusters))
+    return std::nullopt;
+  return DiskSpace{sectorsPerCluster, bytesPerSector, freeClusters};
+}
+
 }  // namespace
+
+bool WindowsCopySystem::IsDriveReady(char letter) {
+  if (letter >= 'a' && letter <= 'z') letter = static_cast<char>(letter - 'a' + 'A');
+  if (letter < 'A' || letter > 'Z') throw EConvertError("Błędny identyfikator napędu.");
+  const wchar_t root[] = {static_cast<wchar_t>(letter), L':', L'\\', L'\0'};
+  ULARGE_INTEGER totalBytes{};
+  const NoCriticalErrorBoxes noPrompt;
+  return GetDiskFreeSpaceExW(root, nullptr, &totalBytes, nullptr) != 0;
+}
+
+// The temporary copy's name is longer than the destination's: the long-path
+// form keeps a name that fits the system's limit from being pushed past it.
+bool WindowsCopySystem::FileExists(const std::string& path) { return kolvex::FileExists(LongPathForm(path)); }
+
+int64_t WindowsCopySystem::GetFileSizeByName(const std::string& path) {
+  // Sharing reading only: a file that someone is writing is not measured.
+  const UniqueFile file(CreateFileW(WideLongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  LARGE_INTEGER size{};
+  if (!file || !GetFileSizeEx(file.get(), &size)) return -1;
+  return size.QuadPart;
+}
+
+int64_t WindowsCopySystem::GetFreeSpaceKB(const std::string& path) {
+  const auto space = QueryDiskSpace(FreeSpaceRoot(path));
+  return space ? space->FreeKB() : -1;
+}
+
+int64_t WindowsCopySystem::GetFloppyFreeBytes(char letter) {
+  const auto space = QueryDiskSpace(DriveRoot(letter));
+  return space ? space->FreeBytes() : -1;
+}
 
 std::optional<std::string> WindowsCopySystem::Copy(const std::string& from, const std::string& to) {
   const std::wstring wideFrom = WideLongPath(from), wideTo = WideLongPath(to);

@@ -1,7 +1,7 @@
 #pragma once
-// The verified copy's system calls on Windows: the probes (Probes_win32.cpp),
-// and CopyFileW and MoveFileExW for the copy and its replacement of the
-// target, each tried again while the file is held only for a moment.
+// The verified copy's system calls on Windows: the drive, space and size
+// probes, and CopyFileW and MoveFileExW for the copy and its replacement of
+// the target, each tried again while the file is held only for a moment.
 #include "files/CopyVerified.h"
 
 namespace kolvex {
