@@ -1,15 +1,12 @@
-#include "launcher/Settings.h"
+#include "launcher/Components.h"
 
 #include <algorithm>
 #include <cctype>
 #include <optional>
 
 #include "common/Integers.h"
-#include "common/Paths.h"
 #include "common/Text.h"
 #include "common/Unicode.h"
-#include "launcher/ShareProbe.h"
-#include "launcher/Update.h"
 
 namespace kolvex {
 
@@ -174,17 +171,6 @@ ComponentList ParseComponents(const std::vector<IniEntry>& entries) {
     }
   }
   return list;
-}
-
-std::string SharedDirFromSetting(const std::string& value, const std::string& exeDir) {
-  return value.empty() ? JoinPath(exeDir, "SHARED") : value;
-}
-
-Settings ParseSettings(std::string_view text, const std::string& exeDir) {
-  const IniText ini(text);
-  return {SharedDirFromSetting(ini.Value(kMainSection, kSharedDirKey).value_or(""), exeDir),
-          ini.Value(kMainSection, kReportDirKey).value_or(""), ParseComponents(ini.Entries(kComponentsSection)),
-          ShareTimeBoxMs(ini.Value(kMainSection, kSharedTimeoutKey).value_or(""))};
 }
 
 std::string RefusedEntriesMessage(const std::vector<RefusedEntry>& refused) {

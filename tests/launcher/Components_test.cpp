@@ -1,9 +1,9 @@
-// [SKLADNIKI]; the profile reader's rules are held against the system's in Settings_win32_test.cpp.
-#include "launcher/Settings.h"
+// The [SKLADNIKI] entries: how each is parsed or refused, and the warning naming those refused.
+#include "launcher/Components.h"
 
 #include <gtest/gtest.h>
 
-#include "launcher/Update.h"
+#include <optional>
 
 namespace kolvex {
 namespace {
@@ -50,36 +50,6 @@ TEST(ParseComponents, FieldsDefaultsAndRefusedEntries) {
       EXPECT_EQ(list.components[0].caption, c.component.caption);
     }
   }
-}
-
-TEST(ParseSettings, AllEntriesOfTheFirstSectionInFileOrder) {
-  const Settings settings = ParseSettings(
-      "[skladniki]\r\n;stary=x.dll\r\nb=b.dll\r\nB=a.dll\r\n=c.dll,2\r\nzły=..\\d.dll\r\n[SKLADNIKI]\r\ne=e.dll\r\n",
-      "C:\\P");
-  EXPECT_EQ(settings.sharedDir, "C:\\P\\SHARED");
-  EXPECT_EQ(settings.reportDir, "");
-  std::string names;
-  for (const Component& c : settings.components.components) names += c.name + ";";
-  EXPECT_EQ(names, "b.dll;a.dll;c.dll;");
-  EXPECT_EQ(settings.components.refused.at(0).entry, "zły=..\\d.dll");
-}
-
-TEST(SettingsWarnings, NameWhatTheLauncherPassesOverInSilence) {
-  const std::vector<std::string> warnings = SettingsWarnings(
-      "[MAIN]\r\nSHARED_DIR=\\\\serwer\\udzial\r\nREPORT_DIR=r\r\nshared_dir=x\r\nSHARED_DlR=y\r\n"
-      "[SKŁADNIKI]\r\na=a.dll\r\n[skladniki]\r\npomoc=prog.hlp;2;Pomoc\r\nb=b.dll ;x\r\n;c=c.dll;\r\n"
-      "[Skladniki]\r\n");
-  const std::vector<std::string> expected{
-      "nieznana sekcja [SKŁADNIKI] jest pomijana (czy chodziło o [SKLADNIKI]?).",
-      "powtórzona sekcja [Skladniki] jest pomijana",
-      "powtórzony klucz shared_dir",
-      "nieznany klucz SHARED_DlR",
-      "pozycja pomoc=prog.hlp;2;Pomoc zawiera „;”",
-      "pozycja b=b.dll ;x zawiera „;”",
-  };
-  ASSERT_EQ(warnings.size(), expected.size()) << ::testing::PrintToString(warnings);
-  for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(warnings[i].find(expected[i]), 0u) << warnings[i];
-  EXPECT_TRUE(SettingsWarnings("[main]\r\nshared_dir=x\r\n[SKLADNIKI]\r\na=a.dll,2,Opis\r\n").empty());
 }
 
 TEST(RefusedEntriesMessage, NamesEachEntryAndItsFaultSafelyForTheMarkup) {

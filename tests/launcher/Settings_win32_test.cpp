@@ -4,8 +4,8 @@
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
-#include "launcher/Kolvex.h"
 #include "launcher/SettingsIni.h"
+#include "launcher/Settings_win32.h"
 #include "support/TestSupport.h"
 
 namespace kolvex::test {

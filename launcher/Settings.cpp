@@ -1,0 +1,19 @@
+#include "launcher/Settings.h"
+
+#include "common/Paths.h"
+#include "launcher/ShareProbe.h"
+
+namespace kolvex {
+
+std::string SharedDirFromSetting(const std::string& value, const std::string& exeDir) {
+  return value.empty() ? JoinPath(exeDir, "SHARED") : value;
+}
+
+Settings ParseSettings(std::string_view text, const std::string& exeDir) {
+  const IniText ini(text);
+  return {SharedDirFromSetting(ini.Value(kMainSection, kSharedDirKey).value_or(""), exeDir),
+          ini.Value(kMainSection, kReportDirKey).value_or(""), ParseComponents(ini.Entries(kComponentsSection)),
+          ShareTimeBoxMs(ini.Value(kMainSection, kSharedTimeoutKey).value_or(""))};
+}
+
+}  // namespace kolvex
