@@ -58,6 +58,8 @@ TEST(RefusedEntriesMessage, NamesEachEntryAndItsFaultSafelyForTheMarkup) {
   const std::string two = RefusedEntriesMessage(refused);
   EXPECT_NE(two.find("„a=C:\\x.dll”: nazwa zawiera literę dysku „C:”."), std::string::npos) << two;
   EXPECT_NE(two.find("„b=<\u200BB>\u02C6x.dll,7”: nieznany sposób porównania „7”"), std::string::npos) << two;
+  refused.resize(10, refused[0]);
+  EXPECT_EQ(RefusedEntriesMessage(refused).find("pozostałe"), std::string::npos) << "ten are all named";
   refused.resize(13, refused[0]);
   EXPECT_NE(RefusedEntriesMessage(refused).find("pozostałe pominięte pozycje: 3."), std::string::npos);
 }

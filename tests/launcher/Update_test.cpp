@@ -159,17 +159,20 @@ TEST_F(UpdateComponentTest, VersionStringsAreComparedExactly) {
 }
 
 TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAndLoggedTruly) {
-  const auto run = [this](std::vector<FakeSystem::File> meanwhile) {
+  const auto run = [this](std::vector<FakeSystem::File> meanwhile, uint8_t mode = kCompareByVersion) {
     system = FakeSystem();
     Installed("prog.exe", "1.0.1.3");
-    Shared("prog.exe", "1.0.1.4");
+    Shared("prog.exe", "1.0.1.4", 2.0);
     system.sharedReplacedMeanwhile = std::move(meanwhile);
-    return UpdateComponent(system, app, "prog.exe", "", 1, "", false);
+    return UpdateComponent(system, app, "prog.exe", "", mode, "", false);
   };
   run({{"1.0.1.5", 1.0, "new 1.0.1.5"}});
   EXPECT_THAT(system.effects, SizeIs(4)) << "one backup, two copies, one log line";
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.5");
   EXPECT_EQ(system.logged->newVersion, "1.0.1.5");
+  run({{"1.0.1.4", 3.0, "new by date"}}, kCompareByDate);  // by date, the version is no measure of the change
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new by date");
+  EXPECT_EQ(system.logged->newDate, DateTime{3.0});
 
   run({{"1.0.1.3", 1.0, "new 1.0.1.3"}});  // put back: nothing left to do
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
@@ -179,6 +182,7 @@ TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAnd
   const UpdateOutcome changing = run({{"5", 1.0, "new 1.0.1.5"}, {"6", 1.0, "new 1.0.1.6"}, {"7", 1.0, "new 1.0.1.7"}});
   EXPECT_EQ(changing.result, UpdateResult::Failed);
   EXPECT_THAT(changing.failure, StartsWith("Nie można zaktualizować pliku: prog.exe\r\r"));
+  EXPECT_THAT(system.effects, SizeIs(4)) << "one backup, then three decisions' copies at most";
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
   EXPECT_FALSE(system.logged);
 }
