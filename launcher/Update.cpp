@@ -11,9 +11,10 @@ namespace kolvex {
 
 namespace {
 
-// A share whose file changed under two copies in a row is being written to
-// right now (a large copy of a new version under way): waiting would hold
-// up the start for as long as that copy takes.
+// How many times one component is decided on and copied before the share
+// is taken to be changing. A share whose file changed under two copies in a
+// row is being written to right now (a large copy of a new version under
+// way): waiting would hold up the start for as long as that copy takes.
 constexpr int kDecisionsAtMost = 3;
 
 // Name of the component when UpdateComponent is given none: the target's

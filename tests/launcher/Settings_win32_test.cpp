@@ -49,7 +49,7 @@ TEST_F(SharedDirSetting, PolishLettersInEachEncoding) {
   EXPECT_EQ(Read(ToAnsi("[MAIN]\r\nSHARED_DIR=X:\\ąłé\r\n")), FromAnsi(ToAnsi("X:\\ąłé")));
 }
 
-TEST_F(SharedDirSetting, AValueOverTheOldReadersLimitIsReadWhole) {
+TEST_F(SharedDirSetting, AValueLongerThanAFixedBufferIsReadWhole) {
   const std::string longValue = "X:\\" + std::string(3000, 'd');
   EXPECT_EQ(Read("[MAIN]\r\nSHARED_DIR=" + longValue + "\r\n"), longValue);
 }
