@@ -30,11 +30,6 @@ namespace {
 
 constexpr DWORD kStartDelayMs = 1000;
 
-const std::vector<std::string>& Arguments() {
-  static const std::vector<std::string> args = SplitCommandLine(Narrow(GetCommandLineW()));
-  return args;
-}
-
 // COM for the shell's sake, on this thread, for as long as the request runs.
 // Its library is loaded here, not imported: an imported ole32 and the
 // libraries it needs (combase and rpcrt4 under Wine) are loaded before the
@@ -104,16 +99,17 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
 }
 
 // The launcher's directory, the shared directory of its settings and the
-// program named by its first argument.
-Installation ThisInstallation(const std::string& exeDir, const Settings& settings) {
+// program named by its first argument (after its own name).
+Installation ThisInstallation(const std::string& exeDir, const Settings& settings,
+                              const std::vector<std::string>& arguments) {
   return {.exeDir = exeDir,
           .sharedDir = settings.sharedDir,
-          .targetName = Arguments().size() > 1 ? Arguments()[1] : std::string()};
+          .targetName = arguments.size() > 1 ? arguments[1] : std::string()};
 }
 
-void LaunchTarget(const Installation& installation) {
+void LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments) {
   const std::wstring file = Widen(JoinPath(installation.exeDir, installation.targetName));
-  const std::wstring params = Widen(BuildForwardedParams(Arguments()));
+  const std::wstring params = Widen(BuildForwardedParams(arguments));
   ComApartment com;
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
@@ -136,7 +132,8 @@ void RunLauncher() {
   Sleep(kStartDelayMs);
   const std::string exeDir = ExtractFileDir(ModuleFileName());
   const Settings settings = ReadSettings(exeDir);
-  const Installation installation = ThisInstallation(exeDir, settings);
+  const std::vector<std::string> arguments = SplitCommandLine(Narrow(GetCommandLineW()));
+  const Installation installation = ThisInstallation(exeDir, settings, arguments);
   // Before the turn: the warning waits until it is read, and the other starts
   // of the installation must not wait that long too.
   WarnAboutRefusedEntries(settings.components.refused);
@@ -154,7 +151,7 @@ void RunLauncher() {
     TellUser(outcome.failure, true);
     throw EAbort();
   }
-  LaunchTarget(installation);
+  LaunchTarget(installation, arguments);
 }
 
 }  // namespace kolvex
