@@ -6,7 +6,6 @@
 
 #include "common/Exceptions.h"
 #include "common/Paths.h"
-#include "common/TextDecode.h"
 #include "common/win32/ErrorMode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
@@ -14,9 +13,10 @@
 #include "common/win32/Utf.h"
 #include "common/win32/Window.h"
 #include "launcher/CommandLine.h"
+#include "launcher/Installation.h"
 #include "launcher/Kolvex.h"
 #include "launcher/Leftovers.h"
-#include "launcher/Settings.h"
+#include "launcher/Settings_win32.h"
 #include "launcher/ShareProbe.h"
 #include "launcher/StartReport_win32.h"
 #include "launcher/Update.h"
@@ -30,17 +30,12 @@ namespace {
 
 constexpr DWORD kStartDelayMs = 1000;
 
-const std::vector<std::string>& Arguments() {
-  static const std::vector<std::string> args = SplitCommandLine(Narrow(GetCommandLineW()));
-  return args;
-}
-
 // COM for the shell's sake, on this thread, for as long as the request runs.
-// Its library is loaded here, not imported: imported, it and the libraries
-// it needs (combase and rpcrt4 under Wine) were loaded before the program
-// ran, at a cost larger than all of the launcher's own work on a start with
-// nothing to update. ole32 is one of the system's known DLLs, so it is always taken
-// from the system directory; it stays loaded, as COM may leave work in it.
+// Its library is loaded here, not imported: an imported ole32 and the
+// libraries it needs (combase and rpcrt4 under Wine) are loaded before the
+// program runs, at a cost larger than all of the launcher's own work on a
+// start with nothing to update. ole32 is one of the system's known DLLs, so it is always taken from the
+// system directory; it stays loaded, as COM may leave work in it.
 class ComApartment {
  public:
   ComApartment() {
@@ -84,44 +79,37 @@ void WarnAboutRefusedEntries(const std::vector<RefusedEntry>& refused) {
 // taken, so that a share that does not answer holds up neither this start
 // (the installed program starts) nor any other; then the installation is
 // updated in its turn. Nothing here waits for the user.
-UpdateOutcome UpdateFromShare(const std::string& programName) {
+UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& settings,
+                              const std::string& programName) {
   // Before the first touch of the shared directory: a removable drive
   // without a medium gives the launcher's own message, not the system's box.
   const NoCriticalErrorBoxes noPrompts;
-  if (const std::optional<UpdateResult> without = ShareVerdict(AskShare(SharedDir, SharedTimeBoxMs)))
+  if (const std::optional<UpdateResult> without =
+          ShareVerdict(AskShare(installation.sharedDir, settings.shareTimeBoxMs)))
     return {.result = *without};
-  const UpdateTurn stage(ExeDir, programName);
+  const UpdateTurn turn(installation.exeDir, programName);
   // Without its turn the start runs the program as it is, if there is one.
-  if (!stage.TurnCame())
-    return FileExists(JoinPath(ExeDir, TargetName))
+  if (!turn.TurnCame())
+    return FileExists(JoinPath(installation.exeDir, installation.targetName))
                ? UpdateOutcome{.result = UpdateResult::TurnNotCome}
                : UpdateOutcome{.result = UpdateResult::Failed, .failure = LockWaitTooLongMessage(programName)};
-  RemoveLeftoversOfEndedRuns(TheUpdateSystem().Files(), ExeDir, Components.components, ComponentName(TargetName, ""));
-  return UpdateInstallation(TheUpdateSystem(), Components.components);
+  const std::vector<Component>& components = settings.components.components;
+  RemoveLeftoversOfEndedRuns(TheUpdateSystem().Files(), installation.exeDir, components, installation.targetName);
+  return UpdateInstallation(TheUpdateSystem(), installation, components);
 }
 
-}  // namespace
-
-Settings ReadSettings(const std::string& exeDir) {
-  // Read by the launcher itself: the system's profile reader knows no UTF-8
-  // and returns only as much of a value as a buffer sized beforehand holds.
-  const std::optional<std::string> bytes = ReadWholeFile(JoinPath(exeDir, kSettingsFileName));
-  return ParseSettings(bytes ? DecodeText(*bytes, FromAnsi) : std::string(), exeDir);
+// The launcher's directory, the shared directory of its settings and the
+// program named by its first argument (after its own name).
+Installation ThisInstallation(const std::string& exeDir, const Settings& settings,
+                              const std::vector<std::string>& arguments) {
+  return {.exeDir = exeDir,
+          .sharedDir = settings.sharedDir,
+          .targetName = arguments.size() > 1 ? arguments[1] : std::string()};
 }
 
-void LoadSettings() {
-  ExeDir = ExtractFileDir(ModuleFileName());
-  Settings settings = ReadSettings(ExeDir);
-  SharedDir = std::move(settings.sharedDir);
-  Components = std::move(settings.components);
-  ReportDir = std::move(settings.reportDir);
-  SharedTimeBoxMs = settings.shareTimeBoxMs;
-  TargetName = Arguments().size() > 1 ? Arguments()[1] : std::string();
-}
-
-void LaunchTarget() {
-  const std::wstring file = Widen(JoinPath(ExeDir, TargetName));
-  const std::wstring params = Widen(BuildForwardedParams(Arguments()));
+void LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments) {
+  const std::wstring file = Widen(JoinPath(installation.exeDir, installation.targetName));
+  const std::wstring params = Widen(BuildForwardedParams(arguments));
   ComApartment com;
   SHELLEXECUTEINFOW info{};
   info.cbSize = sizeof info;
@@ -138,27 +126,32 @@ void LaunchTarget() {
   ShellExecuteExW(&info);  // the shell shows its own message if it cannot open the file
 }
 
+}  // namespace
+
 void RunLauncher() {
   Sleep(kStartDelayMs);
-  LoadSettings();
+  const std::string exeDir = ExtractFileDir(ModuleFileName());
+  const Settings settings = ReadSettings(exeDir);
+  const std::vector<std::string> arguments = SplitCommandLine(Narrow(GetCommandLineW()));
+  const Installation installation = ThisInstallation(exeDir, settings, arguments);
   // Before the turn: the warning waits until it is read, and the other starts
   // of the installation must not wait that long too.
-  WarnAboutRefusedEntries(Components.refused);
-  const std::string programName = TheUpdateSystem().UpperCase(ExtractFileName(ComponentName(TargetName, "")));
-  const UpdateOutcome outcome = UpdateFromShare(programName);
+  WarnAboutRefusedEntries(settings.components.refused);
+  const std::string programName = TheUpdateSystem().UpperCase(ExtractFileName(installation.targetName));
+  const UpdateOutcome outcome = UpdateFromShare(installation, settings, programName);
   // Last of all, so that the user never waits for it: after the hand-off, or
   // after the failure was read (or could not be shown).
-  const ScopeExit report([&outcome] {
-    if (!ReportDir.empty())
-      WriteStartReport(ReportDir, NewStartReport(ExeDir, SharedDir, TargetName, Components.components, outcome),
-                       SharedTimeBoxMs);
+  const ScopeExit report([&] {
+    if (!settings.reportDir.empty())
+      WriteStartReport(settings.reportDir, NewStartReport(installation, settings.components.components, outcome),
+                       settings.shareTimeBoxMs);
   });
   // The turn is left: a message read now holds up no other start.
   if (outcome.result == UpdateResult::Failed) {
     TellUser(outcome.failure, true);
     throw EAbort();
   }
-  LaunchTarget();
+  LaunchTarget(installation, arguments);
 }
 
 }  // namespace kolvex

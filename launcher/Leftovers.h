@@ -5,13 +5,13 @@
 #include <vector>
 
 #include "files/CopyVerified.h"
-#include "launcher/Settings.h"
+#include "launcher/Components.h"
 
 namespace kolvex {
 
 // Removes the leftovers of the listed components and the program (relative
 // names in exeDir) whose runs have ended; a file still running stays for a
-// later start. The caller holds the installation's update lock.
+// later start. The caller holds the installation's turn at the update.
 void RemoveLeftoversOfEndedRuns(CopySystem& files, const std::string& exeDir,
                                 const std::vector<Component>& components, const std::string& programName);
 

@@ -29,10 +29,10 @@ struct ShareReply {
 };
 
 // How the start goes on: nothing when the update may go ahead (the share
-// answered, and the update meets whatever it said as before); otherwise the
-// outcome without an update, the share left alone: ShareNotAnswering when no
-// reply came in time, ShareNotFound when the directory is not there (no
-// component could be found in it).
+// answered; any other failure it reported, the update meets on its own);
+// otherwise the outcome without an update, the share left alone:
+// ShareNotAnswering when no reply came in time, ShareNotFound when the
+// directory is not there (no component could be found in it).
 std::optional<UpdateResult> ShareVerdict(const std::optional<ShareReply>& reply);
 
 // Asks the system for the attributes of dir, giving up after limitMs

@@ -42,15 +42,16 @@ std::string ComputerName() {
   return GetComputerNameW(name, &size) ? Narrow({name, size}) : std::string();
 }
 
-StartReport NewStartReport(const std::string& exeDir, const std::string& sharedDir, const std::string& program,
-                           const std::vector<Component>& components, const UpdateOutcome& outcome) {
+StartReport NewStartReport(const Installation& installation, const std::vector<Component>& components,
+                           const UpdateOutcome& outcome) {
   UpdateSystem& system = TheUpdateSystem();
+  const std::string& program = installation.targetName;
   StartReport report{.computer = ComputerName(),
                      .user = UserName(),
                      .time = FormatSortableDateTime(Now()),
-                     .installation = exeDir,
+                     .installation = installation.exeDir,
                      .launcherVersion = GetFileVersionString(ModuleFileName(), "FileVersion"),
-                     .sharedDir = sharedDir,
+                     .sharedDir = installation.sharedDir,
                      .program = program};
   SetOutcome(report, outcome);
   std::vector<std::pair<std::string, uint8_t>> files{{program, kCompareByVersion}};
@@ -58,8 +59,8 @@ StartReport NewStartReport(const std::string& exeDir, const std::string& sharedD
     if (!SameTextIgnoringAsciiCase(component.name, program)) files.emplace_back(component.name, component.compareMode);
   }
   for (const auto& [name, mode] : files) {
-    report.files.push_back(Installed(system, exeDir, name, mode));
-    if (ShareAnswered(outcome.result) && !system.Files().FileExists(JoinPath(sharedDir, name)))
+    report.files.push_back(Installed(system, installation.exeDir, name, mode));
+    if (ShareAnswered(outcome.result) && !system.Files().FileExists(JoinPath(installation.sharedDir, name)))
       report.missingOnShare.push_back(name);
   }
   return report;

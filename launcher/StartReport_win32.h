@@ -5,7 +5,8 @@
 #include <string>
 #include <vector>
 
-#include "launcher/Settings.h"
+#include "launcher/Components.h"
+#include "launcher/Installation.h"
 #include "launcher/StartReport.h"
 
 namespace kolvex {
@@ -14,12 +15,12 @@ namespace kolvex {
 std::string ComputerName();
 
 // A report of this start with the update's outcome: the computer, the user,
-// the time, the launcher's directory and version, the shared directory as
-// read, the program and the listed files as installed now (version, or date
-// for files compared by date; "brak" when missing), and, where the share
-// answered, the files it does not hold.
-StartReport NewStartReport(const std::string& exeDir, const std::string& sharedDir, const std::string& program,
-                           const std::vector<Component>& components, const UpdateOutcome& outcome);
+// the time, the installation's directory, the launcher's version, the shared
+// directory as read, the program and the listed files as installed now
+// (version, or date for files compared by date; "brak" when missing), and,
+// where the share answered, the files it does not hold.
+StartReport NewStartReport(const Installation& installation, const std::vector<Component>& components,
+                           const UpdateOutcome& outcome);
 
 // Replaces the computer's report in the report folder by this one (written
 // under another name, then renamed), keeping the last failure while no

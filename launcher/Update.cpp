@@ -1,41 +1,34 @@
 #include "launcher/Update.h"
 
 #include <algorithm>
-#include <array>
-#include <string_view>
 
 #include "common/Paths.h"
 #include "common/Unicode.h"
-#include "launcher/Kolvex.h"
+#include "launcher/Backup.h"
 #include "launcher/UpdateTurn.h"
 
 namespace kolvex {
 
 namespace {
 
-// A share whose file changed under two copies in a row is being written to
-// right now (a large copy of a new version under way): waiting would hold
-// up the start for as long as that copy takes.
+// How many times one component is decided on and copied before the share
+// is taken to be changing. A share whose file changed under two copies in a
+// row is being written to right now (a large copy of a new version under
+// way): waiting would hold up the start for as long as that copy takes.
 constexpr int kDecisionsAtMost = 3;
 
-struct BackupRule {
-  std::string_view ext;        // as given to UpdateComponent, case-sensitive
-  std::string_view backupExt;  // replaces the installed file's extension
-};
+// Name of the component when UpdateComponent is given none: the target's
+// name without its first character (a whole character, not a UTF-8 byte).
+std::string NameFromTarget(const std::string& targetName) {
+  size_t next = targetName.empty() ? 0 : 1;
+  while (next < targetName.size() && IsUtf8Continuation(targetName[next])) ++next;
+  return targetName.substr(next);
+}
 
-constexpr std::array<BackupRule, 4> kBackupRules{{
-    {".EXE", ".EXEOLD"},
-    {".HLP", ".HLPOLD"},
-    {".CNT", ".CNTOLD"},
-    {".CHM", ".CHMOLD"},
-}};
-
-// Name of the component when UpdateComponent is given none: TargetName
-// without its first character (a whole character, not a UTF-8 byte).
-std::string NameFromTarget() {
-  size_t next = TargetName.empty() ? 0 : 1;
-  while (next < TargetName.size() && IsUtf8Continuation(TargetName[next])) ++next;
-  return TargetName.substr(next);
+// The name of the component UpdateComponent refreshes for these arguments.
+std::string ComponentName(const Installation& installation, const std::string& fileName, const std::string& ext) {
+  const std::string name = fileName.empty() ? NameFromTarget(installation.targetName) : fileName;
+  return ext.empty() ? name : ChangeFileExt(name, ext);
 }
 
 // The verified copy, its failure's message kept for the caller to show.
@@ -82,14 +75,6 @@ std::string StillChangingMessage(const std::string& src) {
 
 }  // namespace
 
-std::string BackupName(const std::string& dst, const std::string& ext) {
-  if (ext.empty()) return dst + "OLD";
-  for (const BackupRule& rule : kBackupRules) {
-    if (ext == rule.ext) return ChangeFileExt(dst, rule.backupExt);
-  }
-  return {};
-}
-
 bool NeedsUpdate(UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update) {
   switch (compareMode) {
     case kCompareByVersion:
@@ -115,21 +100,17 @@ bool NeedsUpdate(UpdateSystem& system, uint8_t compareMode, ComponentUpdate& upd
   }
 }
 
-std::string ComponentName(const std::string& fileName, const std::string& ext) {
-  const std::string name = fileName.empty() ? NameFromTarget() : fileName;
-  return ext.empty() ? name : ChangeFileExt(name, ext);
-}
-
 namespace {
 
 // UpdateComponent into outcome: the component's update added to it and the
 // result Updated, or the result Failed; false when it failed.
-bool UpdateInto(UpdateOutcome& outcome, UpdateSystem& system, const std::string& fileName, const std::string& ext,
-                uint8_t compareMode, const std::string& caption, bool showForm) {
+bool UpdateInto(UpdateOutcome& outcome, UpdateSystem& system, const Installation& installation,
+                const std::string& fileName, const std::string& ext, uint8_t compareMode, const std::string& caption,
+                bool showForm) {
   ComponentUpdate update;
-  update.name = ComponentName(fileName, ext);
-  update.src = JoinPath(SharedDir, update.name);
-  update.dst = JoinPath(ExeDir, update.name);
+  update.name = ComponentName(installation, fileName, ext);
+  update.src = JoinPath(installation.sharedDir, update.name);
+  update.dst = JoinPath(installation.exeDir, update.name);
   update.compareMode = compareMode;
 
   std::string& failure = outcome.failure;
@@ -147,7 +128,7 @@ bool UpdateInto(UpdateOutcome& outcome, UpdateSystem& system, const std::string&
         const std::string backup = BackupName(update.dst, ext);
         if (!backup.empty() && Copy(system, update.dst, backup, failure) != CopyResult::Copied) return Failed(outcome);
       } else {
-        system.CreateDirectories(ExeDir, update.name);
+        system.CreateDirectories(installation.exeDir, update.name);
       }
     }
     // The log must name what was installed: a copy of a shared file that
@@ -162,7 +143,7 @@ bool UpdateInto(UpdateOutcome& outcome, UpdateSystem& system, const std::string&
       return Failed(outcome);
     }
   }
-  system.WriteLog(fileName, compareMode, update);
+  system.WriteLog(fileName, compareMode, update, installation.exeDir);
   outcome.result = UpdateResult::Updated;
   outcome.updates.push_back(std::move(update));
   return true;
@@ -170,22 +151,23 @@ bool UpdateInto(UpdateOutcome& outcome, UpdateSystem& system, const std::string&
 
 }  // namespace
 
-UpdateOutcome UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext,
-                              uint8_t compareMode, const std::string& caption, bool showForm) {
+UpdateOutcome UpdateComponent(UpdateSystem& system, const Installation& installation, const std::string& fileName,
+                              const std::string& ext, uint8_t compareMode, const std::string& caption, bool showForm) {
   UpdateOutcome outcome;
-  UpdateInto(outcome, system, fileName, ext, compareMode, caption, showForm);
+  UpdateInto(outcome, system, installation, fileName, ext, compareMode, caption, showForm);
   return outcome;
 }
 
-UpdateOutcome UpdateInstallation(UpdateSystem& system, const std::vector<Component>& components) {
+UpdateOutcome UpdateInstallation(UpdateSystem& system, const Installation& installation,
+                                 const std::vector<Component>& components) {
   UpdateOutcome outcome;
   for (const Component& component : components) {
-    if (!SameFile(system, component.name, TargetName) &&
+    if (!SameFile(system, component.name, installation.targetName) &&
         !SameFile(system, component.name, std::string(kTurnFileName)) &&
-        !UpdateInto(outcome, system, component.name, "", component.compareMode, component.caption, true))
+        !UpdateInto(outcome, system, installation, component.name, "", component.compareMode, component.caption, true))
       return outcome;
   }
-  UpdateInto(outcome, system, TargetName, "", kCompareByVersion, "", false);
+  UpdateInto(outcome, system, installation, installation.targetName, "", kCompareByVersion, "", false);
   return outcome;
 }
 

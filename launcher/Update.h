@@ -7,14 +7,11 @@
 
 #include "common/DateTime.h"
 #include "files/CopyVerified.h"
-#include "launcher/Settings.h"
+#include "launcher/Components.h"
+#include "launcher/Installation.h"
 #include "launcher/UpdateOutcome.h"
 
 namespace kolvex {
-
-// How UpdateComponent tells the two files apart; any other mode never updates.
-constexpr uint8_t kCompareByVersion = 1;  // the "FileVersion" strings
-constexpr uint8_t kCompareByDate = 2;     // the last-write times
 
 // The old version logged for a file that was not installed.
 inline constexpr std::string_view kNoInstalledVersion = "brak";
@@ -40,8 +37,10 @@ class UpdateSystem {
   // Whether a program file is whole (see IsCompleteExecutableImage); a file
   // that cannot be read counts as whole, for the copy to report it.
   virtual bool IsCompleteImage(const std::string& path) const = 0;
-  // Appends the line for a refreshed component; raises when the log cannot be opened.
-  virtual void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) = 0;
+  // Appends the line for a refreshed component to the log in exeDir (see
+  // WriteUpdateLog); raises when the log cannot be opened.
+  virtual void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
+                        const std::string& exeDir) = 0;
 
  protected:
   ~UpdateSystem() = default;
@@ -50,35 +49,31 @@ class UpdateSystem {
 // The system itself (Win32 layer only).
 UpdateSystem& TheUpdateSystem();
 
-// Refreshes one component and says what came of it: NothingToDo, Updated
-// with its one update, or Failed with the message the user is to be shown
-// (a failed copy's reason; a shared file replaced while it was copied is
-// decided on afresh, and one that keeps changing fails too). Nothing is
-// shown here: the caller holds the installation's turn (UpdateTurn) and
-// leaves it first. Raises only what the log raises.
-UpdateOutcome UpdateComponent(UpdateSystem& system, const std::string& fileName, const std::string& ext,
-                              uint8_t compareMode, const std::string& caption, bool showForm);
-// The same with the system itself (Win32 layer only).
-UpdateOutcome UpdateComponent(const std::string& fileName, const std::string& ext, uint8_t compareMode,
-                              const std::string& caption, bool showForm);
+// Refreshes one component of the installation, the shared directory's
+// copy of it over the installed one, and says what came of it: NothingToDo,
+// Updated with its one update, or Failed with the message the user is to be
+// shown (a failed copy's reason; a shared file replaced while it was copied
+// is decided on afresh, and one that keeps changing fails too). The
+// component is fileName, or without one the installation's target name
+// without its first character; ext, when given, replaces its extension and
+// chooses its backup (BackupName). Nothing is shown here: the caller holds
+// the installation's turn (UpdateTurn) and leaves it first. Raises only what
+// the log raises.
+UpdateOutcome UpdateComponent(UpdateSystem& system, const Installation& installation, const std::string& fileName,
+                              const std::string& ext, uint8_t compareMode, const std::string& caption, bool showForm);
 
-// The listed components in file order, then the program (TargetName) as
-// always: after its DLLs and help, so that a run stopped by a failed copy
-// never starts a new program with old components. Listed too, the program is
-// done once. The first failure ends it: what was refreshed before it stays.
-UpdateOutcome UpdateInstallation(UpdateSystem& system, const std::vector<Component>& components);
-
-// The name of the component UpdateComponent refreshes for these arguments.
-std::string ComponentName(const std::string& fileName, const std::string& ext);
+// The listed components in file order, then the program (the installation's
+// target) as always: after its DLLs and help, so that a run stopped by a
+// failed copy never starts a new program with old components. Listed too,
+// the program is done once. The first failure ends it: what was refreshed
+// before it stays.
+UpdateOutcome UpdateInstallation(UpdateSystem& system, const Installation& installation,
+                                 const std::vector<Component>& components);
 
 // The decision for update.src and update.dst; fills the Old/New values of the
 // mode. A shared program without version information that is not whole,
 // where the installed one has a version, is a copy to the share still under
 // way or broken off: it is not taken.
 bool NeedsUpdate(UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update);
-
-// Where the installed file is kept before it is replaced, chosen by the
-// extension given to UpdateComponent; empty when no backup is made.
-std::string BackupName(const std::string& dst, const std::string& ext);
 
 }  // namespace kolvex

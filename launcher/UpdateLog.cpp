@@ -1,12 +1,13 @@
 #include "launcher/UpdateLog.h"
 
 #include "common/Paths.h"
+#include "launcher/Components.h"
 
 namespace kolvex {
 
 std::string UpdateLogPath(const std::string& fileName, const std::string& exeDir, const std::string& launcherPath) {
   if (fileName.empty()) return ChangeFileExt(launcherPath, ".LOG");
-  return JoinPath(exeDir, ChangeFileExt("_updatefiles.set", ".LOG"));
+  return JoinPath(exeDir, kUpdateLogName);
 }
 
 std::string UpdateLogLine(uint8_t compareMode, const ComponentUpdate& update, DateTime now,

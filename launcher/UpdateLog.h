@@ -2,13 +2,17 @@
 // The update log: one line per refreshed file, appended to _updatefiles.LOG.
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 #include "common/DateTime.h"
-#include "launcher/Update.h"
+#include "launcher/UpdateOutcome.h"
 
 namespace kolvex {
 
-// _updatefiles.LOG in exeDir for a named component, otherwise the launcher's
+// The log's name, in the launcher's directory.
+inline constexpr std::string_view kUpdateLogName = "_updatefiles.LOG";
+
+// kUpdateLogName in exeDir for a named component, otherwise the launcher's
 // own path with the extension ".LOG".
 std::string UpdateLogPath(const std::string& fileName, const std::string& exeDir, const std::string& launcherPath);
 

@@ -15,8 +15,8 @@ namespace kolvex {
 // Each starts empty, so that a designated initializer may leave it out.
 struct ComponentUpdate {
   std::string name{};                      // relative to both directories; the log writes its file-name part
-  std::string src{};                       // SharedDir\name: the new version
-  std::string dst{};                       // ExeDir\name: the installed version
+  std::string src{};                       // sharedDir\name of the Installation: the new version
+  std::string dst{};                       // exeDir\name of the Installation: the installed version
   std::string oldVersion{}, newVersion{};  // kCompareByVersion; "brak" when there was no installed file
   DateTime oldDate{}, newDate{};           // kCompareByDate; day 0 when there was no installed file
   std::uint8_t compareMode{};              // which of the two pairs above tells old from new

@@ -1,6 +1,6 @@
 #pragma once
-// The update stage of a run: one installation is updated by one run at a
-// time, and the runs that start meanwhile wait for it.
+// The turn at the update: one installation is updated by one run at a time,
+// and the runs that start meanwhile wait for it.
 #include <string>
 #include <string_view>
 

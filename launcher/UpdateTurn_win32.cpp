@@ -13,9 +13,10 @@ namespace {
 // Another run of the same installation is usually done within a second
 // (nothing to update, or a small program); only a longer wait is shown.
 constexpr DWORD kQuietWaitMs = 1000;
-// A run holds the turn only while it works (nothing is shown to its user
-// meanwhile), so a longer hold is a large copy over a slow network or a
-// stuck run: past this the installed program is started as it is.
+// The longest a start waits for its turn, one minute. A run holds the turn
+// only while it works (nothing is shown to its user meanwhile), so a longer
+// hold is a large copy over a slow network or a stuck run: past this the
+// installed program is started as it is.
 constexpr DWORD kTurnWaitMs = 60 * 1000;
 // How soon a turn left (or abandoned) is taken.
 constexpr DWORD kTurnPollMs = 50;

@@ -1,5 +1,5 @@
 #pragma once
-// The update stage on Windows: the installation's turn at the update.
+// The installation's turn at the update on Windows: a file held open.
 #include <windows.h>
 
 #include <string>
@@ -15,11 +15,12 @@ class UpdateTurn {
   // Takes the turn of the installation in exeDir: its turn file
   // (kTurnFileName) opened for writing without sharing, so that only those
   // who may write the installation can hold it, and every path to the
-  // directory (drive letter, UNC name, SUBST drive) leads to the one file. While another run holds it, waits (showing the
-  // progress window with progressText after a while); a run ended by force
-  // leaves it at once, as the system closes its files. A user who may not
-  // write there can change nothing and holds up no one: such a run goes on
-  // without the turn.
+  // directory (drive letter, UNC name, SUBST drive) leads to the one file.
+  // While another run holds it, waits (showing the progress window with
+  // progressText after a while), a minute at most (kTurnWaitMs in
+  // UpdateTurn_win32.cpp); a run ended by force leaves it at once, as the
+  // system closes its files. A user who may not write there can change
+  // nothing and holds up no one: such a run goes on without the turn.
   UpdateTurn(const std::string& exeDir, const std::string& progressText);
   UpdateTurn(const UpdateTurn&) = delete;
   UpdateTurn& operator=(const UpdateTurn&) = delete;

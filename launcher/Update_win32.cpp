@@ -10,7 +10,6 @@
 #include "common/win32/Utf.h"
 #include "files/ExeImage.h"
 #include "files/FileVer_win32.h"
-#include "launcher/Kolvex.h"
 #include "launcher/ProgressWindow.h"
 #include "launcher/UpdateLog.h"
 #include "launcher/Update_win32.h"
@@ -55,18 +54,14 @@ void WindowsUpdateSystem::CreateDirectories(const std::string& base, const std::
                      nullptr);
 }
 
-void WindowsUpdateSystem::WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) {
-  WriteUpdateLog(fileName, compareMode, update, ExeDir);
+void WindowsUpdateSystem::WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
+                                   const std::string& exeDir) {
+  WriteUpdateLog(fileName, compareMode, update, exeDir);
 }
 
 UpdateSystem& TheUpdateSystem() {
   static WindowsUpdateSystem system;
   return system;
-}
-
-UpdateOutcome UpdateComponent(const std::string& fileName, const std::string& ext, uint8_t compareMode,
-                              const std::string& caption, bool showForm) {
-  return UpdateComponent(TheUpdateSystem(), fileName, ext, compareMode, caption, showForm);
 }
 
 }  // namespace kolvex

@@ -14,7 +14,8 @@ class WindowsUpdateSystem : public UpdateSystem, public WindowsCopySystem {
   void ShowProgress(const std::string& text) override;
   void CreateDirectories(const std::string& base, const std::string& name) override;
   bool IsCompleteImage(const std::string& path) const override;
-  void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) override;
+  void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
+                const std::string& exeDir) override;
 };
 
 }  // namespace kolvex

@@ -4,8 +4,8 @@
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
-#include "launcher/Kolvex.h"
 #include "launcher/SettingsIni.h"
+#include "launcher/Settings_win32.h"
 #include "support/TestSupport.h"
 
 namespace kolvex::test {
@@ -49,7 +49,7 @@ TEST_F(SharedDirSetting, PolishLettersInEachEncoding) {
   EXPECT_EQ(Read(ToAnsi("[MAIN]\r\nSHARED_DIR=X:\\ąłé\r\n")), FromAnsi(ToAnsi("X:\\ąłé")));
 }
 
-TEST_F(SharedDirSetting, AValueOverTheOldReadersLimitIsReadWhole) {
+TEST_F(SharedDirSetting, AValueLongerThanAFixedBufferIsReadWhole) {
   const std::string longValue = "X:\\" + std::string(3000, 'd');
   EXPECT_EQ(Read("[MAIN]\r\nSHARED_DIR=" + longValue + "\r\n"), longValue);
 }

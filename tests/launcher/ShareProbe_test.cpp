@@ -20,7 +20,7 @@ TEST(ShareVerdict, OnlyAShareThatAnsweredWithADirectoryOrAnotherErrorIsTouchedAg
   EXPECT_EQ(ShareVerdict(ShareReply{.found = true, .attributes = 0x10}), std::nullopt);
   EXPECT_EQ(ShareVerdict(ShareReply{.found = true, .attributes = 0x20}), UpdateResult::ShareNotFound);  // a file
   for (uint32_t gone : {3u, 53u, 67u}) EXPECT_EQ(ShareVerdict(ShareReply{.error = gone}), UpdateResult::ShareNotFound);
-  // Anything else the update meets as before.
+  // Anything else the update meets on its own.
   for (uint32_t other : {5u, 1231u}) EXPECT_EQ(ShareVerdict(ShareReply{.error = other}), std::nullopt);
 }
 

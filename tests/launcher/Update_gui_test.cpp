@@ -6,7 +6,6 @@
 
 #include "common/win32/Utf.h"
 #include "launcher/DirectUpdateTest.h"
-#include "launcher/Kolvex.h"
 #include "launcher/Update_win32.h"
 #include "support/Robot.h"
 #include "support/TestSupport.h"
@@ -34,32 +33,32 @@ class SharedFileVanishes final : public WindowsUpdateSystem {
 };
 
 TEST_F(DirectUpdateWindowTest, ASharedFileThatVanishesBeforeTheCopyIsReportedAndNothingIsLost) {
-  WriteFileBytes(ExeDir + "\\prog.exe", v1013);
-  WriteFileBytes(SharedDir + "\\prog.exe", v1014);
-  SharedFileVanishes system(SharedDir + "\\prog.exe");
+  WriteFileBytes(Installed("prog.exe"), v1013);
+  WriteFileBytes(Shared("prog.exe"), v1014);
+  SharedFileVanishes system(Shared("prog.exe"));
 
-  const UpdateOutcome outcome = UpdateComponent(system, "prog.exe", "", 1, "", false);
+  const UpdateOutcome outcome = UpdateComponent(system, app, "prog.exe", "", 1, "", false);
   EXPECT_EQ(outcome.result, UpdateResult::Failed);
   EXPECT_THAT(outcome.failure, HasSubstr("prog.exe"));
   EXPECT_FALSE(FindTopWindow({.title = "Błąd", .processId = GetCurrentProcessId()})) << "shown by the caller";
 
-  EXPECT_EQ(ReadFileBytes(ExeDir + "\\prog.exe"), v1013);
-  EXPECT_EQ(ReadFileBytes(ExeDir + "\\prog.exeOLD"), v1013);
-  EXPECT_THAT(ListDir(ExeDir), UnorderedElementsAre("prog.exe", "prog.exeOLD")) << "no log, no temporary file";
+  EXPECT_EQ(ReadFileBytes(Installed("prog.exe")), v1013);
+  EXPECT_EQ(ReadFileBytes(Installed("prog.exeOLD")), v1013);
+  EXPECT_THAT(ListDir(app.exeDir), UnorderedElementsAre("prog.exe", "prog.exeOLD")) << "no log, no temporary file";
 }
 
 TEST_F(DirectUpdateWindowTest, TheProgressWindowNamesTheFileInUpperCaseByTheLocalesRules) {
-  WriteFileBytes(SharedDir + "\\łódź.exe", v1014);
-  UpdateComponent("łódź.exe", "", 1, "", true);
+  WriteFileBytes(Shared("łódź.exe"), v1014);
+  Update("łódź.exe", "", 1, "", true);
   const HWND window = FindTopWindow({.title = "Aktualizacja", .processId = GetCurrentProcessId()});
   ASSERT_TRUE(window);
   const std::optional<ControlInfo> name = FindControl(Inspect(window), "ŁÓDŹ.EXE");
   EXPECT_TRUE(name) << "the window does not show ŁÓDŹ.EXE";
 
-  WriteFileBytes(SharedDir + "\\żółw.exe", v1014);
-  UpdateComponent("żółw.exe", "", 1, "Żółw: nowa wersja", true);
+  WriteFileBytes(Shared("żółw.exe"), v1014);
+  Update("żółw.exe", "", 1, "Żółw: nowa wersja", true);
   EXPECT_TRUE(FindControl(Inspect(window), "Żółw: nowa wersja")) << "the caption is shown as given";
-  EXPECT_EQ(ReadFileBytes(ExeDir + "\\żółw.exe"), v1014);
+  EXPECT_EQ(ReadFileBytes(Installed("żółw.exe")), v1014);
 }
 
 }  // namespace

@@ -10,7 +10,6 @@
 #include <vector>
 
 #include "common/Exceptions.h"
-#include "launcher/Kolvex.h"
 
 namespace kolvex {
 namespace {
@@ -83,7 +82,8 @@ class FakeSystem final : public UpdateSystem, public CopySystem {
   void Remove(const std::string& path) noexcept override { files.erase(path); }
   uint32_t ProcessId() override { return 7; }
 
-  void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update) override {
+  void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
+                const std::string&) override {
     effects.push_back("log " + fileName + " " + std::to_string(compareMode));
     if (logFails) throw EInOutError("File access denied", 5);
     logged = update;
@@ -95,13 +95,6 @@ class FakeSystem final : public UpdateSystem, public CopySystem {
 
 class UpdateComponentTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    ExeDir = "C:\\app";
-    SharedDir = "S:\\shared";
-    TargetName = "prog.exe";
-  }
-  void TearDown() override { ExeDir = SharedDir = TargetName = ""; }
-
   void Installed(const std::string& name, const std::string& version, double date = 1.0) {
     system.files["C:\\app\\" + name] = {version, date, "old " + version};
   }
@@ -111,12 +104,13 @@ class UpdateComponentTest : public ::testing::Test {
   std::string BytesOf(const std::string& path) { return system.files.at(path).bytes; }
 
   FakeSystem system;
+  Installation app{.exeDir = "C:\\app", .sharedDir = "S:\\shared", .targetName = "prog.exe"};
 };
 
 TEST_F(UpdateComponentTest, DifferentVersionsKeepABackupRefreshAndLog) {
   Installed("prog.exe", "1.0.1.3");
   Shared("prog.exe", "1.0.1.4");
-  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  UpdateComponent(system, app, "prog.exe", "", 1, "", false);
   EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
                                           "copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
   EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1.0.1.3");
@@ -130,7 +124,7 @@ TEST_F(UpdateComponentTest, DifferentVersionsKeepABackupRefreshAndLog) {
 TEST_F(UpdateComponentTest, AnOlderSharedVersionReplacesANewerInstalledOne) {
   Installed("prog.exe", "2.0.0.0");
   Shared("prog.exe", "1.9.9.9");
-  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  UpdateComponent(system, app, "prog.exe", "", 1, "", false);
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.9.9.9");
   ASSERT_TRUE(system.logged);
   EXPECT_EQ(system.logged->oldVersion, "2.0.0.0");
@@ -139,13 +133,13 @@ TEST_F(UpdateComponentTest, AnOlderSharedVersionReplacesANewerInstalledOne) {
 TEST_F(UpdateComponentTest, EqualVersionsChangeNothingWhateverTheContents) {
   Installed("prog.exe", "1.0.1.3");
   Shared("prog.exe", "1.0.1.3");
-  UpdateComponent(system, "prog.exe", "", 1, "", true);
+  UpdateComponent(system, app, "prog.exe", "", 1, "", true);
   EXPECT_THAT(system.effects, IsEmpty());
 
   // Two files without version information are alike too.
   Installed("other.dll", "");
   Shared("other.dll", "");
-  UpdateComponent(system, "other.dll", "", 1, "", true);
+  UpdateComponent(system, app, "other.dll", "", 1, "", true);
   EXPECT_THAT(system.effects, IsEmpty());
 }
 
@@ -154,28 +148,31 @@ TEST_F(UpdateComponentTest, VersionStringsAreComparedExactly) {
     system = FakeSystem();
     Installed("prog.exe", installed);
     Shared("prog.exe", "1.0.1.3");
-    UpdateComponent(system, "prog.exe", "", 1, "", false);
+    UpdateComponent(system, app, "prog.exe", "", 1, "", false);
     EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.3") << '"' << installed << '"';
   }
   system = FakeSystem();
   Installed("prog.exe", "1.0.1.3");
   Shared("prog.exe", "");  // the shared file lost its version information
-  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  UpdateComponent(system, app, "prog.exe", "", 1, "", false);
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new ");
 }
 
 TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAndLoggedTruly) {
-  const auto run = [this](std::vector<FakeSystem::File> meanwhile) {
+  const auto run = [this](std::vector<FakeSystem::File> meanwhile, uint8_t mode = kCompareByVersion) {
     system = FakeSystem();
     Installed("prog.exe", "1.0.1.3");
-    Shared("prog.exe", "1.0.1.4");
+    Shared("prog.exe", "1.0.1.4", 2.0);
     system.sharedReplacedMeanwhile = std::move(meanwhile);
-    return UpdateComponent(system, "prog.exe", "", 1, "", false);
+    return UpdateComponent(system, app, "prog.exe", "", mode, "", false);
   };
   run({{"1.0.1.5", 1.0, "new 1.0.1.5"}});
   EXPECT_THAT(system.effects, SizeIs(4)) << "one backup, two copies, one log line";
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.5");
   EXPECT_EQ(system.logged->newVersion, "1.0.1.5");
+  run({{"1.0.1.4", 3.0, "new by date"}}, kCompareByDate);  // by date, the version is no measure of the change
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new by date");
+  EXPECT_EQ(system.logged->newDate, DateTime{3.0});
 
   run({{"1.0.1.3", 1.0, "new 1.0.1.3"}});  // put back: nothing left to do
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
@@ -185,13 +182,14 @@ TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAnd
   const UpdateOutcome changing = run({{"5", 1.0, "new 1.0.1.5"}, {"6", 1.0, "new 1.0.1.6"}, {"7", 1.0, "new 1.0.1.7"}});
   EXPECT_EQ(changing.result, UpdateResult::Failed);
   EXPECT_THAT(changing.failure, StartsWith("Nie można zaktualizować pliku: prog.exe\r\r"));
+  EXPECT_THAT(system.effects, SizeIs(4)) << "one backup, then three decisions' copies at most";
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
   EXPECT_FALSE(system.logged);
 }
 
 TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak) {
   Shared("prog.exe", "1.0.1.4");
-  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  UpdateComponent(system, app, "prog.exe", "", 1, "", false);
   EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
   EXPECT_THAT(system.directoriesFor, ElementsAre("C:\\app prog.exe"));
   EXPECT_EQ(system.logged->oldVersion, "brak");
@@ -203,8 +201,8 @@ TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak)
 
 TEST_F(UpdateComponentTest, NoSharedFileMeansNothingAtAll) {
   Installed("prog.exe", "1.0.1.3");
-  UpdateComponent(system, "prog.exe", "", 1, "Caption", true);
-  UpdateComponent(system, "prog.exe", "", 2, "Caption", true);
+  UpdateComponent(system, app, "prog.exe", "", 1, "Caption", true);
+  UpdateComponent(system, app, "prog.exe", "", 2, "Caption", true);
   EXPECT_THAT(system.effects, IsEmpty());
   EXPECT_THAT(system.versionQueries, IsEmpty());
 }
@@ -212,11 +210,11 @@ TEST_F(UpdateComponentTest, NoSharedFileMeansNothingAtAll) {
 TEST_F(UpdateComponentTest, ByDateOnlyWhenTheDatesDiffer) {
   Installed("prog.exe", "1", 45000.5);
   Shared("prog.exe", "2", 45000.5);
-  UpdateComponent(system, "prog.exe", "", 2, "", false);
+  UpdateComponent(system, app, "prog.exe", "", 2, "", false);
   EXPECT_THAT(system.effects, IsEmpty()) << "versions do not count in mode 2";
 
   Shared("prog.exe", "1", 45000.75);  // the same day, another time
-  UpdateComponent(system, "prog.exe", "", 2, "", false);
+  UpdateComponent(system, app, "prog.exe", "", 2, "", false);
   ASSERT_TRUE(system.logged);
   EXPECT_EQ(system.logged->oldDate, DateTime{45000.5});
   EXPECT_EQ(system.logged->newDate, DateTime{45000.75});
@@ -224,14 +222,14 @@ TEST_F(UpdateComponentTest, ByDateOnlyWhenTheDatesDiffer) {
 
   system.effects.clear();
   Shared("prog.exe", "1", 44000.0);  // an older shared file counts as well
-  UpdateComponent(system, "prog.exe", "", 2, "", false);
+  UpdateComponent(system, app, "prog.exe", "", 2, "", false);
   EXPECT_THAT(system.effects, ::testing::SizeIs(3));
   EXPECT_THAT(system.versionQueries, IsEmpty());
 }
 
 TEST_F(UpdateComponentTest, ByDateWithoutInstalledFileLogsDayZero) {
   Shared("prog.exe", "", 45000.25);
-  UpdateComponent(system, "prog.exe", "", 2, "", false);
+  UpdateComponent(system, app, "prog.exe", "", 2, "", false);
   ASSERT_TRUE(system.logged);
   EXPECT_EQ(system.logged->oldDate, DateTime{0.0});
   EXPECT_EQ(system.logged->newDate, DateTime{45000.25});
@@ -240,79 +238,64 @@ TEST_F(UpdateComponentTest, ByDateWithoutInstalledFileLogsDayZero) {
 TEST_F(UpdateComponentTest, OtherCompareModesNeverUpdate) {
   Installed("prog.exe", "1", 1.0);
   Shared("prog.exe", "2", 2.0);
-  for (int mode : {0, 3, 255}) UpdateComponent(system, "prog.exe", "", static_cast<uint8_t>(mode), "", true);
+  for (int mode : {0, 3, 255}) UpdateComponent(system, app, "prog.exe", "", static_cast<uint8_t>(mode), "", true);
   EXPECT_THAT(system.effects, IsEmpty());
   system.files.erase("C:\\app\\prog.exe");
-  UpdateComponent(system, "prog.exe", "", 0, "", true);
+  UpdateComponent(system, app, "prog.exe", "", 0, "", true);
   EXPECT_THAT(system.effects, IsEmpty()) << "not even a missing installed file";
 }
 
 TEST_F(UpdateComponentTest, NameComesFromTargetNameWithoutItsFirstCharacterWhenNoneIsGiven) {
-  TargetName = "xprog.exe";
+  app.targetName = "xprog.exe";
   Shared("prog.exe", "2");
-  UpdateComponent(system, "", "", 1, "", false);
+  UpdateComponent(system, app, "", "", 1, "", false);
   EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log  1"));
 
   system = FakeSystem();
-  TargetName = "\xc5\x82\xc3\xb3\x64ka.exe";  // "łódka.exe": one character, two bytes
+  app.targetName = "\xc5\x82\xc3\xb3\x64ka.exe";  // "łódka.exe": one character, two bytes
   Shared("\xc3\xb3\x64ka.exe", "2");
-  UpdateComponent(system, "", "", 1, "", false);
+  UpdateComponent(system, app, "", "", 1, "", false);
   EXPECT_EQ(system.logged->name, "\xc3\xb3\x64ka.exe");
 
   system = FakeSystem();
-  TargetName = "";
-  UpdateComponent(system, "", "", 1, "", false);
+  app.targetName = "";
+  UpdateComponent(system, app, "", "", 1, "", false);
   EXPECT_THAT(system.effects, IsEmpty());
 }
 
 TEST_F(UpdateComponentTest, SubDirectoriesAreKeptBelowBothDirectories) {
   Installed("bin\\prog.exe", "1");
   Shared("bin\\prog.exe", "2");
-  UpdateComponent(system, "bin\\prog.exe", "", 1, "", true);
+  UpdateComponent(system, app, "bin\\prog.exe", "", 1, "", true);
   EXPECT_THAT(system.effects,
               ElementsAre("progress PROG.EXE", "copy C:\\app\\bin\\prog.exe > C:\\app\\bin\\prog.exeOLD",
                           "copy S:\\shared\\bin\\prog.exe > C:\\app\\bin\\prog.exe", "log bin\\prog.exe 1"));
 }
 
 TEST_F(UpdateComponentTest, DirectoriesAreJoinedWhateverTheirSeparators) {
-  ExeDir = "C:\\";
-  SharedDir = "\\\\server\\share\\";
+  app.exeDir = "C:\\";
+  app.sharedDir = "\\\\server\\share\\";
   system.files["\\\\server\\share\\prog.exe"] = {"2", 0, "new"};
-  UpdateComponent(system, "prog.exe", "", 1, "", false);
+  UpdateComponent(system, app, "prog.exe", "", 1, "", false);
   EXPECT_THAT(system.effects, ElementsAre("copy \\\\server\\share\\prog.exe > C:\\prog.exe", "log prog.exe 1"));
 }
 
 TEST_F(UpdateComponentTest, ProgressShowsTheCaptionOrTheUpperCasedFileName) {
   Installed("help.chm", "1");
   Shared("help.chm", "2");
-  UpdateComponent(system, "help.chm", "", 1, "Pomoc programu", true);
+  UpdateComponent(system, app, "help.chm", "", 1, "Pomoc programu", true);
   EXPECT_EQ(system.effects.front(), "progress Pomoc programu");
 
   system.effects.clear();
   Shared("help.chm", "3");
-  UpdateComponent(system, "help.chm", "", 1, "", false);
+  UpdateComponent(system, app, "help.chm", "", 1, "", false);
   EXPECT_EQ(system.effects.front().rfind("copy ", 0), 0u) << "no window unless asked";
-}
-
-TEST(BackupName, FollowsTheExtensionGivenToTheUpdate) {
-  EXPECT_EQ(BackupName("C:\\app\\prog.EXE", ".EXE"), "C:\\app\\prog.EXEOLD");
-  EXPECT_EQ(BackupName("C:\\app\\help.HLP", ".HLP"), "C:\\app\\help.HLPOLD");
-  EXPECT_EQ(BackupName("C:\\app\\help.CNT", ".CNT"), "C:\\app\\help.CNTOLD");
-  EXPECT_EQ(BackupName("C:\\app\\help.CHM", ".CHM"), "C:\\app\\help.CHMOLD");
-  EXPECT_EQ(BackupName("C:\\app\\prog.exe", ""), "C:\\app\\prog.exeOLD");
-  EXPECT_EQ(BackupName("C:\\app\\README", ""), "C:\\app\\READMEOLD");
-  // Exact comparison: anything else, other case included, keeps no backup.
-  for (const char* ext : {".exe", ".Exe", ".DLL", ".EXEOLD", "EXE", ".EXE "}) {
-    EXPECT_EQ(BackupName("C:\\app\\prog.exe", ext), "") << ext;
-  }
-  // The extension is taken from the file name only, never from a directory.
-  EXPECT_EQ(BackupName("C:\\app.d\\prog", ".EXE"), "C:\\app.d\\prog.EXEOLD");
 }
 
 TEST_F(UpdateComponentTest, ExtReplacesTheExtensionAndChoosesTheBackup) {
   Installed("prog.EXE", "1");
   Shared("prog.EXE", "2");
-  UpdateComponent(system, "prog.exe", ".EXE", 1, "", false);
+  UpdateComponent(system, app, "prog.exe", ".EXE", 1, "", false);
   EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.EXE > C:\\app\\prog.EXEOLD",
                                           "copy S:\\shared\\prog.EXE > C:\\app\\prog.EXE", "log prog.exe 1"));
   EXPECT_EQ(system.logged->name, "prog.EXE");
@@ -320,13 +303,13 @@ TEST_F(UpdateComponentTest, ExtReplacesTheExtensionAndChoosesTheBackup) {
   system.effects.clear();
   Installed("lib.DLL", "1");
   Shared("lib.DLL", "2");
-  UpdateComponent(system, "lib.bpl", ".DLL", 1, "", false);
+  UpdateComponent(system, app, "lib.bpl", ".DLL", 1, "", false);
   EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\lib.DLL > C:\\app\\lib.DLL", "log lib.bpl 1"));
 
   system.effects.clear();
   Installed("prog.exe", "1");
   Shared("prog.exe", "2");
-  UpdateComponent(system, "prog.exe", ".exe", 1, "", false);
+  UpdateComponent(system, app, "prog.exe", ".exe", 1, "", false);
   EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
 }
 
@@ -334,7 +317,7 @@ TEST_F(UpdateComponentTest, AFailedBackupAbortsBeforeTheInstalledFileIsTouched) 
   Installed("prog.exe", "1");
   Shared("prog.exe", "2");
   system.failingCopiesTo = {"C:\\app\\prog.exeOLD"};
-  const UpdateOutcome outcome = UpdateComponent(system, "prog.exe", "", 1, "", false);
+  const UpdateOutcome outcome = UpdateComponent(system, app, "prog.exe", "", 1, "", false);
   EXPECT_EQ(outcome.failure, "Błąd kopiowania pliku: prog.exe\r\rdenied");
   EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD"));
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1");
@@ -344,7 +327,7 @@ TEST_F(UpdateComponentTest, AFailedRefreshAbortsWithoutLogging) {
   Installed("prog.exe", "1");
   Shared("prog.exe", "2");
   system.failingCopiesTo = {"C:\\app\\prog.exe"};
-  const UpdateOutcome outcome = UpdateComponent(system, "prog.exe", "", 1, "", false);
+  const UpdateOutcome outcome = UpdateComponent(system, app, "prog.exe", "", 1, "", false);
   EXPECT_EQ(outcome.result, UpdateResult::Failed);
   EXPECT_EQ(outcome.failure, "Błąd kopiowania pliku: prog.exe\r\rdenied");
   EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
@@ -360,7 +343,7 @@ TEST_F(UpdateComponentTest, TheInstallationStopsAtItsFirstFailureAndNamesWhatWas
   }
   system.failingCopiesTo = {"C:\\app\\b.dll"};
   const UpdateOutcome outcome =
-      UpdateInstallation(system, {{"a.dll", 1, ""}, {"kolvex.LOCK", 1, ""}, {"b.dll", 1, ""}, {"PROG.EXE", 1, ""}});
+      UpdateInstallation(system, app, {{"a.dll", 1, ""}, {"kolvex.LOCK", 1, ""}, {"b.dll", 1, ""}, {"PROG.EXE", 1, ""}});
   EXPECT_EQ(outcome.result, UpdateResult::Failed);
   EXPECT_EQ(outcome.failure, "Błąd kopiowania pliku: b.dll\r\rdenied");
   ASSERT_THAT(outcome.updates, SizeIs(1)) << "the turn file is no component";
@@ -372,7 +355,7 @@ TEST_F(UpdateComponentTest, ALogThatCannotBeOpenedEndsTheRunAfterTheRefresh) {
   Installed("prog.exe", "1");
   Shared("prog.exe", "2");
   system.logFails = true;
-  EXPECT_THROW(UpdateComponent(system, "prog.exe", "", 1, "", false), EInOutError);
+  EXPECT_THROW(UpdateComponent(system, app, "prog.exe", "", 1, "", false), EInOutError);
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 2");
 }
 

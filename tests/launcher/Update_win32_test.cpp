@@ -7,7 +7,6 @@
 #include <cctype>
 
 #include "launcher/DirectUpdateTest.h"
-#include "launcher/Kolvex.h"
 #include "launcher/Update.h"
 #include "support/TestSupport.h"
 
@@ -25,7 +24,7 @@ TEST_F(DirectUpdateTest, ByDateFilesOfOneDayWithDifferentTimesAreUpdatedAndLogge
   // A day far from any change of summer time.
   SetLocalWriteTime(Installed("data.bin"), Local(2024, 6, 15, 8, 5, 0, 0));
   SetLocalWriteTime(Shared("data.bin"), Local(2024, 6, 15, 14, 30, 10, 0));
-  UpdateComponent("data.bin", "", 2, "", false);
+  Update("data.bin", "", 2, "", false);
   EXPECT_EQ(ReadFileBytes(Installed("data.bin")), "shared");
   EXPECT_EQ(ReadFileBytes(Installed("data.binOLD")), "installed");
 
@@ -42,7 +41,7 @@ TEST_F(DirectUpdateTest, ByDateFilesOfOneDayWithDifferentTimesAreUpdatedAndLogge
 
   // The copy keeps the shared file's time: the next start finds nothing to do.
   const std::string log = Log();
-  UpdateComponent("data.bin", "", 2, "", false);
+  Update("data.bin", "", 2, "", false);
   EXPECT_EQ(Log(), log);
 }
 
@@ -51,19 +50,19 @@ TEST_F(DirectUpdateTest, ByDateTimesWithinOneTwoSecondStepAreEqual) {
   WriteFileBytes(Shared("data.bin"), "shared");
   SetLocalWriteTime(Installed("data.bin"), Local(2024, 6, 15, 10, 0, 0, 0));
   SetLocalWriteTime(Shared("data.bin"), Local(2024, 6, 15, 10, 0, 1, 900));
-  UpdateComponent("data.bin", "", 2, "", false);
+  Update("data.bin", "", 2, "", false);
   EXPECT_EQ(ReadFileBytes(Installed("data.bin")), "installed");
   EXPECT_EQ(Log(), "");
 
   SetLocalWriteTime(Installed("data.bin"), Local(2024, 6, 15, 10, 0, 1, 0));
   SetLocalWriteTime(Shared("data.bin"), Local(2024, 6, 15, 10, 0, 2, 0));
-  UpdateComponent("data.bin", "", 2, "", false);
+  Update("data.bin", "", 2, "", false);
   EXPECT_EQ(ReadFileBytes(Installed("data.bin")), "shared");
 }
 
 TEST_F(DirectUpdateTest, ByDateWithoutInstalledFileCopiesWithoutBackup) {
   WriteFileBytes(Shared("data.bin"), "shared");
-  UpdateComponent("data.bin", "", 2, "", false);
+  Update("data.bin", "", 2, "", false);
   EXPECT_EQ(ReadFileBytes(Installed("data.bin")), "shared");
   EXPECT_FALSE(FileExists(Installed("data.binOLD")));
   EXPECT_THAT(LogTails(Log()), ElementsAre(StartsWith("data.bin from [")));
@@ -89,16 +88,16 @@ TEST_P(ExtRuleTest, TheExtensionIsReplacedAndChoosesTheBackup) {
   const ExtCase& c = GetParam();
   WriteFileBytes(Installed(c.component), v1013);
   WriteFileBytes(Shared(c.component), v1014);
-  UpdateComponent(c.fileName, c.ext, 1, "", false);
+  Update(c.fileName, c.ext, 1, "", false);
 
   EXPECT_EQ(ReadFileBytes(Installed(c.component)), v1014);
   std::vector<std::string> expected{Lower(c.component), "_updatefiles.log"};
   if (*c.backup) {
     expected.push_back(Lower(c.backup));
-    EXPECT_THAT(ListDir(ExeDir), ::testing::Contains(c.backup)) << "the backup's name is exactly this";
+    EXPECT_THAT(ListDir(app.exeDir), ::testing::Contains(c.backup)) << "the backup's name is exactly this";
     EXPECT_EQ(ReadFileBytes(Installed(c.backup)), v1013);
   }
-  std::vector<std::string> names = ListDir(ExeDir);
+  std::vector<std::string> names = ListDir(app.exeDir);
   std::transform(names.begin(), names.end(), names.begin(), Lower);
   EXPECT_THAT(names, UnorderedElementsAreArray(expected));
   EXPECT_THAT(LogTails(Log()), ElementsAre(std::string(c.component) + " from [1.0.1.3] to [1.0.1.4]\r\n"));

@@ -6,7 +6,6 @@
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
-#include "launcher/Kolvex.h"
 #include "launcher/Settings.h"
 #include "launcher/ShareProbe.h"
 #include "launcher/Update.h"
