@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "common/Integers.h"
-#include "common/SystemText.h"
+#include "common/SystemText_win32.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 

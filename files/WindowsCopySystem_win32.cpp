@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "common/Exceptions.h"
-#include "common/SystemText.h"
+#include "common/SystemText_win32.h"
 #include "common/win32/ErrorMode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"

@@ -18,7 +18,7 @@
 #include "common/win32/Utf.h"
 #include "common/win32/Window.h"
 #include "launcher/ErrorBox.h"
-#include "launcher/Kolvex.h"
+#include "launcher/Kolvex_win32.h"
 
 // The runtime's default terminate handler prints the type of an uncaught
 // exception, demangling its name, which drags the whole demangler (about

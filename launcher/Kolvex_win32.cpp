@@ -14,15 +14,15 @@
 #include "common/win32/Window.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Installation.h"
-#include "launcher/Kolvex.h"
+#include "launcher/Kolvex_win32.h"
 #include "launcher/Leftovers.h"
 #include "launcher/Settings_win32.h"
-#include "launcher/ShareProbe.h"
+#include "launcher/ShareProbe_win32.h"
 #include "launcher/StartReport_win32.h"
-#include "launcher/Update.h"
 #include "launcher/UpdateTurn.h"
 #include "launcher/UpdateTurn_win32.h"
-#include "messages/MessageWindow.h"
+#include "launcher/Update_win32.h"
+#include "messages/MessageWindow_win32.h"
 
 namespace kolvex {
 

@@ -7,7 +7,6 @@
 #include <string>
 
 #include "common/win32/Handles.h"
-#include "launcher/ProgressWindow.h"
 
 namespace kolvex {
 
@@ -47,5 +46,9 @@ class TfTrwaAktualizacja {
 // The one progress window of the process: empty until ShowUpdateProgress
 // first needs it, then kept until the process ends.
 extern std::unique_ptr<TfTrwaAktualizacja> fTrwaAktualizacja;
+
+// Creates the window on first use, shows text in it, paints it at once and
+// waits 500 ms. The window stays until the process ends.
+void ShowUpdateProgress(const std::string& text);
 
 }  // namespace kolvex

@@ -35,8 +35,4 @@ struct ShareReply {
 // directory is not there (no component could be found in it).
 std::optional<UpdateResult> ShareVerdict(const std::optional<ShareReply>& reply);
 
-// Asks the system for the attributes of dir, giving up after limitMs
-// (0: no limit), from a thread of its own (Win32 layer only).
-std::optional<ShareReply> AskShare(const std::string& dir, uint32_t limitMs);
-
 }  // namespace kolvex

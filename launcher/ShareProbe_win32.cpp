@@ -4,7 +4,7 @@
 #include "common/win32/Files.h"
 #include "common/win32/TimeBox.h"
 #include "common/win32/Utf.h"
-#include "launcher/ShareProbe.h"
+#include "launcher/ShareProbe_win32.h"
 
 namespace kolvex {
 

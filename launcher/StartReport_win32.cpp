@@ -11,8 +11,8 @@
 #include "common/win32/Utf.h"
 #include "files/FileVer_win32.h"
 #include "files/WindowsCopySystem_win32.h"
-#include "launcher/ShareProbe.h"
-#include "launcher/Update.h"
+#include "launcher/ShareProbe_win32.h"
+#include "launcher/Update_win32.h"
 
 namespace kolvex {
 

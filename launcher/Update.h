@@ -46,9 +46,6 @@ class UpdateSystem {
   ~UpdateSystem() = default;
 };
 
-// The system itself (Win32 layer only).
-UpdateSystem& TheUpdateSystem();
-
 // Refreshes one component of the installation, the shared directory's
 // copy of it over the installed one, and says what came of it: NothingToDo,
 // Updated with its one update, or Failed with the message the user is to be

@@ -21,10 +21,4 @@ std::string UpdateLogPath(const std::string& fileName, const std::string& exeDir
 std::string UpdateLogLine(uint8_t compareMode, const ComponentUpdate& update, DateTime now,
                           const DateTimeFormats& formats);
 
-// Appends the line to the log of UpdateLogPath (in the ANSI code page),
-// creating the file when needed. Raises EInOutError when the log can neither
-// be opened nor created, or the line cannot be written.
-void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
-                    const std::string& exeDir);
-
 }  // namespace kolvex

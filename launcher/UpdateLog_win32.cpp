@@ -2,12 +2,12 @@
 
 #include "common/DateTime_win32.h"
 #include "common/Exceptions.h"
-#include "common/SystemText.h"
+#include "common/SystemText_win32.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 #include "files/FileRetry_win32.h"
-#include "launcher/UpdateLog.h"
+#include "launcher/UpdateLog_win32.h"
 
 namespace kolvex {
 

@@ -3,7 +3,7 @@
 #include "common/Paths.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
-#include "launcher/ProgressWindow.h"
+#include "launcher/ProgressWindow_win32.h"
 #include "launcher/UpdateTurn.h"
 
 namespace kolvex {

@@ -10,8 +10,8 @@
 #include "common/win32/Utf.h"
 #include "files/ExeImage.h"
 #include "files/FileVer_win32.h"
-#include "launcher/ProgressWindow.h"
-#include "launcher/UpdateLog.h"
+#include "launcher/ProgressWindow_win32.h"
+#include "launcher/UpdateLog_win32.h"
 #include "launcher/Update_win32.h"
 
 namespace kolvex {

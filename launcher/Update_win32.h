@@ -18,4 +18,7 @@ class WindowsUpdateSystem : public UpdateSystem, public WindowsCopySystem {
                 const std::string& exeDir) override;
 };
 
+// The system itself.
+UpdateSystem& TheUpdateSystem();
+
 }  // namespace kolvex

@@ -2,7 +2,8 @@
 // The message window: the system's one dialog for telling the user
 // something and asking for a decision. It is built for one message, shown
 // modally, and freed before the call returns; it closes only through its
-// buttons or its countdown.
+// buttons or its countdown. Its kinds, buttons and options are here;
+// ShowMessageWindow (MessageWindow_win32.h) shows it.
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -47,14 +48,5 @@ struct MessageOptions {
   std::string checkCaption{};
   std::int32_t seconds = 0;  // 1 or more: the window closes itself after that many seconds
 };
-
-// Shows text (in the message markup) in a modal window and returns the value
-// of the button that closed it; a lone OK beside a ticked check box returns
-// Yes. When the countdown closes it: defaultButton if a button has that
-// value, Yes otherwise. No buttons at all: Cancel at once, nothing shown.
-TMessageButton ShowMessageWindow(const std::string& text, const MessageOptions& options);
-
-// An error message with a single OK button; returns when the user closed it.
-void ShowErrorMessage(const std::string& text);
 
 }  // namespace kolvex

@@ -3,7 +3,7 @@
 // no message loop, so the window brings everything it needs and leaves the
 // thread as it found it: no window, no timer, nothing of its own in the
 // message queue.
-#include "messages/MessageWindow.h"
+#include "messages/MessageWindow_win32.h"
 
 #include <windows.h>
 #include <commctrl.h>
@@ -15,7 +15,7 @@
 #include <vector>
 
 #include "common/Exceptions.h"
-#include "common/SystemText.h"
+#include "common/SystemText_win32.h"
 #include "common/win32/CommonControls.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"

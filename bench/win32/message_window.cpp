@@ -12,7 +12,7 @@
 #include <vector>
 
 #include "EverydayMessage.h"
-#include "messages/MessageWindow.h"
+#include "messages/MessageWindow_win32.h"
 
 namespace {
 

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/SystemText.h"
+#include "common/SystemText_win32.h"
 
 namespace kolvex {
 namespace {

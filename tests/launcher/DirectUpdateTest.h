@@ -5,7 +5,7 @@
 
 #include <string>
 
-#include "launcher/Update.h"
+#include "launcher/Update_win32.h"
 #include "support/TestSupport.h"
 
 namespace kolvex::test {

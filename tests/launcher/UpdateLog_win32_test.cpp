@@ -7,9 +7,9 @@
 
 #include "common/DateTime.h"
 #include "common/Exceptions.h"
-#include "common/SystemText.h"
+#include "common/SystemText_win32.h"
 #include "common/win32/Utf.h"
-#include "launcher/UpdateLog.h"
+#include "launcher/UpdateLog_win32.h"
 #include "support/DateTimeSupport.h"
 #include "support/TestSupport.h"
 

@@ -12,8 +12,8 @@
 #include <thread>
 
 #include "common/win32/Utf.h"
-#include "messages/MessageWindow.h"
 #include "messages/MessageWindowDriver.h"
+#include "messages/MessageWindow_win32.h"
 #include "support/Robot.h"
 
 namespace kolvex::test {

@@ -11,11 +11,11 @@
 #include <vector>
 
 #include "common/Exceptions.h"
-#include "common/SystemText.h"
+#include "common/SystemText_win32.h"
 #include "common/win32/Utf.h"
 #include "messages/MarkupSizing.h"
-#include "messages/MessageWindow.h"
 #include "messages/MessageWindowDriver.h"
+#include "messages/MessageWindow_win32.h"
 
 namespace kolvex::test {
 namespace {

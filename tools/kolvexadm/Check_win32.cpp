@@ -7,9 +7,9 @@
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
 #include "launcher/Settings.h"
-#include "launcher/ShareProbe.h"
-#include "launcher/Update.h"
-#include "tools/kolvexadm/Check.h"
+#include "launcher/ShareProbe_win32.h"
+#include "launcher/Update_win32.h"
+#include "tools/kolvexadm/Check_win32.h"
 
 namespace kolvex {
 

@@ -22,13 +22,13 @@
 #include "common/DateTime_win32.h"
 #include "common/Integers.h"
 #include "common/Paths.h"
-#include "common/SystemText.h"
+#include "common/SystemText_win32.h"
 #include "common/Text.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
-#include "tools/kolvexadm/Check.h"
+#include "tools/kolvexadm/Check_win32.h"
 #include "tools/kolvexadm/Summary.h"
 
 namespace kolvex {

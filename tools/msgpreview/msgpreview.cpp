@@ -44,12 +44,12 @@
 #include <string_view>
 #include <vector>
 
-#include "common/SystemText.h"
+#include "common/SystemText_win32.h"
 #include "common/Text.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
-#include "messages/MessageWindow.h"
+#include "messages/MessageWindow_win32.h"
 
 namespace {
 
