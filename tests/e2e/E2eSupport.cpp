@@ -24,9 +24,10 @@ ProcessResult Installation::RunLauncher(const std::string& tail, DWORD timeoutMs
   return launcher.Wait(timeoutMs);
 }
 
-std::unique_ptr<Process> Installation::StartLauncher(const std::string& tail, const std::string& workDir) const {
+std::unique_ptr<Process> Installation::StartLauncher(const std::string& tail, const std::string& workDir,
+                                                    const std::string& desktop) const {
   const std::string exe = dir_ + "\\Kolvex.exe";
-  auto launcher = std::make_unique<Process>(exe, "\"" + exe + "\"" + tail, workDir.empty() ? dir_ : workDir);
+  auto launcher = std::make_unique<Process>(exe, "\"" + exe + "\"" + tail, workDir.empty() ? dir_ : workDir, desktop);
   launched_.emplace_back(launcher->id(), launcher->startedAt());
   return launcher;
 }

@@ -24,7 +24,9 @@ class Installation {
   ProcessResult RunLauncher(const std::string& tail, DWORD timeoutMs = 30000,
                             const std::string& workDir = "") const;
   // Starts Kolvex.exe and returns at once, for tests that answer its windows.
-  std::unique_ptr<Process> StartLauncher(const std::string& tail, const std::string& workDir = "") const;
+  // desktop as for Process.
+  std::unique_ptr<Process> StartLauncher(const std::string& tail, const std::string& workDir = "",
+                                         const std::string& desktop = "") const;
   // Waits until the target has recorded its start in dir's target-run.txt.
   std::string WaitForTargetRecord(const std::string& dir, DWORD timeoutMs = 15000) const;
 

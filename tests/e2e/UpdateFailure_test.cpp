@@ -102,6 +102,57 @@ TEST_F(UpdateFailureTest, AnInstalledProgramHeldOpenIsExplainedAndLeftAsItWas) {
   EXPECT_THAT(UnexpectedEntries(app.dir(), {"Kolvex.exe", "SHARED", "prog.exe"}), IsEmpty());
 }
 
+// A window station of this test's own that no user sees, as a service's or
+// a scheduled task's is: a desktop in it for the processes started there.
+class HiddenWindowStation {
+ public:
+  HiddenWindowStation() : station_(CreateWindowStationW(L"KolvexBezPulpitu", 0, WINSTA_ALL_ACCESS, nullptr)) {
+    const HWINSTA own = GetProcessWindowStation();
+    if (station_ && SetProcessWindowStation(station_)) {
+      desktop_ = CreateDesktopW(L"Default", nullptr, nullptr, 0, GENERIC_ALL, nullptr);
+      SetProcessWindowStation(own);
+    }
+  }
+  ~HiddenWindowStation() {
+    if (desktop_) CloseDesktop(desktop_);
+    if (station_) CloseWindowStation(station_);
+  }
+  HiddenWindowStation(const HiddenWindowStation&) = delete;
+  HiddenWindowStation& operator=(const HiddenWindowStation&) = delete;
+
+  bool ok() const { return desktop_ != nullptr; }
+  std::string desktop() const { return "KolvexBezPulpitu\\Default"; }
+
+ private:
+  HWINSTA station_;
+  HDESK desktop_ = nullptr;
+};
+
+// Without a visible desktop nothing waits for a click: where the "Błąd"
+// message or the "Uwaga" warning would be shown the run ends at once with
+// exit code 1, and a start with nothing to tell hands the program off.
+TEST_F(UpdateFailureTest, WithoutAVisibleDesktopARunThatWouldShowAWindowEndsWithExitCode1) {
+  const HiddenWindowStation hidden;
+  ASSERT_TRUE(hidden.ok());
+  {
+    ForeignLock lock(app / "prog.exe");
+    const auto failed = app.StartLauncher(" prog.exe", "", hidden.desktop());
+    ExpectRunStoppedWithoutHandOff(*failed);
+  }
+  EXPECT_EQ(ReadFileBytes(app / "prog.exe"), v1013);
+  WriteFileBytes(app / "baza.set", "[SKLADNIKI]\r\nzly=..\\poza.dll\r\n");
+  ExpectRunStoppedWithoutHandOff(*app.StartLauncher(" prog.exe", "", hidden.desktop()));
+  EXPECT_EQ(ReadFileBytes(app / "prog.exe"), v1013) << "the warning's run went on to the update";
+
+  WriteFileBytes(app / "baza.set", "");
+  const auto quiet = app.StartLauncher(" prog.exe", "", hidden.desktop());
+  const ProcessResult run = quiet->Wait(10000);
+  ASSERT_TRUE(run.finished);
+  EXPECT_EQ(run.exitCode, 0u);
+  EXPECT_NE(app.WaitForTargetRecord(app.dir()), "") << "the program was not started";
+  EXPECT_EQ(ReadFileBytes(app / "prog.exe"), v1014);
+}
+
 TEST_F(UpdateFailureTest, ABackupHeldOpenStopsTheRunBeforeTheProgramIsTouched) {
   ForeignLock lock(app / "prog.exeOLD");
   const auto launcher = app.StartLauncher(" prog.exe");

@@ -73,7 +73,9 @@ struct ProcessResult {
 class Process {
  public:
   // commandLine is passed to the system unchanged; the program is the path.
-  Process(const std::string& program, const std::string& commandLine, const std::string& workDir = "");
+  // desktop: the window station and desktop to start in ("station\\Default"); empty: the caller's.
+  Process(const std::string& program, const std::string& commandLine, const std::string& workDir = "",
+          const std::string& desktop = "");
   ~Process();
   Process(const Process&) = delete;
   Process& operator=(const Process&) = delete;

@@ -211,9 +211,12 @@ void ForeignLock::Release() {
   }
 }
 
-Process::Process(const std::string& program, const std::string& commandLine, const std::string& workDir) {
+Process::Process(const std::string& program, const std::string& commandLine, const std::string& workDir,
+                 const std::string& desktop) {
   STARTUPINFOW si{};
   si.cb = sizeof si;
+  std::wstring wideDesktop = Widen(desktop);
+  if (!desktop.empty()) si.lpDesktop = wideDesktop.data();
   PROCESS_INFORMATION pi{};
   std::wstring cmd = Widen(commandLine);
   const std::wstring dir = Widen(workDir);
