@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <map>
+#include <numeric>
 
 #include "common/Integers.h"
 #include "common/Text.h"
@@ -38,8 +39,9 @@ bool NeedsAttention(const StartReport& report) {
          report.outcome == StartOutcome::SharedDirSilent;
 }
 
-std::string Html(std::string_view text) {
-  std::string out;
+// The page and the CSV are built by appending: thousands of rows, each of a
+// few short cells.
+void AppendHtml(std::string& out, std::string_view text) {
   for (const char c : text) {
     switch (c) {
       case '&': out += "&amp;"; break;
@@ -50,14 +52,23 @@ std::string Html(std::string_view text) {
       default: out += c;
     }
   }
+}
+
+std::string Html(std::string_view text) {
+  std::string out;
+  AppendHtml(out, text);
   return out;
 }
 
-std::string Cell(std::string_view text) { return "<td>" + Html(text) + "</td>"; }
+void AppendCell(std::string& out, std::string_view text) {
+  out += "<td>";
+  AppendHtml(out, text);
+  out += "</td>";
+}
 
 // No version information, or a file that could not be read (held open by
 // another program, as the file of a failed update may be).
-std::string VersionOrNone(const std::string& version) { return version.empty() ? "(wersja nieznana)" : version; }
+std::string_view VersionOrNone(std::string_view version) { return version.empty() ? "(wersja nieznana)" : version; }
 
 // What the last start did, in a few words.
 std::string OutcomeLine(const StartReport& report) {
@@ -67,28 +78,39 @@ std::string OutcomeLine(const StartReport& report) {
   return text;
 }
 
-std::string Table(const std::vector<StartReport>& reports, bool withFailure) {
-  std::string out =
-      "<table><tr><th>Komputer</th><th>Użytkownik</th><th>Ostatnie uruchomienie</th><th>Wersja programu</th>"
-      "<th>Wynik</th>";
+// A table of the reports at the given places of all.
+void AppendTable(std::string& out, const std::vector<StartReport>& all, const std::vector<size_t>& places,
+                 bool withFailure) {
+  out += "<table><tr><th>Komputer</th><th>Użytkownik</th><th>Ostatnie uruchomienie</th><th>Wersja programu</th>"
+         "<th>Wynik</th>";
   if (withFailure) out += "<th>Błąd – czas</th><th>Błąd</th>";
   out += "</tr>\n";
-  for (const StartReport& report : reports) {
-    out += "<tr>" + Cell(report.computer) + Cell(report.user) + Cell(report.time) +
-           Cell(VersionOrNone(ProgramVersion(report))) + Cell(OutcomeLine(report));
-    if (withFailure) out += Cell(report.failureTime) + "<td class=\"failure\">" + Html(report.failure) + "</td>";
+  for (const size_t place : places) {
+    const StartReport& report = all[place];
+    out += "<tr>";
+    AppendCell(out, report.computer);
+    AppendCell(out, report.user);
+    AppendCell(out, report.time);
+    AppendCell(out, VersionOrNone(ProgramVersion(report)));
+    AppendCell(out, OutcomeLine(report));
+    if (withFailure) {
+      AppendCell(out, report.failureTime);
+      out += "<td class=\"failure\">";
+      AppendHtml(out, report.failure);
+      out += "</td>";
+    }
     out += "</tr>\n";
   }
-  return out + "</table>\n";
+  out += "</table>\n";
 }
 
-std::string CsvField(std::string_view text) {
-  std::string out = "\"";
+void AppendCsvField(std::string& out, std::string_view text) {
+  out += '"';
   for (const char c : text) {
     if (c == '"') out += '"';
     out += c == '\r' ? '\n' : c;
   }
-  return out + "\"";
+  out += '"';
 }
 
 constexpr std::string_view kStyle =
@@ -120,16 +142,18 @@ std::string ProgramVersion(const StartReport& report) {
 
 Summary Summarize(std::vector<ReportEntry> entries) {
   Summary summary;
+  std::vector<StartReport> reports;
+  std::vector<std::string> versions;  // of each report, found once
   std::map<std::string, size_t> counts;
   for (ReportEntry& entry : entries) {
     if (!entry.report) {
       summary.unreadable.push_back(std::move(entry));
       continue;
     }
-    const std::string version = ProgramVersion(*entry.report);
-    ++counts[version];
-    if (CompareVersions(version, summary.newestVersion) > 0) summary.newestVersion = version;
-    summary.all.push_back(std::move(*entry.report));
+    versions.push_back(ProgramVersion(*entry.report));
+    ++counts[versions.back()];
+    if (CompareVersions(versions.back(), summary.newestVersion) > 0) summary.newestVersion = versions.back();
+    reports.push_back(std::move(*entry.report));
   }
   for (auto& [version, count] : counts) summary.versions.push_back({version, count});
   std::ranges::sort(summary.versions, [](const auto& a, const auto& b) {
@@ -137,24 +161,35 @@ Summary Summarize(std::vector<ReportEntry> entries) {
     return order != 0 ? order > 0 : a.version < b.version;
   });
 
-  const auto isBehind = [&](const StartReport& report) {
-    return CompareVersions(ProgramVersion(report), summary.newestVersion) < 0;
-  };
-  const auto rank = [&](const StartReport& report) { return NeedsAttention(report) ? 0 : isBehind(report) ? 1 : 2; };
-  std::ranges::sort(summary.all, [&](const StartReport& a, const StartReport& b) {
-    if (rank(a) != rank(b)) return rank(a) < rank(b);
-    return a.computer < b.computer;
-  });
-  for (const StartReport& report : summary.all) {
-    if (NeedsAttention(report)) summary.failures.push_back(report);
-    if (isBehind(report)) summary.behind.push_back(report);
+  // Failures first, then the workstations behind, then the rest.
+  const size_t count = reports.size();
+  std::vector<bool> isBehind(count);
+  std::vector<int> rank(count);
+  for (size_t i = 0; i < count; ++i) {
+    isBehind[i] = CompareVersions(versions[i], summary.newestVersion) < 0;
+    rank[i] = NeedsAttention(reports[i]) ? 0 : isBehind[i] ? 1 : 2;
   }
-  std::ranges::stable_sort(summary.failures, [](const StartReport& a, const StartReport& b) {
-    return std::max(a.failureTime, a.time) > std::max(b.failureTime, b.time);
+  std::vector<size_t> order(count);
+  std::iota(order.begin(), order.end(), size_t{0});
+  std::ranges::sort(order, [&](size_t a, size_t b) {
+    return rank[a] != rank[b] ? rank[a] < rank[b] : reports[a].computer < reports[b].computer;
   });
-  std::ranges::stable_sort(summary.behind, [](const StartReport& a, const StartReport& b) {
-    const int order = CompareVersions(ProgramVersion(a), ProgramVersion(b));
-    return order != 0 ? order < 0 : a.time < b.time;
+  summary.all.reserve(count);
+  std::vector<std::string_view> sortedVersions;
+  for (const size_t i : order) {
+    const size_t place = summary.all.size();
+    summary.all.push_back(std::move(reports[i]));
+    sortedVersions.push_back(versions[i]);
+    if (rank[i] == 0) summary.failures.push_back(place);
+    if (isBehind[i]) summary.behind.push_back(place);
+  }
+  const auto failureTime = [&](size_t place) {
+    return std::max(summary.all[place].failureTime, summary.all[place].time);
+  };
+  std::ranges::stable_sort(summary.failures, [&](size_t a, size_t b) { return failureTime(a) > failureTime(b); });
+  std::ranges::stable_sort(summary.behind, [&](size_t a, size_t b) {
+    const int order = CompareVersions(sortedVersions[a], sortedVersions[b]);
+    return order != 0 ? order < 0 : summary.all[a].time < summary.all[b].time;
   });
   std::ranges::sort(summary.unreadable, {}, &ReportEntry::fileName);
   return summary;
@@ -180,11 +215,13 @@ std::string SummaryPage(const Summary& summary, const std::string& folder, const
   page += "</table>\n";
 
   page += "<h2>Wymagają uwagi: błędy i brak dostępu do katalogu wspólnego</h2>\n";
-  page += summary.failures.empty() ? "<p class=\"none\">Brak.</p>\n" : Table(summary.failures, true);
+  if (summary.failures.empty()) page += "<p class=\"none\">Brak.</p>\n";
+  else AppendTable(page, summary.all, summary.failures, true);
 
   page += "<h2>Starsza wersja niż najnowsza" +
           (summary.newestVersion.empty() ? std::string() : " (" + Html(summary.newestVersion) + ")") + "</h2>\n";
-  page += summary.behind.empty() ? "<p class=\"none\">Brak.</p>\n" : Table(summary.behind, false);
+  if (summary.behind.empty()) page += "<p class=\"none\">Brak.</p>\n";
+  else AppendTable(page, summary.all, summary.behind, false);
 
   page += "<h2>Wersje programu</h2>\n<table>\n";
   for (const Summary::VersionCount& version : summary.versions) {
@@ -198,21 +235,39 @@ std::string SummaryPage(const Summary& summary, const std::string& folder, const
 
   if (!summary.unreadable.empty()) {
     page += "<h2>Pliki, których nie udało się odczytać</h2>\n<table><tr><th>Plik</th><th>Powód</th></tr>\n";
-    for (const ReportEntry& entry : summary.unreadable)
-      page += "<tr>" + Cell(entry.fileName) + Cell(entry.problem) + "</tr>\n";
+    for (const ReportEntry& entry : summary.unreadable) {
+      page += "<tr>";
+      AppendCell(page, entry.fileName);
+      AppendCell(page, entry.problem);
+      page += "</tr>\n";
+    }
     page += "</table>\n";
   }
 
-  page += "<h2>Wszystkie stanowiska</h2>\n" + Table(summary.all, true);
-  return page + "</body></html>\n";
+  page += "<h2>Wszystkie stanowiska</h2>\n";
+  std::vector<size_t> everyone(summary.all.size());
+  std::iota(everyone.begin(), everyone.end(), size_t{0});
+  AppendTable(page, summary.all, everyone, true);
+  page += "</body></html>\n";
+  return page;
 }
 
 std::string SummaryCsv(const Summary& summary) {
   std::string csv = "\xEF\xBB\xBFKomputer;Użytkownik;Ostatnie uruchomienie;Wersja programu;Wynik;Błąd – czas;Błąd\r\n";
   for (const StartReport& report : summary.all) {
-    csv += CsvField(report.computer) + ";" + CsvField(report.user) + ";" + CsvField(report.time) + ";" +
-           CsvField(ProgramVersion(report)) + ";" + CsvField(OutcomeLine(report)) + ";" +
-           CsvField(report.failureTime) + ";" + CsvField(report.failure) + "\r\n";
+    for (const std::string_view field : {std::string_view(report.computer), std::string_view(report.user),
+                                         std::string_view(report.time)}) {
+      AppendCsvField(csv, field);
+      csv += ';';
+    }
+    AppendCsvField(csv, ProgramVersion(report));
+    csv += ';';
+    AppendCsvField(csv, OutcomeLine(report));
+    csv += ';';
+    AppendCsvField(csv, report.failureTime);
+    csv += ';';
+    AppendCsvField(csv, report.failure);
+    csv += "\r\n";
   }
   return csv;
 }

@@ -27,9 +27,9 @@ std::string ProgramVersion(const StartReport& report);
 
 struct Summary {
   std::string newestVersion;
-  std::vector<StartReport> failures;  // newest failure first
-  std::vector<StartReport> behind;    // oldest version first, then the longest unseen
-  std::vector<StartReport> all;       // failures, then behind, then the rest, each by computer
+  std::vector<StartReport> all;  // failures, then behind, then the rest, each by computer
+  std::vector<size_t> failures;  // places in all: the newest failure first
+  std::vector<size_t> behind;    // places in all: the oldest version first, then the longest unseen
   struct VersionCount {
     std::string version;  // empty: no version information
     size_t workstations = 0;
