@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "launcher/Update.h"
+#include "tools/kolvexadm/ReportCache.h"
 #include "tools/kolvexadm/Summary.h"
 
 namespace kolvex {
@@ -93,6 +94,27 @@ TEST(Summary, PutsFailuresFirstThenTheWorkstationsBehind) {
   EXPECT_THAT(page, Not(HasSubstr("<miejsca>")));
   EXPECT_THAT(page, HasSubstr("zepsuty.txt"));
   EXPECT_THAT(SummaryCsv(summary), HasSubstr("\"A\";\"\";\"2026-12-08 09:00:00\";\"1.0.1.10\";\"błąd\""));
+}
+
+TEST(ReportCache, KeepsReportsByteForByteButNotTheLastTwoSecondsNorADamagedFile) {
+  constexpr uint64_t kSecond = 10'000'000;
+  const std::vector<KnownReport> reports = {
+      {{"A.txt", 10, 100 * kSecond}, "\xEF\xBB\xBF" "1\n2 3\r\n"},
+      {{"B C.txt", 0, 198 * kSecond}, ""},
+      {{"RECENT.txt", 1, 199 * kSecond}, "x"},   // within two seconds of the newest change
+      {{"GREW.txt", 1, 100 * kSecond}, "xy"}};  // not the size listed
+  const std::string cache = FormatReportCache(reports, 200 * kSecond);
+  const std::vector<KnownReport> back = ParseReportCache(cache);
+  ASSERT_EQ(back.size(), 2u);
+  EXPECT_EQ(back[0].listed, reports[0].listed);
+  EXPECT_EQ(back[0].bytes, reports[0].bytes);
+  EXPECT_EQ(back[1].listed, reports[1].listed);
+  EXPECT_TRUE(ParseReportCache(FormatReportCache(reports, kSecond)).empty());  // nothing kept, and no wrap-around
+
+  for (const std::string& damaged : std::vector<std::string>{cache.substr(0, cache.size() - 1), cache.substr(0, cache.size() - 3),
+                                     "KOLVEXADM 2\n", "KOLVEXADM 1\n9 1 A.txt\nshort\n", "KOLVEXADM 1\n-1 1 A\n\n",
+                                     "KOLVEXADM 1\n0 1 \n\n", "KOLVEXADM 1\n0 A.txt\n\n"})
+    EXPECT_TRUE(ParseReportCache(damaged).empty()) << damaged;
 }
 
 }  // namespace

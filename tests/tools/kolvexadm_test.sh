@@ -72,5 +72,13 @@ else
     --screenshot="$build/artifacts/summary-page.png" "file://$page" >/dev/null 2>&1
   [ -s "$build/artifacts/summary-page.png" ] || fail "no screenshot of the page"
 fi
+
+# The next summary takes the reports unchanged since from podsumowanie.dat, and reads a replaced one again.
+touch -d '-1 hour' "$reports"/*.txt; touch "$reports/notatka.txt"  # the newest change: kept only in a later cache
+adm podsumuj "$(win "$reports")" >/dev/null
+grep -q '^[0-9]* [0-9]* STANOWISKO-22.txt$' "$reports/podsumowanie.dat" || fail "cache: the reports read are not kept"
+report SERWER-TS 1.0.1.10 zaktualizowany
+out=$(adm podsumuj "$(win "$reports")"); code=$?
+expect "summary again" 0 "$out" $code 'Stanowiska: 4, najnowsza wersja: 1\.0\.1\.10, starsze: 0, wymagające uwagi: 1, pliki'
 echo "kolvexadm: $failures failed"
 [ "$failures" = 0 ]

@@ -4,8 +4,9 @@
 //     Reads the start reports in FOLDER (REPORT_DIR of baza.set) and writes
 //     there podsumowanie.html, a page for any browser, and podsumowanie.csv,
 //     the same table for a spreadsheet. Files it cannot read are listed on
-//     the page. Exit code 0, or 3 when the folder cannot be read or the
-//     summary cannot be written.
+//     the page. What it read stays in podsumowanie.dat, so that the next
+//     summary opens only the reports changed since. Exit code 0, or 3 when
+//     the folder cannot be read or the summary cannot be written.
 //
 //   kolvexadm sprawdz KATALOG [PROGRAM]
 //     Reads baza.set of the installation in KATALOG as the launcher does and
@@ -14,9 +15,12 @@
 //     well, 1 with warnings, 2 with errors, 3 when KATALOG is not there.
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <thread>
+#include <unordered_map>
 #include <vector>
 
 #include "common/DateTime_win32.h"
@@ -29,6 +33,7 @@
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 #include "tools/kolvexadm/Check_win32.h"
+#include "tools/kolvexadm/ReportCache.h"
 #include "tools/kolvexadm/Summary.h"
 
 namespace kolvex {
@@ -59,24 +64,25 @@ void PrintOut(std::string_view text) { Print(GetStdHandle(STD_OUTPUT_HANDLE), te
 // A report is a few hundred bytes and the folder's listing gives its size:
 // one read takes it whole (a file that grew since is read to its end).
 // Thousands of them are read, and under Wine each call is a round trip.
-std::optional<std::string> ReadReport(const std::string& path, DWORD listedSize) {
-  constexpr DWORD kReportMost = 1 << 20;  // larger is no report: read by the general reader
+std::optional<std::string> ReadReport(const std::string& path, uint64_t listedSize) {
+  constexpr uint64_t kReportMost = 1 << 20;  // larger is no report: read by the general reader
   if (listedSize >= kReportMost) return ReadWholeFile(path);
+  const DWORD size = static_cast<DWORD>(listedSize);
   const UniqueFile file(CreateFileW(Widen(LongPathForm(path)).c_str(), GENERIC_READ,
                                     FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
                                     FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
   if (!file) return std::nullopt;
-  std::string bytes(listedSize + 1, '\0');  // one byte more tells a file that grew
+  std::string bytes(size + 1, '\0');  // one byte more tells a file that grew
   DWORD read = 0;
-  if (!ReadFile(file.get(), bytes.data(), listedSize + 1, &read, nullptr)) return std::nullopt;
-  if (read > listedSize) return ReadWholeFile(path);
+  if (!ReadFile(file.get(), bytes.data(), size + 1, &read, nullptr)) return std::nullopt;
+  if (read > size) return ReadWholeFile(path);
   bytes.resize(read);
   return bytes;
 }
 
-// Reads and understands one listed file of the folder.
-void ReadEntry(const std::string& folder, DWORD listedSize, ReportEntry& entry) {
-  const std::optional<std::string> bytes = ReadReport(JoinPath(folder, entry.fileName), listedSize);
+// What a report's content says, or why it says nothing.
+ReportEntry Understand(std::string fileName, const std::optional<std::string>& bytes) {
+  ReportEntry entry{std::move(fileName), std::nullopt, {}};
   StartReport report;
   if (!bytes) {
     entry.problem = "nie można otworzyć pliku";
@@ -85,47 +91,83 @@ void ReadEntry(const std::string& folder, DWORD listedSize, ReportEntry& entry) 
   } else {
     entry.report = std::move(report);
   }
+  return entry;
 }
 
-// The folder listed first, then its reports read on four threads: nearly
-// all of the time is the system's opening of each file (a round trip to the
-// server on a share), and the threads overlap those waits.
-std::optional<std::vector<ReportEntry>> ReadReportFolder(const std::string& folder) {
+uint64_t Ticks(const FILETIME& time) { return uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime; }
+
+// A report folder as read: every report understood or not, and the reports
+// read whole with their listing, for the next summary.
+struct FolderReading {
+  std::vector<ReportEntry> entries;
+  std::vector<KnownReport> known;
+  uint64_t newestWriteTime = 0;
+};
+
+// The folder is listed first. A report the last summary read and the listing
+// shows unchanged is taken from its cache; the others are read on four
+// threads: nearly all of the time is the system's opening of each file (a
+// round trip to the server on a share), and the threads overlap those waits.
+std::optional<FolderReading> ReadReportFolder(const std::string& folder) {
   constexpr size_t kReaders = 4;
   WIN32_FIND_DATAW found{};
   const UniqueFind find(FindFirstFileW(Widen(LongPathForm(JoinPath(folder, "*"))).c_str(), &found));
-  if (!find) return GetLastError() == ERROR_FILE_NOT_FOUND ? std::optional(std::vector<ReportEntry>{}) : std::nullopt;
-  std::vector<ReportEntry> entries;
-  std::vector<DWORD> sizes;
+  if (!find) return GetLastError() == ERROR_FILE_NOT_FOUND ? std::optional(FolderReading{}) : std::nullopt;
+  FolderReading reading;
+  std::vector<ListedReport> listing;
   do {
     std::string name = Narrow(found.cFileName);
     if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsStartReportFileName(name)) continue;
-    entries.push_back(ReportEntry{std::move(name), std::nullopt, {}});
-    sizes.push_back(found.nFileSizeLow);
+    listing.push_back({std::move(name), uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow,
+                       Ticks(found.ftLastWriteTime)});
+    reading.newestWriteTime = std::max(reading.newestWriteTime, listing.back().writeTime);
   } while (FindNextFileW(find.get(), &found));
+
+  std::vector<std::optional<std::string>> contents(listing.size());
+  if (const std::optional<std::string> cache = ReadWholeFile(JoinPath(folder, kReportCacheName))) {
+    std::vector<KnownReport> previous = ParseReportCache(*cache);
+    std::unordered_map<std::string_view, KnownReport*> byName;
+    for (KnownReport& report : previous) byName.emplace(report.listed.fileName, &report);
+    for (size_t i = 0; i < listing.size(); ++i) {
+      const auto same = byName.find(listing[i].fileName);
+      if (same != byName.end() && same->second->listed == listing[i]) contents[i] = std::move(same->second->bytes);
+    }
+  }
+
+  reading.entries.resize(listing.size());
   const auto readEvery = [&](size_t first) {
-    for (size_t i = first; i < entries.size(); i += kReaders) ReadEntry(folder, sizes[i], entries[i]);
+    for (size_t i = first; i < listing.size(); i += kReaders) {
+      if (!contents[i]) contents[i] = ReadReport(JoinPath(folder, listing[i].fileName), listing[i].size);
+      reading.entries[i] = Understand(listing[i].fileName, contents[i]);
+    }
   };
   std::vector<std::thread> others;
   for (size_t first = 1; first < kReaders; ++first) others.emplace_back(readEvery, first);
   readEvery(0);
   for (std::thread& other : others) other.join();
-  return entries;
+
+  for (size_t i = 0; i < listing.size(); ++i) {
+    if (contents[i]) reading.known.push_back({std::move(listing[i]), std::move(*contents[i])});
+  }
+  return reading;
 }
 
 int Summarize(const std::string& folder) {
-  std::optional<std::vector<ReportEntry>> entries = ReadReportFolder(folder);
-  if (!entries) {
+  std::optional<FolderReading> reading = ReadReportFolder(folder);
+  if (!reading) {
     PrintOut("Nie można odczytać folderu " + folder + ": " + GetLastErrorString() + "\n");
     return kCheckNoInstallation;
   }
-  const Summary summary = Summarize(std::move(*entries));
+  const Summary summary = Summarize(std::move(reading->entries));
   const std::string page = JoinPath(folder, kPageName), csv = JoinPath(folder, kCsvName);
   if (!ReplaceFileWhole(page, page + ".tmp", SummaryPage(summary, folder, FormatSortableDateTime(Now()))) ||
       !ReplaceFileWhole(csv, csv + ".tmp", SummaryCsv(summary))) {
     PrintOut("Nie można zapisać podsumowania w folderze " + folder + ": " + GetLastErrorString() + "\n");
     return kCheckNoInstallation;
   }
+  // Without it the next summary reads every report again: nothing to tell.
+  const std::string cache = JoinPath(folder, kReportCacheName);
+  ReplaceFileWhole(cache, cache + ".tmp", FormatReportCache(reading->known, reading->newestWriteTime));
   PrintOut("Stanowiska: " + FormatInteger(static_cast<int64_t>(summary.all.size())) + ", najnowsza wersja: " +
            (summary.newestVersion.empty() ? "(brak)" : summary.newestVersion) + ", starsze: " +
            FormatInteger(static_cast<int64_t>(summary.behind.size())) + ", wymagające uwagi: " +
