@@ -96,8 +96,8 @@ ReportEntry Understand(std::string fileName, const std::optional<std::string>& b
 
 uint64_t Ticks(const FILETIME& time) { return uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime; }
 
-// A report folder as read: every report understood or not, and the reports
-// read whole with their listing, for the next summary.
+// A report folder as read: every file understood as a report or not, and
+// the reports with their listing and content, for the next summary.
 struct FolderReading {
   std::vector<ReportEntry> entries;
   std::vector<KnownReport> known;
@@ -115,16 +115,23 @@ std::optional<FolderReading> ReadReportFolder(const std::string& folder) {
   if (!find) return GetLastError() == ERROR_FILE_NOT_FOUND ? std::optional(FolderReading{}) : std::nullopt;
   FolderReading reading;
   std::vector<ListedReport> listing;
+  uint64_t reportBytes = 0, cacheSize = 0;
   do {
     std::string name = Narrow(found.cFileName);
-    if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) || !IsStartReportFileName(name)) continue;
-    listing.push_back({std::move(name), uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow,
-                       Ticks(found.ftLastWriteTime)});
+    const uint64_t size = uint64_t{found.nFileSizeHigh} << 32 | found.nFileSizeLow;
+    if (found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) continue;
+    if (name == kReportCacheName) cacheSize = size;
+    if (!IsStartReportFileName(name)) continue;
+    listing.push_back({std::move(name), size, Ticks(found.ftLastWriteTime)});
+    reportBytes += size;
     reading.newestWriteTime = std::max(reading.newestWriteTime, listing.back().writeTime);
   } while (FindNextFileW(find.get(), &found));
 
+  // A cache larger than every report with its line is none of this folder's.
   std::vector<std::optional<std::string>> contents(listing.size());
-  if (const std::optional<std::string> cache = ReadWholeFile(JoinPath(folder, kReportCacheName))) {
+  const bool cacheFits = cacheSize > 0 && cacheSize <= reportBytes + listing.size() * 1024;
+  if (const std::optional<std::string> cache =
+          cacheFits ? ReadWholeFile(JoinPath(folder, kReportCacheName)) : std::nullopt) {
     std::vector<KnownReport> previous = ParseReportCache(*cache);
     std::unordered_map<std::string_view, KnownReport*> byName;
     for (KnownReport& report : previous) byName.emplace(report.listed.fileName, &report);
@@ -147,7 +154,7 @@ std::optional<FolderReading> ReadReportFolder(const std::string& folder) {
   for (std::thread& other : others) other.join();
 
   for (size_t i = 0; i < listing.size(); ++i) {
-    if (contents[i]) reading.known.push_back({std::move(listing[i]), std::move(*contents[i])});
+    if (reading.entries[i].report) reading.known.push_back({std::move(listing[i]), std::move(*contents[i])});
   }
   return reading;
 }
