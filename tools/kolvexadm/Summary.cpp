@@ -255,18 +255,13 @@ std::string SummaryPage(const Summary& summary, const std::string& folder, const
 std::string SummaryCsv(const Summary& summary) {
   std::string csv = "\xEF\xBB\xBFKomputer;Użytkownik;Ostatnie uruchomienie;Wersja programu;Wynik;Błąd – czas;Błąd\r\n";
   for (const StartReport& report : summary.all) {
-    for (const std::string_view field : {std::string_view(report.computer), std::string_view(report.user),
-                                         std::string_view(report.time)}) {
-      AppendCsvField(csv, field);
-      csv += ';';
+    const std::string version = ProgramVersion(report), outcome = OutcomeLine(report);
+    const std::string_view fields[] = {report.computer, report.user,        report.time,   version,
+                                       outcome,         report.failureTime, report.failure};
+    for (size_t i = 0; i < std::size(fields); ++i) {
+      if (i > 0) csv += ';';
+      AppendCsvField(csv, fields[i]);
     }
-    AppendCsvField(csv, ProgramVersion(report));
-    csv += ';';
-    AppendCsvField(csv, OutcomeLine(report));
-    csv += ';';
-    AppendCsvField(csv, report.failureTime);
-    csv += ';';
-    AppendCsvField(csv, report.failure);
     csv += "\r\n";
   }
   return csv;
