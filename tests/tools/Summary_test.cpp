@@ -109,6 +109,8 @@ TEST(ReportCache, KeepsReportsByteForByteButNotTheLastTwoSecondsNorADamagedFile)
   EXPECT_EQ(back[0].listed, reports[0].listed);
   EXPECT_EQ(back[0].bytes, reports[0].bytes);
   EXPECT_EQ(back[1].listed, reports[1].listed);
+  const KnownReport farFuture{{"F.txt", 1, UINT64_MAX - 2 * kSecond}, "f"};  // any time the listing gives
+  EXPECT_EQ(ParseReportCache(FormatReportCache({farFuture}, UINT64_MAX)).at(0).listed, farFuture.listed);
   EXPECT_TRUE(ParseReportCache(FormatReportCache(reports, kSecond)).empty());  // nothing kept, and no wrap-around
 
   for (const std::string& damaged : std::vector<std::string>{cache.substr(0, cache.size() - 1), cache.substr(0, cache.size() - 3),

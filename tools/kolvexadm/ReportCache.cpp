@@ -2,8 +2,6 @@
 
 #include <charconv>
 
-#include "common/Integers.h"
-
 namespace kolvex {
 
 namespace {
@@ -30,6 +28,11 @@ bool TakeNumber(std::string_view& text, uint64_t& number) {
   return true;
 }
 
+void AppendNumber(std::string& out, uint64_t number) {
+  char digits[20];
+  out.append(digits, std::to_chars(digits, digits + sizeof digits, number).ptr);
+}
+
 }  // namespace
 
 std::string FormatReportCache(const std::vector<KnownReport>& reports, uint64_t newestWriteTime) {
@@ -38,8 +41,12 @@ std::string FormatReportCache(const std::vector<KnownReport>& reports, uint64_t 
     const ListedReport& listed = report.listed;
     const bool settled = newestWriteTime >= kTwoSeconds && listed.writeTime <= newestWriteTime - kTwoSeconds;
     if (!settled || listed.size != report.bytes.size()) continue;
-    out += FormatInteger(static_cast<int64_t>(listed.size)) + ' ' +
-           FormatInteger(static_cast<int64_t>(listed.writeTime)) + ' ' + listed.fileName + '\n';
+    AppendNumber(out, listed.size);
+    out += ' ';
+    AppendNumber(out, listed.writeTime);
+    out += ' ';
+    out += listed.fileName;
+    out += '\n';
     out += report.bytes;
     out += '\n';
   }
