@@ -31,7 +31,8 @@ ReportedFile Installed(UpdateSystem& system, const std::string& exeDir, const st
 }
 
 bool ShareAnswered(UpdateResult result) {
-  return result == UpdateResult::NothingToDo || result == UpdateResult::Updated || result == UpdateResult::Failed;
+  return result == UpdateResult::NothingToDo || result == UpdateResult::Updated || result == UpdateResult::Failed ||
+         result == UpdateResult::TurnRefused;
 }
 
 }  // namespace

@@ -158,17 +158,43 @@ UpdateOutcome UpdateComponent(UpdateSystem& system, const Installation& installa
   return outcome;
 }
 
+namespace {
+
+// each(component, listed) for the listed components in file order, then for
+// the program (listed false) compared by version, while each returns true.
+template <typename Each>
+void ForEachFile(const UpdateSystem& system, const Installation& installation, const std::vector<Component>& components,
+                 Each each) {
+  for (const Component& component : components) {
+    if (!SameFile(system, component.name, installation.targetName) &&
+        !SameFile(system, component.name, std::string(kTurnFileName)) && !each(component, true))
+      return;
+  }
+  each(Component{.name = installation.targetName, .compareMode = kCompareByVersion, .caption = {}}, false);
+}
+
+}  // namespace
+
 UpdateOutcome UpdateInstallation(UpdateSystem& system, const Installation& installation,
                                  const std::vector<Component>& components) {
   UpdateOutcome outcome;
-  for (const Component& component : components) {
-    if (!SameFile(system, component.name, installation.targetName) &&
-        !SameFile(system, component.name, std::string(kTurnFileName)) &&
-        !UpdateInto(outcome, system, installation, component.name, "", component.compareMode, component.caption, true))
-      return outcome;
-  }
-  UpdateInto(outcome, system, installation, installation.targetName, "", kCompareByVersion, "", false);
+  ForEachFile(system, installation, components, [&](const Component& component, bool listed) {
+    return UpdateInto(outcome, system, installation, component.name, "", component.compareMode, component.caption,
+                      listed);
+  });
   return outcome;
+}
+
+bool InstallationDiffers(UpdateSystem& system, const Installation& installation,
+                         const std::vector<Component>& components) {
+  bool differs = false;
+  ForEachFile(system, installation, components, [&](const Component& component, bool) {
+    ComponentUpdate update{.src = JoinPath(installation.sharedDir, component.name),
+                           .dst = JoinPath(installation.exeDir, component.name)};
+    differs = system.Files().FileExists(update.src) && NeedsUpdate(system, component.compareMode, update);
+    return !differs;
+  });
+  return differs;
 }
 
 }  // namespace kolvex
