@@ -26,20 +26,10 @@ struct TrustFunctions {
   decltype(&::CertGetCertificateContextProperty) CertGetCertificateContextProperty;
 };
 
-// By its full path in the system directory: neither library is one of the
-// system's known DLLs, and on a Windows without SetDefaultDllDirectories the
-// search would look in the program's own directory first, where a planted
-// copy would decide the check. The libraries it needs come from its
-// directory too (LOAD_WITH_ALTERED_SEARCH_PATH).
-HMODULE LoadSystemLibrary(std::wstring_view name) {
-  std::array<wchar_t, MAX_PATH> dir{};
-  const UINT length = GetSystemDirectoryW(dir.data(), dir.size());
-  if (length == 0 || length >= dir.size()) return nullptr;
-  const std::wstring path = std::wstring(dir.data(), length) + L"\\" + std::wstring(name);
-  return LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
-}
-
-// Loaded on the first check and kept: only starts that copy a program need them.
+// Loaded on the first check and kept: only starts that copy a program need
+// them. By their full path in the system directory: neither is one of the
+// system's known libraries, and a copy planted in the program's folder
+// would decide the check (common/win32/Library.h).
 const TrustFunctions* Trust() {
   static const std::optional<TrustFunctions> functions = []() -> std::optional<TrustFunctions> {
     const HMODULE wintrust = LoadSystemLibrary(L"wintrust.dll");
