@@ -23,6 +23,6 @@ cmake --build --preset win32
 
 step "Wine tier: tests under Wine and Xvfb"
 export LANG=pl_PL.UTF-8
-xvfb-run -a -s "-screen 0 1024x768x24" bash scripts/wine-ctest.sh build/win32 -j 2
+xvfb-run -a -s "-screen 0 1024x768x24" bash scripts/wine-ctest.sh build/win32 -j 4
 
 step "All tests passed"
