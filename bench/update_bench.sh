@@ -45,7 +45,7 @@ prepare() {
 # still starting or running holds prog.exe, and a copy over it is refused.
 end_handed_off() {
   local p
-  for p in $(pgrep -f "${work##*/}.*prog\.exe"); do [ "$p" = "${other:-}" ] || kill -9 "$p" 2>/dev/null || true; done
+  for p in $(pgrep -f "${work##*/}.*prog\.exe" || true); do [ "$p" = "${other:-}" ] || kill -9 "$p" 2>/dev/null || true; done
   sleep 0.2
 }
 reset() {

@@ -3,7 +3,7 @@
 # A step that fails under `set -e` says which one it was, in functions too,
 # instead of ending the benchmark without a word.
 set -E
-trap 'echo "$(basename "$0"): FAILED at line $LINENO (exit code $?): $BASH_COMMAND" >&2' ERR
+trap 'bench_rc=$?; echo "${0##*/}: FAILED at line $LINENO (exit code $bench_rc): $BASH_COMMAND" >&2' ERR
 
 # Builds the named targets; on failure shows the end of the build's output.
 bench_build() {
