@@ -36,9 +36,16 @@ enum class UpdateResult : std::uint8_t {
                       // the installed program started; updates, what differs; reason says why
 };
 
+// A file of the share not installed for its signature: the installed one stayed.
+struct RefusedUpdate {
+  std::string name;    // as ComponentUpdate::name
+  std::string reason;  // RefusalReason
+};
+
 struct UpdateOutcome {
   UpdateResult result = UpdateResult::NothingToDo;
   std::vector<ComponentUpdate> updates{};  // in the order they were made
+  std::vector<RefusedUpdate> refused{};    // in the order they were met
   std::string failure{};                   // the text of the "Błąd" window, exactly
   std::string reason{};                    // the system's text for ShareRefused and TurnRefused
 };

@@ -42,7 +42,7 @@ bool NeedsAttention(const StartReport& report) {
     case StartOutcome::NotWritable:
       return true;
     default:
-      return !report.failure.empty();
+      return !report.failure.empty() || !report.refused.empty();
   }
 }
 
@@ -83,6 +83,7 @@ std::string OutcomeLine(const StartReport& report) {
   if (!report.reason.empty()) text += ": " + report.reason;
   for (const std::string& change : report.changes) text += "\r" + change;
   for (const std::string& missing : report.missingOnShare) text += "\rbrak w katalogu wspólnym: " + missing;
+  for (const std::string& refused : report.refused) text += "\rnie zainstalowano " + refused;
   return text;
 }
 
@@ -227,7 +228,8 @@ std::string SummaryPage(const Summary& summary, const std::string& folder, const
   count("Pliki nieczytelne", summary.unreadable.size());
   page += "</table>\n";
 
-  page += "<h2>Wymagają uwagi: błędy, brak dostępu do katalogu wspólnego lub prawa zapisu w instalacji</h2>\n";
+  page += "<h2>Wymagają uwagi: błędy, pliki odrzucone za podpis, brak dostępu do katalogu wspólnego "
+          "lub prawa zapisu w instalacji</h2>\n";
   if (summary.failures.empty()) page += "<p class=\"none\">Brak.</p>\n";
   else AppendTable(page, summary.all, summary.failures, true);
 
