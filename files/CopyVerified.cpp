@@ -54,7 +54,7 @@ class TemporaryCopy {
 
 // The checks in their order; the first that fails sets the reason and ends them.
 CopyResult CopyAndCheck(const std::string& source, const std::string& destination, CopySystem& system,
-                        const CopyAcceptance& accept, std::string& reason) {
+                        const CopyAcceptance& accept, const CopyProgress& progress, std::string& reason) {
   const auto fail = [&reason](std::string_view why) {
     reason = why;
     return CopyResult::Failed;
@@ -78,7 +78,7 @@ CopyResult CopyAndCheck(const std::string& source, const std::string& destinatio
   }
 
   TemporaryCopy copy(system, destination);
-  if (auto error = system.Copy(source, copy.path())) return fail(*error);
+  if (auto error = system.Copy(source, copy.path(), progress)) return fail(*error);
   if (!system.FileExists(copy.path())) return fail(kCopyNotFound);
   if (system.GetFileSizeByName(copy.path()) != sourceSize) return fail(kSizeDiffers);
   if (accept && !accept(copy.path())) return CopyResult::Refused;
@@ -143,16 +143,16 @@ std::optional<uint32_t> LeftoverOwner(std::string_view destinationName, std::str
 }
 
 CopyResult CopyFileVerified(const std::string& source, const std::string& destination, CopySystem& system,
-                            const ErrorSink& showError, const CopyAcceptance& accept) {
+                            const ErrorSink& failure, const CopyAcceptance& accept, const CopyProgress& progress) {
   std::string reason(kUnknownError);
   CopyResult result = CopyResult::Failed;
   try {
-    result = CopyAndCheck(source, destination, system, accept, reason);
+    result = CopyAndCheck(source, destination, system, accept, progress, reason);
   } catch (...) {
-    showError(FailureMessage(source, reason));
+    failure(FailureMessage(source, reason));
     throw;
   }
-  if (result == CopyResult::Failed) showError(FailureMessage(source, reason));
+  if (result == CopyResult::Failed) failure(FailureMessage(source, reason));
   return result;
 }
 

@@ -3,7 +3,6 @@
 #include "common/Paths.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
-#include "launcher/ProgressWindow_win32.h"
 #include "launcher/UpdateTurn.h"
 
 namespace kolvex {
@@ -37,7 +36,7 @@ void PauseHandlingMessages(DWORD ms) {
 
 }  // namespace
 
-UpdateTurn::UpdateTurn(const std::string& exeDir, const std::string& progressText) {
+UpdateTurn::UpdateTurn(const std::string& exeDir, UpdateProgress& progress, const std::string& programName) {
   const std::wstring path = Widen(LongPathForm(JoinPath(exeDir, kTurnFileName)));
   const DWORD start = GetTickCount();
   bool shown = false;
@@ -50,7 +49,7 @@ UpdateTurn::UpdateTurn(const std::string& exeDir, const std::string& progressTex
       return;
     }
     if (!shown && waited >= kQuietWaitMs) {
-      ShowUpdateProgress(progressText);
+      progress.WaitingForTurn(programName);
       shown = true;
     }
     PauseHandlingMessages(kTurnPollMs);
