@@ -13,6 +13,7 @@
 #include "common/win32/Utf.h"
 #include "common/win32/Window.h"
 #include "files/FileFacts_win32.h"
+#include "files/Signature_win32.h"
 #include "files/WindowsCopySystem_win32.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Installation.h"
@@ -99,11 +100,13 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
                : UpdateOutcome{.result = UpdateResult::Failed, .failure = LockWaitTooLongMessage(programName)};
   WindowsCopySystem files;
   WindowsFileFacts facts;
+  WindowsSignatureReader signatures;
   UpdateLogFile log(installation.exeDir);
   const std::vector<Component>& components = settings.components.components;
   RemoveLeftoversOfEndedRuns(files, installation.exeDir, components, installation.targetName);
-  return UpdateInstallation({.files = files, .facts = facts, .progress = progress, .record = log}, installation,
-                            components);
+  return UpdateInstallation(
+      {.files = files, .facts = facts, .signatures = signatures, .progress = progress, .record = log}, installation,
+      components);
 }
 
 // The launcher's directory, the shared directory of its settings and the
@@ -112,7 +115,8 @@ Installation ThisInstallation(const std::string& exeDir, const Settings& setting
                               const std::vector<std::string>& arguments) {
   return {.exeDir = exeDir,
           .sharedDir = settings.sharedDir,
-          .targetName = arguments.size() > 1 ? arguments[1] : std::string()};
+          .targetName = arguments.size() > 1 ? arguments[1] : std::string(),
+          .signers = settings.signers};
 }
 
 void LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments) {

@@ -120,13 +120,21 @@ bool UpdateInto(UpdateOutcome& outcome, const UpdateEnvironment& env, const Inst
       }
     }
     // The log must name what was installed: a copy of a shared file that
-    // was replaced after the decision is not put in place.
+    // was replaced after the decision is not put in place. Its signature is
+    // checked on the very bytes that would be installed.
+    std::optional<SignatureVerdict> verdict;
     const CopyAcceptance isDecided = [&](const std::string& copy) {
-      return IsTheDecidedFile(env.facts, compareMode, update, copy);
+      if (!IsTheDecidedFile(env.facts, compareMode, update, copy)) return false;
+      verdict = CheckSignature(installation.signers, env.signatures, copy, update.dst);
+      return !verdict || verdict->kind == SignatureVerdict::Accepted;
     };
     const CopyResult result = Copy(env.files, update.src, update.dst, failure, isDecided, progress);
     if (result == CopyResult::Failed) return MarkFailed(outcome);
     if (result == CopyResult::Copied) break;
+    if (verdict) {
+      outcome.refused.push_back({update.name, RefusalReason(*verdict)});
+      return true;
+    }
     if (decision == kDecisionsAtMost) {
       failure = StillChangingMessage(update.src);
       return MarkFailed(outcome);

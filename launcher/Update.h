@@ -11,6 +11,7 @@
 
 #include "files/CopyVerified.h"
 #include "files/FileFacts.h"
+#include "files/Signature.h"
 #include "launcher/Components.h"
 #include "launcher/Installation.h"
 #include "launcher/UpdateOutcome.h"
@@ -56,6 +57,7 @@ class UpdateRecord {
 struct UpdateEnvironment {
   CopySystem& files;          // the verified copy's calls, and whether a file exists
   FileFacts& facts;           // versions, dates and the image check the decision reads
+  SignatureReader& signatures;  // the signatures of the copies, judged by the installation's signers
   UpdateProgress& progress;   // told what is brought in and how far its copy is
   UpdateRecord& record;       // told of each file brought in
 };
@@ -64,7 +66,9 @@ struct UpdateEnvironment {
 // copy of it over the installed one, and says what came of it: NothingToDo,
 // Updated with its one update, or Failed with the message the user is to be
 // shown (a failed copy's reason; a shared file replaced while it was copied
-// is decided on afresh, and one that keeps changing fails too). The
+// is decided on afresh, and one that keeps changing fails too). A copy of a
+// Windows program that the installation's signers refuse is not installed,
+// nor logged: outcome.refused says why, and the rest goes on. The
 // component is fileName, or without one the installation's target name
 // without its first character; ext, when given, replaces its extension and
 // chooses its backup (BackupName). The progress is told of it when tell is

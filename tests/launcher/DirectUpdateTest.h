@@ -7,6 +7,7 @@
 #include <string>
 
 #include "files/FileFacts_win32.h"
+#include "files/Signature_win32.h"
 #include "files/WindowsCopySystem_win32.h"
 #include "launcher/Update.h"
 #include "launcher/UpdateLog_win32.h"
@@ -26,7 +27,9 @@ class DirectUpdateTest : public ::testing::Test {
                        const std::string& caption, bool tell) {
     return UpdateComponent(Environment(), app, fileName, ext, compareMode, caption, tell);
   }
-  UpdateEnvironment Environment() { return {.files = *files, .facts = facts, .progress = *progress, .record = log}; }
+  UpdateEnvironment Environment() {
+    return {.files = *files, .facts = facts, .signatures = signatures, .progress = *progress, .record = log};
+  }
 
   std::string Installed(const std::string& name) const { return app.exeDir + "\\" + name; }
   std::string Shared(const std::string& name) const { return app.sharedDir + "\\" + name; }
@@ -44,6 +47,7 @@ class DirectUpdateTest : public ::testing::Test {
   WindowsCopySystem system;
   CopySystem* files = &system;
   WindowsFileFacts facts;
+  WindowsSignatureReader signatures;
   UpdateProgress* progress = &untold;
   UpdateLogFile log{app.exeDir};
   const std::string v1013 = ReadFileBytes(BinDir() + "\\target_v1013.exe");

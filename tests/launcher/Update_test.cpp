@@ -39,7 +39,13 @@ class FakeSystem final : public CopySystem, public FileFacts, public UpdateProgr
   std::optional<ComponentUpdate> logged;
   bool logFails = false;
 
-  UpdateEnvironment Env() { return {.files = *this, .facts = *this, .progress = *this, .record = *this}; }
+  struct NoPrograms final : SignatureReader {
+    std::optional<SignatureFacts> Read(const std::string&) override { return std::nullopt; }
+  } noPrograms;
+
+  UpdateEnvironment Env() {
+    return {.files = *this, .facts = *this, .signatures = noPrograms, .progress = *this, .record = *this};
+  }
 
   bool FileExists(const std::string& path) override { return files.contains(path); }
   std::string FileVersion(const std::string& path) override {
