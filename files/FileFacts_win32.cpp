@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "common/DateTime_win32.h"
+#include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
@@ -26,9 +27,7 @@ DateTime WindowsFileFacts::FileDate(const std::string& path) {
 }
 
 bool WindowsFileFacts::IsCompleteImage(const std::string& path) {
-  const UniqueFile file(CreateFileW(Widen(path).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueFile file = OpenForReadingSharedWithAll(Widen(path));
   LARGE_INTEGER size{};
   if (!file || !GetFileSizeEx(file.get(), &size)) return true;
   std::vector<std::byte> head(static_cast<size_t>(std::min<LONGLONG>(size.QuadPart, kExecutableHeadBytes)));

@@ -6,6 +6,7 @@
 
 #include "common/Exceptions.h"
 #include "common/Paths.h"
+#include "common/ScopeExit.h"
 #include "common/win32/ErrorMode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"

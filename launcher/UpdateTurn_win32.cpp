@@ -1,6 +1,7 @@
 #include "launcher/UpdateTurn_win32.h"
 
 #include "common/Paths.h"
+#include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
 #include "launcher/UpdateTurn.h"
@@ -41,7 +42,7 @@ UpdateTurn::UpdateTurn(const std::string& exeDir, UpdateProgress& progress, cons
   const DWORD start = GetTickCount();
   bool shown = false;
   for (;;) {
-    turn_.reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
+    turn_ = OpenOrCreateAlone(path, GENERIC_WRITE, FILE_ATTRIBUTE_HIDDEN);
     if (turn_ || GetLastError() != ERROR_SHARING_VIOLATION) return;
     const DWORD waited = GetTickCount() - start;
     if (waited >= kTurnWaitMs) {
