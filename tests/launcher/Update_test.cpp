@@ -55,9 +55,7 @@ class FakeSystem final : public UpdateSystem, public CopySystem {
     directoriesFor.push_back(base + " " + name);
   }
   bool IsCompleteImage(const std::string&) const override { return true; }
-  struct NoPrograms final : SignatureReader {
-    std::optional<SignatureFacts> Read(const std::string&) override { return std::nullopt; }
-  } noPrograms;
+  struct : SignatureReader { std::optional<SignatureFacts> Read(const std::string&) override { return {}; } } noPrograms;
   SignatureReader& Signatures() override { return noPrograms; }
 
   // The verified copy's calls: local disks with room, one copy at a time.
