@@ -120,14 +120,11 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
       components);
 }
 
-// The launcher's directory, the shared directory of its settings and the
-// program named by its first argument (after its own name).
+// The launcher's directory as its settings describe it, serving the program
+// named by its first argument (after its own name).
 Installation ThisInstallation(const std::string& exeDir, const Settings& settings,
                               const std::vector<std::string>& arguments) {
-  return {.exeDir = exeDir,
-          .sharedDir = settings.sharedDir,
-          .targetName = arguments.size() > 1 ? arguments[1] : std::string(),
-          .signers = settings.signers};
+  return SettingsInstallation(exeDir, settings, arguments.size() > 1 ? arguments[1] : std::string());
 }
 
 void LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments) {
