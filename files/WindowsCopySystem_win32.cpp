@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <vector>
+
 #include "common/Exceptions.h"
 #include "common/Paths.h"
 #include "common/SystemText_win32.h"
@@ -63,22 +65,46 @@ DWORD ReplaceMovingAside(const std::wstring& from, const std::wstring& to, const
   return ERROR_SUCCESS;
 }
 
-// Puts the copy's data on the disk before its name replaces the program:
-// after a power cut the program's name must never stand for a file whose
-// data never left the cache. The system opens no read-only file for writing,
-// and CopyFileW gives the copy the source's attributes: a read-only file on
-// the share gives a read-only copy. The attribute is off for the flush and
-// back after it, so that the installed file keeps the share's attributes.
-DWORD Flush(const std::wstring& path) {
-  const DWORD attributes = GetFileAttributesW(path.c_str());
-  SetFileAttributesW(path.c_str(), WithoutReadOnly(attributes));
-  DWORD error = ERROR_SUCCESS;
-  {
-    const UniqueFile file = OpenForWritingAlone(path);
-    error = LastErrorUnless(file && FlushFileBuffers(file.get()));
+// The copy is made in pieces of this size: each piece tells how far the copy
+// is, and is a sign of life of the share (see launcher/UpdateAside_win32.cpp),
+// short enough to come within a second over a slow line.
+constexpr DWORD kCopyPieceBytes = 256 * 1024;
+
+// The attributes a copy takes from its source, as the system's copy gives
+// them: a read-only file on the share gives a read-only installed file.
+constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
+                                    FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
+
+// Copies from's data into a new file to, piece by piece, telling progress
+// after each, and gives it from's last-write time (the date a comparison by
+// date reads) and attributes. The data is on the disk before the call
+// returns: after a power cut the program's name must never stand for a
+// file whose data never left the cache. Only the file's data is copied, no
+// other stream: the system's own copy would take the mark of the web along.
+// The system reports progress from its own copy on Windows but not under
+// Wine, and its pieces may be megabytes, too long for the share's time-box.
+DWORD CopyPieces(const std::wstring& from, const std::wstring& to, const CopyProgress& progress) {
+  const UniqueFile source = OpenForReadingSharedExceptWriting(from, FILE_FLAG_SEQUENTIAL_SCAN);
+  BY_HANDLE_FILE_INFORMATION info{};
+  if (!source || !GetFileInformationByHandle(source.get(), &info)) return GetLastError();
+  const UniqueFile target = CreateForWritingAlone(to);
+  if (!target) return GetLastError();
+  const uint64_t total = uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
+  std::vector<char> piece(kCopyPieceBytes);
+  // Nobody writes the file while it is open for the copy: its size stays.
+  uint64_t done = 0;
+  for (DWORD read = 0; done < total; done += read) {
+    if (progress) progress(done, total);
+    DWORD written = 0;
+    if (!ReadFile(source.get(), piece.data(), kCopyPieceBytes, &read, nullptr)) return GetLastError();
+    if (read == 0) break;  // shorter after all: the size check after the copy says so
+    if (!WriteFile(target.get(), piece.data(), read, &written, nullptr)) return GetLastError();
   }
-  SetFileAttributesW(path.c_str(), attributes);
-  return error;
+  if (progress) progress(done, total);
+  if (!SetFileTime(target.get(), nullptr, nullptr, &info.ftLastWriteTime) || !FlushFileBuffers(target.get()))
+    return GetLastError();
+  const DWORD attributes = info.dwFileAttributes & kCopiedAttributes;
+  return LastErrorUnless(SetFileAttributesW(to.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
 }
 
 // A run has ended when its process is gone or has exited. A process this run
@@ -87,16 +113,6 @@ bool HasEnded(uint32_t processId) {
   const UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
   if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
   return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
-}
-
-// CopyFileExW's report after each chunk: passed on, the copy going on.
-// Windows calls it as each chunk is written; Wine (as measured here) never
-// does, so under Wine a copy tells nothing of its progress.
-DWORD CALLBACK TellProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
-                            HANDLE, HANDLE, LPVOID progress) {
-  (*static_cast<const CopyProgress*>(progress))(static_cast<uint64_t>(done.QuadPart),
-                                                 static_cast<uint64_t>(total.QuadPart));
-  return PROGRESS_CONTINUE;
 }
 
 std::optional<DiskSpace> QueryDiskSpace(const std::optional<std::string>& root) {
@@ -145,17 +161,9 @@ int64_t WindowsCopySystem::GetFloppyFreeBytes(char letter) {
 std::optional<std::string> WindowsCopySystem::Copy(const std::string& from, const std::string& to,
                                                    const CopyProgress& progress) {
   const std::wstring wideFrom = WideLongPath(from), wideTo = WideLongPath(to);
-  const LPPROGRESS_ROUTINE routine = progress ? TellProgress : nullptr;
-  void* const data = const_cast<CopyProgress*>(&progress);
-  DWORD error = RetryWhileHeld(
-      [&] { return LastErrorUnless(CopyFileExW(wideFrom.c_str(), wideTo.c_str(), routine, data, nullptr, 0)); });
-  // The copy takes every stream of the file, the mark of the web too: a
-  // program the administrator downloaded and published would make the shell
-  // warn on every workstation. Publishing it was the trust decision.
-  if (error == ERROR_SUCCESS) {
-    RemoveZoneMark(to);
-    error = RetryWhileHeld([&] { return Flush(wideTo); });
-  }
+  const DWORD error = RetryWhileHeld([&] { return CopyPieces(wideFrom, wideTo, progress); });
+  // Nor does a copy made over a file of that name keep a mark it had.
+  if (error == ERROR_SUCCESS) RemoveZoneMark(to);
   return TextOf(error);
 }
 

@@ -14,17 +14,13 @@
 #include "common/win32/Library.h"
 #include "common/win32/Utf.h"
 #include "common/win32/Window.h"
-#include "files/FileFacts_win32.h"
-#include "files/Signature_win32.h"
-#include "files/WindowsCopySystem_win32.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Installation.h"
 #include "launcher/Kolvex_win32.h"
-#include "launcher/Leftovers.h"
 #include "launcher/Settings_win32.h"
 #include "launcher/ShareProbe_win32.h"
 #include "launcher/StartReport_win32.h"
-#include "launcher/UpdateLog_win32.h"
+#include "launcher/UpdateAside_win32.h"
 #include "launcher/UpdateTurn.h"
 #include "launcher/UpdateTurn_win32.h"
 #include "messages/MessageWindow_win32.h"
@@ -98,26 +94,29 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
   const std::vector<Component>& components = settings.components.components;
   const UpdateTurn turn(installation.exeDir, progress, installation.targetName);
   const auto installed = [&] { return FileExists(JoinPath(installation.exeDir, installation.targetName)); };
-  WindowsCopySystem files;
-  WindowsFileFacts facts;
+  // A share that stopped answering is given up on: the installed program,
+  // whole, starts as it is.
+  const auto stopped = [&] {
+    return installed() ? UpdateOutcome{.result = UpdateResult::ShareStopped}
+                       : UpdateOutcome{.result = UpdateResult::Failed, .failure = ShareStoppedFailure(programName)};
+  };
   // Whoever may not write the installation changes nothing in it: the
   // installed program starts, and the report says why when it is behind.
   if (const DWORD refusal = turn.Refusal()) {
     const std::string reason = GetErrorReason(static_cast<int32_t>(refusal));
     if (!installed()) return {.result = UpdateResult::Failed, .failure = NotWritableMessage(programName, reason)};
-    if (!InstallationDiffers(files, facts, installation, components)) return {};
+    const std::optional<bool> differs = InstallationDiffersAside(installation, components, settings.shareTimeBoxMs);
+    if (!differs) return stopped();
+    if (!*differs) return {};
     return {.result = UpdateResult::TurnRefused, .reason = reason};
   }
   // Without its turn the start runs the program as it is, if there is one.
   if (!turn.TurnCame())
     return installed() ? UpdateOutcome{.result = UpdateResult::TurnNotCome}
                        : UpdateOutcome{.result = UpdateResult::Failed, .failure = LockWaitTooLongMessage(programName)};
-  WindowsSignatureReader signatures;
-  UpdateLogFile log(installation.exeDir);
-  RemoveLeftoversOfEndedRuns(files, installation.exeDir, components, installation.targetName);
-  return UpdateInstallation(
-      {.files = files, .facts = facts, .signatures = signatures, .progress = progress, .record = log}, installation,
-      components);
+  if (std::optional<UpdateOutcome> outcome = UpdateAside(installation, components, progress, settings.shareTimeBoxMs))
+    return std::move(*outcome);
+  return stopped();
 }
 
 // The launcher's directory as its settings describe it, serving the program
@@ -163,14 +162,16 @@ void RunLauncher(ProgressWindow& progress) {
   // after the failure was read (or could not be shown).
   const ScopeExit report([&] {
     if (!settings.reportDir.empty())
-      WriteStartReport(settings.reportDir, NewStartReport(installation, settings.components.components, outcome),
-                       settings.shareTimeBoxMs);
+      ReportStart(settings.reportDir, installation, settings.components.components, outcome, settings.shareTimeBoxMs);
   });
   // The turn is left: a message read now holds up no other start.
   if (outcome.result == UpdateResult::Failed) {
     TellUser(outcome.failure, true);
     throw EAbort();
   }
+  if (outcome.result == UpdateResult::ShareStopped) TellUser(ShareStoppedWarning(), false);
+  // The program's own window comes next: the update's is gone first.
+  progress.Close();
   LaunchTarget(installation, arguments);
 }
 

@@ -1,7 +1,10 @@
 #include "launcher/ProgressWindow_win32.h"
 
+#include <algorithm>
 #include <span>
+#include <utility>
 
+#include "common/Integers.h"
 #include "common/LittleEndian.h"
 #include "common/Paths.h"
 #include "common/WindowPlacement.h"
@@ -17,7 +20,8 @@ constexpr wchar_t kClassName[] = L"TfTrwaAktualizacja";
 constexpr wchar_t kCaption[] = L"Aktualizacja";
 constexpr wchar_t kLabel1Text[] = L"Trwa aktualizacja sk\u0142adnika ...";
 constexpr wchar_t kIconResource[] = L"TRWA_AKTUALIZACJA";  // res/ProgressWindow.rc, the .ico file
-constexpr DWORD kShownMs = 500;
+// A copy of the program that lasts longer than this shows the window.
+constexpr DWORD kProgramQuietMs = 1000;
 
 // The form at 96 dots per inch (the program declares no DPI awareness, so the
 // system scales it as a whole on other screens).
@@ -27,9 +31,10 @@ constexpr Box kBevel1{6, 6, 313, 47};
 constexpr Box kImage1{15, 13, 32, 32};
 constexpr Box kNazwaSkl{55, 13, 255, 15};
 constexpr POINT kLabel1At{55, 30};    // sized to its text
+constexpr Box kPostep{260, 30, 50, 15};  // the share of the copy done, at the bevel's right
 constexpr int kLabelFontPixels = 12;  // Arial 9 pt
 
-enum ElementId { kPanel1Id = 1, kBevel1Id, kImage1Id, kNazwaSklId, kLabel1Id };
+enum ElementId { kPanel1Id = 1, kBevel1Id, kImage1Id, kNazwaSklId, kLabel1Id, kPostepId };
 
 constexpr DWORD kFormStyle = WS_POPUP | WS_CAPTION | WS_CLIPCHILDREN;  // no system menu: no caption buttons
 constexpr DWORD kFormExStyle = WS_EX_DLGMODALFRAME;
@@ -116,6 +121,7 @@ TfTrwaAktualizacja::TfTrwaAktualizacja() {
   // An auto-sized label: as wide as its text, as high as a line of its font.
   const SIZE label1 = ScreenTextSize(labelFont_.get(), kLabel1Text, DT_NOPREFIX);
   label1_ = element(kLabel1Text, kLabelStyle, {kLabel1At.x, kLabel1At.y, label1.cx, label1.cy}, kLabel1Id);
+  lPostep_ = element(L"", SS_RIGHT | SS_NOPREFIX, kPostep, kPostepId);
 
   // The bevel lies on the panel, everything else on the bevel.
   SetWindowPos(bevel1_, HWND_BOTTOM, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE | SWP_NOACTIVATE);
@@ -125,12 +131,22 @@ TfTrwaAktualizacja::TfTrwaAktualizacja() {
   SendMessageW(image1_, STM_SETIMAGE, IMAGE_ICON, reinterpret_cast<LPARAM>(icon_.get()));
   SendMessageW(lNazwaSkl_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
   SendMessageW(label1_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
+  SendMessageW(lPostep_, WM_SETFONT, reinterpret_cast<WPARAM>(labelFont_.get()), FALSE);
 }
 
 void TfTrwaAktualizacja::SetComponentName(const std::string& text) {
   if (!window_) return;
   SetWindowTextW(lNazwaSkl_, Widen(text).c_str());
   RedrawWindow(lNazwaSkl_, nullptr, nullptr, RDW_INVALIDATE | RDW_ERASE | RDW_UPDATENOW);
+  SetWindowTextW(lPostep_, L"");
+}
+
+void TfTrwaAktualizacja::SetCopied(uint64_t done, uint64_t total) {
+  if (!window_ || total == 0) return;
+  const std::wstring text = Widen(FormatInteger(static_cast<int64_t>(std::min(done, total) * 100 / total)) + "%");
+  wchar_t shown[8] = {};
+  GetWindowTextW(lPostep_, shown, 8);
+  if (text != shown) SetWindowTextW(lPostep_, text.c_str());
 }
 
 void TfTrwaAktualizacja::ShowAndPaint() {
@@ -140,18 +156,44 @@ void TfTrwaAktualizacja::ShowAndPaint() {
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
+std::string ProgressText(const std::string& name, const std::string& caption) {
+  return caption.empty() ? UpperCase(ExtractFileName(name)) : caption;
+}
+
 void ProgressWindow::Refreshing(const std::string& name, const std::string& caption) {
-  Show(caption.empty() ? UpperCase(ExtractFileName(name)) : caption);
+  Show(ProgressText(name, caption));
+}
+
+void ProgressWindow::RefreshingProgram(const std::string& name) {
+  program_ = UpperCase(ExtractFileName(name));
+  programSince_ = GetTickCount();
+  if (fTrwaAktualizacja && IsWindowVisible(fTrwaAktualizacja->Handle())) ShowNow(std::exchange(program_, {}));
+}
+
+void ProgressWindow::Copying(uint64_t done, uint64_t total) noexcept {
+  try {
+    if (!program_.empty() && GetTickCount() - programSince_ >= kProgramQuietMs) ShowNow(std::exchange(program_, {}));
+    if (fTrwaAktualizacja) fTrwaAktualizacja->SetCopied(done, total);
+    HandleMessages();
+  } catch (...) {
+    // The window only informs; the copy goes on without it.
+  }
 }
 
 void ProgressWindow::WaitingForTurn(const std::string& programName) { Show(UpperCase(ExtractFileName(programName))); }
 
-void ProgressWindow::Show(const std::string& text) {
-  if (!WindowsCanBeSeen()) return;  // nobody to tell, and no reason to wait
+void ProgressWindow::ShowNow(const std::string& text) {
+  if (!WindowsCanBeSeen()) return;  // nobody to tell
   if (!fTrwaAktualizacja) fTrwaAktualizacja = std::make_unique<TfTrwaAktualizacja>();
   fTrwaAktualizacja->SetComponentName(text);
   fTrwaAktualizacja->ShowAndPaint();
-  Sleep(kShownMs);
 }
+
+void ProgressWindow::Show(const std::string& text) {
+  ShowNow(text);
+  if (fTrwaAktualizacja) WaitHandlingMessages(kProgressNameShownMs);
+}
+
+void ProgressWindow::Close() { fTrwaAktualizacja.reset(); }
 
 }  // namespace kolvex

@@ -37,4 +37,14 @@ std::optional<UpdateResult> ShareVerdict(const std::optional<ShareReply>& reply)
   return notThere ? UpdateResult::ShareNotFound : UpdateResult::ShareRefused;
 }
 
+std::string ShareStoppedWarning() {
+  return "Katalog wspólny przestał odpowiadać podczas aktualizacji.\r\rUruchomiono zainstalowaną wersję programu; "
+         "nową zainstaluje jedno z następnych uruchomień.";
+}
+
+std::string ShareStoppedFailure(const std::string& programName) {
+  return "Nie można zainstalować programu: " + programName +
+         "\r\rKatalog wspólny przestał odpowiadać podczas aktualizacji. Spróbuj ponownie, gdy sieć będzie dostępna.";
+}
+
 }  // namespace kolvex

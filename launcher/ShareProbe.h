@@ -36,4 +36,10 @@ struct ShareReply {
 // cannot be read would only make every file look missing on it.
 std::optional<UpdateResult> ShareVerdict(const std::optional<ShareReply>& reply);
 
+// What the user reads, once, when the shared directory stopped answering
+// during the update (ShareStopped): a warning when the installed program
+// starts, the failure when there is none to start.
+std::string ShareStoppedWarning();
+std::string ShareStoppedFailure(const std::string& programName);
+
 }  // namespace kolvex

@@ -151,7 +151,8 @@ void SetOutcome(StartReport& report, const UpdateOutcome& outcome) {
     case UpdateResult::NothingToDo: report.outcome = StartOutcome::UpToDate; break;
     case UpdateResult::Updated: report.outcome = StartOutcome::Updated; break;
     case UpdateResult::ShareNotFound: report.outcome = StartOutcome::SharedDirMissing; break;
-    case UpdateResult::ShareNotAnswering: report.outcome = StartOutcome::SharedDirSilent; break;
+    case UpdateResult::ShareNotAnswering:
+    case UpdateResult::ShareStopped: report.outcome = StartOutcome::SharedDirSilent; break;
     case UpdateResult::TurnNotCome: report.outcome = StartOutcome::TurnNotCome; break;
     case UpdateResult::ShareRefused: report.outcome = StartOutcome::SharedDirRefused; break;
     case UpdateResult::TurnRefused: report.outcome = StartOutcome::NotWritable; break;

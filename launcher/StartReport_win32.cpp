@@ -8,6 +8,7 @@
 #include "common/Paths.h"
 #include "common/Text.h"
 #include "common/win32/Files.h"
+#include "common/win32/TimeBox.h"
 #include "common/win32/Utf.h"
 #include "files/FileFacts_win32.h"
 #include "files/FileRetry_win32.h"
@@ -39,16 +40,8 @@ bool ShareAnswered(UpdateResult result) {
          result == UpdateResult::TurnRefused;
 }
 
-}  // namespace
-
-std::string ComputerName() {
-  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
-  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
-  return GetComputerNameW(name, &size) ? Narrow({name, size}) : std::string();
-}
-
 StartReport NewStartReport(const Installation& installation, const std::vector<Component>& components,
-                           const UpdateOutcome& outcome) {
+                           const UpdateOutcome& outcome, RequestWatch& watch) {
   WindowsFileFacts facts;
   const std::string& program = installation.targetName;
   StartReport report{.computer = ComputerName(),
@@ -65,27 +58,46 @@ StartReport NewStartReport(const Installation& installation, const std::vector<C
   }
   for (const auto& [name, mode] : files) {
     report.files.push_back(Installed(facts, installation.exeDir, name, mode));
-    if (ShareAnswered(outcome.result) && !IsFile(JoinPath(installation.sharedDir, name)))
+    if (ShareAnswered(outcome.result) &&
+        !watch.Ask([&] { return IsFile(JoinPath(installation.sharedDir, name)); }))
       report.missingOnShare.push_back(name);
   }
   return report;
 }
 
-void WriteStartReport(const std::string& reportDir, StartReport report, uint32_t timeBoxMs) noexcept {
+// Each touch of the report folder is a request of the watch.
+void WriteStartReport(const std::string& reportDir, StartReport report, RequestWatch& watch, uint32_t timeBoxMs) {
+  const std::optional<ShareReply> reply = AskShare(reportDir, timeBoxMs);
+  if (!reply || !reply->found) return;
+  const std::string path = JoinPath(reportDir, StartReportFileName(report.computer));
+  StartReport previous;
+  if (const std::optional<std::string> bytes = watch.Ask([&] { return ReadWholeFile(LongPathForm(path)); });
+      bytes && ParseStartReport(*bytes, previous))
+    CarryFailure(previous, report);
+  // Starts of other sessions of a terminal server write the same file,
+  // and a reader (an editor, a backup tool) may hold it for a moment.
+  WindowsCopySystem files;
+  watch.Ask([&] { files.RemoveLeftovers(path); });
+  const std::string partial = TemporaryCopyName(path, files.ProcessId()), bytes = FormatStartReport(report);
+  RetryWhileHeld([&] {
+    return watch.Ask([&] { return ReplaceFileWhole(path, partial, bytes) ? ERROR_SUCCESS : GetLastError(); });
+  });
+}
+
+}  // namespace
+
+std::string ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return GetComputerNameW(name, &size) ? Narrow({name, size}) : std::string();
+}
+
+void ReportStart(const std::string& reportDir, const Installation& installation,
+                 const std::vector<Component>& components, const UpdateOutcome& outcome, uint32_t timeBoxMs) noexcept {
   try {
-    const std::optional<ShareReply> reply = AskShare(reportDir, timeBoxMs);
-    if (!reply || !reply->found) return;
-    const std::string path = JoinPath(reportDir, StartReportFileName(report.computer));
-    StartReport previous;
-    if (const std::optional<std::string> bytes = ReadWholeFile(LongPathForm(path));
-        bytes && ParseStartReport(*bytes, previous))
-      CarryFailure(previous, report);
-    // Starts of other sessions of a terminal server write the same file,
-    // and a reader (an editor, a backup tool) may hold it for a moment.
-    WindowsCopySystem files;
-    files.RemoveLeftovers(path);
-    const std::string partial = TemporaryCopyName(path, files.ProcessId()), bytes = FormatStartReport(report);
-    RetryWhileHeld([&] { return ReplaceFileWhole(path, partial, bytes) ? ERROR_SUCCESS : GetLastError(); });
+    RunBounded(timeBoxMs ? timeBoxMs : INFINITE, [=](RequestWatch& watch) {
+      WriteStartReport(reportDir, NewStartReport(installation, components, outcome, watch), watch, timeBoxMs);
+    });
   } catch (...) {
     // The report is the administrator's; the user's start is not its business.
   }

@@ -14,18 +14,17 @@ namespace kolvex {
 // The computer's name, as its report file is named after it.
 std::string ComputerName();
 
-// A report of this start with the update's outcome: the computer, the user,
-// the time, the installation's directory, the launcher's version, the shared
-// directory as read, the program and the listed files as installed now
-// (version, or date for files compared by date; "brak" when missing), and,
-// where the share answered, the files it does not hold.
-StartReport NewStartReport(const Installation& installation, const std::vector<Component>& components,
-                           const UpdateOutcome& outcome);
-
-// Replaces the computer's report in the report folder by this one (written
-// under another name, then renamed), keeping the last failure while no
-// start has succeeded. Any failure is silent; a folder that does not answer
-// within timeBoxMs (0: as long as the system waits) is given up on.
-void WriteStartReport(const std::string& reportDir, StartReport report, uint32_t timeBoxMs) noexcept;
+// Writes the report of this start with the update's outcome: the computer,
+// the user, the time, the installation's directory, the launcher's version,
+// the shared directory as read, the program and the listed files as
+// installed now (version, or date for files compared by date; "brak" when
+// missing), and, where the share answered, the files it does not hold. It
+// replaces the computer's report in the report folder (written under
+// another name, then renamed), keeping the last failure while no start has
+// succeeded. Any failure is silent. Made on a thread of its own: a request
+// to the shared directory or the report folder that lasts longer than
+// timeBoxMs (0: as long as the system waits) gives the report up.
+void ReportStart(const std::string& reportDir, const Installation& installation,
+                 const std::vector<Component>& components, const UpdateOutcome& outcome, uint32_t timeBoxMs) noexcept;
 
 }  // namespace kolvex

@@ -105,7 +105,7 @@ bool UpdateInto(UpdateOutcome& outcome, const UpdateEnvironment& env, const Inst
   for (int decision = 1;; ++decision) {
     if (!env.files.FileExists(update.src) || !NeedsUpdate(env.files, env.facts, compareMode, update)) return true;
 
-    if (tell && decision == 1) env.progress.Refreshing(update.name, caption);
+    if (decision == 1) tell ? env.progress.Refreshing(update.name, caption) : env.progress.RefreshingProgram(update.name);
 
     // The backup is a copy: the installed file stays in place until the
     // refresh overwrites it, so a failed refresh leaves it as it was (and a

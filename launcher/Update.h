@@ -29,6 +29,10 @@ class UpdateProgress {
   // installation, and its caption from [SKLADNIKI] (empty when none was
   // given). Told once per file, and not for the program itself.
   virtual void Refreshing(const std::string& name, const std::string& caption) = 0;
+  // The program itself is about to be brought in (its name relative to the
+  // installation): most programs copy in a moment, so a window shows it
+  // only when its copy lasts.
+  virtual void RefreshingProgram(const std::string& name) = 0;
   // How far the copy from the share of the file being brought in has come,
   // in bytes. Told from inside the copy, between its chunks: it must not raise.
   virtual void Copying(uint64_t done, uint64_t total) noexcept = 0;
@@ -71,8 +75,8 @@ struct UpdateEnvironment {
 // nor logged: outcome.refused says why, and the rest goes on. The
 // component is fileName, or without one the installation's target name
 // without its first character; ext, when given, replaces its extension and
-// chooses its backup (BackupName). The progress is told of it when tell is
-// set. The caller holds the installation's turn (UpdateTurn) and leaves it
+// chooses its backup (BackupName). The progress is told of it as of a
+// listed file when tell is set, as of the program otherwise. The caller holds the installation's turn (UpdateTurn) and leaves it
 // before it shows the user anything. Raises only what the record raises.
 UpdateOutcome UpdateComponent(const UpdateEnvironment& environment, const Installation& installation,
                               const std::string& fileName, const std::string& ext, uint8_t compareMode,

@@ -33,7 +33,9 @@ enum class UpdateResult : std::uint8_t {
   ShareRefused,       // the shared directory answered its first look with an error (no right to it, a
                       // logon failure, a drive mapping gone): left alone as a missing one, reason says why
   TurnRefused,        // the turn could not be taken (no right to write the installation): compared only,
-                      // the installed program started; updates, what differs; reason says why
+                      // the installed program started; reason says why
+  ShareStopped,       // the shared directory stopped answering during the update: given up on where it
+                      // stood, no file replaced by an unfinished copy, the installed program started
 };
 
 // A file of the share not installed for its signature: the installed one stayed.

@@ -24,6 +24,10 @@ UniqueFile OpenForReadingSharedForReading(const std::wstring& path) {
   return Open(path, GENERIC_READ, FILE_SHARE_READ, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
 }
 
+UniqueFile OpenForReadingSharedExceptWriting(const std::wstring& path, DWORD flags) {
+  return Open(path, GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_DELETE, OPEN_EXISTING, flags);
+}
+
 UniqueFile OpenForWritingAlone(const std::wstring& path) {
   return Open(path, GENERIC_WRITE, 0, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL);
 }

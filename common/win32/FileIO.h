@@ -21,6 +21,10 @@ UniqueFile OpenForReadingSharedWithAll(const std::wstring& path, DWORD flags = F
 // An existing file for reading, while others may only read it: a file that
 // someone is writing is refused.
 UniqueFile OpenForReadingSharedForReading(const std::wstring& path);
+// An existing file for reading, while others may read, rename and delete
+// it but not write it: the source of a copy, opened as the system's own
+// copy opens one (a publisher may rename the file on the share meanwhile).
+UniqueFile OpenForReadingSharedExceptWriting(const std::wstring& path, DWORD flags = FILE_ATTRIBUTE_NORMAL);
 // An existing file for writing, shared with no one: refused while anyone
 // else has it open in any way.
 UniqueFile OpenForWritingAlone(const std::wstring& path);

@@ -1,9 +1,13 @@
 #include "common/win32/TimeBox.h"
 
 #include <cstring>
+#include <exception>
+#include <memory>
 #include <new>
 
 #include "common/win32/Handles.h"
+#include "common/win32/Library.h"
+#include "common/win32/Window.h"
 
 namespace kolvex {
 
@@ -34,7 +38,102 @@ DWORD WINAPI LookUp(void* shared) {
   return 0;
 }
 
+// How often the waiting thread looks at the work's requests between its messages.
+constexpr DWORD kWatchPauseMs = 50;
+
+// What the work's thread and the waiting thread share: the one that is done
+// with it last frees it (a thread given up on that never returns, never).
+struct BoundedJob {
+  BoundedJob(DWORD limitMs, std::function<void(RequestWatch&)> work) : watch(limitMs), work(std::move(work)) {}
+  void Run() noexcept {
+    try {
+      work(watch);
+    } catch (...) {
+      failure = std::current_exception();
+    }
+  }
+  RequestWatch watch;
+  std::function<void(RequestWatch&)> work;
+  std::exception_ptr failure;
+};
+
+DWORD WINAPI RunJob(void* shared) {
+  const std::unique_ptr<std::shared_ptr<BoundedJob>> job(static_cast<std::shared_ptr<BoundedJob>*>(shared));
+  (*job)->Run();
+  return 0;
+}
+
 }  // namespace
+
+void CancelWaitingIo(HANDLE thread) noexcept {
+  using Cancel = BOOL(WINAPI*)(HANDLE);
+  if (const auto cancel = ProcAddress<Cancel>(GetModuleHandleW(L"kernel32.dll"), "CancelSynchronousIo"))
+    cancel(thread);
+}
+
+void RequestWatch::Begin() noexcept {
+  const Locked locked(lock_);
+  if (depth_++ > 0) return;
+  since_ = GetTickCount();
+  answered_ = false;
+}
+
+void RequestWatch::End() noexcept {
+  lock_.Enter();
+  --depth_;
+  EndThreadIfGivenUp();
+  lock_.Leave();
+}
+
+void RequestWatch::Alive() noexcept {
+  lock_.Enter();
+  since_ = GetTickCount();
+  EndThreadIfGivenUp();
+  lock_.Leave();
+}
+
+void RequestWatch::Answered() noexcept {
+  lock_.Enter();
+  answered_ = true;
+  EndThreadIfGivenUp();
+  lock_.Leave();
+}
+
+void RequestWatch::EndThreadIfGivenUp() noexcept {
+  if (!givenUp_) return;
+  // Nothing of the waiting thread's may be touched any more, and nothing
+  // of this thread's is needed: it ends here, its stack as it stands.
+  lock_.Leave();
+  ExitThread(0);
+}
+
+bool RequestWatch::GiveUpIfOverdue() noexcept {
+  const Locked locked(lock_);
+  if (depth_ > 0 && !answered_ && limitMs_ != INFINITE && GetTickCount() - since_ >= limitMs_) givenUp_ = true;
+  return givenUp_;
+}
+
+bool RunBounded(DWORD limitMs, std::function<void(RequestWatch&)> work, const std::function<void()>& whileWaiting) {
+  const auto job = std::make_shared<BoundedJob>(limitMs, std::move(work));
+  auto* const shared = new std::shared_ptr<BoundedJob>(job);
+  const UniqueKernelHandle thread(CreateThread(nullptr, 0, &RunJob, shared, 0, nullptr));
+  if (!thread) {
+    delete shared;
+    job->Run();
+  }
+  while (thread) {
+    const HANDLE handle = thread.get();
+    if (MsgWaitForMultipleObjects(1, &handle, FALSE, kWatchPauseMs, QS_ALLINPUT) == WAIT_OBJECT_0) break;
+    HandleMessages();
+    if (whileWaiting) whileWaiting();
+    if (job->watch.GiveUpIfOverdue()) {
+      CancelWaitingIo(handle);
+      return false;
+    }
+  }
+  if (job->failure) std::rethrow_exception(job->failure);
+  return true;
+}
 
 bool FileAttributesWithin(const std::wstring& path, DWORD limitMs, DWORD& attributes, DWORD& error) {
   const size_t bytes = sizeof(Look) + path.size() * sizeof(wchar_t);
@@ -46,6 +145,7 @@ bool FileAttributesWithin(const std::wstring& path, DWORD limitMs, DWORD& attrib
       CreateThread(nullptr, kWorkerStackBytes, &LookUp, look, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));
   if (!thread) LookUp(look);
   if (thread && WaitForSingleObject(thread.get(), limitMs) != WAIT_OBJECT_0) {
+    CancelWaitingIo(thread.get());
     Release(look);
     return false;
   }

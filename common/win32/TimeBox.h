@@ -1,22 +1,85 @@
 #pragma once
-// A look at the file system that may wait as long as the network lets it
-// (the first touch of a shared directory whose server does not answer, a
-// report folder on a dead share), made on a thread of its own so that its
-// caller can stop waiting for it.
+// Waiting for the system where it may wait as long as the network lets it:
+// the first touch of a shared directory whose server does not answer, an
+// update or a report whose server stops answering half-way. The look-ups
+// are made on threads of their own, so that their caller can stop waiting.
 #include <windows.h>
 
+#include <functional>
 #include <string>
+
+#include "common/ScopeExit.h"
+#include "common/win32/Lock.h"
 
 namespace kolvex {
 
 // Asks the system for path's attributes (GetFileAttributesW) and waits at
 // most limitMs (INFINITE: as long as it takes) for the answer. True when it
 // came in time: attributes then holds it, and error the system's error code
-// when it is INVALID_FILE_ATTRIBUTES. False when it did not: the worker
-// thread is left to end whenever the system lets it, and frees what it
-// shares with the caller itself. Where no thread can be made, the system
+// when it is INVALID_FILE_ATTRIBUTES. False when it did not: the worker's
+// look-up is cancelled (CancelWaitingIo) and the thread left to end when it
+// returns; it frees what it shares with the caller itself. Where no thread can be made, the system
 // is asked here, whatever it takes. The worker touches no function-local
 // static (Kolvex.exe initialises those without locks).
 bool FileAttributesWithin(const std::wstring& path, DWORD limitMs, DWORD& attributes, DWORD& error);
+
+// Cancels the synchronous request thread waits in (CancelSynchronousIo,
+// from Vista on, looked up at run time; nothing on XP): a look-up stuck on a
+// server that does not answer returns at once with ERROR_OPERATION_ABORTED,
+// and the process can end without waiting for the network's time-outs.
+void CancelWaitingIo(HANDLE thread) noexcept;
+
+// The requests to a server of one piece of work that RunBounded runs, seen
+// from the work's thread and from the thread that waits for it.
+class RequestWatch {
+ public:
+  explicit RequestWatch(DWORD limitMs) noexcept : limitMs_(limitMs) {}
+
+  // Runs request on the work's thread as one request to the server. Once
+  // the work has been given up on, a request that returns ends the thread
+  // there: nothing after it is done, and its result is never handed back.
+  // So a request hands its result back as its return value only, and
+  // touches nothing of the waiting thread's.
+  template <typename Request>
+  auto Ask(Request request) {
+    Begin();
+    const ScopeExit end([this] { End(); });
+    return request();
+  }
+  // A sign of life from the request under way (a copy that moves on): its
+  // time starts again. Ends the thread when the work has been given up on.
+  void Alive() noexcept;
+  // The request under way has had all it asked of the server: the rest of
+  // it (the flush of a copy) is this computer's work and is not timed.
+  void Answered() noexcept;
+
+  // On the waiting thread: true when a request has lasted longer than the
+  // limit; the work is given up on from then on.
+  bool GiveUpIfOverdue() noexcept;
+
+ private:
+  void Begin() noexcept;
+  void End() noexcept;
+  // With the lock held: leaves it, and ends the thread, when given up on.
+  void EndThreadIfGivenUp() noexcept;
+
+  CriticalSection lock_;
+  const DWORD limitMs_;
+  int depth_ = 0;     // requests under way, one inside another
+  DWORD since_ = 0;   // the tick of the outermost request's start or last sign of life
+  bool answered_ = false;
+  bool givenUp_ = false;
+};
+
+// Runs work on a thread of its own, with the watch of its requests, and
+// waits for it while handling this thread's messages (the progress window
+// stays answering) and calling whileWaiting every few tens of milliseconds.
+// True when the work came to its end; what it raised is raised here. False
+// when one of its requests lasted longer than limitMs (INFINITE: never):
+// the work is given up on, its request cancelled (CancelWaitingIo), and its
+// thread ends when the request returns. Where no thread can be made, the
+// work runs here, unbounded.
+bool RunBounded(DWORD limitMs, std::function<void(RequestWatch&)> work,
+                const std::function<void()>& whileWaiting = {});
 
 }  // namespace kolvex

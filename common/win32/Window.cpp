@@ -41,4 +41,20 @@ bool WindowsCanBeSeen() {
          (flags.dwFlags & WSF_VISIBLE) != 0;
 }
 
+void HandleMessages() {
+  MSG msg;
+  while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
+    TranslateMessage(&msg);
+    DispatchMessageW(&msg);
+  }
+}
+
+void WaitHandlingMessages(DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (DWORD elapsed; (elapsed = GetTickCount() - start) < ms;) {
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT) != WAIT_OBJECT_0) return;
+    HandleMessages();
+  }
+}
+
 }  // namespace kolvex

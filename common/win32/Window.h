@@ -23,6 +23,12 @@ SIZE ScreenTextSize(HFONT font, std::wstring_view text, UINT format = 0);
 // whether its user is logged on or not). When the system cannot say, they can.
 bool WindowsCanBeSeen();
 
+// Dispatches the messages waiting for this thread's windows, so that they
+// paint and answer (the system ghosts a window that does not for 5 s).
+void HandleMessages();
+// Waits ms while handling them.
+void WaitHandlingMessages(DWORD ms);
+
 // The outer size of a window of these styles around a client area of client.
 SIZE FrameAround(SIZE client, DWORD style, DWORD exStyle);
 

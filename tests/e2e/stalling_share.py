@@ -2,10 +2,14 @@
 """A share whose server stops answering: BACKING served read-only at MOUNT.
 
 Look-ups below a top-level directory of BACKING wait while it holds a file
-"stall" reading "SECONDS [COUNT]": the next COUNT look-ups (all, without a
-count) wait SECONDS, as calls to a dead file server wait for the network.
-While it holds a file "deny", they are refused (EACCES), as a server refuses
-a user without the right to the share.
+"stall" reading "SECONDS [COUNT] [inside]": the next COUNT look-ups (all,
+without a count) wait SECONDS, as calls to a dead file server wait for the
+network; with "inside", only those of names inside a directory of it (the
+share's files, not the share itself: a share that answers its first look and
+then drops). While it holds
+a file "deny", they are refused (EACCES), as a server refuses a user without
+the right to the share; while it holds "slow" reading SECONDS, each read of
+a file waits that long, as a slow line brings a large copy.
 Opening and reading never wait: Wine opens files in its server process, and a
 stalled open would freeze every Wine process. The kernel looks up one name of
 a directory at a time, so each test stalls below a directory of its own.
@@ -32,7 +36,10 @@ class StallingShare(Operations):
         control = os.path.join(self.backing, parts[0], "stall")
         if len(parts) < 2 or not os.path.exists(control):
             return
-        seconds, count = (open(control).read().split() + [None])[:2]
+        words = open(control).read().split()
+        if words[-1] == "inside" and len(parts) < 3:
+            return
+        seconds, count = ([word for word in words if word != "inside"] + [None])[:2]
         with self.guard:
             used = self.used[control] = self.used.get(control, 0) + 1
         if count is None or used <= int(count):
@@ -54,6 +61,9 @@ class StallingShare(Operations):
         return os.open(self.backing + path, os.O_RDONLY)
 
     def read(self, path, size, offset, fh):
+        slow = os.path.join(self.backing, path.strip("/").split("/")[0], "slow")
+        if os.path.exists(slow):
+            time.sleep(float(open(slow).read()))
         return os.pread(fh, size, offset)
 
     def release(self, path, fh):

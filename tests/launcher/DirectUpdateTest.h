@@ -38,6 +38,7 @@ class DirectUpdateTest : public ::testing::Test {
   // Progress nobody is told of.
   struct : UpdateProgress {
     void Refreshing(const std::string&, const std::string&) override {}
+    void RefreshingProgram(const std::string&) override {}
     void Copying(uint64_t, uint64_t) noexcept override {}
     void WaitingForTurn(const std::string&) override {}
   } untold;

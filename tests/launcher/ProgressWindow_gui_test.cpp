@@ -96,7 +96,7 @@ TEST(ProgressWindow, FrameAndElementsAsLaidOut) {
   EXPECT_EQ(GetWindow(wnd, GW_OWNER), nullptr);
 
   // Every element is a visible child of the form, where the form puts it.
-  ASSERT_EQ(info.controls.size(), 5u);
+  ASSERT_EQ(info.controls.size(), 6u);
   for (const ControlInfo& c : info.controls) {
     EXPECT_EQ(c.parent, wnd);
     EXPECT_TRUE(c.visible);
@@ -105,10 +105,11 @@ TEST(ProgressWindow, FrameAndElementsAsLaidOut) {
   ExpectRect(progress.Form()->Bevel1(), 6, 6, 313, 47);
   ExpectRect(progress.Form()->Image1(), 15, 13, 32, 32);
   ExpectRect(progress.Form()->L_NazwaSkl(), 55, 13, 255, 15);
+  ExpectRect(progress.Form()->L_Postep(), 260, 30, 50, 15);
   const RECT label1 = RectInParent(progress.Form()->Label1());
   EXPECT_EQ(label1.left, 55);
   EXPECT_EQ(label1.top, 30);
-  EXPECT_LE(label1.right, 6 + 313) << "the fixed text fits inside the bevel";
+  EXPECT_LE(label1.right, 260) << "the fixed text ends before the share copied";
   EXPECT_LE(label1.bottom, 6 + 47);
   EXPECT_NE(SendMessageW(progress.Form()->Image1(), STM_GETIMAGE, IMAGE_ICON, 0), 0) << "the icon is loaded";
 

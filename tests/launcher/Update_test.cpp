@@ -58,6 +58,7 @@ class FakeSystem final : public CopySystem, public FileFacts, public UpdateProgr
   void Refreshing(const std::string& name, const std::string& caption) override {
     effects.push_back("progress " + name + "|" + caption);
   }
+  void RefreshingProgram(const std::string&) override {}
   void Copying(uint64_t done, uint64_t) noexcept override { copied.push_back(done); }
   void WaitingForTurn(const std::string& programName) override { effects.push_back("waiting " + programName); }
   void CreateDirectories(const std::string& base, const std::string& name) override {
