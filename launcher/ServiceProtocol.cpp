@@ -149,6 +149,22 @@ ServiceReply ReadReply(Reader& in, uint8_t kind) {
 
 }  // namespace
 
+std::string Framed(std::string_view message) {
+  Writer out("");
+  out.Number(message.size(), 4);
+  return std::move(out).Bytes().append(message);
+}
+
+std::optional<std::string> FrameReader::Next() {
+  Reader in(bytes_, "");
+  const uint64_t size = in.Number(4);
+  spoilt_ = spoilt_ || (bytes_.size() >= 4 && size > most_);
+  if (spoilt_ || bytes_.size() < 4 + size) return std::nullopt;
+  std::string message = bytes_.substr(4, size);
+  bytes_.erase(0, 4 + size);
+  return message;
+}
+
 std::string EncodeRequest(const ServiceRequest& request) {
   Writer out(kRequestMark);
   out.Number(static_cast<uint8_t>(request.kind), 1).Number(request.folder.volumeSerial, 8);

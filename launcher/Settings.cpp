@@ -1,6 +1,7 @@
 #include "launcher/Settings.h"
 
 #include "common/Paths.h"
+#include "common/Text.h"
 #include "launcher/ShareProbe.h"
 
 namespace kolvex {
@@ -9,11 +10,17 @@ std::string SharedDirFromSetting(const std::string& value, const std::string& ex
   return value.empty() ? JoinPath(exeDir, "SHARED") : value;
 }
 
+bool IsServiceUpdate(std::string_view value) {
+  return SameTextIgnoringAsciiCase(value, kUpdateByService) || SameTextIgnoringAsciiCase(value, "usługa") ||
+         SameTextIgnoringAsciiCase(value, "USŁUGA");
+}
+
 Settings ParseSettings(std::string_view text, const std::string& exeDir) {
   const IniText ini(text);
   return {SharedDirFromSetting(ini.Value(kMainSection, kSharedDirKey).value_or(""), exeDir),
           ini.Value(kMainSection, kReportDirKey).value_or(""), ParseComponents(ini.Entries(kComponentsSection)),
-          ShareTimeBoxMs(ini.Value(kMainSection, kSharedTimeoutKey).value_or(""))};
+          ShareTimeBoxMs(ini.Value(kMainSection, kSharedTimeoutKey).value_or("")),
+          IsServiceUpdate(ini.Value(kMainSection, kUpdateKey).value_or(""))};
 }
 
 }  // namespace kolvex

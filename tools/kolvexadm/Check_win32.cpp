@@ -10,6 +10,7 @@
 #include "launcher/ShareProbe_win32.h"
 #include "launcher/Update_win32.h"
 #include "tools/kolvexadm/Check_win32.h"
+#include "tools/kolvexadm/Service_win32.h"
 
 namespace kolvex {
 
@@ -95,6 +96,16 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
   } else {
     check.Fail("nie odpowiada w ciągu " + FormatInteger(settings.shareTimeBoxMs / 1000) +
                " s (SHARED_TIMEOUT): uruchomienia nie będą niczego aktualizować.");
+  }
+  if (settings.updatedByService) {
+    // What starts will get: the service's own view, not this account's.
+    const ServiceLook look = LookThroughService(exeDir, settings);
+    check.Line("Usługa aktualizacji (" + std::string(kUpdateKey) + "=" + std::string(kUpdateByService) + "):");
+    if (look.kind == ServiceLook::Kind::Readable) {
+      check.Line("  " + look.text);
+    } else {
+      check.Fail(look.text + ": uruchomienia nie będą niczego aktualizować.");
+    }
   }
   if (!settings.reportDir.empty()) {
     check.Line("Folder raportów: " + settings.reportDir);
