@@ -1,5 +1,5 @@
 // baza.set in any bytes: no crash, no hang; the text is always UTF-8, and
-// every component taken has a name and a known mode. The decoder is judged by
+// every component taken has a name and a known mode, every signer a thumbprint. The decoder is judged by
 // a reference written apart from it: UTF-8 read by the bit rules alone.
 #include <cstdint>
 #include <cstdlib>
@@ -74,6 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool knownMode = c.compareMode == kolvex::kCompareByVersion || c.compareMode == kolvex::kCompareByDate;
     if (c.name.empty() || !knownMode) std::abort();
   }
+  for (const std::string& thumbprint : settings.signers.thumbprints)
+    if (thumbprint.size() != 40 || thumbprint.find_first_not_of("0123456789ABCDEF") != std::string::npos) std::abort();
   const std::string message = kolvex::RefusedEntriesMessage(settings.components.refused);
   if (!ReferenceValid(message)) std::abort();
   return 0;

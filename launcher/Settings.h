@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/Signature.h"
 #include "launcher/Components.h"
 
 namespace kolvex {
@@ -15,6 +16,7 @@ inline constexpr std::string_view kMainSection = "MAIN";
 inline constexpr std::string_view kSharedDirKey = "SHARED_DIR";
 inline constexpr std::string_view kSharedTimeoutKey = "SHARED_TIMEOUT";
 inline constexpr std::string_view kReportDirKey = "REPORT_DIR";
+inline constexpr std::string_view kSignedByKey = "SIGNED_BY";
 inline constexpr std::string_view kComponentsSection = "SKLADNIKI";
 // AKTUALIZACJA=usluga in [MAIN]: users may not write the installation, and
 // the update service updates it for them (the per-machine way); any other
@@ -27,6 +29,7 @@ struct Settings {
   std::string reportDir;  // REPORT_DIR of [MAIN] as written; empty: no start report
   ComponentList components;  // [SKLADNIKI]: the files to refresh and the entries refused
   std::uint32_t shareTimeBoxMs = 0;  // SHARED_TIMEOUT, see ShareTimeBoxMs
+  SignerRule signers;                // SIGNED_BY, see ParseSignerRule
   bool updatedByService = false;     // AKTUALIZACJA=usluga (or "usługa"), in any case
 };
 
