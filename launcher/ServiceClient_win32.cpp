@@ -34,6 +34,13 @@ class Deadline {
 
 std::string SystemText(DWORD error) { return GetErrorReason(static_cast<int32_t>(error)); }
 
+// Why a service started a moment ago has stopped again.
+std::string WhyStopped(const SERVICE_STATUS_PROCESS& status) {
+  if (status.dwWin32ExitCode == ERROR_SERVICE_SPECIFIC_ERROR && status.dwServiceSpecificExitCode == kPipeTakenExitCode)
+    return std::string(kPipeTaken);
+  return status.dwWin32ExitCode == NO_ERROR ? std::string(kServiceSilent) : SystemText(status.dwWin32ExitCode);
+}
+
 // The process id of the running service, started when it is stopped;
 // nothing, with why in failure, when it does not run within the deadline.
 std::optional<DWORD> RunningService(const Deadline& deadline, std::string& failure) {
@@ -45,7 +52,7 @@ std::optional<DWORD> RunningService(const Deadline& deadline, std::string& failu
     failure = SystemText(GetLastError());
     return std::nullopt;
   }
-  while (true) {
+  for (bool started = false;;) {
     SERVICE_STATUS_PROCESS status{};
     DWORD size = 0;
     if (!QueryServiceStatusEx(service.get(), SC_STATUS_PROCESS_INFO, reinterpret_cast<BYTE*>(&status), sizeof status,
@@ -54,11 +61,18 @@ std::optional<DWORD> RunningService(const Deadline& deadline, std::string& failu
       return std::nullopt;
     }
     if (status.dwCurrentState == SERVICE_RUNNING) return status.dwProcessId;
-    // A service that is ending itself as idle is started again once it has ended.
-    if (status.dwCurrentState == SERVICE_STOPPED && !StartServiceW(service.get(), 0, nullptr) &&
-        GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
-      failure = SystemText(GetLastError());
+    if (status.dwCurrentState == SERVICE_STOPPED && started) {
+      failure = WhyStopped(status);
       return std::nullopt;
+    }
+    // A service that is ending itself as idle is started again once it has ended.
+    if (status.dwCurrentState == SERVICE_STOPPED) {
+      if (!StartServiceW(service.get(), 0, nullptr) && GetLastError() != ERROR_SERVICE_ALREADY_RUNNING) {
+        failure = SystemText(GetLastError());
+        return std::nullopt;
+      }
+      started = true;
+      continue;
     }
     if (deadline.Left() == 0) {
       failure = kServiceSilent;
@@ -125,7 +139,7 @@ std::optional<std::string> AskService(const ServiceRequest& request, std::uint32
   const std::optional<ULONG> server = ServerProcess(pipe.get());
   std::string ignored;
   if (!server || (*server != *service && RunningService(deadline, ignored) != *server))
-    return "potok " + std::string(kServicePipe) + " nie należy do usługi aktualizacji";
+    return std::string(kPipeTaken);
   PipeEnd end(std::move(pipe));
   if (!end.Send(EncodeRequest(request), std::max(deadline.Left(), DWORD{1}))) return std::string(kServiceSilent);
   FrameReader frames(kMostReplyBytes);

@@ -29,6 +29,11 @@ namespace kolvex {
 inline constexpr std::string_view kServiceName = "KolvexUsluga";
 inline constexpr std::string_view kServicePipe = "\\\\.\\pipe\\KolvexUsluga";
 inline constexpr std::string_view kServiceProgram = "KolvexUsluga.exe";
+// The service's own exit code (with ERROR_SERVICE_SPECIFIC_ERROR) when it
+// stops because another program holds a pipe of its name, and what a start
+// and kolvexadm say of that, and of a pipe that is not the service's.
+inline constexpr std::uint32_t kPipeTakenExitCode = 1;
+inline constexpr std::string_view kPipeTaken = "potok usługi aktualizacji zajął inny program";
 
 // The largest message each side reads: a longer one is refused whole.
 inline constexpr size_t kMostRequestBytes = 1024;

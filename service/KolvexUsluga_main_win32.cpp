@@ -26,12 +26,13 @@ constexpr DWORD kStopCheckMs = 200;
 SERVICE_STATUS_HANDLE statusHandle = nullptr;
 HANDLE stopRequested = nullptr;
 
-void Report(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHintMs = 0) {
+void Report(DWORD state, DWORD exitCode = NO_ERROR, DWORD waitHintMs = 0, DWORD ownExitCode = 0) {
   SERVICE_STATUS status{};
   status.dwServiceType = SERVICE_WIN32_OWN_PROCESS;
   status.dwCurrentState = state;
   status.dwControlsAccepted = state == SERVICE_RUNNING ? SERVICE_ACCEPT_STOP | SERVICE_ACCEPT_SHUTDOWN : 0;
   status.dwWin32ExitCode = exitCode;
+  status.dwServiceSpecificExitCode = ownExitCode;
   status.dwWaitHint = waitHintMs;
   SetServiceStatus(statusHandle, &status);
 }
@@ -69,7 +70,7 @@ void WINAPI ServiceMain(DWORD, wchar_t**) {
     const DWORD error = GetLastError();
     LogEvent(EVENTLOG_ERROR_TYPE, "Usługa aktualizacji nie może utworzyć swojego potoku " + std::string(kServicePipe) +
                                          " (zajął go już inny program?); kod błędu " + std::to_string(error) + ".");
-    Report(SERVICE_STOPPED, error);
+    Report(SERVICE_STOPPED, ERROR_SERVICE_SPECIFIC_ERROR, 0, kPipeTakenExitCode);
     return;
   }
   Report(SERVICE_STOP_PENDING, NO_ERROR, kStopWaitMs);

@@ -94,5 +94,19 @@ TEST(ServiceProtocol, AnythingButAWholeMessageIsRefused) {
   EXPECT_TRUE(ParseReply(withDate(2958465.5)));
 }
 
+TEST(ServiceProtocol, FramesComeWholeHoweverThePipeCutsThem) {
+  const std::string stream = Framed("jeden") + Framed("") + Framed("trzy");
+  FrameReader reader(5);
+  std::vector<std::string> messages;
+  for (char byte : stream) {
+    reader.Take({&byte, 1});
+    while (std::optional<std::string> message = reader.Next()) messages.push_back(*message);
+  }
+  EXPECT_EQ(messages, (std::vector<std::string>{"jeden", "", "trzy"}));
+  reader.Take(Framed("sześć"));  // seven bytes
+  EXPECT_FALSE(reader.Next());
+  EXPECT_TRUE(reader.Spoilt());
+}
+
 }  // namespace
 }  // namespace kolvex
