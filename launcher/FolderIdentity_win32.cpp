@@ -2,9 +2,9 @@
 
 #include <cstring>
 
+#include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Library.h"
-#include "common/win32/Utf.h"
 
 namespace kolvex {
 
@@ -22,12 +22,6 @@ using GetFileInformationByHandleExFunction = BOOL(WINAPI*)(HANDLE, int, LPVOID, 
 
 }  // namespace
 
-UniqueFile OpenFolderItself(const std::string& path, DWORD access) {
-  return UniqueFile(CreateFileW(WideLongPath(path).c_str(), access,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr));
-}
-
 std::optional<FolderIdentity> IdentityOf(HANDLE file) {
   FolderIdentity identity;
   const auto getEx = ProcAddress<GetFileInformationByHandleExFunction>(GetModuleHandleW(L"kernel32"),
@@ -43,6 +37,11 @@ std::optional<FolderIdentity> IdentityOf(HANDLE file) {
   const ULONGLONG index = ULONGLONG{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
   for (size_t i = 0; i < 8; ++i) identity.fileId[i] = static_cast<std::uint8_t>(index >> (8 * i));
   return identity;
+}
+
+std::optional<FolderIdentity> FolderIdentityAt(const std::string& path) {
+  const UniqueFile folder = OpenFolderItself(WideLongPath(path), FILE_READ_ATTRIBUTES);
+  return folder ? IdentityOf(folder.get()) : std::nullopt;
 }
 
 }  // namespace kolvex

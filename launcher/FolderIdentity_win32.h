@@ -7,20 +7,17 @@
 #include <optional>
 #include <string>
 
-#include "common/win32/Handles.h"
 #include "launcher/ServiceProtocol.h"
 
 namespace kolvex {
-
-// The folder at path itself, never what a link in its place leads to
-// (FILE_FLAG_OPEN_REPARSE_POINT), opened for access and shared with every
-// other user of it; an empty handle when it cannot be opened, the system's
-// error kept.
-UniqueFile OpenFolderItself(const std::string& path, DWORD access);
 
 // The identity of an open file or folder: the 128-bit file id where the
 // system gives one (Windows 8 and later), otherwise the volume's serial
 // number and the 64-bit file index; nothing when the system gives neither.
 std::optional<FolderIdentity> IdentityOf(HANDLE file);
+
+// The identity of the folder at path itself, never of what a link in its
+// place leads to; nothing when it cannot be opened, the system's error kept.
+std::optional<FolderIdentity> FolderIdentityAt(const std::string& path);
 
 }  // namespace kolvex

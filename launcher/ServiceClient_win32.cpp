@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "common/SystemText_win32.h"
+#include "common/win32/FileIO.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Library.h"
 #include "common/win32/Utf.h"
@@ -87,8 +88,7 @@ UniqueFile ConnectToPipe(const Deadline& deadline, std::string& failure) {
   const std::wstring name = Widen(kServicePipe);
   while (true) {
     // Identification only: the service may learn who asks, but never act as them.
-    UniqueFile pipe(CreateFileW(name.c_str(), kPipeRights, 0, nullptr, OPEN_EXISTING,
-                                FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION, nullptr));
+    UniqueFile pipe = OpenPipeIdentifyingOnly(name, kPipeRights);
     if (pipe) return pipe;
     const DWORD error = GetLastError();
     if (error != ERROR_FILE_NOT_FOUND && error != ERROR_PIPE_BUSY) {

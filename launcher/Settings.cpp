@@ -24,4 +24,8 @@ Settings ParseSettings(std::string_view text, const std::string& exeDir) {
           IsServiceUpdate(ini.Value(kMainSection, kUpdateKey).value_or(""))};
 }
 
+Installation SettingsInstallation(const std::string& exeDir, const Settings& settings, const std::string& targetName) {
+  return {.exeDir = exeDir, .sharedDir = settings.sharedDir, .targetName = targetName, .signers = settings.signers};
+}
+
 }  // namespace kolvex

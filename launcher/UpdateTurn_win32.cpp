@@ -1,9 +1,9 @@
 #include "launcher/UpdateTurn_win32.h"
 
 #include "common/Paths.h"
+#include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
-#include "launcher/ProgressWindow_win32.h"
 #include "launcher/UpdateTurn.h"
 
 namespace kolvex {
@@ -37,20 +37,26 @@ void PauseHandlingMessages(DWORD ms) {
 
 }  // namespace
 
-UpdateTurn::UpdateTurn(const std::string& exeDir, const std::string& progressText) {
+UpdateTurn::UpdateTurn(const std::string& exeDir, UpdateProgress& progress, const std::string& programName) {
   const std::wstring path = Widen(LongPathForm(JoinPath(exeDir, kTurnFileName)));
+  // Nobody opens a read-only file for writing: every start would go without
+  // its turn. Whoever may write the installation may clear the attribute.
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesW(path.c_str(), (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_HIDDEN);
   const DWORD start = GetTickCount();
   bool shown = false;
   for (;;) {
-    turn_.reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
-    if (turn_ || GetLastError() != ERROR_SHARING_VIOLATION) return;
-    const DWORD waited = GetTickCount() - start;
-    if (waited >= kTurnWaitMs) {
-      turnCame_ = false;
+    turn_ = OpenOrCreateAlone(path, GENERIC_WRITE, FILE_ATTRIBUTE_HIDDEN);
+    if (turn_) return;
+    if (const DWORD error = GetLastError(); error != ERROR_SHARING_VIOLATION) {
+      refusal_ = error;
       return;
     }
+    const DWORD waited = GetTickCount() - start;
+    if (waited >= kTurnWaitMs) return;
     if (!shown && waited >= kQuietWaitMs) {
-      ShowUpdateProgress(progressText);
+      progress.WaitingForTurn(programName);
       shown = true;
     }
     PauseHandlingMessages(kTurnPollMs);

@@ -6,6 +6,7 @@
 
 #include "common/Paths.h"
 #include "common/SystemText_win32.h"
+#include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
@@ -89,7 +90,7 @@ std::optional<std::string> OneFolderRefusal(const std::string& path, FolderPlace
                                             const FolderIdentity* registered) {
   const DWORD attributes = GetFileAttributesW(WideLongPath(path).c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES) return "folder " + path + ": " + GetErrorReason(GetLastError());
-  const UniqueFile folder = OpenFolderItself(path, READ_CONTROL | FILE_READ_ATTRIBUTES);
+  const UniqueFile folder = OpenFolderItself(WideLongPath(path), READ_CONTROL | FILE_READ_ATTRIBUTES);
   if (!folder) return "folder " + path + ": " + GetErrorReason(GetLastError());
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(folder.get(), &info))

@@ -2,6 +2,7 @@
 
 #include <thread>
 
+#include "common/ScopeExit.h"
 #include "launcher/PipeEnd_win32.h"
 #include "launcher/Settings_win32.h"
 #include "service/FolderSafety_win32.h"

@@ -3,7 +3,13 @@ failures=0
 win() { printf 'Z:%s' "${1//\//\\}"; }
 # A Windows program of the build under Wine, its output with LF line ends.
 run() { "$build/wine-run" "$@" </dev/null 2>/dev/null | tr -d '\r'; return "${PIPESTATUS[0]}"; }
-adm() { run "$build/bin/kolvexadm.exe" "$@"; }
+# Redirected, kolvexadm writes the OEM code page of the locale (as cmd's commands do), 852 for
+# Polish, where typographic quotes and dashes become plain ones.
+case "${LANG:-}" in pl_*) oem=CP852 ;; *) oem=CP437 ;; esac
+adm() {
+  "$build/wine-run" "$build/bin/kolvexadm.exe" "$@" </dev/null 2>/dev/null | iconv -f $oem -t UTF-8 | tr -d '\r'
+  return "${PIPESTATUS[0]}"
+}
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
 # expect NAME CODE OUTPUT PATTERN... : the exit code, then each pattern (grep -E) in the output.
 expect() {

@@ -14,12 +14,19 @@ install() {  # DIR BAZA_SET_TEXT: an installation at 1.0.1.3 with its share at 1
   printf '%b' "$2" >"$1/baza.set"
 }
 
+# The tool decides as the update does but shows and logs nothing: neither
+# the progress window (its class, its icon) nor the update log is linked in.
+for piece in TfTrwaAktualizacja TRWA_AKTUALIZACJA; do
+  grep -qaP "$(sed 's/./&\\x00/g' <<<"$piece")" "$build/bin/kolvexadm.exe" && fail "kolvexadm.exe holds $piece"
+done
+grep -qa _updatefiles "$build/bin/kolvexadm.exe" && fail "kolvexadm.exe holds the update log"
+
 # A clean installation: the program would be copied, the help file is current.
 install "$work/czysta" '[SKLADNIKI]\r\npomoc=prog.hlp,2,Pomoc\r\n'
 echo help >"$work/czysta/prog.hlp"; cp -p "$work/czysta/prog.hlp" "$work/czysta/SHARED/prog.hlp"
 out=$(adm sprawdz "$(win "$work/czysta")" prog.exe); code=$?
-expect clean 0 "$out" $code 'SHARED$' '^  odpowiada' 'porównanie dat, opis „Pomoc”' \
-  'zainstalowany: 1\.0\.1\.3, w katalogu wspólnym: 1\.0\.1\.4 – zostanie skopiowany' 'bez zmian\.' 'błędy 0, ostrzeżenia 0'
+expect clean 0 "$out" $code 'SHARED$' '^  odpowiada' 'porównanie dat, opis .Pomoc.' \
+  'zainstalowany: 1\.0\.1\.3, w katalogu wspólnym: 1\.0\.1\.4 . zostanie skopiowany' 'bez zmian\.' 'błędy 0, ostrzeżenia 0'
 
 # A typo in the share's name: every start would run the old program in silence.
 install "$work/literowka" "[MAIN]\r\nSHARED_DIR=$(win "$work/literowka/SHARD")\r\n"
@@ -30,14 +37,14 @@ expect typo 2 "$out" $code 'SHARD$' 'BŁĄD: nie ma takiego katalogu' 'błędy 1
 install "$work/bledy" '[SKŁADNIKI]\r\na=prog.dll\r\n[SKLADNIKI]\r\npomoc=prog.hlp;2;Pomoc programu\r\nzly=..\\x.dll\r\n'
 out=$(adm sprawdz "$(win "$work/bledy")"); code=$?
 expect mistakes 2 "$out" $code 'nieznana sekcja \[SKŁADNIKI\] jest pomijana \(czy chodziło o \[SKLADNIKI\]\?\)\.$' \
-  'pomoc=prog.hlp;2;Pomoc programu zawiera „;”' 'BŁĄD: pozycja pominięta: nazwa wychodzi poza katalog' \
+  'pomoc=prog.hlp;2;Pomoc programu zawiera .;.' 'BŁĄD: pozycja pominięta: nazwa wychodzi poza katalog' \
   'UWAGA: brak pliku .*prog.hlp;2;Pomoc programu w katalogu wspólnym' 'nie podano nazwy' 'błędy 1, ostrzeżenia 3'
 # Under a signer setting: each share file's signer and verdict, a library named by its content.
 install "$work/podpisy" "[MAIN]\r\nSIGNED_BY=$(cat "$build/bin/signed/p1.sha1")\r\n[SKLADNIKI]\r\nlib=prog.dll\r\npomoc=prog.hlp,2\r\n"
 cp "$build/bin/signed/v1014_p1.exe" "$work/podpisy/SHARED/prog.dll"; echo help >"$work/podpisy/SHARED/prog.hlp"
 out=$(adm sprawdz "$(win "$work/podpisy")" prog.exe); code=$?
-expect signers 2 "$out" $code '^  certyfikatu [0-9A-F]{40}$' 'podpis: CN=Kolvex Test Wydawca, O=Kolvex Test, C=PL, [0-9A-F]{40} – przyjęty\.' \
-  'podpis: nie dotyczy' 'BŁĄD: podpis: brak – plik nie zostanie zainstalowany: brak podpisu\.' 'błędy 1, ostrzeżenia 0'
+expect signers 2 "$out" $code '^  certyfikatu [0-9A-F]{40}$' 'podpis: CN=Kolvex Test Wydawca, O=Kolvex Test, C=PL, [0-9A-F]{40} . przyjęty\.' \
+  'podpis: nie dotyczy' 'BŁĄD: podpis: brak . plik nie zostanie zainstalowany: brak podpisu\.' 'błędy 1, ostrzeżenia 0'
 out=$(adm sprawdz "$(win "$work/nie-ma")"); code=$?
 expect missing 3 "$out" $code 'Nie ma katalogu'
 

@@ -3,13 +3,16 @@
 #include "common/DateTime.h"
 #include "common/Integers.h"
 #include "common/Paths.h"
+#include "common/SystemText_win32.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
+#include "files/FileFacts_win32.h"
 #include "files/Signature_win32.h"
+#include "files/WindowsCopySystem_win32.h"
 #include "launcher/Settings.h"
 #include "launcher/ShareProbe_win32.h"
-#include "launcher/Update_win32.h"
+#include "launcher/Update.h"
 #include "tools/kolvexadm/Check_win32.h"
 #include "tools/kolvexadm/Service_win32.h"
 
@@ -42,17 +45,16 @@ class Check {
   // under a signer setting the share's file's signer and verdict.
   void File(const std::string& exeDir, const std::string& sharedDir, const std::string& name, uint8_t mode,
             const SignerRule& signers) {
-    UpdateSystem& system = TheUpdateSystem();
     ComponentUpdate update{.name = name, .src = JoinPath(sharedDir, name), .dst = JoinPath(exeDir, name)};
-    if (!system.Files().FileExists(update.src)) {
-      const bool installed = system.Files().FileExists(update.dst);
+    if (!files_.FileExists(update.src)) {
+      const bool installed = files_.FileExists(update.dst);
       Warn("brak pliku " + update.src + " w katalogu wspólnym: " +
            (installed ? "zainstalowany plik nie będzie aktualizowany." : "plik nie zostanie zainstalowany."),
            kEntryIndent);
       return;
     }
-    const bool copy = NeedsUpdate(system, mode, update);
-    const bool installed = system.Files().FileExists(update.dst);
+    const bool copy = NeedsUpdate(files_, facts_, mode, update);
+    const bool installed = files_.FileExists(update.dst);
     const auto shown = [&](const std::string& version, DateTime date, bool exists) -> std::string {
       if (!exists) return "brak";
       if (mode == kCompareByDate) return FormatSortableDateTime(date);
@@ -90,6 +92,8 @@ class Check {
  private:
   std::string text_;
   int64_t warnings_ = 0, errors_ = 0;
+  WindowsCopySystem files_;
+  WindowsFileFacts facts_;
 };
 
 std::string ModeText(uint8_t mode) { return mode == kCompareByDate ? "porównanie dat" : "porównanie wersji"; }
@@ -114,12 +118,16 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
   check.Line("");
   check.Line("Katalog wspólny: " + settings.sharedDir);
   // Asked as a start asks it: within its time-box, or not at all.
-  const std::optional<UpdateResult> without = ShareVerdict(AskShare(settings.sharedDir, settings.shareTimeBoxMs));
+  const std::optional<ShareReply> reply = AskShare(settings.sharedDir, settings.shareTimeBoxMs);
+  const std::optional<UpdateResult> without = ShareVerdict(reply);
   const bool shareAnswers = !without;
   if (shareAnswers) {
     check.Line("  odpowiada.");
   } else if (without == UpdateResult::ShareNotFound) {
     check.Fail("nie ma takiego katalogu albo brak do niego dostępu: uruchomienia nie będą niczego aktualizować.");
+  } else if (without == UpdateResult::ShareRefused) {
+    check.Fail("nie można go odczytać (" + GetErrorReason(static_cast<int32_t>(reply->error)) +
+               "): uruchomienia nie będą niczego aktualizować.");
   } else {
     check.Fail("nie odpowiada w ciągu " + FormatInteger(settings.shareTimeBoxMs / 1000) +
                " s (SHARED_TIMEOUT): uruchomienia nie będą niczego aktualizować.");

@@ -7,6 +7,7 @@
 
 #include "common/Paths.h"
 #include "common/SystemText_win32.h"
+#include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
@@ -205,7 +206,7 @@ std::string RemoveService() {
   }
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEventSourceKey);
   const std::string program = InstalledProgram();
-  DeleteFileW(WideLongPath(program).c_str());
+  DeleteFileNamed(WideLongPath(program));
   RemoveDirectoryW(WideLongPath(ExtractFileDir(program)).c_str());
   RemoveDirectoryW(WideLongPath(ExtractFileDir(ExtractFileDir(program))).c_str());  // only when empty
   return "Usunięto usługę aktualizacji: nie ma już zarejestrowanych instalacji.\n";
@@ -221,7 +222,7 @@ std::optional<FolderIdentity> FolderToRegister(const std::string& folder, std::s
               "(na przykład w C:\\Program Files).";
     return std::nullopt;
   }
-  const UniqueFile handle = OpenFolderItself(folder, FILE_READ_ATTRIBUTES);
+  const UniqueFile handle = OpenFolderItself(WideLongPath(folder), FILE_READ_ATTRIBUTES);
   BY_HANDLE_FILE_INFORMATION info{};
   if (!handle || !GetFileInformationByHandle(handle.get(), &info) ||
       !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
@@ -256,8 +257,7 @@ bool SamePath(const std::string& a, const std::string& b) {
 }  // namespace
 
 ServiceLook LookThroughService(const std::string& folder, const Settings& settings) {
-  const UniqueFile handle = OpenFolderItself(folder, FILE_READ_ATTRIBUTES);
-  const std::optional<FolderIdentity> identity = handle ? IdentityOf(handle.get()) : std::nullopt;
+  const std::optional<FolderIdentity> identity = FolderIdentityAt(folder);
   if (!identity)
     return {ServiceLook::Kind::NoAnswer, "nie można odczytać tożsamości folderu " + folder + ": " + LastError()};
   ServiceLook look{ServiceLook::Kind::NoAnswer, {}};
@@ -307,8 +307,7 @@ CheckReport UnregisterFromService(const std::string& argument) {
   if (std::optional<std::string> unfit = Unfit()) return Refused(std::move(*unfit));
   const std::string folder = FolderPath(argument);
   // By its identity while the folder is there, by its path after it is gone.
-  const UniqueFile handle = OpenFolderItself(folder, FILE_READ_ATTRIBUTES);
-  const std::optional<FolderIdentity> identity = handle ? IdentityOf(handle.get()) : std::nullopt;
+  const std::optional<FolderIdentity> identity = FolderIdentityAt(folder);
   bool removed = false;
   for (const Registration& registration : Registrations()) {
     if (registration.folder == identity || SamePath(registration.path, folder))
