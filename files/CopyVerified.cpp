@@ -61,6 +61,9 @@ CopyResult CopyAndCheck(const std::string& source, const std::string& destinatio
   system.RemoveLeftovers(destination);
   const std::string copy = TemporaryCopyName(destination, system.ProcessId());
   ScopeExit removeCopy([&] { system.Remove(copy); });
+  // One that an ended run of the same process id left goes first: the copy
+  // is made new (Copy), never written through a file that is there.
+  system.Remove(copy);
   if (auto error = system.Copy(source, copy, progress)) return fail(*error);
   if (!system.FileExists(copy)) return fail(kCopyNotFound);
   if (system.GetFileSizeByName(copy) != sourceSize) return fail(kSizeDiffers);

@@ -36,8 +36,9 @@ class CopySystem {
 
   // The file operations give nothing on success and the system's text for
   // the error of the call that failed otherwise.
-  // Copies from over to, overwriting to if it exists, telling progress (when
-  // set) how far it has come.
+  // Copies from to a new file to, refused when to is there already (so that
+  // nothing is ever written through a file or link someone put there),
+  // telling progress (when set) how far it has come.
   virtual std::optional<std::string> Copy(const std::string& from, const std::string& to,
                                           const CopyProgress& progress) = 0;
   // Puts from in to's place in one step, over an existing to (read-only too);

@@ -148,7 +148,10 @@ std::optional<std::string> WindowsCopySystem::Copy(const std::string& from, cons
   const LPPROGRESS_ROUTINE routine = progress ? TellProgress : nullptr;
   void* const data = const_cast<CopyProgress*>(&progress);
   DWORD error = RetryWhileHeld(
-      [&] { return LastErrorUnless(CopyFileExW(wideFrom.c_str(), wideTo.c_str(), routine, data, nullptr, 0)); });
+      [&] {
+        return LastErrorUnless(
+            CopyFileExW(wideFrom.c_str(), wideTo.c_str(), routine, data, nullptr, COPY_FILE_FAIL_IF_EXISTS));
+      });
   if (error == ERROR_SUCCESS) error = RetryWhileHeld([&] { return Flush(wideTo); });
   return TextOf(error);
 }

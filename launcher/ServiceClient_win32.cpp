@@ -119,10 +119,6 @@ std::optional<ULONG> ServerProcess(HANDLE pipe) {
   return id;
 }
 
-bool IsLast(const ServiceReply& reply) {
-  return !std::holds_alternative<ProgressReply>(reply) && !std::holds_alternative<UpdatedReply>(reply);
-}
-
 }  // namespace
 
 std::optional<std::string> AskService(const ServiceRequest& request, std::uint32_t limitMs,
@@ -158,7 +154,7 @@ std::optional<std::string> AskService(const ServiceRequest& request, std::uint32
     const std::optional<ServiceReply> reply = ParseReply(message);
     if (!reply) return "odpowiedzi usługi aktualizacji nie można odczytać";
     onReply(*reply);
-    if (IsLast(*reply)) return std::nullopt;
+    if (IsLastReply(*reply)) return std::nullopt;
   }
 }
 

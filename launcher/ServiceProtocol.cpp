@@ -107,8 +107,10 @@ void WriteReply(Writer& out, const UpdatedReply& reply) {
   out.Number(update.compareMode, 1);
 }
 
+void WriteReply(Writer& out, const SkippedReply& reply) { out.Text(reply.skipped.name).Text(reply.skipped.reason); }
+
 void WriteReply(Writer& out, const FinishedReply& reply) {
-  out.Number(static_cast<uint8_t>(reply.result), 1).Text(reply.failure);
+  out.Number(static_cast<uint8_t>(reply.result), 1).Text(reply.failure).Text(reply.reason);
 }
 
 void WriteReply(Writer& out, const RefusedReply& reply) { out.Text(reply.reason); }
@@ -130,13 +132,18 @@ ServiceReply ReadReply(Reader& in, uint8_t kind) {
       return UpdatedReply{std::move(update)};
     }
     case 3: {
-      const uint64_t result = in.Number(1);
-      in.Require(result <= static_cast<uint8_t>(UpdateResult::Failed));
-      return FinishedReply{static_cast<UpdateResult>(result), in.Text(kMostReplyTextBytes)};
+      std::string name = in.Text(kMostReplyTextBytes);
+      return SkippedReply{{std::move(name), in.Text(kMostReplyTextBytes)}};
     }
-    case 4:
+    case 4: {
+      const uint64_t result = in.Number(1);
+      in.Require(result <= static_cast<uint8_t>(kLastUpdateResult));
+      std::string failure = in.Text(kMostReplyTextBytes);
+      return FinishedReply{static_cast<UpdateResult>(result), std::move(failure), in.Text(kMostReplyTextBytes)};
+    }
+    case 5:
       return RefusedReply{in.Text(kMostReplyTextBytes)};
-    case 5: {
+    case 6: {
       const uint64_t readable = in.Number(1);
       in.Require(readable <= 1);
       return ShareViewReply{readable == 1, in.Text(kMostReplyTextBytes)};
@@ -187,6 +194,11 @@ std::optional<ServiceRequest> ParseRequest(std::string_view bytes) {
                                                         request.programName.empty());
   if (!in.Whole()) return std::nullopt;
   return request;
+}
+
+bool IsLastReply(const ServiceReply& reply) {
+  return std::holds_alternative<FinishedReply>(reply) || std::holds_alternative<RefusedReply>(reply) ||
+         std::holds_alternative<ShareViewReply>(reply);
 }
 
 std::string EncodeReply(const ServiceReply& reply) {

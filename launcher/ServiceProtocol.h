@@ -8,7 +8,7 @@
 // user's choosing; a pipe path would let the user impersonate the system).
 //
 // A start sends one request; the service answers with messages of its own:
-// any number of Progress and Updated, then one Finished, Refused or
+// any number of Progress, Updated and Skipped, then one Finished, Refused or
 // ShareView, after which it closes the connection. On the pipe each message
 // is framed (Framed, FrameReader): the pipe is a byte stream, as switching a
 // pipe to messages takes a right its users are not given.
@@ -89,10 +89,19 @@ struct UpdatedReply {
     return carried(a.update) == carried(b.update);
   }
 };
-// How the update ended: the result and, for Failed, what the user is shown.
+// A file of the share not installed for its signature (UpdateOutcome::refused).
+struct SkippedReply {
+  RefusedUpdate skipped;
+  friend bool operator==(const SkippedReply& a, const SkippedReply& b) {
+    return std::tie(a.skipped.name, a.skipped.reason) == std::tie(b.skipped.name, b.skipped.reason);
+  }
+};
+// How the update ended: the result, for Failed what the user is shown, and
+// the system's text where the result has one (UpdateOutcome::reason).
 struct FinishedReply {
   UpdateResult result = UpdateResult::NothingToDo;
-  std::string failure;
+  std::string failure{};
+  std::string reason{};
   friend bool operator==(const FinishedReply&, const FinishedReply&) = default;
 };
 // The request was not carried out: why, in Polish, for the start report and kolvexadm.
@@ -106,7 +115,10 @@ struct ShareViewReply {
   std::string text;
   friend bool operator==(const ShareViewReply&, const ShareViewReply&) = default;
 };
-using ServiceReply = std::variant<ProgressReply, UpdatedReply, FinishedReply, RefusedReply, ShareViewReply>;
+using ServiceReply =
+    std::variant<ProgressReply, UpdatedReply, SkippedReply, FinishedReply, RefusedReply, ShareViewReply>;
+// Whether nothing comes after the reply: Finished, Refused and ShareView.
+bool IsLastReply(const ServiceReply& reply);
 
 // At most kMostReplyBytes, texts cut to kMostReplyTextBytes.
 std::string EncodeReply(const ServiceReply& reply);

@@ -17,11 +17,12 @@ bool IsServiceUpdate(std::string_view value) {
 
 Settings ParseSettings(std::string_view text, const std::string& exeDir) {
   const IniText ini(text);
+  const bool serviceWay = IsServiceUpdate(ini.Value(kMainSection, kUpdateKey).value_or(""));
   return {SharedDirFromSetting(ini.Value(kMainSection, kSharedDirKey).value_or(""), exeDir),
-          ini.Value(kMainSection, kReportDirKey).value_or(""), ParseComponents(ini.Entries(kComponentsSection)),
+          ini.Value(kMainSection, kReportDirKey).value_or(""), ParseComponents(ini.Entries(kComponentsSection), serviceWay),
           ShareTimeBoxMs(ini.Value(kMainSection, kSharedTimeoutKey).value_or("")),
           ParseSignerRule(ini.Value(kMainSection, kSignedByKey).value_or("")),
-          IsServiceUpdate(ini.Value(kMainSection, kUpdateKey).value_or(""))};
+          serviceWay};
 }
 
 Installation SettingsInstallation(const std::string& exeDir, const Settings& settings, const std::string& targetName) {

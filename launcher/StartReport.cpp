@@ -17,10 +17,10 @@ constexpr std::string_view kExtension = ".txt";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr char kFileSeparator = '|';  // no file name holds it
 
-constexpr std::array<std::string_view, 8> kOutcomeTexts{
+constexpr std::array<std::string_view, 9> kOutcomeTexts{
     "aktualny",         "zaktualizowany", "brak katalogu wspólnego", "katalog wspólny nie odpowiada",
     "błąd",             "inne uruchomienie aktualizowało zbyt długo", "katalog wspólny niedostępny",
-    "brak prawa zapisu w katalogu instalacji"};
+    "brak prawa zapisu w katalogu instalacji", "usługa aktualizacji nie zaktualizowała instalacji"};
 
 struct Key {
   std::string_view name;
@@ -155,6 +155,7 @@ void SetOutcome(StartReport& report, const UpdateOutcome& outcome) {
     case UpdateResult::TurnNotCome: report.outcome = StartOutcome::TurnNotCome; break;
     case UpdateResult::ShareRefused: report.outcome = StartOutcome::SharedDirRefused; break;
     case UpdateResult::TurnRefused: report.outcome = StartOutcome::NotWritable; break;
+    case UpdateResult::ServiceUnavailable: report.outcome = StartOutcome::ServiceUnavailable; break;
     case UpdateResult::Failed:
       report.outcome = StartOutcome::Failed;
       report.failure = outcome.failure;

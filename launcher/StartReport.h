@@ -24,6 +24,8 @@ enum class StartOutcome {
   SharedDirRefused,   // the shared directory answered with an error (reason): the installed program started
   NotWritable,        // the installation could not be written (reason), and the share has other files:
                       // the installed program started as it is
+  ServiceUnavailable,  // the update service did not update the installation (reason): the installed
+                       // program started as it is
 };
 
 // A file of the installation as the start left it.

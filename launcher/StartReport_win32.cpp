@@ -47,7 +47,7 @@ std::string ComputerName() {
 }
 
 StartReport NewStartReport(const Installation& installation, const std::vector<Component>& components,
-                           const UpdateOutcome& outcome) {
+                           const UpdateOutcome& outcome, bool startReadsShare) {
   WindowsFileFacts facts;
   const std::string& program = installation.targetName;
   StartReport report{.computer = ComputerName(),
@@ -64,7 +64,7 @@ StartReport NewStartReport(const Installation& installation, const std::vector<C
   }
   for (const auto& [name, mode] : files) {
     report.files.push_back(Installed(facts, installation.exeDir, name, mode));
-    if (ShareAnswered(outcome.result) && !IsFile(JoinPath(installation.sharedDir, name)))
+    if (startReadsShare && ShareAnswered(outcome.result) && !IsFile(JoinPath(installation.sharedDir, name)))
       report.missingOnShare.push_back(name);
   }
   return report;

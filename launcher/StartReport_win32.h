@@ -18,9 +18,10 @@ std::string ComputerName();
 // the time, the installation's directory, the launcher's version, the shared
 // directory as read, the program and the listed files as installed now
 // (version, or date for files compared by date; "brak" when missing), and,
-// where the share answered, the files it does not hold.
+// where the share answered this start (startReadsShare: not in the
+// per-machine way, where only the service reads it), the files it does not hold.
 StartReport NewStartReport(const Installation& installation, const std::vector<Component>& components,
-                           const UpdateOutcome& outcome);
+                           const UpdateOutcome& outcome, bool startReadsShare);
 
 // Replaces the computer's report in the report folder by this one (written
 // under another name, then renamed), keeping the last failure while no

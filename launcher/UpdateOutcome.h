@@ -34,7 +34,10 @@ enum class UpdateResult : std::uint8_t {
                       // logon failure, a drive mapping gone): left alone as a missing one, reason says why
   TurnRefused,        // the turn could not be taken (no right to write the installation): compared only,
                       // the installed program started; updates, what differs; reason says why
+  ServiceUnavailable,  // the update service did not update the installation (not registered, stopped,
+                       // silent, refusing it): the installed program started, reason says why
 };
+inline constexpr UpdateResult kLastUpdateResult = UpdateResult::ServiceUnavailable;
 
 // A file of the share not installed for its signature: the installed one stayed.
 struct RefusedUpdate {
@@ -47,7 +50,8 @@ struct UpdateOutcome {
   std::vector<ComponentUpdate> updates{};  // in the order they were made
   std::vector<RefusedUpdate> refused{};    // in the order they were met
   std::string failure{};                   // the text of the "Błąd" window, exactly
-  std::string reason{};                    // the system's text for ShareRefused and TurnRefused
+  std::string reason{};                    // the system's or service's text for ShareRefused, TurnRefused
+                                           // and ServiceUnavailable
 };
 
 }  // namespace kolvex

@@ -116,13 +116,16 @@ std::optional<std::string> OneFolderRefusal(const std::string& path, FolderPlace
 
 }  // namespace
 
-std::optional<std::string> FolderRefusal(const std::string& folder, const FolderIdentity& registered,
-                                         const std::vector<std::string>& subFolders) {
+std::optional<std::string> FolderRefusal(const std::string& folder, const FolderIdentity& registered) {
   if (auto refusal = OneFolderRefusal(folder, FolderPlace::Written, &registered)) return refusal;
   for (std::string above = ExtractFileDir(folder), below = folder; above != below && !above.empty();
        below = above, above = ExtractFileDir(above)) {
     if (auto refusal = OneFolderRefusal(above, FolderPlace::Above, nullptr)) return refusal;
   }
+  return std::nullopt;
+}
+
+std::optional<std::string> SubFolderRefusal(const std::string& folder, const std::vector<std::string>& subFolders) {
   for (const std::string& sub : subFolders) {
     const std::string path = JoinPath(folder, sub);
     if (GetFileAttributesW(WideLongPath(path).c_str()) == INVALID_FILE_ATTRIBUTES &&

@@ -11,10 +11,14 @@
 
 namespace kolvex {
 
-// Why the service may not write the installation in folder, in Polish; nothing when it may.
-// subFolders are relative to folder (FoldersOnTheWay); those not there yet are passed over,
-// as the update makes them with the folder's rights.
-std::optional<std::string> FolderRefusal(const std::string& folder, const FolderIdentity& registered,
-                                         const std::vector<std::string>& subFolders);
+// Why the service may not write the installation in folder, registered
+// with that identity, in Polish; nothing when it may. Its files are read only
+// after this check.
+std::optional<std::string> FolderRefusal(const std::string& folder, const FolderIdentity& registered);
+
+// Why the service may not write the installation's sub-folders, relative
+// to folder (FoldersOnTheWay); nothing when it may. Those not there yet are
+// passed over, as the update makes them with the folder's rights.
+std::optional<std::string> SubFolderRefusal(const std::string& folder, const std::vector<std::string>& subFolders);
 
 }  // namespace kolvex

@@ -3,11 +3,13 @@
 #include <thread>
 
 #include "common/ScopeExit.h"
+#include "common/win32/Utf.h"
 #include "launcher/PipeEnd_win32.h"
 #include "launcher/Settings_win32.h"
 #include "service/FolderSafety_win32.h"
 #include "service/Registrations_win32.h"
 #include "service/ShareView_win32.h"
+#include "service/UpdateJob_win32.h"
 #include "service/UpdateRules.h"
 
 namespace kolvex {
@@ -44,25 +46,17 @@ std::string ReceiveFailure(PipeEnd::Received received) {
   }
 }
 
-// The sub-folders of the installation its settings name components in.
-std::vector<std::string> ComponentFolders(const Settings& settings) {
+// What the service sees of the installation's share, after the same checks
+// of its folders as before an update.
+ServiceReply ShareViewFor(const ServiceRequest& request, const std::string& path) {
+  if (std::optional<std::string> refusal = FolderRefusal(path, request.folder)) return RefusedReply{*refusal};
+  const Settings settings = ReadSettings(path);
   std::vector<std::string> folders;
   for (const Component& component : settings.components.components) {
     for (std::string& folder : FoldersOnTheWay(component.name)) folders.push_back(std::move(folder));
   }
-  return folders;
-}
-
-ServiceReply Answer(const ServiceRequest& request, const std::string& path) {
-  const Settings settings = ReadSettings(path);
-  if (std::optional<std::string> refusal = FolderRefusal(path, request.folder, ComponentFolders(settings)))
-    return RefusedReply{std::move(*refusal)};
-  switch (request.kind) {
-    case RequestKind::LookAtShare:
-      return LookAtShare(settings);
-    default:
-      return RefusedReply{"usługa nie wykonuje jeszcze aktualizacji"};
-  }
+  if (std::optional<std::string> refusal = SubFolderRefusal(path, folders)) return RefusedReply{*refusal};
+  return LookAtShare(settings);
 }
 
 // The replies as they come, and something at least every kKeepAlive while
@@ -117,10 +111,24 @@ void ServeConnection(UniqueFile pipe, RequestBoard& board) {
     return refuse("ta instalacja nie jest zarejestrowana w usłudze aktualizacji "
                   "(kolvexadm usluga zainstaluj KATALOG)");
   }
-  auto replies = std::make_shared<SharedReplies>();
-  std::thread([replies, request = *request, path = std::move(*path)] {
-    replies->Add(EncodeReply(Answer(request, path)), true);
-  }).detach();
+  // The work goes on on a thread of its own, so that the connection can
+  // tell the start it goes on, and a start that stops reading holds up no one.
+  std::shared_ptr<SharedReplies> replies;
+  if (request->kind == RequestKind::Update) {
+    const UpdateKey key{request->folder, UpperCase(request->programName)};
+    bool started = false;
+    replies = board.Join(key, started);
+    if (started) {
+      std::thread([key, request = *request, path = std::move(*path), &board, replies] {
+        RunUpdate(key, request, path, board, *replies);
+      }).detach();
+    }
+  } else {
+    replies = std::make_shared<SharedReplies>();
+    std::thread([replies, request = *request, path = std::move(*path)] {
+      replies->Add(EncodeReply(ShareViewFor(request, path)), true);
+    }).detach();
+  }
   Stream(connection, *replies);
 }
 

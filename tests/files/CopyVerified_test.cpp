@@ -280,6 +280,7 @@ TEST_F(CopyFileVerifiedTest, ChecksMeasureTheCopyBeforeItReplacesTheTarget) {
   EXPECT_THAT(system.calls,
               ElementsAre("FileExists S:\\shared\\prog.exe", "GetFileSizeByName S:\\shared\\prog.exe",
                           "GetFreeSpaceKB C:\\Prog\\prog.exe", "RemoveLeftovers C:\\Prog\\prog.exe",
+                          std::string("Remove ") + kTemporary,  // the copy is made new
                           std::string("Copy S:\\shared\\prog.exe -> ") + kTemporary,
                           std::string("FileExists ") + kTemporary, std::string("GetFileSizeByName ") + kTemporary,
                           std::string("MoveOver ") + kTemporary + " -> " + kTarget));

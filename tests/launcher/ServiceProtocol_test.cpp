@@ -25,7 +25,8 @@ TEST(ServiceProtocol, RequestsAndRepliesReadBackAsWritten) {
       ProgressReply{"KSIĘGI.EXE"},
       UpdatedReply{{.name = "pomoc\\a.chm", .oldVersion = "1.0", .newVersion = "1.1", .oldDate = {45000.5},
                     .newDate = {-1.25}, .compareMode = kCompareByDate}},
-      FinishedReply{UpdateResult::Failed, "Błąd^x"},
+      SkippedReply{{"a.dll", "brak podpisu"}},
+      FinishedReply{UpdateResult::Failed, "Błąd^x", "powód"},
       RefusedReply{"odmowa"},
       ShareViewReply{true, "katalog wspólny: 3 pliki"}};
   for (const ServiceReply& reply : replies) EXPECT_EQ(ParseReply(EncodeReply(reply)), reply);
@@ -81,8 +82,8 @@ TEST(ServiceProtocol, AnythingButAWholeMessageIsRefused) {
   const std::string badReplies[] = {
       finished.substr(0, finished.size() - 1),
       finished + 'x',
-      std::string(finished).replace(4, 1, "\x06"),  // no such kind
-      std::string(finished).replace(5, 1, "\x06"),  // no such result
+      std::string(finished).replace(4, 1, "\x07"),  // no such kind
+      std::string(finished).replace(5, 1, "\x09"),  // no such result
       EncodeRequest(kRequest),
       EncodeReply(RefusedReply{"\xC5"}),
       EncodeReply(UpdatedReply{ComponentUpdate{.name = "a.dll", .compareMode = 0}}),

@@ -17,7 +17,11 @@ TEST(ParseSettings, AllEntriesOfTheFirstSectionInFileOrder) {
   EXPECT_EQ(names, "b.dll;a.dll;c.dll;");
   EXPECT_EQ(settings.components.refused.at(0).entry, "zły=..\\d.dll");
   EXPECT_FALSE(settings.updatedByService);
-  EXPECT_TRUE(ParseSettings("[MAIN]\r\nAKTUALIZACJA = Usługa\r\n", "C:\\P").updatedByService);
+  const Settings serviceWay =
+      ParseSettings("[MAIN]\r\nAKTUALIZACJA = Usługa\r\n[SKLADNIKI]\r\nb=BAZA.SET\r\na=a.dll\r\n", "C:\\P");
+  EXPECT_TRUE(serviceWay.updatedByService);
+  EXPECT_EQ(serviceWay.components.components.size(), 1u);
+  EXPECT_EQ(serviceWay.components.refused.at(0).fault, EntryFault::ServiceWayFile);
 }
 
 TEST(SettingsWarnings, NameWhatTheLauncherPassesOverInSilence) {

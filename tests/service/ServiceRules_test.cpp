@@ -8,6 +8,7 @@
 #include "service/FolderRights.h"
 #include "service/RequestBoard.h"
 #include "service/UpdateRules.h"
+#include "launcher/Components.h"
 
 namespace kolvex {
 namespace {
@@ -39,12 +40,12 @@ TEST(UntrustedWriter, OnlyTheSystemAdministratorsAndTheCheckerMayChangeAFolder) 
   }
 }
 
-TEST(UpdateRules, FoldersOnTheWayAndProtectedNames) {
+TEST(UpdateRules, FoldersOnTheWayAndTheServiceWaysFiles) {
   EXPECT_EQ(FoldersOnTheWay("a/b/../c\\.\\x.dll"), (std::vector<std::string>{"a", "a\\c"}));
   EXPECT_EQ(FoldersOnTheWay("prog.exe"), std::vector<std::string>{});
   for (const char* name : {"baza.set", "BAZA.SET", ".\\Kolvex.lock", "sub\\..\\kolvexusluga.exe"})
-    EXPECT_TRUE(IsProtectedName(name)) << name;
-  for (const char* name : {"sub\\baza.set", "baza.set.txt", "prog.exe"}) EXPECT_FALSE(IsProtectedName(name)) << name;
+    EXPECT_TRUE(IsServiceWayFile(name)) << name;
+  for (const char* name : {"sub\\baza.set", "baza.set.txt", "prog.exe"}) EXPECT_FALSE(IsServiceWayFile(name)) << name;
 }
 
 TEST(RequestBoard, StartsAskingAtOnceShareOneUpdateAndASessionHasItsMost) {

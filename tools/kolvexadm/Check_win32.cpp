@@ -154,7 +154,7 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
   const IniText ini(text);
   if (ini.Entries(kComponentsSection).empty()) check.Line("  brak.");
   for (const IniEntry& entry : ini.Entries(kComponentsSection)) {
-    const ComponentList one = ParseComponents({entry});
+    const ComponentList one = ParseComponents({entry}, settings.updatedByService);
     check.Line("  " + entry.key + "=" + entry.value);
     if (!one.refused.empty()) {
       check.Fail("pozycja pominięta: " + FaultText(one.refused.front()) + ".", kEntryIndent);

@@ -40,6 +40,7 @@ bool NeedsAttention(const StartReport& report) {
     case StartOutcome::SharedDirSilent:
     case StartOutcome::SharedDirRefused:
     case StartOutcome::NotWritable:
+    case StartOutcome::ServiceUnavailable:
       return true;
     default:
       return !report.failure.empty() || !report.refused.empty();
