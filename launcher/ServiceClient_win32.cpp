@@ -125,17 +125,17 @@ std::optional<std::string> AskService(const ServiceRequest& request, std::uint32
                                       const std::function<void(const ServiceReply&)>& onReply) {
   const Deadline deadline(limitMs);
   std::string failure;
-  const std::optional<DWORD> service = RunningService(deadline, failure);
-  if (!service) return failure;
+  if (!RunningService(deadline, failure)) return failure;
   UniqueFile pipe = ConnectToPipe(deadline, failure);
   if (!pipe) return failure;
   // Only the service's own pipe is talked to: a program that made a pipe of
-  // that name before the service did is not the service. A service that
-  // ended as idle and started again in between has another process id.
+  // that name before the service did is not the service. The service is
+  // asked after the connection is made, so that a process id the system gave
+  // again to another program after the service's process ended is not taken
+  // for the service's (a running process keeps its id).
   const std::optional<ULONG> server = ServerProcess(pipe.get());
   std::string ignored;
-  if (!server || (*server != *service && RunningService(deadline, ignored) != *server))
-    return std::string(kPipeTaken);
+  if (!server || RunningService(deadline, ignored) != *server) return std::string(kPipeTaken);
   PipeEnd end(std::move(pipe));
   if (!end.Send(EncodeRequest(request), std::max(deadline.Left(), DWORD{1}))) return std::string(kServiceSilent);
   FrameReader frames(kMostReplyBytes);

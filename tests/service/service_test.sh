@@ -49,7 +49,8 @@ run sc stop KolvexUsluga >/dev/null
 starts=(); for i in 1 2 3 4; do start /$i & starts+=($!); done; wait "${starts[@]}"
 out=$(run sc query KolvexUsluga); expect "started on demand" 0 "$out" 0 'RUNNING'
 kill $open; wait $open 2>/dev/null
-started_after 4; out=$(grep -c 'version=1.0.1.4' "$work/target-run.txt"); expect "four starts" 0 "$out" 0 '^4$'
+started_after 4; out=$(tr -d '\r' <"$work/target-run.txt")
+[ "$(grep -c 'version=1.0.1.4' <<<"$out")" = 4 ] || { fail "four starts: not four of the new version"; echo "$out"; report; }
 out=$(tr -d '\r' <"$inst/_updatefiles.LOG"); expect "one update" 0 "$out" 0 'prog.dll from \[1.0.1.3\] to \[1.0.1.4\]'
 [ "$(wc -l <"$inst/_updatefiles.LOG")" = 2 ] || fail "the update log has other than two lines"
 cmp -s "$inst/prog.exe" "$work/share/prog.exe" && cmp -s "$inst/prog.exeOLD" "$build/bin/demo_app_v1013.exe" ||
@@ -73,6 +74,12 @@ mv "$inst/pomoc" "$work/pomoc-przeniesiona"; ln -s "$work/gdzie-indziej" "$inst/
 out=$(adm sprawdz "$(win "$inst")"); code=$?
 expect link 2 "$out" $code 'BŁĄD: folder .*inst\\pomoc jest łączem'
 rm "$inst/pomoc"; mv "$work/pomoc-przeniesiona" "$inst/pomoc"
+
+# The registered path holding another folder now (the installation moved
+# away, a copy put in its place): its identity is not the registered one.
+mv "$inst" "$inst.stary"; cp -a "$inst.stary" "$inst"
+out=$(adm sprawdz "$(win "$view")"); expect replaced 2 "$out" $? 'BŁĄD: folder .*inst nie jest tym folderem, który zarejestrowano'
+rm -rf "$inst"; mv "$inst.stary" "$inst"
 
 # Bad requests, one connection each: garbage, too long, never finished, cut short.
 { frame 7; printf 'śmieci'; } >"$work/garbage"; frame 4096 >"$work/long"; { frame 40; printf 'KVQ\x01\x01'; } >"$work/half"
@@ -109,6 +116,19 @@ grep -q 'bajty=[1-9]' "$work/squatter" && fail "the squatter was sent a request"
 out=$(adm usluga usun "$(win "$inst")"); code=$?
 expect unregister 1 "$out" $code 'UWAGA: baza.set tej instalacji nadal wybiera usługę' '^Usunięto usługę aktualizacji'
 run sc query KolvexUsluga >/dev/null && fail "the service is still installed"
+# A service of that name that is not the update service, and another
+# program's pipe: the start talks to a pipe only when its server is the
+# service's own process.
+run sc create KolvexUsluga binPath= "$(win "$build/bin/pipe_probe.exe") service" >/dev/null
+timeout 20 "$build/wine-run" "$build/bin/pipe_probe.exe" squat >"$work/squatter" 2>/dev/null </dev/null &
+for _ in $(seq 100); do grep -q gotowy "$work/squatter" && break; sleep 0.1; done
+before=$(runs); start; out=$(report)
+expect "foreign pipe" 0 "$out" 0 '^POWOD=potok usługi aktualizacji zajął inny program$'
+started_after "$before" || fail "foreign pipe: the program did not start"
+kill %1 2>/dev/null; wait
+grep -q 'bajty=[1-9]' "$work/squatter" && fail "the foreign pipe was sent a request"
+run sc stop KolvexUsluga >/dev/null; run sc delete KolvexUsluga >/dev/null
+
 # No service at all: the installed program starts, and the report and sprawdz give the system's reason.
 before=$(runs); start; out=$(report)
 started_after "$before" || fail "no service: the program did not start"
