@@ -71,29 +71,59 @@ TEST(Summary, VersionsCompareNumberByNumber) {
   EXPECT_EQ(CompareVersions("01.2", "1.02"), 0);
 }
 
+// The fields of each line of a CSV text as a spreadsheet reads them: ";"
+// between fields; a field in quotes may hold ";", line breaks and doubled
+// quotes. The byte-order mark and the header line are left out.
+std::vector<std::vector<std::string>> ReadCsv(std::string_view text) {
+  std::vector<std::vector<std::string>> rows{{""}};
+  bool quoted = false;
+  for (size_t i = text.find("\r\n") + 2; i < text.size(); ++i) {
+    if (quoted && text.substr(i, 2) == "\"\"") {
+      rows.back().back() += '"';
+      ++i;
+    } else if (text[i] == '"') {
+      quoted = !quoted;
+    } else if (!quoted && text[i] == ';') {
+      rows.back().emplace_back();
+    } else if (!quoted && text.substr(i, 2) == "\r\n") {
+      rows.push_back({""});
+      ++i;
+    } else {
+      rows.back().back() += text[i];
+    }
+  }
+  rows.pop_back();  // what follows the last line's CR LF
+  return rows;
+}
+
 TEST(Summary, PutsFailuresFirstThenTheWorkstationsBehind) {
   std::vector<ReportEntry> entries;
   for (const char* name : {"D", "C", "B"}) entries.push_back({std::string(name) + ".txt", Station(name, "1.0.1.10"), {}});
   entries.push_back({"Z.txt", Station("Z", "1.0.1.9"), {}});
-  entries.push_back({"A.txt", Station("A", "1.0.1.10", StartOutcome::Failed, "Brak <miejsca>."), {}});
+  entries.push_back({"A.txt", Station("A", "1.0.1.10", StartOutcome::Failed, "Brak \"miejsca\"; & <dysku>."), {}});
   entries.push_back({"E.txt", Station("E", "1.0.1.9", StartOutcome::SharedDirMissing), {}});
+  entries.push_back({"F.txt", Station("F", "1.0.1.10", StartOutcome::SharedDirSilent), {}});
   entries.push_back({"zepsuty.txt", std::nullopt, "to nie jest raport stanowiska"});
   const Summary summary = Summarize(std::move(entries));
 
   EXPECT_EQ(summary.newestVersion, "1.0.1.10");
   std::vector<std::string> order;
   for (const StartReport& report : summary.all) order.push_back(report.computer);
-  EXPECT_THAT(order, ElementsAre("A", "E", "Z", "B", "C", "D"));
+  EXPECT_THAT(order, ElementsAre("A", "E", "F", "Z", "B", "C", "D"));
+  EXPECT_EQ(summary.failures.size(), 3u) << "a failure and two workstations without the share";
   ASSERT_EQ(summary.versions.size(), 2u);
-  EXPECT_EQ(summary.versions[0].workstations, 4u);
+  EXPECT_EQ(summary.versions[0].workstations, 5u);
   EXPECT_EQ(summary.behind.size(), 2u);
   EXPECT_EQ(summary.unreadable.size(), 1u);
 
   const std::string page = SummaryPage(summary, "\\\\serwer\\raporty", "2026-12-08 10:00:00");
-  EXPECT_THAT(page, HasSubstr("Brak &lt;miejsca&gt;."));
-  EXPECT_THAT(page, Not(HasSubstr("<miejsca>")));
+  EXPECT_THAT(page, HasSubstr("Brak &quot;miejsca&quot;; &amp; &lt;dysku&gt;."));
+  EXPECT_THAT(page, Not(HasSubstr("<dysku>")));
   EXPECT_THAT(page, HasSubstr("zepsuty.txt"));
-  EXPECT_THAT(SummaryCsv(summary), HasSubstr("\"A\";\"\";\"2026-12-08 09:00:00\";\"1.0.1.10\";\"błąd\""));
+  const std::vector<std::vector<std::string>> csv = ReadCsv(SummaryCsv(summary));
+  ASSERT_EQ(csv.size(), 7u);
+  EXPECT_THAT(csv[0], ElementsAre("A", "", "2026-12-08 09:00:00", "1.0.1.10", "błąd", "2026-12-08 09:00:00",
+                                  "Brak \"miejsca\"; & <dysku>."));
 }
 
 TEST(ReportCache, KeepsReportsByteForByteButNotTheLastTwoSecondsNorADamagedFile) {
