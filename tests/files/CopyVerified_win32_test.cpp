@@ -140,11 +140,24 @@ TEST_F(CopyFileVerifiedWin32, ReadOnlyCopyIsRemovedWhenItCannotBePlaced) {
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
 }
 
+// The installed program runs, so it is moved aside, and then its copy is
+// gone (a virus scanner took it away): the program comes back under its name.
+TEST_F(CopyFileVerifiedWin32, ARunningProgramMovedAsideComesBackWhenTheCopyCannotTakeItsPlace) {
+  test::CopyFileTo(test::BinDir() + "\\locker.exe", target);
+  const std::string program = ReadFileBytes(target);
+  ForeignLock running(dir / "held", target);
+  EXPECT_TRUE(system.MoveOver(TemporaryCopyName(target, GetCurrentProcessId()), target));
+  EXPECT_EQ(ReadFileBytes(target), program);
+  EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
+}
+
 TEST_F(CopyFileVerifiedWin32, LeftoversOfEndedRunsGoThoseOfRunningOnesStay) {
   test::Process gone(test::BinDir() + "\\locker.exe", "locker.exe");  // ends at once without a path
   gone.Wait(10000);
   ForeignLock live(dir / "held");
+  // This run's own id was an earlier run's too: its leftovers go.
   for (const std::string& leftover : {TemporaryCopyName(target, GetCurrentProcessId()), TemporaryCopyName(target, ~0u),
+                                      MovedAsideName(target, GetCurrentProcessId()),
                                       TemporaryCopyName(target, gone.id()), MovedAsideName(target, live.processId())}) {
     WriteFileBytes(leftover, "half");
     SetReadOnly(leftover);
