@@ -27,7 +27,7 @@ trap 'rm -rf "$work"' EXIT
 
 ms() { echo $(( $(date +%s%N) / 1000000 )); }
 median() { sort -n | awk '{ v[NR] = $1 } END { print (NR % 2) ? v[(NR + 1) / 2] : (v[NR / 2] + v[NR / 2 + 1]) / 2 }'; }
-fail() { echo "$*" >&2; exit 1; }
+fail() { echo "update_bench: FAILED: $*" >&2; exit 1; }
 
 # An installation at $work/app with an installed and a newer shared program
 # of the given size in megabytes (of the fixture named by the second
@@ -40,18 +40,30 @@ prepare() {
   cat "$build/bin/${2:-target}_v1013.exe" "$work/filler" >"$work/installed"
   cat "$build/bin/${2:-target}_v1014.exe" "$work/filler" >"$app/SHARED/prog.exe"
 }
+# The programs the timed starts handed off (all but the running copy of
+# part 3, $other) are ended before a round touches their files: a program
+# still starting or running holds prog.exe, and a copy over it is refused.
+end_handed_off() {
+  local p
+  for p in $(pgrep -f "${work##*/}.*prog\.exe" || true); do [ "$p" = "${other:-}" ] || kill -9 "$p" 2>/dev/null || true; done
+  sleep 0.2
+}
 reset() {
+  end_handed_off
   cp "$work/installed" "$app/prog.exe"
   rm -f "$app/prog.exeOLD" "$app/_updatefiles.LOG" "$app/target-run.txt" "$app"/~prog.exe.*.kolvex-old
   sync
 }
 launch() {
-  (cd "$app" && wine Kolvex.exe prog.exe </dev/null >/dev/null 2>&1) || fail "Kolvex.exe ended with an error"
+  local rc=0
+  (cd "$app" && wine Kolvex.exe prog.exe </dev/null >"$work/out" 2>&1) || rc=$?
+  [ $rc -eq 0 ] || fail "Kolvex.exe ended with exit code $rc; it printed: $(tr -d '\r' <"$work/out" | tail -5)"
 }
 updated_once() {
   cmp -s "$app/prog.exe" "$app/SHARED/prog.exe" && cmp -s "$app/prog.exeOLD" "$work/installed" &&
-    [ "$(wc -l <"$app/_updatefiles.LOG")" -eq 1 ] || fail "the update was not done exactly once"
-  ! ls "$app" | grep -q kolvex-tmp || fail "temporary copies were left behind"
+    [ "$(wc -l <"$app/_updatefiles.LOG" 2>/dev/null)" = 1 ] ||
+    fail "the update was not done exactly once; the installation holds: $(ls -l "$app" | tail -n +2 | tr '\n' ';')"
+  ! ls "$app" | grep -q kolvex-tmp || fail "temporary copies were left behind: $(ls "$app" | grep kolvex-tmp)"
 }
 
 if [[ $parts == *1* ]]; then
@@ -92,8 +104,9 @@ for ((i = 0; i < rounds; i++)); do
   sync
   t2=$(ms); launch; t3=$(ms)  # the same run with nothing left to update
   reset
-  (cd "$app" && wine "$root/$build/bench/baseline/copy_twice.exe" prog.exe prog.exeOLD 'SHARED\prog.exe' prog.exe \
-     flush </dev/null | tr -d '\r' >>"$work/floor")
+  floor_ms=$(cd "$app" && wine "$root/$build/bench/baseline/copy_twice.exe" prog.exe prog.exeOLD 'SHARED\prog.exe' \
+     prog.exe flush </dev/null 2>&1 | tr -d '\r') || fail "round $i: the floor's copy_twice.exe failed: $floor_ms"
+  echo "$floor_ms" >>"$work/floor"
   echo $((t1 - t0)) >>"$work/update"; echo $((t3 - t2)) >>"$work/idle"
 done
 update=$(median <"$work/update"); idle=$(median <"$work/idle"); floor=$(median <"$work/floor")
@@ -115,11 +128,6 @@ prepare 100 demo_app
 # it ends before the launcher starts. The programs the launcher hands off
 # show a window for seconds: they are ended after each timed start, so that
 # none competes with the next. The two cases alternate in their order.
-end_handed_off() {
-  local p
-  for p in $(pgrep -f "${work##*/}.*prog\.exe"); do [ "$p" = "${other:-}" ] || kill -9 "$p" 2>/dev/null || true; done
-  sleep 0.2
-}
 update_with_copy() {
   reset
   (cd "$app" && exec wine prog.exe /dlugo </dev/null >/dev/null 2>&1) &

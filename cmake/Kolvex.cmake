@@ -36,16 +36,25 @@ macro(kolvex_add_googletest)
     if(WIN32)
       foreach(t gtest gtest_main gmock gmock_main)
         target_link_options(${t} INTERFACE -static -static-libgcc -static-libstdc++)
+        # Built for the build's speed, as the test programs are.
+        target_compile_options(${t} PRIVATE -O0)
       endforeach()
     endif()
   endif()
 endmacro()
 
-# Fails the build, and removes the program, when it imports a function that
-# the list does not name: every import decides which Windows it starts on.
-function(kolvex_check_imports target list)
+# Fails the build, and removes the program, when it imports a library that
+# is none of the system's known ones (cmake/known-dlls.txt), or a function
+# that the list, when one is given, does not name: every import decides
+# which Windows it starts on.
+function(kolvex_check_imports target)
+  set(list)
+  if(ARGC GREATER 1)
+    set(list -DLIST=${ARGV1})
+  endif()
   add_custom_command(TARGET ${target} POST_BUILD
                      COMMAND ${CMAKE_COMMAND} -DOBJDUMP=${CMAKE_OBJDUMP} -DEXE=$<TARGET_FILE:${target}>
-                             -DLIST=${list} -P ${CMAKE_SOURCE_DIR}/cmake/check-imports.cmake
+                             -DKNOWN=${CMAKE_SOURCE_DIR}/cmake/known-dlls.txt ${list}
+                             -P ${CMAKE_SOURCE_DIR}/cmake/check-imports.cmake
                      VERBATIM)
 endfunction()

@@ -1,12 +1,19 @@
-# cmake -DOBJDUMP=... -DEXE=Kolvex.exe -DLIST=Kolvex-imports.txt -P check-imports.cmake
-# Compares the program's imports (objdump -p) with the list of those allowed,
-# and its subsystem version with Windows XP's.
+# cmake -DOBJDUMP=... -DEXE=Kolvex.exe -DKNOWN=known-dlls.txt [-DLIST=Kolvex-imports.txt] -P check-imports.cmake
+# Compares the libraries the program imports (objdump -p) with the system's
+# known ones, its functions with the list of those allowed (when one is
+# given), and its subsystem version with Windows XP's.
 execute_process(COMMAND ${OBJDUMP} -p ${EXE} OUTPUT_VARIABLE dump RESULT_VARIABLE rc)
 if(NOT rc EQUAL 0)
   message(FATAL_ERROR "${OBJDUMP} -p ${EXE} failed")
 endif()
 
-file(STRINGS ${LIST} lines REGEX "^[^#]")
+file(STRINGS ${KNOWN} known REGEX "^[^#]")
+list(TRANSFORM known TOLOWER)
+
+set(lines)
+if(LIST)
+  file(STRINGS ${LIST} lines REGEX "^[^#]")
+endif()
 set(allowed)
 foreach(line ${lines})
   string(REGEX MATCH "^([^ \t]+)[ \t]+([^ \t]+)" entry "${line}")
@@ -22,7 +29,12 @@ set(outside)
 foreach(line ${dump})
   if(line MATCHES "DLL Name: (.+)$")
     string(STRIP "${CMAKE_MATCH_1}" dll)
-  elseif(line MATCHES "^\t[0-9a-f]+[ \t]+[0-9]+[ \t]+([A-Za-z_][A-Za-z0-9_@]*)$" AND dll)
+    string(TOLOWER "${dll}" name)
+    list(FIND known "${name}" at)
+    if(at EQUAL -1)
+      list(APPEND outside "${dll}, none of the system's known libraries (${KNOWN})")
+    endif()
+  elseif(LIST AND line MATCHES "^\t[0-9a-f]+[ \t]+[0-9]+[ \t]+([A-Za-z_][A-Za-z0-9_@]*)$" AND dll)
     string(TOLOWER "${dll}!${CMAKE_MATCH_1}" key)
     list(FIND allowed ${key} at)
     if(at EQUAL -1)
@@ -44,6 +56,7 @@ endif()
 if(outside)
   file(REMOVE ${EXE})
   list(JOIN outside "\n  " text)
-  message(FATAL_ERROR "${EXE} needs what ${LIST} does not allow (a later Windows may be needed; "
-                      "look it up at run time with a fallback, or add it with the oldest Windows that has it):\n  ${text}")
+  message(FATAL_ERROR "${EXE} needs what is not allowed (a later Windows may be needed: look it up at run "
+                      "time with a fallback, or list it with the oldest Windows that has it; a "
+                      "library that is not a known one: load it at run time from the system directory):\n  ${text}")
 endif()

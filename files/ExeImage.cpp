@@ -7,6 +7,7 @@ namespace kolvex {
 namespace {
 
 // Offsets of the fields read, as the PE format lays them out.
+constexpr uint32_t kProgramMark = 0x5A4D;  // "MZ"
 constexpr uint64_t kDosHeaderSize = 64;
 constexpr uint64_t kPeHeaderOffsetAt = 0x3C;    // e_lfanew
 constexpr uint64_t kFileHeaderSize = 4 + 20;     // "PE\0\0" and IMAGE_FILE_HEADER
@@ -30,9 +31,13 @@ class Bytes {
 
 }  // namespace
 
+bool IsProgramStart(std::span<const std::byte> head) {
+  return head.size() >= kProgramMarkSize && Bytes(head).Field(0, 2) == kProgramMark;
+}
+
 bool IsCompleteExecutableImage(std::span<const std::byte> head, uint64_t fileSize) {
   const Bytes bytes(head);
-  if (!bytes.Holds(0, kDosHeaderSize) || bytes.Field(0, 2) != 0x5A4D) return false;  // "MZ"
+  if (!bytes.Holds(0, kDosHeaderSize) || bytes.Field(0, 2) != kProgramMark) return false;
   const uint64_t pe = bytes.Field(kPeHeaderOffsetAt, 4);
   if (!bytes.Holds(pe, kFileHeaderSize) || bytes.Field(pe, 4) != 0x00004550) return false;  // "PE\0\0"
   const uint64_t sections = bytes.Field(pe + kSectionCountAt, 2);

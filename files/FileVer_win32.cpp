@@ -7,12 +7,35 @@
 
 #include "common/LittleEndian.h"
 #include "common/win32/Files.h"
+#include "common/win32/Library.h"
 #include "common/win32/Utf.h"
 #include "files/FileVer_win32.h"
 
 namespace kolvex {
 
 namespace {
+
+// version.dll is none of the system's known libraries: imported, it would
+// be looked for in the program's folder first (common/win32/Library.h).
+struct VersionFunctions {
+  decltype(&::GetFileVersionInfoSizeW) infoSize;
+  decltype(&::GetFileVersionInfoW) info;
+  decltype(&::VerQueryValueW) query;
+};
+
+// nullptr when the system's library or one of its functions is missing:
+// then no file has version information.
+const VersionFunctions* Version() noexcept {
+  static const VersionFunctions functions = [] {
+    const HMODULE library = LoadSystemLibrary(L"version.dll");
+    return VersionFunctions{
+        .infoSize = ProcAddress<decltype(&::GetFileVersionInfoSizeW)>(library, "GetFileVersionInfoSizeW"),
+        .info = ProcAddress<decltype(&::GetFileVersionInfoW)>(library, "GetFileVersionInfoW"),
+        .query = ProcAddress<decltype(&::VerQueryValueW)>(library, "VerQueryValueW"),
+    };
+  }();
+  return functions.infoSize && functions.info && functions.query ? &functions : nullptr;
+}
 
 constexpr DWORD kFirstReadSize = 16 * 1024;
 constexpr size_t kRoomPerBlockByte = 4;
@@ -28,14 +51,14 @@ size_t ClaimedLength(std::span<const std::byte> block) {
 // block, counts as nothing found.
 class BlockQuery final : public VersionQuery {
  public:
-  explicit BlockQuery(std::span<const std::byte> block) : block_(block) {}
+  BlockQuery(const VersionFunctions& version, std::span<const std::byte> block) : version_(version), block_(block) {}
 
   Answer Query(std::string_view subBlock) const override {
     if (block_.size() < sizeof(WORD) || ClaimedLength(block_) > block_.size()) return {};
     void* value = nullptr;
     UINT length = 0;
     // The length alone tells whether something was found.
-    VerQueryValueW(block_.data(), Widen(subBlock).c_str(), &value, &length);
+    version_.query(block_.data(), Widen(subBlock).c_str(), &value, &length);
     const auto at = reinterpret_cast<uintptr_t>(value);
     const auto begin = reinterpret_cast<uintptr_t>(block_.data());
     if (length == 0 || at < begin || at >= begin + block_.size()) return {};
@@ -43,13 +66,15 @@ class BlockQuery final : public VersionQuery {
   }
 
  private:
+  const VersionFunctions& version_;
   std::span<const std::byte> block_;
 };
 
 }  // namespace
 
 std::string GetFileVersionString(const std::string& fileName, const std::string& valueName) {
-  if (!FileExists(fileName)) return {};
+  const VersionFunctions* version = Version();
+  if (!version || !FileExists(fileName)) return {};
   // The version functions read through the loader, which looks for a
   // relative name in the program's own directory before the current one:
   // the file found above is the one to read, so its name is made full.
@@ -60,16 +85,16 @@ std::string GetFileVersionString(const std::string& fileName, const std::string&
   // for at most four times the block), is all most files need; a larger
   // block is read again at the size the system asks for.
   std::vector<std::byte> block(kFirstReadSize);  // zero-filled; running out of memory is the one failure that raises
-  if (!GetFileVersionInfoW(file.c_str(), 0, kFirstReadSize, block.data())) return {};
+  if (!version->info(file.c_str(), 0, kFirstReadSize, block.data())) return {};
   if (ClaimedLength(block) * kRoomPerBlockByte > block.size()) {
     DWORD unused = 0;
-    const DWORD size = GetFileVersionInfoSizeW(file.c_str(), &unused);
+    const DWORD size = version->infoSize(file.c_str(), &unused);
     if (size == 0) return {};
     block.assign(size, std::byte{0});
     // The outcome is not looked at: a read that fails leaves zeros, in which nothing is found.
-    GetFileVersionInfoW(file.c_str(), 0, size, block.data());
+    version->info(file.c_str(), 0, size, block.data());
   }
-  return GetVersionInfoValue(BlockQuery(block), valueName);
+  return GetVersionInfoValue(BlockQuery(*version, block), valueName);
 }
 
 }  // namespace kolvex

@@ -1,7 +1,8 @@
 // baza.set in any bytes: no crash, no hang; the text is always UTF-8, and
-// every component taken has a name and a known mode. The decoder and the
-// share's time-box are judged by references written apart from them: UTF-8
-// read by the bit rules alone, SHARED_TIMEOUT by the value of its digits.
+// every component taken has a name and a known mode, every signer a
+// thumbprint. The decoder and the share's time-box are judged by references
+// written apart from them: UTF-8 read by the bit rules alone, SHARED_TIMEOUT
+// by the value of its digits.
 #include <algorithm>
 #include <cstdint>
 #include <cstdlib>
@@ -94,6 +95,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const bool knownMode = c.compareMode == kolvex::kCompareByVersion || c.compareMode == kolvex::kCompareByDate;
     if (c.name.empty() || !knownMode) std::abort();
   }
+  for (const std::string& thumbprint : settings.signers.thumbprints)
+    if (thumbprint.size() != 40 || thumbprint.find_first_not_of("0123456789ABCDEF") != std::string::npos) std::abort();
   const std::string message = kolvex::RefusedEntriesMessage(settings.components.refused);
   if (!ReferenceValid(message)) std::abort();
   return 0;

@@ -150,6 +150,8 @@ std::string FaultText(const RefusedEntry& refused) {
   return {};
 }
 
+bool IsComponentName(std::string_view name) { return !NameFault(name); }
+
 ComponentList ParseComponents(const std::vector<IniEntry>& entries) {
   ComponentList list;
   for (const IniEntry& entry : entries) {

@@ -4,6 +4,7 @@
 // name[,mode[,caption]], and the entries that cannot be used, with why.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "launcher/SettingsIni.h"
@@ -45,6 +46,11 @@ struct ComponentList {
   std::vector<Component> components;  // in file order
   std::vector<RefusedEntry> refused;  // in file order
 };
+
+// Whether name may name a component: relative, within the installation, a
+// file and no device, every character one a file name may hold (the checks
+// ParseComponents makes of an entry's name).
+bool IsComponentName(std::string_view name);
 
 // The entries of [SKLADNIKI], each checked; blanks around every field dropped.
 ComponentList ParseComponents(const std::vector<IniEntry>& entries);

@@ -1,8 +1,10 @@
 #pragma once
 // The installation a start serves: where it is, where its new versions are,
-// and which program it starts. The main sequence makes it once and hands it
+// whose programs it takes, and which program it starts. The main sequence makes it once and hands it
 // to the update, the log and the start report.
 #include <string>
+
+#include "files/Signature.h"
 
 namespace kolvex {
 
@@ -17,6 +19,9 @@ struct Installation {
   // The program to update and start, relative to both directories: the
   // launcher's first argument as given, possibly empty.
   std::string targetName{};
+  // SIGNED_BY of [MAIN]: the signers whose programs and libraries it takes;
+  // without any, every file is taken as it comes.
+  SignerRule signers{};
 };
 
 }  // namespace kolvex

@@ -104,7 +104,8 @@ Installation ThisInstallation(const std::string& exeDir, const Settings& setting
                               const std::vector<std::string>& arguments) {
   return {.exeDir = exeDir,
           .sharedDir = settings.sharedDir,
-          .targetName = arguments.size() > 1 ? arguments[1] : std::string()};
+          .targetName = arguments.size() > 1 ? arguments[1] : std::string(),
+          .signers = settings.signers};
 }
 
 void LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments) {

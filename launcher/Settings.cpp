@@ -13,7 +13,8 @@ Settings ParseSettings(std::string_view text, const std::string& exeDir) {
   const IniText ini(text);
   return {SharedDirFromSetting(ini.Value(kMainSection, kSharedDirKey).value_or(""), exeDir),
           ini.Value(kMainSection, kReportDirKey).value_or(""), ParseComponents(ini.Entries(kComponentsSection)),
-          ShareTimeBoxMs(ini.Value(kMainSection, kSharedTimeoutKey).value_or(""))};
+          ShareTimeBoxMs(ini.Value(kMainSection, kSharedTimeoutKey).value_or("")),
+          ParseSignerRule(ini.Value(kMainSection, kSignedByKey).value_or(""))};
 }
 
 }  // namespace kolvex

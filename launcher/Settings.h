@@ -6,6 +6,7 @@
 #include <string_view>
 #include <vector>
 
+#include "files/Signature.h"
 #include "launcher/Components.h"
 
 namespace kolvex {
@@ -15,6 +16,7 @@ inline constexpr std::string_view kMainSection = "MAIN";
 inline constexpr std::string_view kSharedDirKey = "SHARED_DIR";
 inline constexpr std::string_view kSharedTimeoutKey = "SHARED_TIMEOUT";
 inline constexpr std::string_view kReportDirKey = "REPORT_DIR";
+inline constexpr std::string_view kSignedByKey = "SIGNED_BY";
 inline constexpr std::string_view kComponentsSection = "SKLADNIKI";
 
 struct Settings {
@@ -22,6 +24,7 @@ struct Settings {
   std::string reportDir;  // REPORT_DIR of [MAIN] as written; empty: no start report
   ComponentList components;  // [SKLADNIKI]: the files to refresh and the entries refused
   std::uint32_t shareTimeBoxMs = 0;  // SHARED_TIMEOUT, see ShareTimeBoxMs
+  SignerRule signers;                // SIGNED_BY, see ParseSignerRule
 };
 
 // The shared directory for a SHARED_DIR value as read from the settings

@@ -11,7 +11,7 @@ namespace kolvex {
 namespace {
 
 constexpr std::array kSections = {kMainSection, kComponentsSection};
-constexpr std::array kMainKeys = {kSharedDirKey, kSharedTimeoutKey, kReportDirKey};
+constexpr std::array kMainKeys = {kSharedDirKey, kSharedTimeoutKey, kReportDirKey, kSignedByKey};
 
 bool SameText(std::string_view a, std::string_view b) { return SameTextIgnoringAsciiCase(a, b); }
 

@@ -39,6 +39,7 @@ constexpr std::array<Key, 7> kHeadKeys{{
 constexpr std::string_view kOutcomeKey = "WYNIK";
 constexpr std::string_view kChangeKey = "ZMIANA";
 constexpr std::string_view kMissingKey = "BRAK_W_KATALOGU_WSPOLNYM";
+constexpr std::string_view kRefusedKey = "ODRZUCONY";
 constexpr std::string_view kFileKey = "PLIK";
 constexpr std::string_view kFailureTimeKey = "BLAD_CZAS";
 constexpr std::string_view kFailureKey = "BLAD";  // one per line of the text
@@ -97,6 +98,7 @@ std::string FormatStartReport(const StartReport& report) {
   AppendLine(out, kOutcomeKey, OutcomeText(report.outcome));
   for (const std::string& change : report.changes) AppendLine(out, kChangeKey, change);
   for (const std::string& missing : report.missingOnShare) AppendLine(out, kMissingKey, missing);
+  for (const std::string& refused : report.refused) AppendLine(out, kRefusedKey, refused);
   for (const ReportedFile& file : report.files)
     AppendLine(out, kFileKey, file.name + (file.version.empty() ? " |" : " | " + file.version));
   if (!report.failure.empty()) {
@@ -124,6 +126,8 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
       report.changes.push_back(entry.value);
     } else if (SameTextIgnoringAsciiCase(entry.key, kMissingKey)) {
       report.missingOnShare.push_back(entry.value);
+    } else if (SameTextIgnoringAsciiCase(entry.key, kRefusedKey)) {
+      report.refused.push_back(entry.value);
     } else if (SameTextIgnoringAsciiCase(entry.key, kFileKey)) {
       const size_t bar = entry.value.rfind(kFileSeparator);
       const std::string_view value = entry.value;
@@ -159,6 +163,7 @@ void SetOutcome(StartReport& report, const UpdateOutcome& outcome) {
     report.changes.push_back(update.name + ": " + from + " → " +
                              (byDate ? FormatSortableDateTime(update.newDate) : update.newVersion));
   }
+  for (const RefusedUpdate& refused : outcome.refused) report.refused.push_back(refused.name + ": " + refused.reason);
 }
 
 void CarryFailure(const StartReport& previous, StartReport& next) {

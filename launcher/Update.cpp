@@ -132,12 +132,20 @@ bool UpdateInto(UpdateOutcome& outcome, UpdateSystem& system, const Installation
       }
     }
     // The log must name what was installed: a copy of a shared file that
-    // was replaced after the decision is not put in place.
+    // was replaced after the decision is not put in place. Its signature is
+    // checked on the very bytes that would be installed.
+    std::optional<SignatureVerdict> verdict;
     const CopyResult result = Copy(system, update.src, update.dst, failure, [&](const std::string& copy) {
-      return IsTheDecidedFile(system, compareMode, update, copy);
+      if (!IsTheDecidedFile(system, compareMode, update, copy)) return false;
+      verdict = CheckSignature(installation.signers, system.Signatures(), copy, update.dst);
+      return !verdict || verdict->kind == SignatureVerdict::Accepted;
     });
     if (result == CopyResult::Failed) return Failed(outcome);
     if (result == CopyResult::Copied) break;
+    if (verdict) {
+      outcome.refused.push_back({update.name, RefusalReason(*verdict)});
+      return true;
+    }
     if (decision == kDecisionsAtMost) {
       failure = StillChangingMessage(update.src);
       return Failed(outcome);

@@ -37,6 +37,8 @@ class UpdateSystem {
   // Whether a program file is whole (see IsCompleteExecutableImage); a file
   // that cannot be read counts as whole, for the copy to report it.
   virtual bool IsCompleteImage(const std::string& path) const = 0;
+  // The signatures of the copies, checked by the installation's signers.
+  virtual SignatureReader& Signatures() = 0;
   // Appends the line for a refreshed component to the log in exeDir (see
   // WriteUpdateLog); raises when the log cannot be opened.
   virtual void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
@@ -50,7 +52,9 @@ class UpdateSystem {
 // copy of it over the installed one, and says what came of it: NothingToDo,
 // Updated with its one update, or Failed with the message the user is to be
 // shown (a failed copy's reason; a shared file replaced while it was copied
-// is decided on afresh, and one that keeps changing fails too). The
+// is decided on afresh, and one that keeps changing fails too). A copy of a
+// Windows program that the installation's signers refuse is not installed,
+// nor logged: outcome.refused says why, and the rest goes on. The
 // component is fileName, or without one the installation's target name
 // without its first character; ext, when given, replaces its extension and
 // chooses its backup (BackupName). Nothing is shown here: the caller holds

@@ -32,9 +32,16 @@ enum class UpdateResult : std::uint8_t {
   Failed,             // failure is the message the user is shown; updates, what was refreshed before it
 };
 
+// A file of the share not installed for its signature: the installed one stayed.
+struct RefusedUpdate {
+  std::string name;    // as ComponentUpdate::name
+  std::string reason;  // RefusalReason
+};
+
 struct UpdateOutcome {
   UpdateResult result = UpdateResult::NothingToDo;
   std::vector<ComponentUpdate> updates{};  // in the order they were made
+  std::vector<RefusedUpdate> refused{};    // in the order they were met
   std::string failure{};                   // the text of the "Błąd" window, exactly
 };
 

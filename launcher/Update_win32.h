@@ -1,5 +1,6 @@
 #pragma once
 // The update's system calls on Windows; a test may change one of them.
+#include "files/Signature_win32.h"
 #include "files/WindowsCopySystem_win32.h"
 #include "launcher/Update.h"
 
@@ -14,8 +15,12 @@ class WindowsUpdateSystem : public UpdateSystem, public WindowsCopySystem {
   void ShowProgress(const std::string& text) override;
   void CreateDirectories(const std::string& base, const std::string& name) override;
   bool IsCompleteImage(const std::string& path) const override;
+  SignatureReader& Signatures() override { return signatures_; }
   void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
                 const std::string& exeDir) override;
+
+ private:
+  WindowsSignatureReader signatures_;
 };
 
 // The system itself.

@@ -13,7 +13,7 @@ wine cmd /c exit </dev/null >/dev/null 2>&1
 if [ -f "$build/bin/desktop_keeper.exe" ]; then
   wine "$build/bin/desktop_keeper.exe" </dev/null >/dev/null 2>&1 &
 fi
-ctest --test-dir "$build" --output-on-failure "$@"
+ctest --test-dir "$build" --output-on-failure --resource-spec-file "$(cd "$(dirname "$0")/.." && pwd)/tests/ctest-resources.json" "$@"
 rc=$?
 wineserver -k </dev/null >/dev/null 2>&1
 exit $rc

@@ -1,5 +1,10 @@
 # Sourced by the Wine benchmarks, from the checkout's root with $build set.
 
+# A step that fails under `set -e` says which one it was, in functions too,
+# instead of ending the benchmark without a word.
+set -E
+trap 'bench_rc=$?; echo "${0##*/}: FAILED at line $LINENO (exit code $bench_rc): $BASH_COMMAND" >&2' ERR
+
 # Builds the named targets; on failure shows the end of the build's output.
 bench_build() {
   local log

@@ -55,6 +55,10 @@ class FakeSystem final : public UpdateSystem, public CopySystem {
     directoriesFor.push_back(base + " " + name);
   }
   bool IsCompleteImage(const std::string&) const override { return true; }
+  struct NoPrograms final : SignatureReader {
+    std::optional<SignatureFacts> Read(const std::string&) override { return std::nullopt; }
+  } noPrograms;
+  SignatureReader& Signatures() override { return noPrograms; }
 
   // The verified copy's calls: local disks with room, one copy at a time.
   bool IsDriveReady(char) override { return true; }

@@ -29,6 +29,7 @@ TEST(StartReport, ReadsBackWhatItWroteWhateverTheValues) {
   report.sharedDir = "\\\\serwer\\udział";
   report.changes = {"prog.dll: 1.0.1.3 → 1.0.1.4"};
   report.missingOnShare = {"pomoc\\prog.hlp;2;Pomoc"};
+  report.refused = {"prog.exe: inny wydawca: CN=Firma, O=\"Firma\", C=PL, 129BE005"};
   report.files.push_back({"raporty\\wydruki=1.dll", ""});
   const std::string text = FormatStartReport(report);
   EXPECT_TRUE(text.starts_with("\xEF\xBB\xBF[KOLVEX]\r\n"));
@@ -47,7 +48,9 @@ TEST(StartReport, TellsEachFileBroughtInByItsOwnMeasure) {
                       .updates = {{.name = "pomoc\\prog.hlp", .newDate = march, .compareMode = kCompareByDate},
                                   {.name = "prog.dll", .oldVersion = "brak", .newVersion = "1.0.1.4",
                                    .compareMode = kCompareByVersion}},
+                      .refused = {{"prog.exe", "brak podpisu"}},
                       .failure = "Brak miejsca."});
+  EXPECT_THAT(report.refused, ElementsAre("prog.exe: brak podpisu"));
   EXPECT_THAT(report.changes, ElementsAre("pomoc\\prog.hlp: brak → 2026-03-02 08:00:00", "prog.dll: brak → 1.0.1.4"));
   EXPECT_EQ(report.outcome, StartOutcome::Failed);
   EXPECT_EQ(report.failureTime, report.time);
@@ -103,16 +106,18 @@ TEST(Summary, PutsFailuresFirstThenTheWorkstationsBehind) {
   entries.push_back({"A.txt", Station("A", "1.0.1.10", StartOutcome::Failed, "Brak \"miejsca\"; & <dysku>."), {}});
   entries.push_back({"E.txt", Station("E", "1.0.1.9", StartOutcome::SharedDirMissing), {}});
   entries.push_back({"F.txt", Station("F", "1.0.1.10", StartOutcome::SharedDirSilent), {}});
+  entries.push_back({"R.txt", Station("R", "1.0.1.10"), {}});
+  entries.back().report->refused = {"prog.exe: brak podpisu"};
   entries.push_back({"zepsuty.txt", std::nullopt, "to nie jest raport stanowiska"});
   const Summary summary = Summarize(std::move(entries));
 
   EXPECT_EQ(summary.newestVersion, "1.0.1.10");
   std::vector<std::string> order;
   for (const StartReport& report : summary.all) order.push_back(report.computer);
-  EXPECT_THAT(order, ElementsAre("A", "E", "F", "Z", "B", "C", "D"));
-  EXPECT_EQ(summary.failures.size(), 3u) << "a failure and two workstations without the share";
+  EXPECT_THAT(order, ElementsAre("A", "E", "F", "R", "Z", "B", "C", "D"));
+  EXPECT_EQ(summary.failures.size(), 4u) << "a failure, two workstations without the share, a file refused";
   ASSERT_EQ(summary.versions.size(), 2u);
-  EXPECT_EQ(summary.versions[0].workstations, 5u);
+  EXPECT_EQ(summary.versions[0].workstations, 6u);
   EXPECT_EQ(summary.behind.size(), 2u);
   EXPECT_EQ(summary.unreadable.size(), 1u);
 
@@ -120,8 +125,9 @@ TEST(Summary, PutsFailuresFirstThenTheWorkstationsBehind) {
   EXPECT_THAT(page, HasSubstr("Brak &quot;miejsca&quot;; &amp; &lt;dysku&gt;."));
   EXPECT_THAT(page, Not(HasSubstr("<dysku>")));
   EXPECT_THAT(page, HasSubstr("zepsuty.txt"));
+  EXPECT_THAT(page, HasSubstr("aktualny<br>nie zainstalowano prog.exe: brak podpisu"));
   const std::vector<std::vector<std::string>> csv = ReadCsv(SummaryCsv(summary));
-  ASSERT_EQ(csv.size(), 7u);
+  ASSERT_EQ(csv.size(), 8u);
   EXPECT_THAT(csv[0], ElementsAre("A", "", "2026-12-08 09:00:00", "1.0.1.10", "błąd", "2026-12-08 09:00:00",
                                   "Brak \"miejsca\"; & <dysku>."));
 }

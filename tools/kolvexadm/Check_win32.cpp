@@ -6,6 +6,7 @@
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
+#include "files/Signature_win32.h"
 #include "launcher/Settings.h"
 #include "launcher/ShareProbe_win32.h"
 #include "launcher/Update_win32.h"
@@ -35,9 +36,11 @@ class Check {
     return {std::move(text_), errors_ ? kCheckErrors : warnings_ ? kCheckWarnings : kCheckClean};
   }
 
-  // One file as a start would treat it: its two versions (or dates) and
-  // whether it would be copied, decided by the launcher's own rule.
-  void File(const std::string& exeDir, const std::string& sharedDir, const std::string& name, uint8_t mode) {
+  // One file as a start would treat it: its two versions (or dates),
+  // whether it would be copied, decided by the launcher's own rule, and
+  // under a signer setting the share's file's signer and verdict.
+  void File(const std::string& exeDir, const std::string& sharedDir, const std::string& name, uint8_t mode,
+            const SignerRule& signers) {
     UpdateSystem& system = TheUpdateSystem();
     ComponentUpdate update{.name = name, .src = JoinPath(sharedDir, name), .dst = JoinPath(exeDir, name)};
     if (!system.Files().FileExists(update.src)) {
@@ -57,6 +60,30 @@ class Check {
     Line(std::string(kEntryIndent) + "zainstalowany: " + shown(update.oldVersion, update.oldDate, installed) +
          ", w katalogu wspólnym: " + shown(update.newVersion, update.newDate, true) + " – " +
          (copy ? "zostanie skopiowany." : "bez zmian."));
+    if (signers.Active()) Signature(signers, update);
+  }
+
+  // The verdict a start would give the share's file when it copies it.
+  void Signature(const SignerRule& signers, const ComponentUpdate& update) {
+    WindowsSignatureReader reader;
+    const std::optional<SignatureVerdict> verdict = CheckSignature(signers, reader, update.src, update.dst);
+    const std::string indent(kEntryIndent);
+    if (!verdict) return Line(indent + "podpis: nie dotyczy (to nie jest program Windows), plik instalowany bez sprawdzania.");
+    const std::string signer =
+        verdict->signer ? verdict->signer->subject + ", " + verdict->signer->thumbprint : std::string("brak");
+    if (verdict->kind == SignatureVerdict::Accepted) return Line(indent + "podpis: " + signer + " – przyjęty.");
+    Fail("podpis: " + signer + " – plik nie zostanie zainstalowany: " + RefusalReason(*verdict) + ".", kEntryIndent);
+  }
+
+  // The signer setting as a start reads it.
+  void Signers(const SignerRule& signers) {
+    if (!signers.Active()) return Line("Podpisy (SIGNED_BY): nie są sprawdzane.");
+    Line("Podpisy (SIGNED_BY): programy i biblioteki instalowane tylko z podpisem:");
+    for (const std::string& thumbprint : signers.thumbprints) Line("  certyfikatu " + thumbprint);
+    if (signers.sameAsInstalled) Line("  wydawcy zainstalowanego pliku (" + std::string(kSameAsInstalled) + ")");
+    for (const std::string& item : signers.malformed)
+      Fail("„" + item + "” nie jest odciskiem certyfikatu (40 cyfr szesnastkowych) ani " +
+           std::string(kSameAsInstalled) + ": nie pasuje do żadnego podpisu.");
   }
 
  private:
@@ -101,6 +128,7 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
     const std::optional<ShareReply> reports = AskShare(settings.reportDir, settings.shareTimeBoxMs);
     if (!reports || !reports->found) check.Warn("nie ma go albo nie odpowiada: raporty stanowisk nie powstaną.");
   }
+  check.Signers(settings.signers);
 
   check.Line("");
   check.Line("Składniki [SKLADNIKI]:");
@@ -116,7 +144,7 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
     const Component& component = one.components.front();
     check.Line(std::string(kEntryIndent) + "plik " + component.name + ", " + ModeText(component.compareMode) +
                (component.caption.empty() ? "" : ", opis „" + component.caption + "”"));
-    if (shareAnswers) check.File(exeDir, settings.sharedDir, component.name, component.compareMode);
+    if (shareAnswers) check.File(exeDir, settings.sharedDir, component.name, component.compareMode, settings.signers);
   }
 
   check.Line("");
@@ -124,7 +152,7 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
     check.Line("Program: nie podano nazwy – sprawdzono tylko składniki.");
   } else {
     check.Line("Program: " + program);
-    if (shareAnswers) check.File(exeDir, settings.sharedDir, program, kCompareByVersion);
+    if (shareAnswers) check.File(exeDir, settings.sharedDir, program, kCompareByVersion, settings.signers);
   }
   return check.Done();
 }

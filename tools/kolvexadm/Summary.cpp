@@ -35,7 +35,7 @@ int ComparePart(std::string_view a, std::string_view b) {
 }
 
 bool NeedsAttention(const StartReport& report) {
-  return !report.failure.empty() || report.outcome == StartOutcome::SharedDirMissing ||
+  return !report.failure.empty() || !report.refused.empty() || report.outcome == StartOutcome::SharedDirMissing ||
          report.outcome == StartOutcome::SharedDirSilent;
 }
 
@@ -75,6 +75,7 @@ std::string OutcomeLine(const StartReport& report) {
   std::string text(OutcomeText(report.outcome));
   for (const std::string& change : report.changes) text += "\r" + change;
   for (const std::string& missing : report.missingOnShare) text += "\rbrak w katalogu wspólnym: " + missing;
+  for (const std::string& refused : report.refused) text += "\rnie zainstalowano " + refused;
   return text;
 }
 
@@ -214,7 +215,7 @@ std::string SummaryPage(const Summary& summary, const std::string& folder, const
   count("Pliki nieczytelne", summary.unreadable.size());
   page += "</table>\n";
 
-  page += "<h2>Wymagają uwagi: błędy i brak dostępu do katalogu wspólnego</h2>\n";
+  page += "<h2>Wymagają uwagi: błędy, pliki odrzucone za podpis i brak dostępu do katalogu wspólnego</h2>\n";
   if (summary.failures.empty()) page += "<p class=\"none\">Brak.</p>\n";
   else AppendTable(page, summary.all, summary.failures, true);
 

@@ -1,8 +1,9 @@
 #pragma once
 // The administrator's page: what the start reports of a report folder say
 // together, as an HTML page that opens in any browser and as CSV for a
-// spreadsheet. What needs attention comes first: failures, then the
-// workstations behind the newest version.
+// spreadsheet. What needs attention comes first: failures, files refused
+// for their signature and shares out of reach, then the workstations behind
+// the newest version.
 #include <optional>
 #include <string>
 #include <vector>

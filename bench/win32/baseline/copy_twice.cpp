@@ -24,10 +24,15 @@ int wmain(int argc, wchar_t** argv) {
   LARGE_INTEGER frequency, start, end;
   QueryPerformanceFrequency(&frequency);
   QueryPerformanceCounter(&start);
-  const bool ok = CopyFileW(argv[1], argv[2], FALSE) && CopyFileW(argv[3], argv[4], FALSE) &&
-                  (argc == 5 || Flush(argv[4]));
+  const char* failed = !CopyFileW(argv[1], argv[2], FALSE)   ? "the first CopyFileW"
+                       : !CopyFileW(argv[3], argv[4], FALSE) ? "the second CopyFileW"
+                       : argc == 6 && !Flush(argv[4])         ? "the flush"
+                                                              : nullptr;
   QueryPerformanceCounter(&end);
-  if (!ok) return 1;
+  if (failed) {
+    std::fprintf(stderr, "copy_twice: %s failed with error %lu\n", failed, GetLastError());
+    return 1;
+  }
   std::printf("%lld\n", (end.QuadPart - start.QuadPart) * 1000 / frequency.QuadPart);
   return 0;
 }
