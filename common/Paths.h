@@ -23,4 +23,10 @@ std::string ExtractFileName(std::string_view path);
 // ext, or appends ext when there is no such dot.
 std::string ChangeFileExt(std::string_view path, std::string_view ext);
 
+// Whether two names name the same file, as the file system compares them:
+// "/" and "\" alike, and the letters of the Latin, Greek and Cyrillic
+// alphabets without regard to case ("Łódź.DLL" is "łÓDŹ.dll"); every other
+// character only as itself.
+bool SameFileName(std::string_view a, std::string_view b);
+
 }  // namespace kolvex

@@ -2,6 +2,7 @@
 
 #include "common/Integers.h"
 #include "common/Paths.h"
+#include "common/ScopeExit.h"
 #include "common/Text.h"
 #include "files/Probes.h"
 
@@ -28,33 +29,9 @@ constexpr std::string_view kTemporaryPrefix = "~";
 constexpr std::string_view kTemporarySuffix = ".kolvex-tmp";
 constexpr std::string_view kMovedAsideSuffix = ".kolvex-old";
 
-// The temporary copy is removed on every way out except the one that put it
-// in the destination's place. What runs that have ended left beside the
-// destination goes first, this run's own name included (a reused process id).
-class TemporaryCopy {
- public:
-  TemporaryCopy(CopySystem& system, const std::string& destination)
-      : system_(system), path_(TemporaryCopyName(destination, system.ProcessId())) {
-    system_.RemoveLeftovers(destination);
-  }
-  ~TemporaryCopy() {
-    if (!placed_) system_.Remove(path_);
-  }
-  TemporaryCopy(const TemporaryCopy&) = delete;
-  TemporaryCopy& operator=(const TemporaryCopy&) = delete;
-
-  const std::string& path() const { return path_; }
-  void Placed() { placed_ = true; }
-
- private:
-  CopySystem& system_;
-  std::string path_;
-  bool placed_ = false;
-};
-
 // The checks in their order; the first that fails sets the reason and ends them.
 CopyResult CopyAndCheck(const std::string& source, const std::string& destination, CopySystem& system,
-                        const CopyAcceptance& accept, std::string& reason) {
+                        const CopyAcceptance& accept, const CopyProgress& progress, std::string& reason) {
   const auto fail = [&reason](std::string_view why) {
     reason = why;
     return CopyResult::Failed;
@@ -77,13 +54,19 @@ CopyResult CopyAndCheck(const std::string& source, const std::string& destinatio
     if (freeKB > 0 && freeKB < sourceSize / 1024) return fail(kNoRoomOnDisk);
   }
 
-  TemporaryCopy copy(system, destination);
-  if (auto error = system.Copy(source, copy.path())) return fail(*error);
-  if (!system.FileExists(copy.path())) return fail(kCopyNotFound);
-  if (system.GetFileSizeByName(copy.path()) != sourceSize) return fail(kSizeDiffers);
-  if (accept && !accept(copy.path())) return CopyResult::Refused;
-  if (auto error = system.MoveOver(copy.path(), destination)) return fail(*error);
-  copy.Placed();
+  // What runs that have ended left beside the destination goes first, this
+  // run's own name included (a reused process id). The temporary copy is
+  // removed on every way out except the one that put it in the
+  // destination's place.
+  system.RemoveLeftovers(destination);
+  const std::string copy = TemporaryCopyName(destination, system.ProcessId());
+  ScopeExit removeCopy([&] { system.Remove(copy); });
+  if (auto error = system.Copy(source, copy, progress)) return fail(*error);
+  if (!system.FileExists(copy)) return fail(kCopyNotFound);
+  if (system.GetFileSizeByName(copy) != sourceSize) return fail(kSizeDiffers);
+  if (accept && !accept(copy)) return CopyResult::Refused;
+  if (auto error = system.MoveOver(copy, destination)) return fail(*error);
+  removeCopy.Dismiss();
   return CopyResult::Copied;
 }
 
@@ -143,16 +126,16 @@ std::optional<uint32_t> LeftoverOwner(std::string_view destinationName, std::str
 }
 
 CopyResult CopyFileVerified(const std::string& source, const std::string& destination, CopySystem& system,
-                            const ErrorSink& showError, const CopyAcceptance& accept) {
+                            const ErrorSink& failure, const CopyAcceptance& accept, const CopyProgress& progress) {
   std::string reason(kUnknownError);
   CopyResult result = CopyResult::Failed;
   try {
-    result = CopyAndCheck(source, destination, system, accept, reason);
+    result = CopyAndCheck(source, destination, system, accept, progress, reason);
   } catch (...) {
-    showError(FailureMessage(source, reason));
+    failure(FailureMessage(source, reason));
     throw;
   }
-  if (result == CopyResult::Failed) showError(FailureMessage(source, reason));
+  if (result == CopyResult::Failed) failure(FailureMessage(source, reason));
   return result;
 }
 

@@ -9,6 +9,10 @@
 
 namespace kolvex {
 
+// How far a copy has come: bytes copied of the file's total. Told from inside
+// the copy, between the system's chunks: it must not raise.
+using CopyProgress = std::function<void(uint64_t done, uint64_t total)>;
+
 // What the verified copy asks of the system: the probes (see Probes.h for
 // the roots they ask about), the copy, and the one-step replacement of the
 // destination. Each answer is read fresh from the system.
@@ -32,8 +36,10 @@ class CopySystem {
 
   // The file operations give nothing on success and the system's text for
   // the error of the call that failed otherwise.
-  // Copies from over to, overwriting to if it exists.
-  virtual std::optional<std::string> Copy(const std::string& from, const std::string& to) = 0;
+  // Copies from over to, overwriting to if it exists, telling progress (when
+  // set) how far it has come.
+  virtual std::optional<std::string> Copy(const std::string& from, const std::string& to,
+                                          const CopyProgress& progress) = 0;
   // Puts from in to's place in one step, over an existing to (read-only too);
   // on failure to is left exactly as it was. A to that the system refuses to
   // replace but lets be renamed (a running program, a library a running
@@ -48,9 +54,14 @@ class CopySystem {
   virtual void RemoveLeftovers(const std::string& destination) noexcept = 0;
   // Tells this run's temporary copies apart from those of other runs.
   virtual uint32_t ProcessId() = 0;
+  // Creates the directories a name relative to base leads through (all of
+  // it but its last part), level by level; those there already stay. A
+  // level that cannot be made is left for the copy into it to report.
+  virtual void CreateDirectories(const std::string& base, const std::string& name) = 0;
 };
 
-// Shows a failure to the user and returns when the user has read it.
+// Receives the message of a failed copy; the caller decides whether, when
+// and where it is shown.
 using ErrorSink = std::function<void(const std::string& text)>;
 
 // Says whether the finished copy (at the path given) may replace the
@@ -59,7 +70,7 @@ using CopyAcceptance = std::function<bool(const std::string& copy)>;
 
 enum class CopyResult {
   Copied,   // the destination holds the copy
-  Failed,   // the user has been shown why; the destination is as it was
+  Failed,   // the error sink was given why; the destination is as it was
   Refused,  // the acceptance said no; the destination is as it was
 };
 
@@ -86,7 +97,9 @@ std::optional<uint32_t> LeftoverOwner(std::string_view destinationName, std::str
 // that breaks off leaves the destination as it was and no temporary file
 // behind. What runs that have ended left for the same destination is
 // removed first (RemoveLeftovers).
+// progress, when set, is told how far the copy from source has come.
 CopyResult CopyFileVerified(const std::string& source, const std::string& destination, CopySystem& system,
-                            const ErrorSink& showError, const CopyAcceptance& accept = {});
+                            const ErrorSink& failure, const CopyAcceptance& accept = {},
+                            const CopyProgress& progress = {});
 
 }  // namespace kolvex

@@ -8,6 +8,7 @@
 #include <array>
 
 #include "common/Integers.h"
+#include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Library.h"
@@ -117,8 +118,7 @@ class TrustCheck {
 
 std::optional<SignatureFacts> WindowsSignatureReader::Read(const std::string& path) {
   const std::wstring wide = WideLongPath(path);
-  const UniqueFile file(CreateFileW(wide.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueFile file = OpenForReadingSharedWithAll(wide);
   if (!file) {
     const DWORD error = GetLastError();
     const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;

@@ -3,8 +3,10 @@
 #include <windows.h>
 
 #include "common/Exceptions.h"
+#include "common/Paths.h"
 #include "common/SystemText_win32.h"
 #include "common/win32/ErrorMode.h"
+#include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
@@ -30,26 +32,16 @@ std::optional<std::string> TextOf(DWORD error) {
   return GetErrorString(static_cast<int32_t>(error));
 }
 
-// Kept one copy: every call to an imported function costs Kolvex.exe a
-// relocation besides its code.
-[[gnu::noinline]] DWORD LastErrorUnless(BOOL ok) { return ok ? ERROR_SUCCESS : GetLastError(); }
-
-// A rename within one directory.
-DWORD Rename(const std::wstring& from, const std::wstring& to) {
-  return LastErrorUnless(MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_WRITE_THROUGH));
-}
-
 DWORD Replace(const std::wstring& from, const std::wstring& to) {
   // For a target that another program holds open the rename reports only
   // "access denied". Opening the target the way a copy over it would (for
   // writing, sharing nothing) names the real reason first.
   {
-    const UniqueFile target(
-        CreateFileW(to.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+    const UniqueFile target = OpenForWritingAlone(to);
     const DWORD error = target ? ERROR_SUCCESS : GetLastError();
     if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) return error;
   }
-  return LastErrorUnless(MoveFileExW(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH));
+  return ReplaceByRenaming(from, to);
 }
 
 // The system neither overwrites nor deletes a running program or a library
@@ -60,11 +52,11 @@ DWORD Replace(const std::wstring& from, const std::wstring& to) {
 // copy cannot take its place, so the installation is never without it.
 DWORD ReplaceMovingAside(const std::wstring& from, const std::wstring& to, const std::wstring& aside) {
   const DWORD error = Replace(from, to);
-  if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || Rename(to, aside) != ERROR_SUCCESS)
+  if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || RenameFile(to, aside) != ERROR_SUCCESS)
     return error;
-  const DWORD placing = Rename(from, to);
+  const DWORD placing = RenameFile(from, to);
   if (placing != ERROR_SUCCESS) {
-    Rename(aside, to);
+    RenameFile(aside, to);
     return placing;
   }
   SetFileAttributesW(aside.c_str(), GetFileAttributesW(aside.c_str()) | FILE_ATTRIBUTE_HIDDEN);
@@ -82,8 +74,7 @@ DWORD Flush(const std::wstring& path) {
   SetFileAttributesW(path.c_str(), WithoutReadOnly(attributes));
   DWORD error = ERROR_SUCCESS;
   {
-    const UniqueFile file(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL,
-                                      nullptr));
+    const UniqueFile file = OpenForWritingAlone(path);
     error = LastErrorUnless(file && FlushFileBuffers(file.get()));
   }
   SetFileAttributesW(path.c_str(), attributes);
@@ -96,6 +87,16 @@ bool HasEnded(uint32_t processId) {
   const UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
   if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
   return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+}
+
+// CopyFileExW's report after each chunk: passed on, the copy going on.
+// Windows calls it as each chunk is written; Wine (as measured here) never
+// does, so under Wine a copy tells nothing of its progress.
+DWORD CALLBACK TellProgress(LARGE_INTEGER total, LARGE_INTEGER done, LARGE_INTEGER, LARGE_INTEGER, DWORD, DWORD,
+                            HANDLE, HANDLE, LPVOID progress) {
+  (*static_cast<const CopyProgress*>(progress))(static_cast<uint64_t>(done.QuadPart),
+                                                 static_cast<uint64_t>(total.QuadPart));
+  return PROGRESS_CONTINUE;
 }
 
 std::optional<DiskSpace> QueryDiskSpace(const std::optional<std::string>& root) {
@@ -125,8 +126,7 @@ bool WindowsCopySystem::FileExists(const std::string& path) { return kolvex::Fil
 
 int64_t WindowsCopySystem::GetFileSizeByName(const std::string& path) {
   // Sharing reading only: a file that someone is writing is not measured.
-  const UniqueFile file(CreateFileW(WideLongPath(path).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                    OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueFile file = OpenForReadingSharedForReading(WideLongPath(path));
   LARGE_INTEGER size{};
   if (!file || !GetFileSizeEx(file.get(), &size)) return -1;
   return size.QuadPart;
@@ -142,9 +142,13 @@ int64_t WindowsCopySystem::GetFloppyFreeBytes(char letter) {
   return space ? space->FreeBytes() : -1;
 }
 
-std::optional<std::string> WindowsCopySystem::Copy(const std::string& from, const std::string& to) {
+std::optional<std::string> WindowsCopySystem::Copy(const std::string& from, const std::string& to,
+                                                   const CopyProgress& progress) {
   const std::wstring wideFrom = WideLongPath(from), wideTo = WideLongPath(to);
-  DWORD error = RetryWhileHeld([&] { return LastErrorUnless(CopyFileW(wideFrom.c_str(), wideTo.c_str(), FALSE)); });
+  const LPPROGRESS_ROUTINE routine = progress ? TellProgress : nullptr;
+  void* const data = const_cast<CopyProgress*>(&progress);
+  DWORD error = RetryWhileHeld(
+      [&] { return LastErrorUnless(CopyFileExW(wideFrom.c_str(), wideTo.c_str(), routine, data, nullptr, 0)); });
   if (error == ERROR_SUCCESS) error = RetryWhileHeld([&] { return Flush(wideTo); });
   return TextOf(error);
 }
@@ -168,7 +172,7 @@ void WindowsCopySystem::Remove(const std::string& path) noexcept {
   const DWORD attributes = GetFileAttributesW(wide.c_str());
   if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY)) return;
   if (IsReadOnlyFile(attributes)) SetFileAttributesW(wide.c_str(), WithoutReadOnly(attributes));
-  DeleteFileW(wide.c_str());
+  DeleteFileNamed(wide);
 }
 
 void WindowsCopySystem::RemoveLeftovers(const std::string& destination) noexcept {
@@ -191,5 +195,11 @@ void WindowsCopySystem::RemoveLeftovers(const std::string& destination) noexcept
 }
 
 uint32_t WindowsCopySystem::ProcessId() { return GetCurrentProcessId(); }
+
+void WindowsCopySystem::CreateDirectories(const std::string& base, const std::string& name) {
+  for (size_t end = name.find_first_of("\\/"); end != std::string::npos; end = name.find_first_of("\\/", end + 1))
+    CreateDirectoryW(Widen(LongPathForm(JoinPath(base, name.substr(0, end)), kPlainDirectoryPathLimit)).c_str(),
+                     nullptr);
+}
 
 }  // namespace kolvex

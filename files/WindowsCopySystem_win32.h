@@ -1,6 +1,6 @@
 #pragma once
 // The verified copy's system calls on Windows: the drive, space and size
-// probes, and CopyFileW and MoveFileExW for the copy and its replacement of
+// probes, and CopyFileExW and MoveFileExW for the copy and its replacement of
 // the target, each tried again while the file is held only for a moment.
 #include "files/CopyVerified.h"
 
@@ -13,11 +13,13 @@ class WindowsCopySystem : public CopySystem {
   int64_t GetFileSizeByName(const std::string& path) override;
   int64_t GetFreeSpaceKB(const std::string& path) override;
   int64_t GetFloppyFreeBytes(char letter) override;
-  std::optional<std::string> Copy(const std::string& from, const std::string& to) override;
+  std::optional<std::string> Copy(const std::string& from, const std::string& to,
+                                  const CopyProgress& progress) override;
   std::optional<std::string> MoveOver(const std::string& from, const std::string& to) override;
   void Remove(const std::string& path) noexcept override;
   void RemoveLeftovers(const std::string& destination) noexcept override;
   uint32_t ProcessId() override;
+  void CreateDirectories(const std::string& base, const std::string& name) override;
 };
 
 }  // namespace kolvex

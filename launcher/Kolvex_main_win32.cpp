@@ -85,8 +85,11 @@ void LoadLibrariesFromTheSystemOnly() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   LoadLibrariesFromTheSystemOnly();
+  // The progress window outlives the run: it stays in sight behind the
+  // error box, as long as the process.
+  kolvex::ProgressWindow progress;
   try {
-    kolvex::RunLauncher();
+    kolvex::RunLauncher(progress);
     return 0;
   } catch (const kolvex::Exception& e) {
     ShowExceptionBox(e.ClassName(), e.Address(), e.what());

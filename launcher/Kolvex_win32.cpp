@@ -6,12 +6,16 @@
 
 #include "common/Exceptions.h"
 #include "common/Paths.h"
+#include "common/ScopeExit.h"
 #include "common/win32/ErrorMode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Library.h"
 #include "common/win32/Utf.h"
 #include "common/win32/Window.h"
+#include "files/FileFacts_win32.h"
+#include "files/Signature_win32.h"
+#include "files/WindowsCopySystem_win32.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Installation.h"
 #include "launcher/Kolvex_win32.h"
@@ -19,9 +23,9 @@
 #include "launcher/Settings_win32.h"
 #include "launcher/ShareProbe_win32.h"
 #include "launcher/StartReport_win32.h"
+#include "launcher/UpdateLog_win32.h"
 #include "launcher/UpdateTurn.h"
 #include "launcher/UpdateTurn_win32.h"
-#include "launcher/Update_win32.h"
 #include "messages/MessageWindow_win32.h"
 
 namespace kolvex {
@@ -78,8 +82,10 @@ void WarnAboutRefusedEntries(const std::vector<RefusedEntry>& refused) {
 // The share is asked first, within its time-box and before the turn is
 // taken, so that a share that does not answer holds up neither this start
 // (the installed program starts) nor any other; then the installation is
-// updated in its turn. Nothing here waits for the user.
-UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& settings,
+// updated in its turn with the system's copy and file facts, the progress
+// shown in the window and each file brought in logged. Nothing here waits
+// for the user.
+UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& settings, ProgressWindow& progress,
                               const std::string& programName) {
   // Before the first touch of the shared directory: a removable drive
   // without a medium gives the launcher's own message, not the system's box.
@@ -87,15 +93,21 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
   if (const std::optional<UpdateResult> without =
           ShareVerdict(AskShare(installation.sharedDir, settings.shareTimeBoxMs)))
     return {.result = *without};
-  const UpdateTurn turn(installation.exeDir, programName);
+  const UpdateTurn turn(installation.exeDir, progress, installation.targetName);
   // Without its turn the start runs the program as it is, if there is one.
   if (!turn.TurnCame())
     return FileExists(JoinPath(installation.exeDir, installation.targetName))
                ? UpdateOutcome{.result = UpdateResult::TurnNotCome}
                : UpdateOutcome{.result = UpdateResult::Failed, .failure = LockWaitTooLongMessage(programName)};
+  WindowsCopySystem files;
+  WindowsFileFacts facts;
+  WindowsSignatureReader signatures;
+  UpdateLogFile log(installation.exeDir);
   const std::vector<Component>& components = settings.components.components;
-  RemoveLeftoversOfEndedRuns(TheUpdateSystem().Files(), installation.exeDir, components, installation.targetName);
-  return UpdateInstallation(TheUpdateSystem(), installation, components);
+  RemoveLeftoversOfEndedRuns(files, installation.exeDir, components, installation.targetName);
+  return UpdateInstallation(
+      {.files = files, .facts = facts, .signatures = signatures, .progress = progress, .record = log}, installation,
+      components);
 }
 
 // The launcher's directory, the shared directory of its settings and the
@@ -129,7 +141,7 @@ void LaunchTarget(const Installation& installation, const std::vector<std::strin
 
 }  // namespace
 
-void RunLauncher() {
+void RunLauncher(ProgressWindow& progress) {
   Sleep(kStartDelayMs);
   const std::string exeDir = ExtractFileDir(ModuleFileName());
   const Settings settings = ReadSettings(exeDir);
@@ -138,8 +150,8 @@ void RunLauncher() {
   // Before the turn: the warning waits until it is read, and the other starts
   // of the installation must not wait that long too.
   WarnAboutRefusedEntries(settings.components.refused);
-  const std::string programName = TheUpdateSystem().UpperCase(ExtractFileName(installation.targetName));
-  const UpdateOutcome outcome = UpdateFromShare(installation, settings, programName);
+  const std::string programName = UpperCase(ExtractFileName(installation.targetName));
+  const UpdateOutcome outcome = UpdateFromShare(installation, settings, progress, programName);
   // Last of all, so that the user never waits for it: after the hand-off, or
   // after the failure was read (or could not be shown).
   const ScopeExit report([&] {

@@ -3,14 +3,13 @@
 #include <span>
 
 #include "common/LittleEndian.h"
+#include "common/Paths.h"
 #include "common/WindowPlacement.h"
 #include "common/win32/CommonControls.h"
 #include "common/win32/Utf.h"
 #include "common/win32/Window.h"
 
 namespace kolvex {
-
-std::unique_ptr<TfTrwaAktualizacja> fTrwaAktualizacja;
 
 namespace {
 
@@ -141,7 +140,13 @@ void TfTrwaAktualizacja::ShowAndPaint() {
                RDW_INVALIDATE | RDW_ERASE | RDW_FRAME | RDW_ALLCHILDREN | RDW_UPDATENOW);
 }
 
-void ShowUpdateProgress(const std::string& text) {
+void ProgressWindow::Refreshing(const std::string& name, const std::string& caption) {
+  Show(caption.empty() ? UpperCase(ExtractFileName(name)) : caption);
+}
+
+void ProgressWindow::WaitingForTurn(const std::string& programName) { Show(UpperCase(ExtractFileName(programName))); }
+
+void ProgressWindow::Show(const std::string& text) {
   if (!WindowsCanBeSeen()) return;  // nobody to tell, and no reason to wait
   if (!fTrwaAktualizacja) fTrwaAktualizacja = std::make_unique<TfTrwaAktualizacja>();
   fTrwaAktualizacja->SetComponentName(text);

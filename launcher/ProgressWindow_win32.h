@@ -7,6 +7,7 @@
 #include <string>
 
 #include "common/win32/Handles.h"
+#include "launcher/Update.h"
 
 namespace kolvex {
 
@@ -43,12 +44,27 @@ class TfTrwaAktualizacja {
   HWND label1_ = nullptr;
 };
 
-// The one progress window of the process: empty until ShowUpdateProgress
-// first needs it, then kept until the process ends.
-extern std::unique_ptr<TfTrwaAktualizacja> fTrwaAktualizacja;
+// The update's progress as a start shows it: the progress window, made when
+// it first has a name to show and kept while the sink lives. Where nobody
+// can see a window, it shows nothing and waits for nothing.
+class ProgressWindow final : public UpdateProgress {
+ public:
+  // The caption, or the file name upper-cased by the user's locale.
+  void Refreshing(const std::string& name, const std::string& caption) override;
+  // The window shows names, not amounts.
+  void Copying(uint64_t, uint64_t) noexcept override {}
+  // The program's file name, upper-cased.
+  void WaitingForTurn(const std::string& programName) override;
 
-// Creates the window on first use, shows text in it, paints it at once and
-// waits 500 ms. The window stays until the process ends.
-void ShowUpdateProgress(const std::string& text);
+  // Creates the window on first use, shows text in it, paints it at once and
+  // waits 500 ms, so that each name stays in sight.
+  void Show(const std::string& text);
+  // The window once it has been shown, empty before: tests reach its parts
+  // through it.
+  const TfTrwaAktualizacja* Form() const { return fTrwaAktualizacja.get(); }
+
+ private:
+  std::unique_ptr<TfTrwaAktualizacja> fTrwaAktualizacja;
+};
 
 }  // namespace kolvex

@@ -9,10 +9,11 @@
 #include "common/Text.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
+#include "files/FileFacts_win32.h"
 #include "files/FileVer_win32.h"
 #include "files/WindowsCopySystem_win32.h"
 #include "launcher/ShareProbe_win32.h"
-#include "launcher/Update_win32.h"
+#include "launcher/Update.h"
 
 namespace kolvex {
 
@@ -24,10 +25,12 @@ std::string UserName() {
   return GetUserNameW(name, &size) && size > 0 ? Narrow({name, size - 1}) : std::string();
 }
 
-ReportedFile Installed(UpdateSystem& system, const std::string& exeDir, const std::string& name, uint8_t mode) {
+bool IsFile(const std::string& path) { return FileExists(LongPathForm(path)); }
+
+ReportedFile Installed(FileFacts& facts, const std::string& exeDir, const std::string& name, uint8_t mode) {
   const std::string path = JoinPath(exeDir, name);
-  if (!system.Files().FileExists(path)) return {name, std::string(kNoInstalledVersion)};
-  return {name, mode == kCompareByDate ? FormatSortableDateTime(system.FileDate(path)) : system.FileVersion(path)};
+  if (!IsFile(path)) return {name, std::string(kNoInstalledVersion)};
+  return {name, mode == kCompareByDate ? FormatSortableDateTime(facts.FileDate(path)) : facts.FileVersion(path)};
 }
 
 bool ShareAnswered(UpdateResult result) {
@@ -44,7 +47,7 @@ std::string ComputerName() {
 
 StartReport NewStartReport(const Installation& installation, const std::vector<Component>& components,
                            const UpdateOutcome& outcome) {
-  UpdateSystem& system = TheUpdateSystem();
+  WindowsFileFacts facts;
   const std::string& program = installation.targetName;
   StartReport report{.computer = ComputerName(),
                      .user = UserName(),
@@ -56,11 +59,11 @@ StartReport NewStartReport(const Installation& installation, const std::vector<C
   SetOutcome(report, outcome);
   std::vector<std::pair<std::string, uint8_t>> files{{program, kCompareByVersion}};
   for (const Component& component : components) {
-    if (!SameTextIgnoringAsciiCase(component.name, program)) files.emplace_back(component.name, component.compareMode);
+    if (!SameFileName(component.name, program)) files.emplace_back(component.name, component.compareMode);
   }
   for (const auto& [name, mode] : files) {
-    report.files.push_back(Installed(system, installation.exeDir, name, mode));
-    if (ShareAnswered(outcome.result) && !system.Files().FileExists(JoinPath(installation.sharedDir, name)))
+    report.files.push_back(Installed(facts, installation.exeDir, name, mode));
+    if (ShareAnswered(outcome.result) && !IsFile(JoinPath(installation.sharedDir, name)))
       report.missingOnShare.push_back(name);
   }
   return report;

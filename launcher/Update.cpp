@@ -1,7 +1,5 @@
 #include "launcher/Update.h"
 
-#include <algorithm>
-
 #include "common/Paths.h"
 #include "common/Unicode.h"
 #include "launcher/Backup.h"
@@ -32,36 +30,25 @@ std::string ComponentName(const Installation& installation, const std::string& f
 }
 
 // The verified copy, its failure's message kept for the caller to show.
-CopyResult Copy(UpdateSystem& system, const std::string& source, const std::string& destination,
-                std::string& failure, const CopyAcceptance& accept = {}) {
+CopyResult Copy(CopySystem& files, const std::string& source, const std::string& destination, std::string& failure,
+                const CopyAcceptance& accept = {}, const CopyProgress& progress = {}) {
   const ErrorSink keep = [&failure](const std::string& text) { failure = text; };
-  return CopyFileVerified(source, destination, system.Files(), keep, accept);
+  return CopyFileVerified(source, destination, files, keep, accept, progress);
 }
 
-// Ends a component's update that failed: outcome.failure already says why.
-bool Failed(UpdateOutcome& outcome) {
+// Marks a component's update as failed: outcome.failure already says why.
+bool MarkFailed(UpdateOutcome& outcome) {
   outcome.result = UpdateResult::Failed;
   return false;
 }
 
-// Whether two names relative to the installation name one file, compared
-// the way the file system does: without regard to case or the kind of slash.
-bool SameFile(const UpdateSystem& system, const std::string& a, const std::string& b) {
-  const auto folded = [&system](std::string name) {
-    std::replace(name.begin(), name.end(), '/', '\\');
-    return system.UpperCase(name);
-  };
-  return folded(a) == folded(b);
-}
-
 // Whether the copy is the file the decision was taken on, by the mode's own measure.
-bool IsTheDecidedFile(const UpdateSystem& system, uint8_t compareMode, const ComponentUpdate& update,
-                      const std::string& copy) {
+bool IsTheDecidedFile(FileFacts& facts, uint8_t compareMode, const ComponentUpdate& update, const std::string& copy) {
   switch (compareMode) {
     case kCompareByVersion:
-      return system.FileVersion(copy) == update.newVersion;
+      return facts.FileVersion(copy) == update.newVersion;
     case kCompareByDate:
-      return system.FileDate(copy) == update.newDate;
+      return facts.FileDate(copy) == update.newDate;
     default:
       return true;
   }
@@ -75,25 +62,25 @@ std::string StillChangingMessage(const std::string& src) {
 
 }  // namespace
 
-bool NeedsUpdate(UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update) {
+bool NeedsUpdate(CopySystem& files, FileFacts& facts, uint8_t compareMode, ComponentUpdate& update) {
   switch (compareMode) {
     case kCompareByVersion:
-      update.newVersion = system.FileVersion(update.src);
-      if (!system.Files().FileExists(update.dst)) {
+      update.newVersion = facts.FileVersion(update.src);
+      if (!files.FileExists(update.dst)) {
         update.oldVersion = kNoInstalledVersion;
         return true;
       }
-      update.oldVersion = system.FileVersion(update.dst);
-      if (update.newVersion.empty() && !update.oldVersion.empty() && !system.IsCompleteImage(update.src)) return false;
+      update.oldVersion = facts.FileVersion(update.dst);
+      if (update.newVersion.empty() && !update.oldVersion.empty() && !facts.IsCompleteImage(update.src)) return false;
       // Any difference counts: an older shared file replaces a newer local one.
       return update.newVersion != update.oldVersion;
     case kCompareByDate:
-      update.newDate = system.FileDate(update.src);
-      if (!system.Files().FileExists(update.dst)) {
+      update.newDate = facts.FileDate(update.src);
+      if (!files.FileExists(update.dst)) {
         update.oldDate = DateTime{};
         return true;
       }
-      update.oldDate = system.FileDate(update.dst);
+      update.oldDate = facts.FileDate(update.dst);
       return update.newDate != update.oldDate;
     default:
       return false;
@@ -104,43 +91,45 @@ namespace {
 
 // UpdateComponent into outcome: the component's update added to it and the
 // result Updated, or the result Failed; false when it failed.
-bool UpdateInto(UpdateOutcome& outcome, UpdateSystem& system, const Installation& installation,
+bool UpdateInto(UpdateOutcome& outcome, const UpdateEnvironment& env, const Installation& installation,
                 const std::string& fileName, const std::string& ext, uint8_t compareMode, const std::string& caption,
-                bool showForm) {
+                bool tell) {
   ComponentUpdate update;
   update.name = ComponentName(installation, fileName, ext);
   update.src = JoinPath(installation.sharedDir, update.name);
   update.dst = JoinPath(installation.exeDir, update.name);
   update.compareMode = compareMode;
 
+  const CopyProgress progress = [&env](uint64_t done, uint64_t total) { env.progress.Copying(done, total); };
   std::string& failure = outcome.failure;
   for (int decision = 1;; ++decision) {
-    if (!system.Files().FileExists(update.src) || !NeedsUpdate(system, compareMode, update)) return true;
+    if (!env.files.FileExists(update.src) || !NeedsUpdate(env.files, env.facts, compareMode, update)) return true;
 
-    if (showForm && decision == 1)
-      system.ShowProgress(caption.empty() ? system.UpperCase(ExtractFileName(update.src)) : caption);
+    if (tell && decision == 1) env.progress.Refreshing(update.name, caption);
 
     // The backup is a copy: the installed file stays in place until the
     // refresh overwrites it, so a failed refresh leaves it as it was (and a
     // decision taken again finds the backup already made).
     if (decision == 1) {
-      if (system.Files().FileExists(update.dst)) {
+      if (env.files.FileExists(update.dst)) {
         const std::string backup = BackupName(update.dst, ext);
-        if (!backup.empty() && Copy(system, update.dst, backup, failure) != CopyResult::Copied) return Failed(outcome);
+        if (!backup.empty() && Copy(env.files, update.dst, backup, failure) != CopyResult::Copied)
+          return MarkFailed(outcome);
       } else {
-        system.CreateDirectories(installation.exeDir, update.name);
+        env.files.CreateDirectories(installation.exeDir, update.name);
       }
     }
     // The log must name what was installed: a copy of a shared file that
     // was replaced after the decision is not put in place. Its signature is
     // checked on the very bytes that would be installed.
     std::optional<SignatureVerdict> verdict;
-    const CopyResult result = Copy(system, update.src, update.dst, failure, [&](const std::string& copy) {
-      if (!IsTheDecidedFile(system, compareMode, update, copy)) return false;
-      verdict = CheckSignature(installation.signers, system.Signatures(), copy, update.dst);
+    const CopyAcceptance isDecided = [&](const std::string& copy) {
+      if (!IsTheDecidedFile(env.facts, compareMode, update, copy)) return false;
+      verdict = CheckSignature(installation.signers, env.signatures, copy, update.dst);
       return !verdict || verdict->kind == SignatureVerdict::Accepted;
-    });
-    if (result == CopyResult::Failed) return Failed(outcome);
+    };
+    const CopyResult result = Copy(env.files, update.src, update.dst, failure, isDecided, progress);
+    if (result == CopyResult::Failed) return MarkFailed(outcome);
     if (result == CopyResult::Copied) break;
     if (verdict) {
       outcome.refused.push_back({update.name, RefusalReason(*verdict)});
@@ -148,10 +137,10 @@ bool UpdateInto(UpdateOutcome& outcome, UpdateSystem& system, const Installation
     }
     if (decision == kDecisionsAtMost) {
       failure = StillChangingMessage(update.src);
-      return Failed(outcome);
+      return MarkFailed(outcome);
     }
   }
-  system.WriteLog(fileName, compareMode, update, installation.exeDir);
+  env.record.Refreshed(fileName, update);
   outcome.result = UpdateResult::Updated;
   outcome.updates.push_back(std::move(update));
   return true;
@@ -159,23 +148,24 @@ bool UpdateInto(UpdateOutcome& outcome, UpdateSystem& system, const Installation
 
 }  // namespace
 
-UpdateOutcome UpdateComponent(UpdateSystem& system, const Installation& installation, const std::string& fileName,
-                              const std::string& ext, uint8_t compareMode, const std::string& caption, bool showForm) {
+UpdateOutcome UpdateComponent(const UpdateEnvironment& environment, const Installation& installation,
+                              const std::string& fileName, const std::string& ext, uint8_t compareMode,
+                              const std::string& caption, bool tell) {
   UpdateOutcome outcome;
-  UpdateInto(outcome, system, installation, fileName, ext, compareMode, caption, showForm);
+  UpdateInto(outcome, environment, installation, fileName, ext, compareMode, caption, tell);
   return outcome;
 }
 
-UpdateOutcome UpdateInstallation(UpdateSystem& system, const Installation& installation,
+UpdateOutcome UpdateInstallation(const UpdateEnvironment& environment, const Installation& installation,
                                  const std::vector<Component>& components) {
   UpdateOutcome outcome;
   for (const Component& component : components) {
-    if (!SameFile(system, component.name, installation.targetName) &&
-        !SameFile(system, component.name, std::string(kTurnFileName)) &&
-        !UpdateInto(outcome, system, installation, component.name, "", component.compareMode, component.caption, true))
+    if (!SameFileName(component.name, installation.targetName) && !SameFileName(component.name, kTurnFileName) &&
+        !UpdateInto(outcome, environment, installation, component.name, "", component.compareMode, component.caption,
+                    true))
       return outcome;
   }
-  UpdateInto(outcome, system, installation, installation.targetName, "", kCompareByVersion, "", false);
+  UpdateInto(outcome, environment, installation, installation.targetName, "", kCompareByVersion, "", false);
   return outcome;
 }
 

@@ -1,12 +1,17 @@
 #pragma once
-// The component update: refreshes one installed file from the shared
-// directory when the two differ, keeping a backup and logging the change.
+// The update of an installation, as a library its caller drives: the caller
+// hands it what it works with (UpdateEnvironment) and gets the outcome back
+// as a value. A start passes the Windows copy system and file facts, the
+// progress window and the update log; a process with no window or console
+// passes sinks of its own. Nothing here shows anything or waits for a user.
 #include <cstdint>
 #include <string>
 #include <string_view>
+#include <vector>
 
-#include "common/DateTime.h"
 #include "files/CopyVerified.h"
+#include "files/FileFacts.h"
+#include "files/Signature.h"
 #include "launcher/Components.h"
 #include "launcher/Installation.h"
 #include "launcher/UpdateOutcome.h"
@@ -16,36 +21,45 @@ namespace kolvex {
 // The old version logged for a file that was not installed.
 inline constexpr std::string_view kNoInstalledVersion = "brak";
 
-// What the update needs from the system. The Win32 layer has the real one;
-// tests put fakes in its place.
-class UpdateSystem {
+// What the update tells as it goes. A start shows it in the progress
+// window (ProgressWindow_win32.h); another caller may record it or pass it on.
+class UpdateProgress {
  public:
-  // The verified copy's calls: the update copies through them and asks them
-  // whether a file exists.
-  virtual CopySystem& Files() = 0;
-  // "FileVersion" of the file's version information; empty when it has none.
-  virtual std::string FileVersion(const std::string& path) const = 0;
-  // Last-write time in local time, at the two seconds of packed date-time stamps.
-  virtual DateTime FileDate(const std::string& path) const = 0;
-  // Upper case by the rules of the user's locale.
-  virtual std::string UpperCase(const std::string& text) const = 0;
-  virtual void ShowProgress(const std::string& text) = 0;
-  // Creates the directories a component's name leads through (all of it but
-  // its last part) below base, level by level; those there already stay. A
-  // level that cannot be made is left for the copy into it to report.
-  virtual void CreateDirectories(const std::string& base, const std::string& name) = 0;
-  // Whether a program file is whole (see IsCompleteExecutableImage); a file
-  // that cannot be read counts as whole, for the copy to report it.
-  virtual bool IsCompleteImage(const std::string& path) const = 0;
-  // The signatures of the copies, checked by the installation's signers.
-  virtual SignatureReader& Signatures() = 0;
-  // Appends the line for a refreshed component to the log in exeDir (see
-  // WriteUpdateLog); raises when the log cannot be opened.
-  virtual void WriteLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
-                        const std::string& exeDir) = 0;
+  // A listed file is about to be brought in: its name relative to the
+  // installation, and its caption from [SKLADNIKI] (empty when none was
+  // given). Told once per file, and not for the program itself.
+  virtual void Refreshing(const std::string& name, const std::string& caption) = 0;
+  // How far the copy from the share of the file being brought in has come,
+  // in bytes. Told from inside the copy, between its chunks: it must not raise.
+  virtual void Copying(uint64_t done, uint64_t total) noexcept = 0;
+  // Another start of the installation has held its turn for a while (see
+  // UpdateTurn); programName as the start was given it.
+  virtual void WaitingForTurn(const std::string& programName) = 0;
 
  protected:
-  ~UpdateSystem() = default;
+  ~UpdateProgress() = default;
+};
+
+// Where the update records each file it brought in. A start appends the
+// line to the update log (UpdateLog_win32.h).
+class UpdateRecord {
+ public:
+  // One file brought in: fileName as the update was given it (empty for the
+  // program named after the installation's target), update as compared.
+  // Raises when it cannot record: the run then stops, the file in place.
+  virtual void Refreshed(const std::string& fileName, const ComponentUpdate& update) = 0;
+
+ protected:
+  ~UpdateRecord() = default;
+};
+
+// What the update works with, all of it the caller's.
+struct UpdateEnvironment {
+  CopySystem& files;          // the verified copy's calls, and whether a file exists
+  FileFacts& facts;           // versions, dates and the image check the decision reads
+  SignatureReader& signatures;  // the signatures of the copies, judged by the installation's signers
+  UpdateProgress& progress;   // told what is brought in and how far its copy is
+  UpdateRecord& record;       // told of each file brought in
 };
 
 // Refreshes one component of the installation, the shared directory's
@@ -57,24 +71,25 @@ class UpdateSystem {
 // nor logged: outcome.refused says why, and the rest goes on. The
 // component is fileName, or without one the installation's target name
 // without its first character; ext, when given, replaces its extension and
-// chooses its backup (BackupName). Nothing is shown here: the caller holds
-// the installation's turn (UpdateTurn) and leaves it first. Raises only what
-// the log raises.
-UpdateOutcome UpdateComponent(UpdateSystem& system, const Installation& installation, const std::string& fileName,
-                              const std::string& ext, uint8_t compareMode, const std::string& caption, bool showForm);
+// chooses its backup (BackupName). The progress is told of it when tell is
+// set. The caller holds the installation's turn (UpdateTurn) and leaves it
+// before it shows the user anything. Raises only what the record raises.
+UpdateOutcome UpdateComponent(const UpdateEnvironment& environment, const Installation& installation,
+                              const std::string& fileName, const std::string& ext, uint8_t compareMode,
+                              const std::string& caption, bool tell);
 
 // The listed components in file order, then the program (the installation's
 // target) as always: after its DLLs and help, so that a run stopped by a
 // failed copy never starts a new program with old components. Listed too,
-// the program is done once. The first failure ends it: what was refreshed
-// before it stays.
-UpdateOutcome UpdateInstallation(UpdateSystem& system, const Installation& installation,
+// the program is done once, and a listed turn file never. The first failure
+// ends it: what was refreshed before it stays.
+UpdateOutcome UpdateInstallation(const UpdateEnvironment& environment, const Installation& installation,
                                  const std::vector<Component>& components);
 
 // The decision for update.src and update.dst; fills the Old/New values of the
 // mode. A shared program without version information that is not whole,
 // where the installed one has a version, is a copy to the share still under
 // way or broken off: it is not taken.
-bool NeedsUpdate(UpdateSystem& system, uint8_t compareMode, ComponentUpdate& update);
+bool NeedsUpdate(CopySystem& files, FileFacts& facts, uint8_t compareMode, ComponentUpdate& update);
 
 }  // namespace kolvex

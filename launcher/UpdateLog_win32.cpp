@@ -3,6 +3,7 @@
 #include "common/DateTime_win32.h"
 #include "common/Exceptions.h"
 #include "common/SystemText_win32.h"
+#include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
@@ -31,8 +32,7 @@ void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const Comp
   const std::wstring widePath = Widen(LongPathForm(path));
   UniqueFile log;
   const DWORD openError = RetryWhileHeld([&] {
-    log.reset(CreateFileW(widePath.c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS,
-                          FILE_ATTRIBUTE_NORMAL, nullptr));
+    log = OpenOrCreateAlone(widePath, GENERIC_READ | GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL);
     return log ? ERROR_SUCCESS : GetLastError();
   });
   if (openError != ERROR_SUCCESS)

@@ -4,6 +4,7 @@
 #include <cstdint>
 #include <string>
 
+#include "launcher/Update.h"
 #include "launcher/UpdateLog.h"
 
 namespace kolvex {
@@ -13,5 +14,18 @@ namespace kolvex {
 // be opened nor created, or the line cannot be written.
 void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
                     const std::string& exeDir);
+
+// The update's record in a start: each file brought in is a line of the
+// update log of the installation in exeDir.
+class UpdateLogFile final : public UpdateRecord {
+ public:
+  explicit UpdateLogFile(std::string exeDir) : exeDir_(std::move(exeDir)) {}
+  void Refreshed(const std::string& fileName, const ComponentUpdate& update) override {
+    WriteUpdateLog(fileName, update.compareMode, update, exeDir_);
+  }
+
+ private:
+  std::string exeDir_;
+};
 
 }  // namespace kolvex

@@ -1,9 +1,9 @@
 #include "launcher/UpdateTurn_win32.h"
 
 #include "common/Paths.h"
+#include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
-#include "launcher/ProgressWindow_win32.h"
 #include "launcher/UpdateTurn.h"
 
 namespace kolvex {
@@ -37,12 +37,12 @@ void PauseHandlingMessages(DWORD ms) {
 
 }  // namespace
 
-UpdateTurn::UpdateTurn(const std::string& exeDir, const std::string& progressText) {
+UpdateTurn::UpdateTurn(const std::string& exeDir, UpdateProgress& progress, const std::string& programName) {
   const std::wstring path = Widen(LongPathForm(JoinPath(exeDir, kTurnFileName)));
   const DWORD start = GetTickCount();
   bool shown = false;
   for (;;) {
-    turn_.reset(CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, OPEN_ALWAYS, FILE_ATTRIBUTE_HIDDEN, nullptr));
+    turn_ = OpenOrCreateAlone(path, GENERIC_WRITE, FILE_ATTRIBUTE_HIDDEN);
     if (turn_ || GetLastError() != ERROR_SHARING_VIOLATION) return;
     const DWORD waited = GetTickCount() - start;
     if (waited >= kTurnWaitMs) {
@@ -50,7 +50,7 @@ UpdateTurn::UpdateTurn(const std::string& exeDir, const std::string& progressTex
       return;
     }
     if (!shown && waited >= kQuietWaitMs) {
-      ShowUpdateProgress(progressText);
+      progress.WaitingForTurn(programName);
       shown = true;
     }
     PauseHandlingMessages(kTurnPollMs);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "common/win32/Handles.h"
+#include "launcher/Update.h"
 
 namespace kolvex {
 
@@ -16,12 +17,12 @@ class UpdateTurn {
   // (kTurnFileName) opened for writing without sharing, so that only those
   // who may write the installation can hold it, and every path to the
   // directory (drive letter, UNC name, SUBST drive) leads to the one file.
-  // While another run holds it, waits (showing the progress window with
-  // progressText after a while), a minute at most (kTurnWaitMs in
+  // While another run holds it, waits (telling progress after a while that
+  // it waits for programName's update), a minute at most (kTurnWaitMs in
   // UpdateTurn_win32.cpp); a run ended by force leaves it at once, as the
   // system closes its files. A user who may not write there can change
   // nothing and holds up no one: such a run goes on without the turn.
-  UpdateTurn(const std::string& exeDir, const std::string& progressText);
+  UpdateTurn(const std::string& exeDir, UpdateProgress& progress, const std::string& programName);
   UpdateTurn(const UpdateTurn&) = delete;
   UpdateTurn& operator=(const UpdateTurn&) = delete;
 

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include "common/ScopeExit.h"
+#include "common/win32/FileIO.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 
@@ -41,8 +43,7 @@ std::string FullPathName(const std::string& path) {
 }
 
 std::optional<std::string> ReadWholeFile(const std::string& path) {
-  const UniqueFile file(CreateFileW(Widen(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr));
+  const UniqueFile file = OpenForReadingSharedWithAll(Widen(path));
   if (!file) return std::nullopt;
   std::string bytes;
   char chunk[64 * 1024];
@@ -56,22 +57,26 @@ std::optional<std::string> ReadWholeFile(const std::string& path) {
 }
 
 bool ReplaceFileWhole(const std::string& path, const std::string& partial, std::string_view bytes) {
-  const std::wstring widePartial = Widen(LongPathForm(partial));
-  bool written = false;
-  {
-    const UniqueFile file(
-        CreateFileW(widePartial.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr));
-    if (!file) return false;
-    DWORD count = 0;
-    written = WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr) &&
-              count == bytes.size();
+  const std::wstring widePartial = WideLongPath(partial);
+  UniqueFile file = CreateForWritingAlone(widePartial);
+  if (!file) return false;
+  ScopeExit removePartial([&] {
+    const DWORD error = GetLastError();
+    DeleteFileNamed(widePartial);
+    SetLastError(error);
+  });
+  DWORD count = 0;
+  const bool written =
+      WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &count, nullptr) && count == bytes.size();
+  file.reset();
+  if (!written) return false;
+  const DWORD error = ReplaceByRenaming(widePartial, WideLongPath(path));
+  if (error != ERROR_SUCCESS) {
+    SetLastError(error);
+    return false;
   }
-  if (written && MoveFileExW(widePartial.c_str(), Widen(LongPathForm(path)).c_str(), MOVEFILE_REPLACE_EXISTING))
-    return true;
-  const DWORD error = GetLastError();
-  DeleteFileW(widePartial.c_str());
-  SetLastError(error);
-  return false;
+  removePartial.Dismiss();
+  return true;
 }
 
 std::string LongPathForm(const std::string& path, size_t plainLimit) {

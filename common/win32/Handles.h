@@ -83,17 +83,4 @@ class SelectGuard {
   HGDIOBJ old_;
 };
 
-// Runs a callable when the scope ends, for state that must be restored.
-template <typename F>
-class ScopeExit {
- public:
-  explicit ScopeExit(F f) noexcept : f_(std::move(f)) {}
-  ~ScopeExit() { f_(); }
-  ScopeExit(const ScopeExit&) = delete;
-  ScopeExit& operator=(const ScopeExit&) = delete;
-
- private:
-  F f_;
-};
-
 }  // namespace kolvex

@@ -38,4 +38,10 @@ void UpperCase(std::wstring& text) {
   if (!text.empty()) CharUpperBuffW(text.data(), static_cast<DWORD>(text.size()));
 }
 
+std::string UpperCase(std::string_view text) {
+  std::wstring wide = Widen(text);
+  UpperCase(wide);
+  return Narrow(wide);
+}
+
 }  // namespace kolvex

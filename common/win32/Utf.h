@@ -14,5 +14,7 @@ std::string ToAnsi(std::string_view utf8);
 std::string FromAnsi(std::string_view ansi);
 // Upper case by the rules of the user's locale, in place.
 void UpperCase(std::wstring& text);
+// Upper case by the rules of the user's locale.
+std::string UpperCase(std::string_view text);
 
 }  // namespace kolvex

@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <initializer_list>
+
 namespace kolvex {
 namespace {
 
@@ -50,6 +52,24 @@ TEST(ChangeFileExt, ReplacesOnlyTheLastExtensionOfTheName) {
   EXPECT_EQ(ChangeFileExt("C:\\a.b\\prog", ".DLL"), "C:\\a.b\\prog.DLL");
   EXPECT_EQ(ChangeFileExt("x.tar.gz", ".LOG"), "x.tar.LOG");
   EXPECT_EQ(ChangeFileExt("_updatefiles.set", ".LOG"), "_updatefiles.LOG");
+}
+
+TEST(SameFileName, FoldsTheCaseOfEuropeanLettersAndTheKindOfSlash) {
+  struct Case {
+    const char *a, *b;
+    bool same;
+  };
+  for (const Case& c : std::initializer_list<Case>{
+           {"bin/Prog.EXE", "BIN\\prog.exe", true},
+           {"Łódź.dll", "łÓDŹ.DLL", true},
+           {"Ĺľ.x", "ĺĽ.x", true},  // the capital first, then the capital second
+           {"ÿαςжё", "ŸΑΣЖЁ", true},
+           {"÷", "×", false},  // no letters
+           {"İ", "i", false},
+           {"prog.exe", "prog.ex", false},
+           {"a\xe0", "a\xc0", false},          // bytes of no character compare as themselves
+       })
+    EXPECT_EQ(SameFileName(c.a, c.b), c.same) << c.a << " / " << c.b;
 }
 
 }  // namespace

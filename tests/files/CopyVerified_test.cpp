@@ -61,7 +61,7 @@ class FakeSystem : public CopySystem {
     Log(std::string("GetFloppyFreeBytes ") + letter);
     return floppyFreeBytes;
   }
-  std::optional<std::string> Copy(const std::string& from, const std::string& to) override {
+  std::optional<std::string> Copy(const std::string& from, const std::string& to, const CopyProgress&) override {
     Log("Copy " + from + " -> " + to);
     if (copyDoes) {
       copyDoes(from, to);
@@ -90,6 +90,9 @@ class FakeSystem : public CopySystem {
     std::erase_if(files, [&](const auto& file) { return file.first.starts_with("C:\\Prog\\~"); });
   }
   uint32_t ProcessId() override { return 77; }
+  void CreateDirectories(const std::string& base, const std::string& name) override {
+    Log("CreateDirectories " + base + " " + name);
+  }
 
  private:
   void Log(const std::string& call) {

@@ -172,7 +172,7 @@ TEST_F(CopyFileVerifiedWin32, LeftoversOfEndedRunsGoThoseOfRunningOnesStay) {
 class BrokenOffCopy : public WindowsCopySystem {
  public:
   explicit BrokenOffCopy(DWORD error) : error_(error) {}
-  std::optional<std::string> Copy(const std::string& from, const std::string& to) override {
+  std::optional<std::string> Copy(const std::string& from, const std::string& to, const CopyProgress&) override {
     const std::string bytes = ReadFileBytes(from);
     WriteFileBytes(to, bytes.substr(0, bytes.size() / 2));
     if (error_ == ERROR_SUCCESS) return std::nullopt;

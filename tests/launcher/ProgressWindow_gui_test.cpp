@@ -49,26 +49,27 @@ void SaveArtifact(const Screenshot& shot, const std::string& name) {
 }
 
 TEST(ProgressWindow, TwoCallsMakeOneWindowShowingTheSecondName) {
-  ShowUpdateProgress("PROG.EXE");
-  ASSERT_TRUE(fTrwaAktualizacja);
-  const HWND first = fTrwaAktualizacja->Handle();
+  ProgressWindow progress;
+  progress.Show("PROG.EXE");
+  ASSERT_TRUE(progress.Form());
+  const HWND first = progress.Form()->Handle();
   ASSERT_NE(first, nullptr);
-  EXPECT_EQ(WindowText(fTrwaAktualizacja->L_NazwaSkl()), "PROG.EXE");
+  EXPECT_EQ(WindowText(progress.Form()->L_NazwaSkl()), "PROG.EXE");
 
   const DWORD start = GetTickCount();
-  ShowUpdateProgress("POMOC.CHM");
+  progress.Show("POMOC.CHM");
   // GetTickCount moves in steps of up to 16 ms, and a sleep may end early by one.
   EXPECT_GE(GetTickCount() - start, 470u) << "each name stays in sight for half a second";
 
-  EXPECT_EQ(fTrwaAktualizacja->Handle(), first);
+  EXPECT_EQ(progress.Form()->Handle(), first);
   EXPECT_EQ(ProgressWindowsOf(GetCurrentProcessId()), std::vector<HWND>{first});
   EXPECT_TRUE(IsWindowVisible(first));
-  EXPECT_EQ(WindowText(fTrwaAktualizacja->L_NazwaSkl()), "POMOC.CHM");
-  EXPECT_EQ(WindowText(fTrwaAktualizacja->Label1()), "Trwa aktualizacja sk\u0142adnika ...");
+  EXPECT_EQ(WindowText(progress.Form()->L_NazwaSkl()), "POMOC.CHM");
+  EXPECT_EQ(WindowText(progress.Form()->Label1()), "Trwa aktualizacja sk\u0142adnika ...");
 }
 
 TEST(ProgressWindow, IsCreatedHiddenWithoutOwner) {
-  TfTrwaAktualizacja form;  // a second one, apart from the process's own
+  TfTrwaAktualizacja form;
   ASSERT_NE(form.Handle(), nullptr);
   EXPECT_FALSE(IsWindowVisible(form.Handle()));
   EXPECT_EQ(GetWindow(form.Handle(), GW_OWNER), nullptr);
@@ -76,8 +77,9 @@ TEST(ProgressWindow, IsCreatedHiddenWithoutOwner) {
 }
 
 TEST(ProgressWindow, FrameAndElementsAsLaidOut) {
-  ShowUpdateProgress("PROG.EXE");
-  const HWND wnd = fTrwaAktualizacja->Handle();
+  ProgressWindow progress;
+  progress.Show("PROG.EXE");
+  const HWND wnd = progress.Form()->Handle();
   const WindowInfo info = Inspect(wnd);
   EXPECT_EQ(info.className, "TfTrwaAktualizacja");
   EXPECT_EQ(info.title, "Aktualizacja");
@@ -99,19 +101,19 @@ TEST(ProgressWindow, FrameAndElementsAsLaidOut) {
     EXPECT_EQ(c.parent, wnd);
     EXPECT_TRUE(c.visible);
   }
-  ExpectRect(fTrwaAktualizacja->Panel1(), 0, 0, 326, 59);
-  ExpectRect(fTrwaAktualizacja->Bevel1(), 6, 6, 313, 47);
-  ExpectRect(fTrwaAktualizacja->Image1(), 15, 13, 32, 32);
-  ExpectRect(fTrwaAktualizacja->L_NazwaSkl(), 55, 13, 255, 15);
-  const RECT label1 = RectInParent(fTrwaAktualizacja->Label1());
+  ExpectRect(progress.Form()->Panel1(), 0, 0, 326, 59);
+  ExpectRect(progress.Form()->Bevel1(), 6, 6, 313, 47);
+  ExpectRect(progress.Form()->Image1(), 15, 13, 32, 32);
+  ExpectRect(progress.Form()->L_NazwaSkl(), 55, 13, 255, 15);
+  const RECT label1 = RectInParent(progress.Form()->Label1());
   EXPECT_EQ(label1.left, 55);
   EXPECT_EQ(label1.top, 30);
   EXPECT_LE(label1.right, 6 + 313) << "the fixed text fits inside the bevel";
   EXPECT_LE(label1.bottom, 6 + 47);
-  EXPECT_NE(SendMessageW(fTrwaAktualizacja->Image1(), STM_GETIMAGE, IMAGE_ICON, 0), 0) << "the icon is loaded";
+  EXPECT_NE(SendMessageW(progress.Form()->Image1(), STM_GETIMAGE, IMAGE_ICON, 0), 0) << "the icon is loaded";
 
   // Both labels: Arial 9 pt (12 px), Central European characters.
-  for (HWND label : {fTrwaAktualizacja->L_NazwaSkl(), fTrwaAktualizacja->Label1()}) {
+  for (HWND label : {progress.Form()->L_NazwaSkl(), progress.Form()->Label1()}) {
     LOGFONTW lf{};
     const auto font = reinterpret_cast<HFONT>(SendMessageW(label, WM_GETFONT, 0, 0));
     ASSERT_NE(font, nullptr);
@@ -124,8 +126,9 @@ TEST(ProgressWindow, FrameAndElementsAsLaidOut) {
 }
 
 TEST(ProgressWindow, PaintsFrameIconAndTextsOnTheScreen) {
-  ShowUpdateProgress("ZA\u017B\u00d3\u0141\u0106 G\u0118\u015AL\u0104 JA\u0179\u0143.EXE");
-  const Screenshot shot = CaptureWindow(fTrwaAktualizacja->Handle());
+  ProgressWindow progress;
+  progress.Show("ZA\u017B\u00d3\u0141\u0106 G\u0118\u015AL\u0104 JA\u0179\u0143.EXE");
+  const Screenshot shot = CaptureWindow(progress.Form()->Handle());
   ASSERT_FALSE(shot.pixels.empty());
   SaveArtifact(shot, "progress-window.bmp");
 
@@ -155,20 +158,19 @@ TEST(ProgressWindow, PaintsFrameIconAndTextsOnTheScreen) {
 }
 
 TEST(ProgressWindow, LongNameIsCutAtTheLabelsEdgeNotWrapped) {
-  const HWND label = [] {
-    ShowUpdateProgress("PROG.EXE");
-    return fTrwaAktualizacja->L_NazwaSkl();
-  }();
+  ProgressWindow progress;
+  progress.Show("PROG.EXE");
+  const HWND label = progress.Form()->L_NazwaSkl();
   const LONG type = GetWindowLongW(label, GWL_STYLE) & SS_TYPEMASK;
   EXPECT_EQ(type, SS_LEFTNOWORDWRAP);
-  const Screenshot shortName = CaptureWindow(fTrwaAktualizacja->Handle());
+  const Screenshot shortName = CaptureWindow(progress.Form()->Handle());
   ASSERT_FALSE(shortName.pixels.empty());
   EXPECT_EQ(InkIn(shortName, 270, 13, 310, 28), 0) << "a short name leaves the end of the label empty";
 
-  ShowUpdateProgress(kLongName);
+  progress.Show(kLongName);
   EXPECT_EQ(WindowText(label), kLongName) << "the whole name is kept, only its display is cut";
   ExpectRect(label, 55, 13, 255, 15);
-  const Screenshot longName = CaptureWindow(fTrwaAktualizacja->Handle());
+  const Screenshot longName = CaptureWindow(progress.Form()->Handle());
   ASSERT_FALSE(longName.pixels.empty());
   SaveArtifact(longName, "progress-window-long-name.bmp");
   // Wrapped, the name would break after "składnika" and leave the rest of the
@@ -179,18 +181,19 @@ TEST(ProgressWindow, LongNameIsCutAtTheLabelsEdgeNotWrapped) {
 }
 
 TEST(ProgressWindow, CloseRequestHidesItUntilTheNextName) {
-  ShowUpdateProgress("PROG.EXE");
-  const HWND wnd = fTrwaAktualizacja->Handle();
+  ProgressWindow progress;
+  progress.Show("PROG.EXE");
+  const HWND wnd = progress.Form()->Handle();
   SendMessageW(wnd, WM_SYSCOMMAND, SC_CLOSE, 0);  // Alt+F4
   EXPECT_TRUE(IsWindow(wnd));
   EXPECT_FALSE(IsWindowVisible(wnd));
-  ShowUpdateProgress("DRUGI.EXE");
-  EXPECT_EQ(fTrwaAktualizacja->Handle(), wnd);
+  progress.Show("DRUGI.EXE");
+  EXPECT_EQ(progress.Form()->Handle(), wnd);
   EXPECT_TRUE(IsWindowVisible(wnd));
 }
 
 // The launcher shows the window and then copies with no message loop: what
-// reaches the screen must come from the paint done inside ShowUpdateProgress.
+// reaches the screen must come from the paint done inside ProgressWindow::Show.
 TEST(ProgressWindow, AnotherProcessWithoutMessageLoopShowsItFullyPainted) {
   const std::string exe = BinDir() + "\\showwindow.exe";
   Process shown(exe, "\"" + exe + "\" progress PROG.EXE \"DRUGI SK\u0141ADNIK.DLL\"");

@@ -6,7 +6,7 @@
 
 #include "common/win32/Utf.h"
 #include "launcher/DirectUpdateTest.h"
-#include "launcher/Update_win32.h"
+#include "launcher/ProgressWindow_win32.h"
 #include "support/Robot.h"
 #include "support/TestSupport.h"
 
@@ -20,12 +20,13 @@ using DirectUpdateWindowTest = DirectUpdateTest;
 
 // The real system, except that the shared file is deleted just before the
 // refresh reads it: what another machine's clean-up may do at any moment.
-class SharedFileVanishes final : public WindowsUpdateSystem {
+class SharedFileVanishes final : public WindowsCopySystem {
  public:
   explicit SharedFileVanishes(std::string sharedFile) : sharedFile_(std::move(sharedFile)) {}
-  std::optional<std::string> Copy(const std::string& from, const std::string& to) override {
+  std::optional<std::string> Copy(const std::string& from, const std::string& to,
+                                  const CopyProgress& progress) override {
     if (from == sharedFile_) DeleteFileW(Widen(from).c_str());
-    return WindowsUpdateSystem::Copy(from, to);
+    return WindowsCopySystem::Copy(from, to, progress);
   }
 
  private:
@@ -35,9 +36,10 @@ class SharedFileVanishes final : public WindowsUpdateSystem {
 TEST_F(DirectUpdateWindowTest, ASharedFileThatVanishesBeforeTheCopyIsReportedAndNothingIsLost) {
   WriteFileBytes(Installed("prog.exe"), v1013);
   WriteFileBytes(Shared("prog.exe"), v1014);
-  SharedFileVanishes system(Shared("prog.exe"));
+  SharedFileVanishes vanishing(Shared("prog.exe"));
+  files = &vanishing;
 
-  const UpdateOutcome outcome = UpdateComponent(system, app, "prog.exe", "", 1, "", false);
+  const UpdateOutcome outcome = Update("prog.exe", "", 1, "", false);
   EXPECT_EQ(outcome.result, UpdateResult::Failed);
   EXPECT_THAT(outcome.failure, HasSubstr("prog.exe"));
   EXPECT_FALSE(FindTopWindow({.title = "Błąd", .processId = GetCurrentProcessId()})) << "shown by the caller";
@@ -48,16 +50,16 @@ TEST_F(DirectUpdateWindowTest, ASharedFileThatVanishesBeforeTheCopyIsReportedAnd
 }
 
 TEST_F(DirectUpdateWindowTest, TheProgressWindowNamesTheFileInUpperCaseByTheLocalesRules) {
+  ProgressWindow window;
+  progress = &window;
   WriteFileBytes(Shared("łódź.exe"), v1014);
   Update("łódź.exe", "", 1, "", true);
-  const HWND window = FindTopWindow({.title = "Aktualizacja", .processId = GetCurrentProcessId()});
-  ASSERT_TRUE(window);
-  const std::optional<ControlInfo> name = FindControl(Inspect(window), "ŁÓDŹ.EXE");
-  EXPECT_TRUE(name) << "the window does not show ŁÓDŹ.EXE";
+  ASSERT_TRUE(window.Form());
+  EXPECT_EQ(WindowText(window.Form()->L_NazwaSkl()), "ŁÓDŹ.EXE");
 
   WriteFileBytes(Shared("żółw.exe"), v1014);
   Update("żółw.exe", "", 1, "Żółw: nowa wersja", true);
-  EXPECT_TRUE(FindControl(Inspect(window), "Żółw: nowa wersja")) << "the caption is shown as given";
+  EXPECT_EQ(WindowText(window.Form()->L_NazwaSkl()), "Żółw: nowa wersja") << "the caption is shown as given";
   EXPECT_EQ(ReadFileBytes(Installed("żółw.exe")), v1014);
 }
 

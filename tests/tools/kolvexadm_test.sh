@@ -24,6 +24,13 @@ install() {  # DIR BAZA_SET_TEXT: an installation at 1.0.1.3 with its share at 1
   printf '%b' "$2" >"$1/baza.set"
 }
 
+# The tool decides as the update does but shows and logs nothing: neither
+# the progress window (its class, its icon) nor the update log is linked in.
+for piece in TfTrwaAktualizacja TRWA_AKTUALIZACJA; do
+  grep -qaP "$(sed 's/./&\\x00/g' <<<"$piece")" "$build/bin/kolvexadm.exe" && fail "kolvexadm.exe holds $piece"
+done
+grep -qa _updatefiles "$build/bin/kolvexadm.exe" && fail "kolvexadm.exe holds the update log"
+
 # A clean installation: the program would be copied, the help file is current.
 install "$work/czysta" '[SKLADNIKI]\r\npomoc=prog.hlp,2,Pomoc\r\n'
 echo help >"$work/czysta/prog.hlp"; cp -p "$work/czysta/prog.hlp" "$work/czysta/SHARED/prog.hlp"

@@ -6,10 +6,12 @@
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
+#include "files/FileFacts_win32.h"
 #include "files/Signature_win32.h"
+#include "files/WindowsCopySystem_win32.h"
 #include "launcher/Settings.h"
 #include "launcher/ShareProbe_win32.h"
-#include "launcher/Update_win32.h"
+#include "launcher/Update.h"
 #include "tools/kolvexadm/Check_win32.h"
 
 namespace kolvex {
@@ -41,17 +43,16 @@ class Check {
   // under a signer setting the share's file's signer and verdict.
   void File(const std::string& exeDir, const std::string& sharedDir, const std::string& name, uint8_t mode,
             const SignerRule& signers) {
-    UpdateSystem& system = TheUpdateSystem();
     ComponentUpdate update{.name = name, .src = JoinPath(sharedDir, name), .dst = JoinPath(exeDir, name)};
-    if (!system.Files().FileExists(update.src)) {
-      const bool installed = system.Files().FileExists(update.dst);
+    if (!files_.FileExists(update.src)) {
+      const bool installed = files_.FileExists(update.dst);
       Warn("brak pliku " + update.src + " w katalogu wspólnym: " +
            (installed ? "zainstalowany plik nie będzie aktualizowany." : "plik nie zostanie zainstalowany."),
            kEntryIndent);
       return;
     }
-    const bool copy = NeedsUpdate(system, mode, update);
-    const bool installed = system.Files().FileExists(update.dst);
+    const bool copy = NeedsUpdate(files_, facts_, mode, update);
+    const bool installed = files_.FileExists(update.dst);
     const auto shown = [&](const std::string& version, DateTime date, bool exists) -> std::string {
       if (!exists) return "brak";
       if (mode == kCompareByDate) return FormatSortableDateTime(date);
@@ -89,6 +90,8 @@ class Check {
  private:
   std::string text_;
   int64_t warnings_ = 0, errors_ = 0;
+  WindowsCopySystem files_;
+  WindowsFileFacts facts_;
 };
 
 std::string ModeText(uint8_t mode) { return mode == kCompareByDate ? "porównanie dat" : "porównanie wersji"; }

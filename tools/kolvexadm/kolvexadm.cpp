@@ -29,6 +29,7 @@
 #include "common/SystemText_win32.h"
 #include "common/Text.h"
 #include "common/TextDecode.h"
+#include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
@@ -68,9 +69,7 @@ std::optional<std::string> ReadReport(const std::string& path, uint64_t listedSi
   constexpr uint64_t kReportMost = 1 << 20;  // larger is no report: read by the general reader
   if (listedSize >= kReportMost) return ReadWholeFile(path);
   const DWORD size = static_cast<DWORD>(listedSize);
-  const UniqueFile file(CreateFileW(Widen(LongPathForm(path)).c_str(), GENERIC_READ,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
-                                    FILE_FLAG_SEQUENTIAL_SCAN, nullptr));
+  const UniqueFile file = OpenForReadingSharedWithAll(WideLongPath(path), FILE_FLAG_SEQUENTIAL_SCAN);
   if (!file) return std::nullopt;
   std::string bytes(size + 1, '\0');  // one byte more tells a file that grew
   DWORD read = 0;
