@@ -53,9 +53,17 @@ struct Scene {
 // The turn is held until all eight wait for it, then left: they meet at the
 // turn at once, and only one of them may find anything to update. The
 // program has 20 MB, so that its update outlasts the waiting starts' polls.
+// The last round's installation comes with a read-only turn file (copied
+// from a CD): Windows opens it for nobody to write, so that each start would
+// go without its turn.
 TEST(ManyStarts, EightLaunchersAtOnceEachStartTheProgramAfterOneUpdate) {
   for (int round = 0; round < 2; ++round) {
     const Scene scene(20);
+    const std::wstring turnFile = Widen(scene.app / "Kolvex.lock");
+    if (round == 1) {
+      WriteFileBytes(scene.app / "Kolvex.lock", "");
+      SetFileAttributesW(turnFile.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
     ForeignLock turn(scene.app / std::string(kTurnFileName));
     std::vector<std::unique_ptr<Process>> launchers;
     for (int i = 0; i < 8; ++i) launchers.push_back(scene.app.StartLauncher(" prog.exe"));
@@ -64,6 +72,7 @@ TEST(ManyStarts, EightLaunchersAtOnceEachStartTheProgramAfterOneUpdate) {
     turn.Release();
     for (auto& launcher : launchers) scene.ExpectHandOff(*launcher);
     scene.ExpectOneUpdate(8);
+    EXPECT_FALSE(GetFileAttributesW(turnFile.c_str()) & FILE_ATTRIBUTE_READONLY);
   }
 }
 
