@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "common/Integers.h"
+#include "common/Paths.h"
 #include "common/Text.h"
 
 namespace kolvex {
@@ -35,8 +36,8 @@ int ComparePart(std::string_view a, std::string_view b) {
 }
 
 bool NeedsAttention(const StartReport& report) {
-  return !report.failure.empty() || !report.refused.empty() || report.outcome == StartOutcome::SharedDirMissing ||
-         report.outcome == StartOutcome::SharedDirSilent;
+  return !report.failure.empty() || !report.refused.empty() || report.outcome == UpdateResult::ShareNotFound ||
+         report.outcome == UpdateResult::ShareNotAnswering;
 }
 
 // The page and the CSV are built by appending: thousands of rows, each of a
@@ -136,7 +137,7 @@ int CompareVersions(std::string_view a, std::string_view b) {
 
 std::string ProgramVersion(const StartReport& report) {
   for (const ReportedFile& file : report.files) {
-    if (SameTextIgnoringAsciiCase(file.name, report.program)) return file.version;
+    if (SameFileName(file.name, report.program)) return file.version;
   }
   return {};
 }
