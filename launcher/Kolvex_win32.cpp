@@ -11,6 +11,7 @@
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Library.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "common/win32/Window.h"
 #include "files/FileFacts_win32.h"
@@ -90,34 +91,40 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
   // Before the first touch of the shared directory: a removable drive
   // without a medium gives the launcher's own message, not the system's box.
   const NoCriticalErrorBoxes noPrompts;
-  if (const std::optional<UpdateResult> without =
-          ShareVerdict(AskShare(installation.sharedDir, settings.shareTimeBoxMs)))
-    return {.result = *without};
+  const std::optional<ShareReply> reply = AskShare(installation.sharedDir, settings.shareTimeBoxMs);
+  if (const std::optional<UpdateResult> without = ShareVerdict(reply))
+    return {.result = *without,
+            .reason = reply && !reply->found ? GetErrorReason(static_cast<int32_t>(reply->error)) : ""};
+  const std::vector<Component>& components = settings.components.components;
   const UpdateTurn turn(installation.exeDir, progress, installation.targetName);
-  // Without its turn the start runs the program as it is, if there is one.
-  if (!turn.TurnCame())
-    return FileExists(JoinPath(installation.exeDir, installation.targetName))
-               ? UpdateOutcome{.result = UpdateResult::TurnNotCome}
-               : UpdateOutcome{.result = UpdateResult::Failed, .failure = LockWaitTooLongMessage(programName)};
+  const auto installed = [&] { return FileExists(JoinPath(installation.exeDir, installation.targetName)); };
   WindowsCopySystem files;
   WindowsFileFacts facts;
+  // Whoever may not write the installation changes nothing in it: the
+  // installed program starts, and the report says why when it is behind.
+  if (const DWORD refusal = turn.Refusal()) {
+    const std::string reason = GetErrorReason(static_cast<int32_t>(refusal));
+    if (!installed()) return {.result = UpdateResult::Failed, .failure = NotWritableMessage(programName, reason)};
+    if (!InstallationDiffers(files, facts, installation, components)) return {};
+    return {.result = UpdateResult::TurnRefused, .reason = reason};
+  }
+  // Without its turn the start runs the program as it is, if there is one.
+  if (!turn.TurnCame())
+    return installed() ? UpdateOutcome{.result = UpdateResult::TurnNotCome}
+                       : UpdateOutcome{.result = UpdateResult::Failed, .failure = LockWaitTooLongMessage(programName)};
   WindowsSignatureReader signatures;
   UpdateLogFile log(installation.exeDir);
-  const std::vector<Component>& components = settings.components.components;
   RemoveLeftoversOfEndedRuns(files, installation.exeDir, components, installation.targetName);
   return UpdateInstallation(
       {.files = files, .facts = facts, .signatures = signatures, .progress = progress, .record = log}, installation,
       components);
 }
 
-// The launcher's directory, the shared directory of its settings and the
-// program named by its first argument (after its own name).
+// The launcher's directory as its settings describe it, serving the program
+// named by its first argument (after its own name).
 Installation ThisInstallation(const std::string& exeDir, const Settings& settings,
                               const std::vector<std::string>& arguments) {
-  return {.exeDir = exeDir,
-          .sharedDir = settings.sharedDir,
-          .targetName = arguments.size() > 1 ? arguments[1] : std::string(),
-          .signers = settings.signers};
+  return SettingsInstallation(exeDir, settings, arguments.size() > 1 ? arguments[1] : std::string());
 }
 
 void LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments) {

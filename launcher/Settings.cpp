@@ -17,4 +17,8 @@ Settings ParseSettings(std::string_view text, const std::string& exeDir) {
           ParseSignerRule(ini.Value(kMainSection, kSignedByKey).value_or(""))};
 }
 
+Installation SettingsInstallation(const std::string& exeDir, const Settings& settings, const std::string& targetName) {
+  return {.exeDir = exeDir, .sharedDir = settings.sharedDir, .targetName = targetName, .signers = settings.signers};
+}
+
 }  // namespace kolvex

@@ -8,6 +8,7 @@
 
 #include "files/Signature.h"
 #include "launcher/Components.h"
+#include "launcher/Installation.h"
 
 namespace kolvex {
 
@@ -34,6 +35,11 @@ std::string SharedDirFromSetting(const std::string& value, const std::string& ex
 // The settings of a launcher living in exeDir, from the text of its baza.set
 // (decoded to UTF-8; empty when there is no file).
 Settings ParseSettings(std::string_view text, const std::string& exeDir);
+
+// The installation in exeDir as its settings describe it, serving
+// targetName: whoever updates it (a start, a service) takes the same shared
+// directory and the same signers.
+Installation SettingsInstallation(const std::string& exeDir, const Settings& settings, const std::string& targetName);
 
 // What the launcher passes over in silence in the text of a baza.set, one
 // Polish sentence each: sections and keys of [MAIN] it does not know,

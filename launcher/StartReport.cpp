@@ -18,10 +18,16 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr char kFileSeparator = '|';  // no file name holds it
 
 // In the order of UpdateResult.
-constexpr std::array<std::string_view, 6> kOutcomeTexts{
-    "aktualny",      "zaktualizowany", "brak katalogu wspólnego", "katalog wspólny nie odpowiada",
-    "inne uruchomienie aktualizowało zbyt długo", "błąd"};
-static_assert(static_cast<size_t>(UpdateResult::Failed) + 1 == kOutcomeTexts.size());
+constexpr std::array<std::string_view, 8> kOutcomeTexts{
+    "aktualny",
+    "zaktualizowany",
+    "brak katalogu wspólnego",
+    "katalog wspólny nie odpowiada",
+    "inne uruchomienie aktualizowało zbyt długo",
+    "błąd",
+    "katalog wspólny niedostępny",
+    "brak prawa zapisu w katalogu instalacji"};
+static_assert(static_cast<size_t>(UpdateResult::TurnRefused) + 1 == kOutcomeTexts.size());
 
 struct Key {
   std::string_view name;
@@ -43,6 +49,7 @@ constexpr std::string_view kChangeKey = "ZMIANA";
 constexpr std::string_view kMissingKey = "BRAK_W_KATALOGU_WSPOLNYM";
 constexpr std::string_view kRefusedKey = "ODRZUCONY";
 constexpr std::string_view kFileKey = "PLIK";
+constexpr std::string_view kReasonKey = "POWOD";
 constexpr std::string_view kFailureTimeKey = "BLAD_CZAS";
 constexpr std::string_view kFailureKey = "BLAD";  // one per line of the text
 
@@ -98,6 +105,7 @@ std::string FormatStartReport(const StartReport& report) {
   out += "]\r\n";
   for (const Key& key : kHeadKeys) AppendLine(out, key.name, report.*key.field);
   AppendLine(out, kOutcomeKey, OutcomeText(report.outcome));
+  if (!report.reason.empty()) AppendLine(out, kReasonKey, report.reason);
   for (const std::string& change : report.changes) AppendLine(out, kChangeKey, change);
   for (const std::string& missing : report.missingOnShare) AppendLine(out, kMissingKey, missing);
   for (const std::string& refused : report.refused) AppendLine(out, kRefusedKey, refused);
@@ -122,6 +130,7 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
   report.outcome = static_cast<UpdateResult>(known - kOutcomeTexts.begin());
   for (const Key& key : kHeadKeys) report.*key.field = ini.Value(kSection, key.name).value_or("");
   report.failureTime = ini.Value(kSection, kFailureTimeKey).value_or("");
+  report.reason = ini.Value(kSection, kReasonKey).value_or("");
   bool firstFailureLine = true;
   for (const IniEntry& entry : ini.Entries(kSection)) {
     if (SameTextIgnoringAsciiCase(entry.key, kChangeKey)) {
@@ -150,6 +159,7 @@ void SetOutcome(StartReport& report, const UpdateOutcome& outcome) {
     report.failure = outcome.failure;
     report.failureTime = report.time;
   }
+  report.reason = outcome.reason;
   for (const ComponentUpdate& update : outcome.updates) {
     const bool byDate = update.compareMode == kCompareByDate;
     const std::string from = !byDate                        ? update.oldVersion

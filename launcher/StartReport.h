@@ -34,6 +34,7 @@ struct StartReport {
   std::vector<std::string> missingOnShare{};  // listed files the shared directory does not hold
   std::vector<std::string> refused{};         // "prog.exe: brak podpisu", one per file its signature kept out
   std::vector<ReportedFile> files{};          // the program first, then the listed files in their order
+  std::string reason{};         // the system's text for SharedDirRefused and NotWritable
   // The last failure on this computer, kept until a start succeeds.
   std::string failureTime{};
   std::string failure{};        // as the user was shown it, message markup and all

@@ -4,7 +4,6 @@
 #include <gtest/gtest.h>
 
 #include <memory>
-#include <vector>
 
 #include "common/Text.h"
 #include "e2e/UpdateSupport.h"
@@ -13,56 +12,43 @@
 namespace kolvex::test {
 namespace {
 
-using ::testing::ElementsAre;
-using ::testing::IsEmpty;
-
-std::string Thumbprint(const std::string& signer) {
-  return std::string(Trim(ReadFileBytes(BinDir() + "\\signed\\" + signer + ".sha1")));
-}
-
-struct Case {
-  const char* name;
-  std::string signedBy, installed, shared;  // fixtures in bin/
-  std::string refusal;                      // empty: the shared program is installed
-};
-
 TEST(SignedUpdates, TheSignersDecideWhatIsInstalledAndARefusedProgramStartsAsItWas) {
-  // Thumbprints as Windows shows them: lower case with spaces, the renewal after a comma.
-  std::string pinned = Thumbprint("p1") + ", " + Thumbprint("p2");
-  for (char& c : pinned) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-  pinned.insert(2, " ");
-  const std::string other = "inny wydawca: CN=Kolvex Test Wydawca, O=Kolvex Test, C=PL, " + Thumbprint("p3");
-  const Case cases[] = {
-      {"pinned", pinned, "target_v1013", "signed\\v1014_p1", ""},
-      {"pinned renewal", pinned, "target_v1013", "signed\\v1014_p2", ""},
-      {"same subject, not pinned", pinned, "target_v1013", "signed\\v1014_p3", other},
-      {"unsigned", pinned, "target_v1013", "target_v1014", "brak podpisu"},
-      {"changed after signing", pinned, "target_v1013", "signed\\v1014_p1_changed", "podpis nieprawidłowy"},
-      {"same publisher", "SAME_AS_INSTALLED", "signed\\v1013_p1", "signed\\v1014_p2", ""},
-      {"same subject, other issuer", "same_as_installed", "signed\\v1013_p1", "signed\\v1014_p3", other},
+  const auto thumbprint = [](const std::string& signer) {
+    return std::string(Trim(ReadFileBytes(BinDir() + "\\signed\\" + signer + ".sha1")));
+  };
+  const std::string pinned = thumbprint("p1") + "," + thumbprint("p2");  // the second a renewal
+  const std::string other = "inny wydawca: CN=Kolvex Test Wydawca, O=Kolvex Test, C=PL, " + thumbprint("p3");
+  struct Case {
+    std::string signedBy, installed, shared, refusal;  // fixtures in bin/; no refusal: installed
+  } const cases[] = {
+      {pinned, "target_v1013", "signed\\v1014_p1", ""},
+      {pinned, "target_v1013", "signed\\v1014_p2", ""},
+      {pinned, "target_v1013", "signed\\v1014_p3", other},  // the same subject, not pinned
+      {pinned, "target_v1013", "target_v1014", "brak podpisu"},
+      {pinned, "target_v1013", "signed\\v1014_p1_changed", "podpis nieprawidłowy"},
+      {"SAME_AS_INSTALLED", "signed\\v1013_p1", "signed\\v1014_p2", ""},
+      {"SAME_AS_INSTALLED", "signed\\v1013_p1", "signed\\v1014_p3", other},  // another issuer
   };
   // Each case an installation of its own, all started at once.
   std::vector<std::unique_ptr<Installation>> apps;
   std::vector<std::unique_ptr<Process>> launchers;
   for (const Case& c : cases) {
     const Installation& app = *apps.emplace_back(std::make_unique<Installation>());
-    const std::string shared = app / "SHARED", reports = app / "raporty";
-    MakeDir(shared);
-    MakeDir(reports);
+    MakeDir(app / "SHARED");
+    MakeDir(app / "raporty");
     WriteFileBytes(app / "prog.exe", FixtureBytes(c.installed));
-    WriteFileBytes(shared + "\\prog.exe", FixtureBytes(c.shared));
-    // No Windows program: taken as it always was.
-    WriteFileBytes(app / "prog.hlp", "pomoc");
+    WriteFileBytes(app / "SHARED\\prog.exe", FixtureBytes(c.shared));
+    WriteFileBytes(app / "prog.hlp", "pomoc");  // no Windows program: taken as always
     SetLocalWriteTime(app / "prog.hlp", Local(2026, 1, 1));
-    WriteFileBytes(shared + "\\prog.hlp", "nowa pomoc");
-    WriteFileBytes(app / "baza.set", "[MAIN]\r\nSIGNED_BY=" + c.signedBy + "\r\nREPORT_DIR=" + reports +
+    WriteFileBytes(app / "SHARED\\prog.hlp", "nowa pomoc");
+    WriteFileBytes(app / "baza.set", "[MAIN]\r\nSIGNED_BY=" + c.signedBy + "\r\nREPORT_DIR=" + app / "raporty" +
                                          "\r\n[SKLADNIKI]\r\npomoc=prog.hlp,2\r\n");
     launchers.push_back(app.StartLauncher(" prog.exe /x"));
   }
   for (size_t i = 0; i < std::size(cases); ++i) {
     const Case& c = cases[i];
     const Installation& app = *apps[i];
-    SCOPED_TRACE(c.name);
+    SCOPED_TRACE(c.shared + " under " + c.signedBy);
     EXPECT_EQ(launchers[i]->Wait(30000).exitCode, 0u);
     EXPECT_NE(app.WaitForTargetRecord(app.dir()).find("\"/x\""), std::string::npos);
     EXPECT_EQ(ReadFileBytes(app / "prog.exe"), FixtureBytes(c.refusal.empty() ? c.shared : c.installed));
@@ -70,8 +56,7 @@ TEST(SignedUpdates, TheSignersDecideWhatIsInstalledAndARefusedProgramStartsAsItW
     EXPECT_EQ(LogTails(ReadUpdateLog(app.dir())).size(), c.refusal.empty() ? 2u : 1u);
     StartReport report;
     ASSERT_TRUE(ParseStartReport(ReadFileBytes(app / "raporty\\" + StartReportFileName(ComputerName())), report));
-    if (c.refusal.empty()) EXPECT_THAT(report.refused, IsEmpty());
-    else EXPECT_THAT(report.refused, ElementsAre("prog.exe: " + c.refusal));
+    EXPECT_EQ(report.refused, c.refusal.empty() ? std::vector<std::string>{} : std::vector{"prog.exe: " + c.refusal});
   }
 }
 
