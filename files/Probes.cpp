@@ -27,9 +27,9 @@ int64_t Times(uint64_t a, uint64_t b) {
 
 bool IsFloppyPath(std::string_view path) {
   // Only a and b upper-case to A and B in any locale, so this is the
-  // locale-aware test of the first character without asking the system.
+  // locale-aware test of the drive letter without asking the system.
   const char first = GetCharAt(path, 1);
-  return first == 'a' || first == 'A' || first == 'b' || first == 'B';
+  return (first == 'a' || first == 'A' || first == 'b' || first == 'B') && GetCharAt(path, 2) == ':';
 }
 
 std::optional<std::string> FreeSpaceRoot(std::string_view path) {

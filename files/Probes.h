@@ -15,8 +15,8 @@
 
 namespace kolvex {
 
-// The path lies on drive A or B: its first character is a, A, b or B.
-// Nothing else is examined, so a relative path such as backup\x.exe counts.
+// The path lies on drive A or B: it begins with A: or B:, in either case. A
+// relative path such as backup\x.exe or aktualizacje is on no drive of its own.
 bool IsFloppyPath(std::string_view path);
 
 // The root GetFreeSpaceKB asks about, from the path's first character:

@@ -7,6 +7,7 @@
 #include "common/Exceptions.h"
 #include "common/Paths.h"
 #include "common/ScopeExit.h"
+#include "common/SystemText_win32.h"
 #include "common/win32/ErrorMode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
@@ -90,20 +91,29 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
   // Before the first touch of the shared directory: a removable drive
   // without a medium gives the launcher's own message, not the system's box.
   const NoCriticalErrorBoxes noPrompts;
-  if (const std::optional<UpdateResult> without =
-          ShareVerdict(AskShare(installation.sharedDir, settings.shareTimeBoxMs)))
-    return {.result = *without};
+  const std::optional<ShareReply> reply = AskShare(installation.sharedDir, settings.shareTimeBoxMs);
+  if (const std::optional<UpdateResult> without = ShareVerdict(reply))
+    return {.result = *without,
+            .reason = reply && !reply->found ? GetErrorReason(static_cast<int32_t>(reply->error)) : ""};
+  const std::vector<Component>& components = settings.components.components;
   const UpdateTurn turn(installation.exeDir, progress, installation.targetName);
-  // Without its turn the start runs the program as it is, if there is one.
-  if (!turn.TurnCame())
-    return FileExists(JoinPath(installation.exeDir, installation.targetName))
-               ? UpdateOutcome{.result = UpdateResult::TurnNotCome}
-               : UpdateOutcome{.result = UpdateResult::Failed, .failure = LockWaitTooLongMessage(programName)};
+  const auto installed = [&] { return FileExists(JoinPath(installation.exeDir, installation.targetName)); };
   WindowsCopySystem files;
   WindowsFileFacts facts;
+  // Whoever may not write the installation changes nothing in it: the
+  // installed program starts, and the report says why when it is behind.
+  if (const DWORD refusal = turn.Refusal()) {
+    const std::string reason = GetErrorReason(static_cast<int32_t>(refusal));
+    if (!installed()) return {.result = UpdateResult::Failed, .failure = NotWritableMessage(programName, reason)};
+    if (!InstallationDiffers(files, facts, installation, components)) return {};
+    return {.result = UpdateResult::TurnRefused, .reason = reason};
+  }
+  // Without its turn the start runs the program as it is, if there is one.
+  if (!turn.TurnCame())
+    return installed() ? UpdateOutcome{.result = UpdateResult::TurnNotCome}
+                       : UpdateOutcome{.result = UpdateResult::Failed, .failure = LockWaitTooLongMessage(programName)};
   WindowsSignatureReader signatures;
   UpdateLogFile log(installation.exeDir);
-  const std::vector<Component>& components = settings.components.components;
   RemoveLeftoversOfEndedRuns(files, installation.exeDir, components, installation.targetName);
   return UpdateInstallation(
       {.files = files, .facts = facts, .signatures = signatures, .progress = progress, .record = log}, installation,

@@ -52,10 +52,13 @@ std::optional<std::string> IniText::Value(std::string_view section, std::string_
   return std::nullopt;
 }
 
+// Made before main, not on first use: kolvexadm reads reports on several
+// threads, and what ships initialises function-local statics without locks.
+const std::vector<IniEntry> kNoEntries;
+
 const std::vector<IniEntry>& IniText::Entries(std::string_view section) const {
-  static const std::vector<IniEntry> none;
   const Section* found = Find(section);
-  return found != nullptr ? found->entries : none;
+  return found != nullptr ? found->entries : kNoEntries;
 }
 
 std::vector<std::string_view> IniText::SectionNames() const {

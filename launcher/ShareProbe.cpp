@@ -29,10 +29,12 @@ uint32_t ShareTimeBoxMs(std::string_view setting) {
 
 std::optional<UpdateResult> ShareVerdict(const std::optional<ShareReply>& reply) {
   if (!reply) return UpdateResult::ShareNotAnswering;
-  const bool missing = reply->found ? !(reply->attributes & kAttributeDirectory)
-                                    : std::ranges::find(kNotThere, reply->error) != std::end(kNotThere);
-  if (missing) return UpdateResult::ShareNotFound;
-  return std::nullopt;
+  if (reply->found) {
+    if (reply->attributes & kAttributeDirectory) return std::nullopt;
+    return UpdateResult::ShareNotFound;  // a file of that name
+  }
+  const bool notThere = std::ranges::find(kNotThere, reply->error) != std::end(kNotThere);
+  return notThere ? UpdateResult::ShareNotFound : UpdateResult::ShareRefused;
 }
 
 }  // namespace kolvex

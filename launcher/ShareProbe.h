@@ -29,10 +29,11 @@ struct ShareReply {
 };
 
 // How the start goes on: nothing when the update may go ahead (the share
-// answered; any other failure it reported, the update meets on its own);
-// otherwise the outcome without an update, the share left alone:
-// ShareNotAnswering when no reply came in time, ShareNotFound when the
-// directory is not there (no component could be found in it).
+// answered with a directory); otherwise the outcome without an update, the
+// share left alone: ShareNotAnswering when no reply came in time,
+// ShareNotFound when the directory is not there, ShareRefused for any other
+// error (no right to it, a logon failure, a mapped drive gone): a share that
+// cannot be read would only make every file look missing on it.
 std::optional<UpdateResult> ShareVerdict(const std::optional<ShareReply>& reply);
 
 }  // namespace kolvex

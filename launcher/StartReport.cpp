@@ -17,9 +17,10 @@ constexpr std::string_view kExtension = ".txt";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr char kFileSeparator = '|';  // no file name holds it
 
-constexpr std::array<std::string_view, 6> kOutcomeTexts{
+constexpr std::array<std::string_view, 8> kOutcomeTexts{
     "aktualny",         "zaktualizowany", "brak katalogu wspólnego", "katalog wspólny nie odpowiada",
-    "błąd",             "inne uruchomienie aktualizowało zbyt długo"};
+    "błąd",             "inne uruchomienie aktualizowało zbyt długo", "katalog wspólny niedostępny",
+    "brak prawa zapisu w katalogu instalacji"};
 
 struct Key {
   std::string_view name;
@@ -41,6 +42,7 @@ constexpr std::string_view kChangeKey = "ZMIANA";
 constexpr std::string_view kMissingKey = "BRAK_W_KATALOGU_WSPOLNYM";
 constexpr std::string_view kRefusedKey = "ODRZUCONY";
 constexpr std::string_view kFileKey = "PLIK";
+constexpr std::string_view kReasonKey = "POWOD";
 constexpr std::string_view kFailureTimeKey = "BLAD_CZAS";
 constexpr std::string_view kFailureKey = "BLAD";  // one per line of the text
 
@@ -96,6 +98,7 @@ std::string FormatStartReport(const StartReport& report) {
   out += "]\r\n";
   for (const Key& key : kHeadKeys) AppendLine(out, key.name, report.*key.field);
   AppendLine(out, kOutcomeKey, OutcomeText(report.outcome));
+  if (!report.reason.empty()) AppendLine(out, kReasonKey, report.reason);
   for (const std::string& change : report.changes) AppendLine(out, kChangeKey, change);
   for (const std::string& missing : report.missingOnShare) AppendLine(out, kMissingKey, missing);
   for (const std::string& refused : report.refused) AppendLine(out, kRefusedKey, refused);
@@ -120,6 +123,7 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
   report.outcome = static_cast<StartOutcome>(known - kOutcomeTexts.begin());
   for (const Key& key : kHeadKeys) report.*key.field = ini.Value(kSection, key.name).value_or("");
   report.failureTime = ini.Value(kSection, kFailureTimeKey).value_or("");
+  report.reason = ini.Value(kSection, kReasonKey).value_or("");
   bool firstFailureLine = true;
   for (const IniEntry& entry : ini.Entries(kSection)) {
     if (SameTextIgnoringAsciiCase(entry.key, kChangeKey)) {
@@ -149,12 +153,15 @@ void SetOutcome(StartReport& report, const UpdateOutcome& outcome) {
     case UpdateResult::ShareNotFound: report.outcome = StartOutcome::SharedDirMissing; break;
     case UpdateResult::ShareNotAnswering: report.outcome = StartOutcome::SharedDirSilent; break;
     case UpdateResult::TurnNotCome: report.outcome = StartOutcome::TurnNotCome; break;
+    case UpdateResult::ShareRefused: report.outcome = StartOutcome::SharedDirRefused; break;
+    case UpdateResult::TurnRefused: report.outcome = StartOutcome::NotWritable; break;
     case UpdateResult::Failed:
       report.outcome = StartOutcome::Failed;
       report.failure = outcome.failure;
       report.failureTime = report.time;
       break;
   }
+  report.reason = outcome.reason;
   for (const ComponentUpdate& update : outcome.updates) {
     const bool byDate = update.compareMode == kCompareByDate;
     const std::string from = !byDate                        ? update.oldVersion

@@ -21,6 +21,9 @@ enum class StartOutcome {
   SharedDirSilent,    // the shared directory did not answer in time: likewise
   Failed,             // the start stopped; failure holds what the user was shown
   TurnNotCome,        // another start kept the installation's turn too long: the installed program started
+  SharedDirRefused,   // the shared directory answered with an error (reason): the installed program started
+  NotWritable,        // the installation could not be written (reason), and the share has other files:
+                      // the installed program started as it is
 };
 
 // A file of the installation as the start left it.
@@ -44,6 +47,7 @@ struct StartReport {
   std::vector<std::string> missingOnShare{};  // listed files the shared directory does not hold
   std::vector<std::string> refused{};         // "prog.exe: brak podpisu", one per file its signature kept out
   std::vector<ReportedFile> files{};          // the program first, then the listed files in their order
+  std::string reason{};         // the system's text for SharedDirRefused and NotWritable
   // The last failure on this computer, kept until a start succeeds.
   std::string failureTime{};
   std::string failure{};        // as the user was shown it, message markup and all

@@ -34,7 +34,8 @@ ReportedFile Installed(FileFacts& facts, const std::string& exeDir, const std::s
 }
 
 bool ShareAnswered(UpdateResult result) {
-  return result == UpdateResult::NothingToDo || result == UpdateResult::Updated || result == UpdateResult::Failed;
+  return result == UpdateResult::NothingToDo || result == UpdateResult::Updated || result == UpdateResult::Failed ||
+         result == UpdateResult::TurnRefused;
 }
 
 }  // namespace

@@ -156,17 +156,43 @@ UpdateOutcome UpdateComponent(const UpdateEnvironment& environment, const Instal
   return outcome;
 }
 
+namespace {
+
+// each(component, listed) for the listed components in file order, then for
+// the program (listed false) compared by version, while each returns true.
+// Listed too, the program is done once, and a listed turn file never.
+template <typename Each>
+void ForEachFile(const Installation& installation, const std::vector<Component>& components, Each each) {
+  for (const Component& component : components) {
+    if (!SameFileName(component.name, installation.targetName) && !SameFileName(component.name, kTurnFileName) &&
+        !each(component, true))
+      return;
+  }
+  each(Component{.name = installation.targetName, .compareMode = kCompareByVersion, .caption = {}}, false);
+}
+
+}  // namespace
+
 UpdateOutcome UpdateInstallation(const UpdateEnvironment& environment, const Installation& installation,
                                  const std::vector<Component>& components) {
   UpdateOutcome outcome;
-  for (const Component& component : components) {
-    if (!SameFileName(component.name, installation.targetName) && !SameFileName(component.name, kTurnFileName) &&
-        !UpdateInto(outcome, environment, installation, component.name, "", component.compareMode, component.caption,
-                    true))
-      return outcome;
-  }
-  UpdateInto(outcome, environment, installation, installation.targetName, "", kCompareByVersion, "", false);
+  ForEachFile(installation, components, [&](const Component& component, bool listed) {
+    return UpdateInto(outcome, environment, installation, component.name, "", component.compareMode,
+                      component.caption, listed);
+  });
   return outcome;
+}
+
+bool InstallationDiffers(CopySystem& files, FileFacts& facts, const Installation& installation,
+                         const std::vector<Component>& components) {
+  bool differs = false;
+  ForEachFile(installation, components, [&](const Component& component, bool) {
+    ComponentUpdate update{.src = JoinPath(installation.sharedDir, component.name),
+                           .dst = JoinPath(installation.exeDir, component.name)};
+    differs = files.FileExists(update.src) && NeedsUpdate(files, facts, component.compareMode, update);
+    return !differs;
+  });
+  return differs;
 }
 
 }  // namespace kolvex

@@ -86,6 +86,11 @@ UpdateOutcome UpdateComponent(const UpdateEnvironment& environment, const Instal
 UpdateOutcome UpdateInstallation(const UpdateEnvironment& environment, const Installation& installation,
                                  const std::vector<Component>& components);
 
+// Whether UpdateInstallation would bring in any file, decided as it decides
+// and changing nothing: for a start that may not write the installation.
+bool InstallationDiffers(CopySystem& files, FileFacts& facts, const Installation& installation,
+                         const std::vector<Component>& components);
+
 // The decision for update.src and update.dst; fills the Old/New values of the
 // mode. A shared program without version information that is not whole,
 // where the installed one has a version, is a copy to the share still under

@@ -30,6 +30,10 @@ enum class UpdateResult : std::uint8_t {
   TurnNotCome,        // another start held the turn past the wait's bound: nothing compared, the
                       // installed program started (without one, Failed says so)
   Failed,             // failure is the message the user is shown; updates, what was refreshed before it
+  ShareRefused,       // the shared directory answered its first look with an error (no right to it, a
+                      // logon failure, a drive mapping gone): left alone as a missing one, reason says why
+  TurnRefused,        // the turn could not be taken (no right to write the installation): compared only,
+                      // the installed program started; updates, what differs; reason says why
 };
 
 // A file of the share not installed for its signature: the installed one stayed.
@@ -43,6 +47,7 @@ struct UpdateOutcome {
   std::vector<ComponentUpdate> updates{};  // in the order they were made
   std::vector<RefusedUpdate> refused{};    // in the order they were met
   std::string failure{};                   // the text of the "Błąd" window, exactly
+  std::string reason{};                    // the system's text for ShareRefused and TurnRefused
 };
 
 }  // namespace kolvex

@@ -8,4 +8,9 @@ std::string LockWaitTooLongMessage(const std::string& programName) {
          "powiadom administratora.";
 }
 
+std::string NotWritableMessage(const std::string& programName, const std::string& reason) {
+  return "Nie można zainstalować programu: " + programName + "\r\rBrak prawa zapisu w katalogu instalacji: " + reason +
+         "\r\rPowiadom administratora.";
+}
+
 }  // namespace kolvex

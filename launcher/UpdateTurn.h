@@ -15,4 +15,8 @@ inline constexpr std::string_view kTurnFileName = "Kolvex.lock";
 // and there is no installed program to start.
 std::string LockWaitTooLongMessage(const std::string& programName);
 
+// What the user reads when the program is not installed and the
+// installation directory cannot be written: reason, the system's text.
+std::string NotWritableMessage(const std::string& programName, const std::string& reason);
+
 }  // namespace kolvex

@@ -39,16 +39,22 @@ void PauseHandlingMessages(DWORD ms) {
 
 UpdateTurn::UpdateTurn(const std::string& exeDir, UpdateProgress& progress, const std::string& programName) {
   const std::wstring path = Widen(LongPathForm(JoinPath(exeDir, kTurnFileName)));
+  // Nobody opens a read-only file for writing: every start would go without
+  // its turn. Whoever may write the installation may clear the attribute.
+  const DWORD attributes = GetFileAttributesW(path.c_str());
+  if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_READONLY))
+    SetFileAttributesW(path.c_str(), (attributes & ~FILE_ATTRIBUTE_READONLY) | FILE_ATTRIBUTE_HIDDEN);
   const DWORD start = GetTickCount();
   bool shown = false;
   for (;;) {
     turn_ = OpenOrCreateAlone(path, GENERIC_WRITE, FILE_ATTRIBUTE_HIDDEN);
-    if (turn_ || GetLastError() != ERROR_SHARING_VIOLATION) return;
-    const DWORD waited = GetTickCount() - start;
-    if (waited >= kTurnWaitMs) {
-      turnCame_ = false;
+    if (turn_) return;
+    if (const DWORD error = GetLastError(); error != ERROR_SHARING_VIOLATION) {
+      refusal_ = error;
       return;
     }
+    const DWORD waited = GetTickCount() - start;
+    if (waited >= kTurnWaitMs) return;
     if (!shown && waited >= kQuietWaitMs) {
       progress.WaitingForTurn(programName);
       shown = true;

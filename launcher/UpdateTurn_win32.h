@@ -20,18 +20,23 @@ class UpdateTurn {
   // While another run holds it, waits (telling progress after a while that
   // it waits for programName's update), a minute at most (kTurnWaitMs in
   // UpdateTurn_win32.cpp); a run ended by force leaves it at once, as the
-  // system closes its files. A user who may not write there can change
-  // nothing and holds up no one: such a run goes on without the turn.
+  // system closes its files. A read-only turn file (an installation copied
+  // from a CD, attrib +r) has the attribute cleared first. A user who may not
+  // write there cannot take it and holds up no one (Refusal).
   UpdateTurn(const std::string& exeDir, UpdateProgress& progress, const std::string& programName);
   UpdateTurn(const UpdateTurn&) = delete;
   UpdateTurn& operator=(const UpdateTurn&) = delete;
 
-  // False when another run held the turn past the wait's bound.
-  bool TurnCame() const { return turnCame_; }
+  // False when another run held the turn past the wait's bound, or it was refused.
+  bool TurnCame() const { return static_cast<bool>(turn_); }
+  // The system's error when the turn file could not be opened for another
+  // reason than another run holding it (no right to write the
+  // installation); ERROR_SUCCESS otherwise.
+  DWORD Refusal() const { return refusal_; }
 
  private:
   UniqueFile turn_;
-  bool turnCame_ = true;
+  DWORD refusal_ = ERROR_SUCCESS;
 };
 
 }  // namespace kolvex

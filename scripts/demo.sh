@@ -229,7 +229,8 @@ run_report_demo() {
   sed 's/^\xEF\xBB\xBF//; s/\r$//; s/^/  /' "$demo/serwer/raporty/"*.txt
   echo
   echo "== kolvexadm podsumuj: the summary of the report folder"
-  wine "$bin/kolvexadm.exe" podsumuj "$reports_win" </dev/null 2>/dev/null | tr -d '\r' | sed 's/^/  /'
+  # Redirected, the tool writes the console's code page, 852 under the Polish locale.
+  wine "$bin/kolvexadm.exe" podsumuj "$reports_win" </dev/null 2>/dev/null | iconv -f CP852 | tr -d '\r' | sed 's/^/  /'
   if command -v chromium >/dev/null; then
     chromium --headless --no-sandbox --disable-gpu --hide-scrollbars --window-size=1000,700 \
       --screenshot="$demo/summary-page.png" "file://$demo/serwer/raporty/podsumowanie.html" >/dev/null 2>&1 &&
@@ -237,7 +238,8 @@ run_report_demo() {
   fi
   echo
   echo "== kolvexadm sprawdz: what the next start of the installation would do"
-  (cd "$demo" && wine "$bin/kolvexadm.exe" sprawdz app prog.exe </dev/null 2>/dev/null | tr -d '\r' | sed 's/^/  /') ||
+  (cd "$demo" && wine "$bin/kolvexadm.exe" sprawdz app prog.exe </dev/null 2>/dev/null | iconv -f CP852 | tr -d '\r' |
+     sed 's/^/  /') ||
     echo "  (exit code $?: see the guide)"
   wineserver -k </dev/null >/dev/null 2>&1 || true
 }

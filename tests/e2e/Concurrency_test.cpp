@@ -46,13 +46,21 @@ struct Scene {
   const std::string v1014 = FixtureBytes("target_v1014");
 };
 
+// The last round's installation comes with a read-only turn file (copied from a CD): Windows
+// opens it for nobody to write, so that each start would go without its turn.
 TEST(ManyStarts, EightLaunchersAtOnceEachStartTheProgramAfterOneUpdate) {
   for (int round = 0; round < 3; ++round) {
     const Scene scene;
+    const std::wstring turnFile = Widen(scene.app / "Kolvex.lock");
+    if (round == 2) {
+      WriteFileBytes(scene.app / "Kolvex.lock", "");
+      SetFileAttributesW(turnFile.c_str(), FILE_ATTRIBUTE_READONLY);
+    }
     std::vector<std::unique_ptr<Process>> launchers;
     for (int i = 0; i < 8; ++i) launchers.push_back(scene.app.StartLauncher(" prog.exe"));
     for (auto& launcher : launchers) scene.ExpectHandOff(*launcher);
     scene.ExpectOneUpdate(8);
+    EXPECT_FALSE(GetFileAttributesW(turnFile.c_str()) & FILE_ATTRIBUTE_READONLY);
   }
 }
 

@@ -91,6 +91,23 @@ TEST(StartReport, EachStartLeavesItsOutcomeAndAFailureStaysUntilAStartSucceeds) 
   EXPECT_EQ(scene.Report().failure, "");
 }
 
+// A turn file that cannot be opened for writing, as for a user without the right to write the
+// installation (the system refuses to open a directory for writing with the same error).
+TEST(StartReport, AStartThatCannotTakeTheTurnStartsTheInstalledProgramWritesNothingAndSaysWhy) {
+  const ReportScene scene;
+  scene.Settings(scene.reports);
+  MakeDir(scene.app / "Kolvex.lock");
+  EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
+  EXPECT_TRUE(WaitUntil([&] { return TargetStarts(scene.app) == 1; }, 15000));
+  EXPECT_EQ(ReadFileBytes(scene.app / "prog.exe"), scene.v1013);
+  EXPECT_THAT(UnexpectedEntries(scene.app.dir(), {"Kolvex.exe", "SHARED", "baza.set", "prog.exe", "raporty",
+                                                  "target-run.txt"}),
+              IsEmpty());
+  const StartReport report = scene.Report();
+  EXPECT_EQ(report.outcome, StartOutcome::NotWritable);
+  EXPECT_NE(report.reason, "");
+}
+
 TEST(StartReport, NoKeyOrAFolderThatCannotTakeItChangesNothingForTheUser) {
   const ReportScene scene;
   for (const std::string& reportDir : {std::string(), scene.reports + "\\brak", scene.app / "prog.exe"}) {

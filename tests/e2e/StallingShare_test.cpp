@@ -7,8 +7,10 @@
 #include <cstdlib>
 #include <stdexcept>
 
+#include "common/SystemText_win32.h"
 #include "e2e/UpdateSupport.h"
 #include "launcher/ShareProbe.h"
+#include "launcher/StartReport_win32.h"
 #include "support/Robot.h"
 
 namespace kolvex::test {
@@ -23,18 +25,27 @@ std::string FromScript(const char* variable) {
   return path;
 }
 
-// 1.0.1.3 installed; 1.0.1.4 on a share that stalls as stall says (see stalling_share.py).
+// 1.0.1.3 installed; 1.0.1.4 on a share that stalls as stall says, or refuses every look with
+// stall "deny" (see stalling_share.py). Start reports go to the installation's "raporty".
 struct StallingScene {
   StallingScene(const std::string& name, const std::string& stall) {
     const std::string backing = FromScript("KOLVEX_STALL_BACKING") + "\\" + name;
     MakeDir(backing);
     MakeDir(backing + "\\share");
+    MakeDir(reports);
     WriteFileBytes(backing + "\\share\\prog.exe", FixtureBytes("target_v1014"));
     WriteFileBytes(app / "prog.exe", FixtureBytes("target_v1013"));
-    WriteSettings(app, FromScript("KOLVEX_STALL_SHARE") + "\\" + name + "\\share");
-    WriteFileBytes(backing + "\\stall", stall);
+    WriteSettings(app, FromScript("KOLVEX_STALL_SHARE") + "\\" + name + "\\share", "REPORT_DIR=" + reports + "\r\n");
+    if (stall == "deny") WriteFileBytes(backing + "\\deny", "");
+    else WriteFileBytes(backing + "\\stall", stall);
+  }
+  StartReport Report() const {
+    StartReport report;
+    EXPECT_TRUE(ParseStartReport(ReadFileBytes(reports + "\\" + StartReportFileName(ComputerName())), report));
+    return report;
   }
   Installation app;
+  std::string reports = app / "raporty";
 };
 
 TEST(StallingShare, ADeadShareIsLeftAloneAndTwoStartsAtOnceHandOffWithinTheTimeBox) {
@@ -48,6 +59,19 @@ TEST(StallingShare, ADeadShareIsLeftAloneAndTwoStartsAtOnceHandOffWithinTheTimeB
   EXPECT_TRUE(WaitUntil([&] { return TargetStarts(scene.app) == 2; }, 15000));
   EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exe") == FixtureBytes("target_v1013"));
   EXPECT_FALSE(FileExists(scene.app / "_updatefiles.LOG") || FileExists(scene.app / "prog.exeOLD"));
+}
+
+// A share the user has no right to (Wine has no SMB client; the FUSE share refuses with EACCES):
+// as a missing one, and not a share where every file looks missing.
+TEST(StallingShare, AShareThatRefusesTheStartIsLeftAloneAndTheReportGivesTheSystemsText) {
+  const StallingScene scene("refused", "deny");
+  EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
+  EXPECT_TRUE(WaitUntil([&] { return TargetStarts(scene.app) == 1; }, 15000));
+  EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exe") == FixtureBytes("target_v1013"));
+  const StartReport report = scene.Report();
+  EXPECT_EQ(report.outcome, StartOutcome::SharedDirRefused);
+  EXPECT_EQ(report.reason, GetErrorReason(ERROR_ACCESS_DENIED));
+  EXPECT_THAT(report.missingOnShare, ::testing::IsEmpty());
 }
 
 TEST(StallingShare, AShareThatAnswersWithinTheTimeBoxIsUsed) {

@@ -12,8 +12,8 @@ namespace kolvex::test {
 
 std::string FixtureBytes(const std::string& fixture) { return ReadFileBytes(BinDir() + "\\" + fixture + ".exe"); }
 
-void WriteSettings(const Installation& app, const std::string& sharedDirValue) {
-  const std::wstring text = L"\xFEFF[MAIN]\r\nSHARED_DIR=" + Widen(sharedDirValue) + L"\r\n";
+void WriteSettings(const Installation& app, const std::string& sharedDirValue, const std::string& moreMain) {
+  const std::wstring text = L"\xFEFF[MAIN]\r\nSHARED_DIR=" + Widen(sharedDirValue) + L"\r\n" + Widen(moreMain);
   WriteFileBytes(app / "baza.set",
                  std::string(reinterpret_cast<const char*>(text.data()), text.size() * sizeof(wchar_t)));
 }

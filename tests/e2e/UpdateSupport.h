@@ -11,8 +11,9 @@ namespace kolvex::test {
 // The bytes of a fixture program in bin/ ("target_v1013" for target_v1013.exe).
 std::string FixtureBytes(const std::string& fixture);
 
-// baza.set with [MAIN] SHARED_DIR=value, in UTF-16 so that any name fits.
-void WriteSettings(const Installation& app, const std::string& sharedDirValue);
+// baza.set with [MAIN] SHARED_DIR=value and moreMain's lines (each ending
+// in CR LF), in UTF-16 so that any name fits.
+void WriteSettings(const Installation& app, const std::string& sharedDirValue, const std::string& moreMain = "");
 
 // A program followed by megabytes of filler, a different filler for each
 // fill value; written and compared a piece at a time.

@@ -4,10 +4,13 @@
 Look-ups below a top-level directory of BACKING wait while it holds a file
 "stall" reading "SECONDS [COUNT]": the next COUNT look-ups (all, without a
 count) wait SECONDS, as calls to a dead file server wait for the network.
+While it holds a file "deny", they are refused (EACCES), as a server refuses
+a user without the right to the share.
 Opening and reading never wait: Wine opens files in its server process, and a
 stalled open would freeze every Wine process. The kernel looks up one name of
 a directory at a time, so each test stalls below a directory of its own.
 """
+import errno
 import os
 import sys
 import threading
@@ -24,6 +27,8 @@ class StallingShare(Operations):
 
     def _stall(self, path):
         parts = path.strip("/").split("/")
+        if len(parts) >= 2 and os.path.exists(os.path.join(self.backing, parts[0], "deny")):
+            raise FuseOSError(errno.EACCES)
         control = os.path.join(self.backing, parts[0], "stall")
         if len(parts) < 2 or not os.path.exists(control):
             return

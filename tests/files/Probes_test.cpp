@@ -7,10 +7,11 @@
 namespace kolvex {
 namespace {
 
-TEST(IsFloppyPath, FirstCharacterAOrBInEitherCase) {
-  for (const char* path : {"A:\\x.exe", "a:\\x.exe", "B:\\x.exe", "b:x.exe", "backup\\x.exe", "a"})
+TEST(IsFloppyPath, DriveAOrBInEitherCase) {
+  for (const char* path : {"A:\\x.exe", "a:\\x.exe", "B:\\x.exe", "b:x.exe", "A:"})
     EXPECT_TRUE(IsFloppyPath(path)) << path;
-  for (const char* path : {"C:\\x.exe", "\\\\a\\b\\x.exe", "//a/b/x.exe", "", " a:\\x.exe", "\xc4\x85:\\x.exe"})
+  for (const char* path : {"C:\\x.exe", "\\\\a\\b\\x.exe", "//a/b/x.exe", "", " a:\\x.exe", "\xc4\x85:\\x.exe",
+                           "backup\\x.exe", "baza\\wsp\xc3\xb3lne", "aktualizacje", "a", "ab:\\x"})
     EXPECT_FALSE(IsFloppyPath(path)) << path;
 }
 

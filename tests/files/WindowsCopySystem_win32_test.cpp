@@ -32,10 +32,10 @@ constexpr int64_t kDriftKB = 256 * 1024;
 
 TEST(IsFloppyPath, AgreesWithTheLocalesUpperCase) {
   for (const char* path : {"A:\\x.exe", "a:\\x.exe", "B:\\x.exe", "backup\\x.exe", "C:\\x.exe", "\\\\srv\\s\\x",
-                           "//srv/s/x", "", "ą:\\x", "Ą", "ß", "\u0250"}) {
+                           "//srv/s/x", "", "ą:\\x", "Ą:", "ß", "\u0250:"}) {
     std::wstring upper = Widen(path);
     UpperCase(upper);
-    const bool found = upper.starts_with(L'A') || upper.starts_with(L'B');
+    const bool found = upper.starts_with(L"A:") || upper.starts_with(L"B:");
     EXPECT_EQ(IsFloppyPath(path), found) << path;
   }
 }

@@ -15,13 +15,16 @@ TEST(ShareTimeBoxMs, WholeSecondsUpToAnHourOrTheDefault) {
   EXPECT_EQ(ParseSettings("[main]\r\nshared_timeout=10\r\n", "C:\\P").shareTimeBoxMs, 10000u);
 }
 
-TEST(ShareVerdict, OnlyAShareThatAnsweredWithADirectoryOrAnotherErrorIsTouchedAgain) {
+TEST(ShareVerdict, OnlyAShareThatAnsweredWithADirectoryIsTouchedAgain) {
   EXPECT_EQ(ShareVerdict(std::nullopt), UpdateResult::ShareNotAnswering);
   EXPECT_EQ(ShareVerdict(ShareReply{.found = true, .attributes = 0x10}), std::nullopt);
   EXPECT_EQ(ShareVerdict(ShareReply{.found = true, .attributes = 0x20}), UpdateResult::ShareNotFound);  // a file
-  for (uint32_t gone : {3u, 53u, 67u}) EXPECT_EQ(ShareVerdict(ShareReply{.error = gone}), UpdateResult::ShareNotFound);
-  // Anything else the update meets on its own.
-  for (uint32_t other : {5u, 1231u}) EXPECT_EQ(ShareVerdict(ShareReply{.error = other}), std::nullopt);
+  for (uint32_t gone : {2u, 3u, 53u, 67u})
+    EXPECT_EQ(ShareVerdict(ShareReply{.error = gone}), UpdateResult::ShareNotFound) << gone;
+  // No right, logon failure, other credentials in use, mapped drive gone, network
+  // errors: a share that cannot be read is no share for this start either.
+  for (uint32_t refused : {5u, 1326u, 1219u, 55u, 59u, 64u, 121u, 1203u, 1231u, 1232u})
+    EXPECT_EQ(ShareVerdict(ShareReply{.error = refused}), UpdateResult::ShareRefused) << refused;
 }
 
 }  // namespace

@@ -29,6 +29,7 @@ TEST(StartReport, ReadsBackWhatItWroteWhateverTheValues) {
   report.sharedDir = "\\\\serwer\\udział";
   report.changes = {"prog.dll: 1.0.1.3 → 1.0.1.4"};
   report.missingOnShare = {"pomoc\\prog.hlp;2;Pomoc"};
+  report.reason = "Odmowa dostępu.";
   report.refused = {"prog.exe: inny wydawca: CN=Firma, O=\"Firma\", C=PL, 129BE005"};
   report.files.push_back({"raporty\\wydruki=1.dll", ""});
   const std::string text = FormatStartReport(report);
@@ -100,6 +101,15 @@ TEST(Summary, PutsFailuresFirstThenTheWorkstationsBehind) {
   EXPECT_THAT(page, HasSubstr("zepsuty.txt"));
   EXPECT_THAT(page, HasSubstr("aktualny<br>nie zainstalowano prog.exe: brak podpisu"));
   EXPECT_THAT(SummaryCsv(summary), HasSubstr("\"A\";\"\";\"2026-12-08 09:00:00\";\"1.0.1.10\";\"błąd\""));
+}
+
+TEST(Summary, CsvCellsOfAForgedReportStartNoFormula) {
+  StartReport forged = Station("=HYPERLINK(\"http://x\")", "-1+2", StartOutcome::Failed, "@SUM(A1)");
+  forged.user = "+48 600";
+  forged.time = "\t=1";
+  EXPECT_THAT(SummaryCsv(Summarize({{"F.txt", forged, {}}})),
+              HasSubstr("\"'=HYPERLINK(\"\"http://x\"\")\";\"'+48 600\";\"'\t=1\";\"'-1+2\";\"błąd\";"
+                        "\"2026-12-08 09:00:00\";\"'@SUM(A1)\"\r\n"));
 }
 
 TEST(ReportCache, KeepsReportsByteForByteButNotTheLastTwoSecondsNorADamagedFile) {

@@ -3,6 +3,7 @@
 #include "common/DateTime.h"
 #include "common/Integers.h"
 #include "common/Paths.h"
+#include "common/SystemText_win32.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
@@ -117,12 +118,16 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
   check.Line("");
   check.Line("Katalog wspólny: " + settings.sharedDir);
   // Asked as a start asks it: within its time-box, or not at all.
-  const std::optional<UpdateResult> without = ShareVerdict(AskShare(settings.sharedDir, settings.shareTimeBoxMs));
+  const std::optional<ShareReply> reply = AskShare(settings.sharedDir, settings.shareTimeBoxMs);
+  const std::optional<UpdateResult> without = ShareVerdict(reply);
   const bool shareAnswers = !without;
   if (shareAnswers) {
     check.Line("  odpowiada.");
   } else if (without == UpdateResult::ShareNotFound) {
     check.Fail("nie ma takiego katalogu albo brak do niego dostępu: uruchomienia nie będą niczego aktualizować.");
+  } else if (without == UpdateResult::ShareRefused) {
+    check.Fail("nie można go odczytać (" + GetErrorReason(static_cast<int32_t>(reply->error)) +
+               "): uruchomienia nie będą niczego aktualizować.");
   } else {
     check.Fail("nie odpowiada w ciągu " + FormatInteger(settings.shareTimeBoxMs / 1000) +
                " s (SHARED_TIMEOUT): uruchomienia nie będą niczego aktualizować.");

@@ -35,8 +35,15 @@ int ComparePart(std::string_view a, std::string_view b) {
 }
 
 bool NeedsAttention(const StartReport& report) {
-  return !report.failure.empty() || !report.refused.empty() || report.outcome == StartOutcome::SharedDirMissing ||
-         report.outcome == StartOutcome::SharedDirSilent;
+  switch (report.outcome) {
+    case StartOutcome::SharedDirMissing:
+    case StartOutcome::SharedDirSilent:
+    case StartOutcome::SharedDirRefused:
+    case StartOutcome::NotWritable:
+      return true;
+    default:
+      return !report.failure.empty() || !report.refused.empty();
+  }
 }
 
 // The page and the CSV are built by appending: thousands of rows, each of a
@@ -73,6 +80,7 @@ std::string_view VersionOrNone(std::string_view version) { return version.empty(
 // What the last start did, in a few words.
 std::string OutcomeLine(const StartReport& report) {
   std::string text(OutcomeText(report.outcome));
+  if (!report.reason.empty()) text += ": " + report.reason;
   for (const std::string& change : report.changes) text += "\r" + change;
   for (const std::string& missing : report.missingOnShare) text += "\rbrak w katalogu wspólnym: " + missing;
   for (const std::string& refused : report.refused) text += "\rnie zainstalowano " + refused;
@@ -105,8 +113,13 @@ void AppendTable(std::string& out, const std::vector<StartReport>& all, const st
   out += "</table>\n";
 }
 
+// A cell that a spreadsheet would run as a formula (one that begins with =,
+// +, - or @, or with a tab or line break before one) is given a leading
+// apostrophe, which makes it text: a report in the folder may be forged.
 void AppendCsvField(std::string& out, std::string_view text) {
+  constexpr std::string_view kFormulaStarts = "=+-@\t\r\n";
   out += '"';
+  if (!text.empty() && kFormulaStarts.find(text.front()) != std::string_view::npos) out += '\'';
   for (const char c : text) {
     if (c == '"') out += '"';
     out += c == '\r' ? '\n' : c;
@@ -215,7 +228,8 @@ std::string SummaryPage(const Summary& summary, const std::string& folder, const
   count("Pliki nieczytelne", summary.unreadable.size());
   page += "</table>\n";
 
-  page += "<h2>Wymagają uwagi: błędy, pliki odrzucone za podpis i brak dostępu do katalogu wspólnego</h2>\n";
+  page += "<h2>Wymagają uwagi: błędy, pliki odrzucone za podpis, brak dostępu do katalogu wspólnego "
+          "lub prawa zapisu w instalacji</h2>\n";
   if (summary.failures.empty()) page += "<p class=\"none\">Brak.</p>\n";
   else AppendTable(page, summary.all, summary.failures, true);
 

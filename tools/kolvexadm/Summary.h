@@ -46,7 +46,8 @@ Summary Summarize(std::vector<ReportEntry> entries);
 std::string SummaryPage(const Summary& summary, const std::string& folder, const std::string& generatedAt);
 
 // One line per workstation, separated by semicolons (the list separator of
-// Polish spreadsheets), UTF-8 with a byte-order mark and CR LF.
+// Polish spreadsheets), UTF-8 with a byte-order mark and CR LF. A cell that
+// would start a formula begins with an apostrophe instead.
 std::string SummaryCsv(const Summary& summary);
 
 }  // namespace kolvex

@@ -19,7 +19,6 @@
 #include <cstdint>
 #include <optional>
 #include <string>
-#include <thread>
 #include <unordered_map>
 #include <vector>
 
@@ -48,16 +47,24 @@ constexpr std::string_view kUsage =
 constexpr std::string_view kPageName = "podsumowanie.html";
 constexpr std::string_view kCsvName = "podsumowanie.csv";
 
-// UTF-8 to a pipe or file, UTF-16 to a console, which shows the Polish
-// letters right whatever its code page.
+// UTF-16 to a console, which shows the Polish letters right whatever its
+// code page. Redirected to a file or a pipe, the console's own code page
+// (the OEM one, 852 on Polish Windows) with CR LF, as the system's own
+// commands write: type, findstr and more read that, and so does PowerShell,
+// which reads a program's output in the console's code page. None of them
+// takes UTF-8 without a byte-order mark for what it is.
 void Print(HANDLE out, std::string_view text) {
   DWORD mode = 0, written = 0;
   if (GetConsoleMode(out, &mode)) {
     const std::wstring wide = Widen(text);
     WriteConsoleW(out, wide.data(), static_cast<DWORD>(wide.size()), &written, nullptr);
-  } else {
-    WriteFile(out, text.data(), static_cast<DWORD>(text.size()), &written, nullptr);
+    return;
   }
+  std::string lines;
+  for (const char c : text) lines += c == '\n' ? "\r\n" : std::string_view(&c, 1);
+  const UINT console = GetConsoleOutputCP();  // 0 without a console
+  const std::string bytes = ToCodePage(lines, console ? console : GetOEMCP());
+  WriteFile(out, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
 }
 
 void PrintOut(std::string_view text) { Print(GetStdHandle(STD_OUTPUT_HANDLE), text); }
@@ -91,6 +98,39 @@ ReportEntry Understand(std::string fileName, const std::optional<std::string>& b
     entry.report = std::move(report);
   }
   return entry;
+}
+
+// One part of a piece of work that is shared out among threads.
+template <typename Work>
+struct WorkPart {
+  Work* work;
+  size_t part;
+};
+
+template <typename Work>
+DWORD WINAPI RunWorkPart(void* shared) {
+  const auto* start = static_cast<const WorkPart<Work>*>(shared);
+  (*start->work)(start->part);
+  return 0;
+}
+
+// work(part) for each part from 0 to parts - 1 at once: part 0 here, the
+// others on threads of their own (or here, after it, where the system makes
+// no thread). The system's threads, not std::thread: the tool is built as
+// Kolvex.exe is, by compilers whose threads model has none, so that it
+// starts on every Windows the launcher does.
+template <typename Work>
+void RunInParts(size_t parts, Work& work) {
+  std::vector<WorkPart<Work>> starts;
+  for (size_t part = 1; part < parts; ++part) starts.push_back({&work, part});
+  std::vector<UniqueKernelHandle> threads;
+  for (WorkPart<Work>& start : starts)
+    threads.emplace_back(CreateThread(nullptr, 0, &RunWorkPart<Work>, &start, 0, nullptr));
+  work(0);
+  for (size_t i = 0; i < threads.size(); ++i) {
+    if (threads[i]) WaitForSingleObject(threads[i].get(), INFINITE);
+    else work(starts[i].part);
+  }
 }
 
 uint64_t Ticks(const FILETIME& time) { return uint64_t{time.dwHighDateTime} << 32 | time.dwLowDateTime; }
@@ -147,10 +187,7 @@ std::optional<FolderReading> ReadReportFolder(const std::string& folder) {
       reading.entries[i] = Understand(listing[i].fileName, contents[i]);
     }
   };
-  std::vector<std::thread> others;
-  for (size_t first = 1; first < kReaders; ++first) others.emplace_back(readEvery, first);
-  readEvery(0);
-  for (std::thread& other : others) other.join();
+  RunInParts(kReaders, readEvery);
 
   for (size_t i = 0; i < listing.size(); ++i) {
     if (reading.entries[i].report) reading.known.push_back({std::move(listing[i]), std::move(*contents[i])});
