@@ -149,7 +149,13 @@ std::optional<std::string> WindowsCopySystem::Copy(const std::string& from, cons
   void* const data = const_cast<CopyProgress*>(&progress);
   DWORD error = RetryWhileHeld(
       [&] { return LastErrorUnless(CopyFileExW(wideFrom.c_str(), wideTo.c_str(), routine, data, nullptr, 0)); });
-  if (error == ERROR_SUCCESS) error = RetryWhileHeld([&] { return Flush(wideTo); });
+  // The copy takes every stream of the file, the mark of the web too: a
+  // program the administrator downloaded and published would make the shell
+  // warn on every workstation. Publishing it was the trust decision.
+  if (error == ERROR_SUCCESS) {
+    RemoveZoneMark(to);
+    error = RetryWhileHeld([&] { return Flush(wideTo); });
+  }
   return TextOf(error);
 }
 

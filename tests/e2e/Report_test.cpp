@@ -59,7 +59,15 @@ TEST(StartReport, EachStartLeavesItsOutcomeAndAFailureStaysUntilAStartSucceeds) 
   EXPECT_EQ(report.installation, scene.app.dir());
   EXPECT_NE(report.user, "");
 
-  EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
+  // A reader holds the report without letting it be replaced, for a moment after the hand-off.
+  {
+    ForeignLock reader(scene.reports + "\\" + StartReportFileName(ComputerName()));
+    const auto launcher = scene.app.StartLauncher(" prog.exe");
+    EXPECT_TRUE(WaitUntil([&] { return TargetStarts(scene.app) == 2; }, 15000));
+    Sleep(300);
+    reader.Release();
+    EXPECT_EQ(launcher->Wait(10000).exitCode, 0u);
+  }
   EXPECT_EQ(scene.Report().outcome, StartOutcome::UpToDate);
   EXPECT_THAT(scene.Report().changes, IsEmpty());
 

@@ -62,6 +62,11 @@ class Check {
     Line(std::string(kEntryIndent) + "zainstalowany: " + shown(update.oldVersion, update.oldDate, installed) +
          ", w katalogu wspólnym: " + shown(update.newVersion, update.newDate, true) + " – " +
          (copy ? "zostanie skopiowany." : "bez zmian."));
+    if (HasZoneMark(update.src))
+      Warn("plik w katalogu wspólnym ma znacznik pobrania z internetu (Zone.Identifier). Kopie na stanowiskach "
+           "go nie dostaną, ale sprawdź, czy plik pochodzi od zaufanego wydawcy, i odblokuj go (Właściwości → "
+           "Odblokuj albo Unblock-File).",
+           kEntryIndent);
     if (signers.Active()) Signature(signers, update);
   }
 
