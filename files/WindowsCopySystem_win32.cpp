@@ -4,11 +4,11 @@
 
 #include "common/Exceptions.h"
 #include "common/Paths.h"
-#include "common/SystemText_win32.h"
 #include "common/win32/ErrorMode.h"
 #include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "files/FileRetry_win32.h"
 #include "files/Probes.h"

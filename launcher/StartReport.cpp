@@ -17,10 +17,17 @@ constexpr std::string_view kExtension = ".txt";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr char kFileSeparator = '|';  // no file name holds it
 
+// In the order of UpdateResult.
 constexpr std::array<std::string_view, 8> kOutcomeTexts{
-    "aktualny",         "zaktualizowany", "brak katalogu wspólnego", "katalog wspólny nie odpowiada",
-    "błąd",             "inne uruchomienie aktualizowało zbyt długo", "katalog wspólny niedostępny",
+    "aktualny",
+    "zaktualizowany",
+    "brak katalogu wspólnego",
+    "katalog wspólny nie odpowiada",
+    "inne uruchomienie aktualizowało zbyt długo",
+    "błąd",
+    "katalog wspólny niedostępny",
     "brak prawa zapisu w katalogu instalacji"};
+static_assert(static_cast<size_t>(UpdateResult::TurnRefused) + 1 == kOutcomeTexts.size());
 
 struct Key {
   std::string_view name;
@@ -75,7 +82,7 @@ std::vector<std::string_view> Lines(std::string_view text) {
 
 }  // namespace
 
-std::string_view OutcomeText(StartOutcome outcome) { return kOutcomeTexts[static_cast<size_t>(outcome)]; }
+std::string_view OutcomeText(UpdateResult outcome) { return kOutcomeTexts[static_cast<size_t>(outcome)]; }
 
 std::string StartReportFileName(std::string_view computer) {
   std::string name(computer.empty() ? "bez-nazwy" : computer);
@@ -120,7 +127,7 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
   if (known == kOutcomeTexts.end()) return false;
 
   report = StartReport{};
-  report.outcome = static_cast<StartOutcome>(known - kOutcomeTexts.begin());
+  report.outcome = static_cast<UpdateResult>(known - kOutcomeTexts.begin());
   for (const Key& key : kHeadKeys) report.*key.field = ini.Value(kSection, key.name).value_or("");
   report.failureTime = ini.Value(kSection, kFailureTimeKey).value_or("");
   report.reason = ini.Value(kSection, kReasonKey).value_or("");
@@ -147,19 +154,10 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
 }
 
 void SetOutcome(StartReport& report, const UpdateOutcome& outcome) {
-  switch (outcome.result) {
-    case UpdateResult::NothingToDo: report.outcome = StartOutcome::UpToDate; break;
-    case UpdateResult::Updated: report.outcome = StartOutcome::Updated; break;
-    case UpdateResult::ShareNotFound: report.outcome = StartOutcome::SharedDirMissing; break;
-    case UpdateResult::ShareNotAnswering: report.outcome = StartOutcome::SharedDirSilent; break;
-    case UpdateResult::TurnNotCome: report.outcome = StartOutcome::TurnNotCome; break;
-    case UpdateResult::ShareRefused: report.outcome = StartOutcome::SharedDirRefused; break;
-    case UpdateResult::TurnRefused: report.outcome = StartOutcome::NotWritable; break;
-    case UpdateResult::Failed:
-      report.outcome = StartOutcome::Failed;
-      report.failure = outcome.failure;
-      report.failureTime = report.time;
-      break;
+  report.outcome = outcome.result;
+  if (outcome.result == UpdateResult::Failed) {
+    report.failure = outcome.failure;
+    report.failureTime = report.time;
   }
   report.reason = outcome.reason;
   for (const ComponentUpdate& update : outcome.updates) {
@@ -174,7 +172,7 @@ void SetOutcome(StartReport& report, const UpdateOutcome& outcome) {
 }
 
 void CarryFailure(const StartReport& previous, StartReport& next) {
-  const bool succeeded = next.outcome == StartOutcome::UpToDate || next.outcome == StartOutcome::Updated;
+  const bool succeeded = next.outcome == UpdateResult::NothingToDo || next.outcome == UpdateResult::Updated;
   if (succeeded || !next.failure.empty()) return;
   next.failure = previous.failure;
   next.failureTime = previous.failureTime;

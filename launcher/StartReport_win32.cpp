@@ -4,9 +4,9 @@
 
 #include <lmcons.h>
 
-#include "common/DateTime_win32.h"
 #include "common/Paths.h"
 #include "common/Text.h"
+#include "common/win32/DateTime.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
 #include "files/FileFacts_win32.h"

@@ -64,9 +64,9 @@ struct UpdateEnvironment {
 
 // Refreshes one component of the installation, the shared directory's
 // copy of it over the installed one, and says what came of it: NothingToDo,
-// Updated with its one update, or Failed with the message the user is to be
-// shown (a failed copy's reason; a shared file replaced while it was copied
-// is decided on afresh, and one that keeps changing fails too). A copy of a
+// Updated with its one update, or Failed with the message that says why (a
+// failed copy's reason; a shared file replaced while it was copied is
+// decided on afresh, and one that keeps changing fails too). A copy of a
 // Windows program that the installation's signers refuse is not installed,
 // nor logged: outcome.refused says why, and the rest goes on. The
 // component is fileName, or without one the installation's target name

@@ -1,11 +1,11 @@
 #include <windows.h>
 
-#include "common/DateTime_win32.h"
 #include "common/Exceptions.h"
-#include "common/SystemText_win32.h"
+#include "common/win32/DateTime.h"
 #include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "files/FileRetry_win32.h"
 #include "launcher/UpdateLog_win32.h"

@@ -22,6 +22,8 @@ struct ComponentUpdate {
   std::uint8_t compareMode{};              // which of the two pairs above tells old from new
 };
 
+// How a start went, as far as the update is concerned: the update's own
+// result, or why it was not tried. The start report keeps it too.
 enum class UpdateResult : std::uint8_t {
   NothingToDo,        // every file as on the share, or not there at all
   Updated,            // updates names each file refreshed
@@ -29,7 +31,8 @@ enum class UpdateResult : std::uint8_t {
   ShareNotAnswering,  // the shared directory did not answer in time and was left alone
   TurnNotCome,        // another start held the turn past the wait's bound: nothing compared, the
                       // installed program started (without one, Failed says so)
-  Failed,             // failure is the message the user is shown; updates, what was refreshed before it
+  Failed,             // failure says why, as the "Błąd" window of a start shows it; updates, what was
+                      // refreshed before it
   ShareRefused,       // the shared directory answered its first look with an error (no right to it, a
                       // logon failure, a drive mapping gone): left alone as a missing one, reason says why
   TurnRefused,        // the turn could not be taken (no right to write the installation): compared only,

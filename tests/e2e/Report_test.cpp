@@ -53,7 +53,7 @@ TEST(StartReport, EachStartLeavesItsOutcomeAndAFailureStaysUntilAStartSucceeds) 
   scene.Settings(scene.reports);
   EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
   StartReport report = scene.Report();
-  EXPECT_EQ(report.outcome, StartOutcome::Updated);
+  EXPECT_EQ(report.outcome, UpdateResult::Updated);
   EXPECT_THAT(report.changes, ElementsAre("prog.exe: 1.0.1.3 → 1.0.1.4"));
   EXPECT_THAT(report.files, ElementsAre(ReportedFile{"prog.exe", "1.0.1.4"}));
   EXPECT_EQ(report.installation, scene.app.dir());
@@ -68,7 +68,7 @@ TEST(StartReport, EachStartLeavesItsOutcomeAndAFailureStaysUntilAStartSucceeds) 
     reader.Release();
     EXPECT_EQ(launcher->Wait(10000).exitCode, 0u);
   }
-  EXPECT_EQ(scene.Report().outcome, StartOutcome::UpToDate);
+  EXPECT_EQ(scene.Report().outcome, UpdateResult::NothingToDo);
   EXPECT_THAT(scene.Report().changes, IsEmpty());
 
   // The installed program held open by a program that lets nobody rename it.
@@ -84,18 +84,18 @@ TEST(StartReport, EachStartLeavesItsOutcomeAndAFailureStaysUntilAStartSucceeds) 
     EXPECT_EQ(launcher->Wait(10000).exitCode, 1u);
   }
   report = scene.Report();
-  EXPECT_EQ(report.outcome, StartOutcome::Failed);
+  EXPECT_EQ(report.outcome, UpdateResult::Failed);
   EXPECT_THAT(report.failure, StartsWith("Błąd kopiowania pliku: prog.exe\r\r"));
   EXPECT_EQ(report.failureTime, report.time);
 
   // Without the share the failure stays; the next start that succeeds clears it.
   MoveFileW(Widen(scene.shared).c_str(), Widen(scene.shared + "-off").c_str());
   EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
-  EXPECT_EQ(scene.Report().outcome, StartOutcome::SharedDirMissing);
+  EXPECT_EQ(scene.Report().outcome, UpdateResult::ShareNotFound);
   EXPECT_EQ(scene.Report().failure, report.failure);
   MoveFileW(Widen(scene.shared + "-off").c_str(), Widen(scene.shared).c_str());
   EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
-  EXPECT_EQ(scene.Report().outcome, StartOutcome::Updated);
+  EXPECT_EQ(scene.Report().outcome, UpdateResult::Updated);
   EXPECT_EQ(scene.Report().failure, "");
 }
 
@@ -112,7 +112,7 @@ TEST(StartReport, AStartThatCannotTakeTheTurnStartsTheInstalledProgramWritesNoth
                                                   "target-run.txt"}),
               IsEmpty());
   const StartReport report = scene.Report();
-  EXPECT_EQ(report.outcome, StartOutcome::NotWritable);
+  EXPECT_EQ(report.outcome, UpdateResult::TurnRefused);
   EXPECT_NE(report.reason, "");
 }
 

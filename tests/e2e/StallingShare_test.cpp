@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <stdexcept>
 
-#include "common/SystemText_win32.h"
+#include "common/win32/SystemText.h"
 #include "e2e/UpdateSupport.h"
 #include "launcher/ShareProbe.h"
 #include "launcher/StartReport_win32.h"
@@ -69,7 +69,7 @@ TEST(StallingShare, AShareThatRefusesTheStartIsLeftAloneAndTheReportGivesTheSyst
   EXPECT_TRUE(WaitUntil([&] { return TargetStarts(scene.app) == 1; }, 15000));
   EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exe") == FixtureBytes("target_v1013"));
   const StartReport report = scene.Report();
-  EXPECT_EQ(report.outcome, StartOutcome::SharedDirRefused);
+  EXPECT_EQ(report.outcome, UpdateResult::ShareRefused);
   EXPECT_EQ(report.reason, GetErrorReason(ERROR_ACCESS_DENIED));
   EXPECT_THAT(report.missingOnShare, ::testing::IsEmpty());
 }

@@ -3,7 +3,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "common/SystemText_win32.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "e2e/UpdateSupport.h"
 #include "support/Robot.h"

@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "common/SystemText_win32.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "files/WindowsCopySystem_win32.h"
 #include "support/TestSupport.h"

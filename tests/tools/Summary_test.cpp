@@ -13,7 +13,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-StartReport Station(std::string computer, std::string version, StartOutcome outcome = StartOutcome::UpToDate,
+StartReport Station(std::string computer, std::string version, UpdateResult outcome = UpdateResult::NothingToDo,
                     std::string failure = "") {
   StartReport report{.computer = std::move(computer), .time = "2026-12-08 09:00:00", .program = "prog.exe",
                      .outcome = outcome, .files = {{"prog.exe", std::move(version)}}};
@@ -23,7 +23,7 @@ StartReport Station(std::string computer, std::string version, StartOutcome outc
 }
 
 TEST(StartReport, ReadsBackWhatItWroteWhateverTheValues) {
-  StartReport report = Station(" KOMPUTER ", "1.0.1.4", StartOutcome::Failed,
+  StartReport report = Station(" KOMPUTER ", "1.0.1.4", UpdateResult::Failed,
                                "Błąd kopiowania pliku: prog.exe\r\r\"Brak miejsca\" na <dysku>.\r\n ");
   report.user = "'jan'";
   report.sharedDir = "\\\\serwer\\udział";
@@ -53,16 +53,16 @@ TEST(StartReport, TellsEachFileBroughtInByItsOwnMeasure) {
                       .failure = "Brak miejsca."});
   EXPECT_THAT(report.refused, ElementsAre("prog.exe: brak podpisu"));
   EXPECT_THAT(report.changes, ElementsAre("pomoc\\prog.hlp: brak → 2026-03-02 08:00:00", "prog.dll: brak → 1.0.1.4"));
-  EXPECT_EQ(report.outcome, StartOutcome::Failed);
+  EXPECT_EQ(report.outcome, UpdateResult::Failed);
   EXPECT_EQ(report.failureTime, report.time);
 }
 
 TEST(StartReport, AFailureStaysUntilAStartSucceeds) {
-  const StartReport failed = Station("A", "1", StartOutcome::Failed, "Brak miejsca.");
-  StartReport offline = Station("A", "1", StartOutcome::SharedDirSilent);
+  const StartReport failed = Station("A", "1", UpdateResult::Failed, "Brak miejsca.");
+  StartReport offline = Station("A", "1", UpdateResult::ShareNotAnswering);
   CarryFailure(failed, offline);
   EXPECT_EQ(offline.failure, "Brak miejsca.");
-  StartReport fine = Station("A", "1", StartOutcome::Updated);
+  StartReport fine = Station("A", "1", UpdateResult::Updated);
   CarryFailure(offline, fine);
   EXPECT_EQ(fine.failure, "");
 }
@@ -79,8 +79,8 @@ TEST(Summary, PutsFailuresFirstThenTheWorkstationsBehind) {
   std::vector<ReportEntry> entries;
   for (const char* name : {"D", "C", "B"}) entries.push_back({std::string(name) + ".txt", Station(name, "1.0.1.10"), {}});
   entries.push_back({"Z.txt", Station("Z", "1.0.1.9"), {}});
-  entries.push_back({"A.txt", Station("A", "1.0.1.10", StartOutcome::Failed, "Brak <miejsca>."), {}});
-  entries.push_back({"E.txt", Station("E", "1.0.1.9", StartOutcome::SharedDirMissing), {}});
+  entries.push_back({"A.txt", Station("A", "1.0.1.10", UpdateResult::Failed, "Brak <miejsca>."), {}});
+  entries.push_back({"E.txt", Station("E", "1.0.1.9", UpdateResult::ShareNotFound), {}});
   entries.push_back({"R.txt", Station("R", "1.0.1.10"), {}});
   entries.back().report->refused = {"prog.exe: brak podpisu"};
   entries.push_back({"zepsuty.txt", std::nullopt, "to nie jest raport stanowiska"});
@@ -104,7 +104,7 @@ TEST(Summary, PutsFailuresFirstThenTheWorkstationsBehind) {
 }
 
 TEST(Summary, CsvCellsOfAForgedReportStartNoFormula) {
-  StartReport forged = Station("=HYPERLINK(\"http://x\")", "-1+2", StartOutcome::Failed, "@SUM(A1)");
+  StartReport forged = Station("=HYPERLINK(\"http://x\")", "-1+2", UpdateResult::Failed, "@SUM(A1)");
   forged.user = "+48 600";
   forged.time = "\t=1";
   EXPECT_THAT(SummaryCsv(Summarize({{"F.txt", forged, {}}})),
