@@ -55,11 +55,11 @@ class UpdateRecord {
 
 // What the update works with, all of it the caller's.
 struct UpdateEnvironment {
-  CopySystem& files;          // the verified copy's calls, and whether a file exists
-  FileFacts& facts;           // versions, dates and the image check the decision reads
+  CopySystem& files;            // the verified copy's calls, and whether a file exists
+  FileFacts& facts;             // versions, dates and the image check the decision reads
   SignatureReader& signatures;  // the signatures of the copies, judged by the installation's signers
-  UpdateProgress& progress;   // told what is brought in and how far its copy is
-  UpdateRecord& record;       // told of each file brought in
+  UpdateProgress& progress;     // told what is brought in and how far its copy is
+  UpdateRecord& record;         // told of each file brought in
 };
 
 // Refreshes one component of the installation, the shared directory's

@@ -39,7 +39,8 @@ TEST(SignerRule, APinIsTheTrustItselfTheSamePublisherNeedsATrustedRoot) {
   EXPECT_EQ(Judge(kSigner.thumbprint, {Status::Expired, kSigner}), "podpis nieprawidłowy");
   const SignatureFacts installed{Status::Expired, Certificate{kSigner.subject, kSigner.issuer, kOther}};
   EXPECT_EQ(Judge("SAME_AS_INSTALLED", {Status::Trusted, kSigner}, installed), "");
-  EXPECT_EQ(Judge("SAME_AS_INSTALLED", {Status::Untrusted, kSigner}, installed), "inny wydawca: CN=Firma, C=PL, " + kSigner.thumbprint);
+  EXPECT_EQ(Judge("SAME_AS_INSTALLED", {Status::Untrusted, kSigner}, installed),
+            "inny wydawca: CN=Firma, C=PL, " + kSigner.thumbprint);
   EXPECT_NE(Judge("SAME_AS_INSTALLED", {Status::Trusted, kSigner}, {Status::Unsigned}), "");
 }
 

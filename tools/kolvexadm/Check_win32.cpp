@@ -75,7 +75,8 @@ class Check {
     WindowsSignatureReader reader;
     const std::optional<SignatureVerdict> verdict = CheckSignature(signers, reader, update.src, update.dst);
     const std::string indent(kEntryIndent);
-    if (!verdict) return Line(indent + "podpis: nie dotyczy (to nie jest program Windows), plik instalowany bez sprawdzania.");
+    if (!verdict)
+      return Line(indent + "podpis: nie dotyczy (to nie jest program Windows), plik instalowany bez sprawdzania.");
     const std::string signer =
         verdict->signer ? verdict->signer->subject + ", " + verdict->signer->thumbprint : std::string("brak");
     if (verdict->kind == SignatureVerdict::Accepted) return Line(indent + "podpis: " + signer + " – przyjęty.");
