@@ -1,5 +1,4 @@
-// Whose signature an installation takes: the setting, the system's answer,
-// and the verdicts Wine cannot show (it trusts every root).
+// The signer setting, the system's answers, and the verdicts Wine cannot show (it trusts every root).
 #include "files/Signature.h"
 
 #include <gmock/gmock.h>
