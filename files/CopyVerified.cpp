@@ -96,6 +96,8 @@ std::string MovedAsideName(std::string_view destination, uint32_t processId) {
   return LeftoverName(destination, FormatInteger(processId), kMovedAsideSuffix);
 }
 
+bool IsMovedAsideName(std::string_view entryName) { return entryName.ends_with(kMovedAsideSuffix); }
+
 std::string LeftoverPattern(std::string_view destination) {
   return LeftoverName(destination, "*", "");
 }

@@ -48,6 +48,7 @@ constexpr std::string_view kOutcomeKey = "WYNIK";
 constexpr std::string_view kChangeKey = "ZMIANA";
 constexpr std::string_view kMissingKey = "BRAK_W_KATALOGU_WSPOLNYM";
 constexpr std::string_view kRefusedKey = "ODRZUCONY";
+constexpr std::string_view kWaitingKey = "CZEKA";
 constexpr std::string_view kFileKey = "PLIK";
 constexpr std::string_view kReasonKey = "POWOD";
 constexpr std::string_view kFailureTimeKey = "BLAD_CZAS";
@@ -109,6 +110,7 @@ std::string FormatStartReport(const StartReport& report) {
   for (const std::string& change : report.changes) AppendLine(out, kChangeKey, change);
   for (const std::string& missing : report.missingOnShare) AppendLine(out, kMissingKey, missing);
   for (const std::string& refused : report.refused) AppendLine(out, kRefusedKey, refused);
+  for (const std::string& waiting : report.waiting) AppendLine(out, kWaitingKey, waiting);
   for (const ReportedFile& file : report.files)
     AppendLine(out, kFileKey, file.name + (file.version.empty() ? " |" : " | " + file.version));
   if (!report.failure.empty()) {
@@ -139,6 +141,8 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
       report.missingOnShare.push_back(entry.value);
     } else if (SameTextIgnoringAsciiCase(entry.key, kRefusedKey)) {
       report.refused.push_back(entry.value);
+    } else if (SameTextIgnoringAsciiCase(entry.key, kWaitingKey)) {
+      report.waiting.push_back(entry.value);
     } else if (SameTextIgnoringAsciiCase(entry.key, kFileKey)) {
       const size_t bar = entry.value.rfind(kFileSeparator);
       const std::string_view value = entry.value;
@@ -169,6 +173,7 @@ void SetOutcome(StartReport& report, const UpdateOutcome& outcome) {
                              (byDate ? FormatSortableDateTime(update.newDate) : update.newVersion));
   }
   for (const RefusedUpdate& refused : outcome.refused) report.refused.push_back(refused.name + ": " + refused.reason);
+  report.waiting = outcome.waiting;
 }
 
 void CarryFailure(const StartReport& previous, StartReport& next) {

@@ -33,6 +33,7 @@ struct StartReport {
   std::vector<std::string> changes{};         // "prog.exe: 1.0.1.3 → 1.0.1.4", one per file brought in
   std::vector<std::string> missingOnShare{};  // listed files the shared directory does not hold
   std::vector<std::string> refused{};         // "prog.exe: brak podpisu", one per file its signature kept out
+  std::vector<std::string> waiting{};         // listed files another program held open, left as they were
   std::vector<ReportedFile> files{};          // the program first, then the listed files in their order
   std::string reason{};         // the system's text for SharedDirRefused and NotWritable
   // The last failure on this computer, kept until a start succeeds.
@@ -58,7 +59,8 @@ bool ParseStartReport(std::string_view text, StartReport& report);
 // The outcome of the update as the report tells it: the outcome, a change
 // line for each file brought in ("prog.exe: 1.0.1.3 → 1.0.1.4", dates for
 // files compared by date), a line for each file refused for its signature
-// ("prog.exe: brak podpisu"), and for a failure its text with the report's time.
+// ("prog.exe: brak podpisu"), the listed files that wait for a later start,
+// and for a failure its text with the report's time.
 void SetOutcome(StartReport& report, const UpdateOutcome& outcome);
 
 // A failure of the previous report carried into the next one, which keeps

@@ -48,6 +48,9 @@ class UpdateRecord {
   // program named after the installation's target), update as compared.
   // Raises when it cannot record: the run then stops, the file in place.
   virtual void Refreshed(const std::string& fileName, const ComponentUpdate& update) = 0;
+  // One listed file left as it was for this start, as another program holds
+  // it open (kWaitingReason); raises as Refreshed does.
+  virtual void Waiting(const std::string& fileName, const ComponentUpdate& update) = 0;
 
  protected:
   ~UpdateRecord() = default;
@@ -68,7 +71,9 @@ struct UpdateEnvironment {
 // failed copy's reason; a shared file replaced while it was copied is
 // decided on afresh, and one that keeps changing fails too). A copy of a
 // Windows program that the installation's signers refuse is not installed,
-// nor logged: outcome.refused says why, and the rest goes on. The
+// nor logged: outcome.refused says why, and the rest goes on. A listed file
+// (tell set) that another program holds open waits for a later start:
+// outcome.waiting names it, the record is told, and the rest goes on. The
 // component is fileName, or without one the installation's target name
 // without its first character; ext, when given, replaces its extension and
 // chooses its backup (BackupName). The progress is told of it when tell is

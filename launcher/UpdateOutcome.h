@@ -4,6 +4,7 @@
 // told afterwards (the "Błąd" window, a report) is told from this.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/DateTime.h"
@@ -45,10 +46,14 @@ struct RefusedUpdate {
   std::string reason;  // RefusalReason
 };
 
+// Why a listed file waits for a later start, as the log and the summary say it.
+inline constexpr std::string_view kWaitingReason = "plik jest otwarty w innym programie";
+
 struct UpdateOutcome {
   UpdateResult result = UpdateResult::NothingToDo;
   std::vector<ComponentUpdate> updates{};  // in the order they were made
   std::vector<RefusedUpdate> refused{};    // in the order they were met
+  std::vector<std::string> waiting{};      // listed files another program holds open: left as they were
   std::string failure{};                   // the text of the "Błąd" window, exactly
   std::string reason{};                    // the system's text for ShareRefused and TurnRefused
 };

@@ -36,6 +36,11 @@ UniqueFile OpenOrCreateAlone(const std::wstring& path, DWORD access, DWORD attri
   return Open(path, access, 0, OPEN_ALWAYS, attributes);
 }
 
+UniqueFile OpenForRenaming(const std::wstring& path) {
+  return Open(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+              FILE_ATTRIBUTE_NORMAL);
+}
+
 DWORD RenameFile(const std::wstring& from, const std::wstring& to) { return Move(from, to, 0); }
 
 DWORD ReplaceByRenaming(const std::wstring& from, const std::wstring& to) {

@@ -31,6 +31,11 @@ UniqueFile CreateForWritingAlone(const std::wstring& path);
 // with ERROR_SHARING_VIOLATION while anyone else has it open.
 UniqueFile OpenOrCreateAlone(const std::wstring& path, DWORD access, DWORD attributes);
 
+// An existing file for renaming or deleting, shared with all: refused with
+// ERROR_SHARING_VIOLATION only while someone has it open without delete
+// sharing (not while it merely runs).
+UniqueFile OpenForRenaming(const std::wstring& path);
+
 // Renames from to to, which must not exist; within one directory, the
 // processes that run the file keep running it.
 DWORD RenameFile(const std::wstring& from, const std::wstring& to);

@@ -151,6 +151,32 @@ TEST_F(CopyFileVerifiedWin32, ARunningProgramMovedAsideComesBackWhenTheCopyCanno
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
 }
 
+// A virus scanner checking the fresh copy for longer than an installed
+// file is waited for (FileRetry.h).
+TEST_F(CopyFileVerifiedWin32, ACopyHeldForTwoSecondsStillTakesTheProgramsPlace) {
+  const std::string copy = TemporaryCopyName(target, GetCurrentProcessId());
+  WriteFileBytes(copy, kNew);
+  ForeignLock scanner(copy);
+  std::thread holder([&scanner] {
+    Sleep(2000);
+    scanner.Release();
+  });
+  EXPECT_EQ(system.MoveOver(copy, target), std::nullopt);
+  holder.join();
+  EXPECT_EQ(ReadFileBytes(target), kNew);
+}
+
+// A run ended between its two renames left the program only under the
+// moved-aside name: the next look at the leftovers puts it back.
+TEST_F(CopyFileVerifiedWin32, AProgramMovedAsideByARunThatEndedComesBackUnderItsName) {
+  test::Process gone(test::BinDir() + "\\locker.exe", "locker.exe");
+  gone.Wait(10000);
+  ASSERT_TRUE(MoveFileW(Widen(target).c_str(), Widen(MovedAsideName(target, gone.id())).c_str()));
+  system.RemoveLeftovers(target);
+  EXPECT_EQ(ReadFileBytes(target), kOld);
+  EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
+}
+
 TEST_F(CopyFileVerifiedWin32, LeftoversOfEndedRunsGoThoseOfRunningOnesStay) {
   test::Process gone(test::BinDir() + "\\locker.exe", "locker.exe");  // ends at once without a path
   gone.Wait(10000);

@@ -29,6 +29,7 @@ TEST(StartReport, ReadsBackWhatItWroteWhateverTheValues) {
   report.sharedDir = "\\\\serwer\\udział";
   report.changes = {"prog.dll: 1.0.1.3 → 1.0.1.4"};
   report.missingOnShare = {"pomoc\\prog.hlp;2;Pomoc"};
+  report.waiting = {"pomoc\\prog.chm"};
   report.reason = "Odmowa dostępu.";
   report.refused = {"prog.exe: inny wydawca: CN=Firma, O=\"Firma\", C=PL, 129BE005"};
   report.files.push_back({"raporty\\wydruki=1.dll", ""});

@@ -85,6 +85,7 @@ std::string OutcomeLine(const StartReport& report) {
   for (const std::string& change : report.changes) text += "\r" + change;
   for (const std::string& missing : report.missingOnShare) text += "\rbrak w katalogu wspólnym: " + missing;
   for (const std::string& refused : report.refused) text += "\rnie zainstalowano " + refused;
+  for (const std::string& waiting : report.waiting) text += "\rczeka " + waiting + ": " + std::string(kWaitingReason);
   return text;
 }
 
