@@ -99,6 +99,8 @@ std::string MovedAsideName(std::string_view destination, uint32_t processId) {
   return LeftoverName(destination, FormatInteger(processId), kMovedAsideSuffix);
 }
 
+bool IsMovedAsideName(std::string_view entryName) { return entryName.ends_with(kMovedAsideSuffix); }
+
 std::string LeftoverPattern(std::string_view destination) {
   return LeftoverName(destination, "*", "");
 }
@@ -110,10 +112,10 @@ std::optional<uint32_t> LeftoverOwner(std::string_view destinationName, std::str
   static_assert(kTemporarySuffix.size() == kMovedAsideSuffix.size());
   entryName.remove_prefix(kTemporaryPrefix.size());
   entryName.remove_suffix(kTemporarySuffix.size());
-  // The file system compares names without regard to case; ASCII folding is
-  // enough here, the rest of the name must match as written.
+  // The file system's rule for names: the leftover may carry the name in
+  // another case than the destination as given.
   if (entryName.size() < destinationName.size() + 2 ||
-      !SameTextIgnoringAsciiCase(destinationName, entryName.substr(0, destinationName.size())) ||
+      !SameFileName(destinationName, entryName.substr(0, destinationName.size())) ||
       entryName[destinationName.size()] != '.')
     return std::nullopt;
   entryName.remove_prefix(destinationName.size() + 1);

@@ -4,13 +4,14 @@
 
 #include "common/Exceptions.h"
 #include "common/Paths.h"
-#include "common/SystemText_win32.h"
 #include "common/win32/ErrorMode.h"
 #include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "files/FileRetry_win32.h"
+#include "files/MoveAside.h"
 #include "files/Probes.h"
 
 namespace kolvex {
@@ -32,36 +33,31 @@ std::optional<std::string> TextOf(DWORD error) {
   return GetErrorString(static_cast<int32_t>(error));
 }
 
-DWORD Replace(const std::wstring& from, const std::wstring& to) {
+// The replacement's calls on the system, for paths as the copy names them.
+class SystemReplacement final : public ReplacementCalls {
+ public:
   // For a target that another program holds open the rename reports only
   // "access denied". Opening the target the way a copy over it would (for
-  // writing, sharing nothing) names the real reason first.
-  {
-    const UniqueFile target = OpenForWritingAlone(to);
+  // writing, sharing nothing) names the real reason.
+  uint32_t TargetHold(const std::string& to) override {
+    const UniqueFile target = OpenForWritingAlone(WideLongPath(to));
     const DWORD error = target ? ERROR_SUCCESS : GetLastError();
-    if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) return error;
+    return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
   }
-  return ReplaceByRenaming(from, to);
-}
-
-// The system neither overwrites nor deletes a running program or a library
-// a running program has loaded, but renames it within its directory, and the
-// processes keep running it under the new name. A file held open without
-// delete sharing (a backup tool, an editor) refuses the rename too: then the
-// replacement's own reason stands. The file moved aside comes back when the
-// copy cannot take its place, so the installation is never without it.
-DWORD ReplaceMovingAside(const std::wstring& from, const std::wstring& to, const std::wstring& aside) {
-  const DWORD error = Replace(from, to);
-  if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || RenameFile(to, aside) != ERROR_SUCCESS)
-    return error;
-  const DWORD placing = RenameFile(from, to);
-  if (placing != ERROR_SUCCESS) {
-    RenameFile(aside, to);
-    return placing;
+  uint32_t Replace(const std::string& from, const std::string& to) override {
+    return ReplaceByRenaming(WideLongPath(from), WideLongPath(to));
   }
-  SetFileAttributesW(aside.c_str(), GetFileAttributesW(aside.c_str()) | FILE_ATTRIBUTE_HIDDEN);
-  return ERROR_SUCCESS;
-}
+  uint32_t Rename(const std::string& from, const std::string& to) override {
+    return RenameFile(WideLongPath(from), WideLongPath(to));
+  }
+  void Hide(const std::string& path) override {
+    const std::wstring wide = WideLongPath(path);
+    SetFileAttributesW(wide.c_str(), GetFileAttributesW(wide.c_str()) | FILE_ATTRIBUTE_HIDDEN);
+  }
+  uint32_t RetryingLong(const std::function<uint32_t()>& attempt) override {
+    return RetryWhileHeld(attempt, kOwnFileRetryWindowMs);
+  }
+};
 
 // Puts the copy's data on the disk before its name replaces the program:
 // after a power cut the program's name must never stand for a file whose
@@ -81,12 +77,11 @@ DWORD Flush(const std::wstring& path) {
   return error;
 }
 
-// A run has ended when its process is gone or has exited. A process this run
-// may not look at (another user's) counts as running: its files stay.
-bool HasEnded(uint32_t processId) {
+// What this run may tell of the run of processId (RunStateOf).
+RunState StateOfRun(uint32_t processId) {
   const UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
-  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
-  return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+  const DWORD error = process ? ERROR_SUCCESS : GetLastError();
+  return RunStateOf(error, process && WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0);
 }
 
 // CopyFileExW's report after each chunk: passed on, the copy going on.
@@ -152,20 +147,27 @@ std::optional<std::string> WindowsCopySystem::Copy(const std::string& from, cons
         return LastErrorUnless(
             CopyFileExW(wideFrom.c_str(), wideTo.c_str(), routine, data, nullptr, COPY_FILE_FAIL_IF_EXISTS));
       });
-  if (error == ERROR_SUCCESS) error = RetryWhileHeld([&] { return Flush(wideTo); });
+  // The copy takes every stream of the file, the mark of the web too: a
+  // program the administrator downloaded and published would make the shell
+  // warn on every workstation. Publishing it was the trust decision.
+  if (error == ERROR_SUCCESS) {
+    RemoveZoneMark(to);
+    error = RetryWhileHeld([&] { return Flush(wideTo); }, kOwnFileRetryWindowMs);
+  }
   return TextOf(error);
 }
 
 std::optional<std::string> WindowsCopySystem::MoveOver(const std::string& from, const std::string& to) {
-  const std::wstring wideFrom = WideLongPath(from), wideTo = WideLongPath(to);
-  const std::wstring aside = WideLongPath(MovedAsideName(to, ProcessId()));
+  const std::wstring wideTo = WideLongPath(to);
   // Windows refuses to replace a read-only file (copies of read-only files on
   // a share are read-only). The attribute goes for the replacement and comes
   // back if the replacement fails.
   const DWORD attributes = GetFileAttributesW(wideTo.c_str());
   const bool readOnly = IsReadOnlyFile(attributes);
   if (readOnly && !SetFileAttributesW(wideTo.c_str(), WithoutReadOnly(attributes))) return GetLastErrorString();
-  const DWORD error = RetryWhileHeld([&] { return ReplaceMovingAside(wideFrom, wideTo, aside); });
+  SystemReplacement calls;
+  const std::string aside = MovedAsideName(to, ProcessId());
+  const DWORD error = RetryWhileHeld([&] { return ReplaceMovingAside(calls, from, to, aside); });
   if (error != ERROR_SUCCESS && readOnly) SetFileAttributesW(wideTo.c_str(), attributes);
   return TextOf(error);
 }
@@ -192,9 +194,20 @@ void WindowsCopySystem::RemoveLeftovers(const std::string& destination) noexcept
   do {
     const std::string entry = Narrow(found.cFileName);
     const std::optional<uint32_t> owner = LeftoverOwner(name, entry);
+    if (!owner) continue;
     // This run's own id was an earlier run's: what that run left is to go.
-    if (owner && (*owner == ProcessId() || HasEnded(*owner))) Remove(dir + entry);
+    const RunState run = *owner == ProcessId() ? RunState::Ended : StateOfRun(*owner);
+    switch (FateOfLeftover(run, IsMovedAsideName(entry), FileExists(destination))) {
+      case LeftoverFate::Keep: break;
+      case LeftoverFate::Remove: Remove(dir + entry); break;
+      case LeftoverFate::PutBack: RenameFile(WideLongPath(dir + entry), WideLongPath(destination)); break;
+    }
   } while (FindNextFileW(find.get(), &found));
+}
+
+bool WindowsCopySystem::IsHeldOpen(const std::string& path) {
+  const UniqueFile file = OpenForRenaming(WideLongPath(path));
+  return !file && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 uint32_t WindowsCopySystem::ProcessId() { return GetCurrentProcessId(); }

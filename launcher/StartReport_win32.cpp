@@ -4,12 +4,13 @@
 
 #include <lmcons.h>
 
-#include "common/DateTime_win32.h"
 #include "common/Paths.h"
 #include "common/Text.h"
+#include "common/win32/DateTime.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
 #include "files/FileFacts_win32.h"
+#include "files/FileRetry_win32.h"
 #include "files/FileVer_win32.h"
 #include "files/WindowsCopySystem_win32.h"
 #include "launcher/ShareProbe_win32.h"
@@ -79,10 +80,12 @@ void WriteStartReport(const std::string& reportDir, StartReport report, uint32_t
     if (const std::optional<std::string> bytes = ReadWholeFile(LongPathForm(path));
         bytes && ParseStartReport(*bytes, previous))
       CarryFailure(previous, report);
-    // Starts of other sessions of a terminal server write the same file.
+    // Starts of other sessions of a terminal server write the same file,
+    // and a reader (an editor, a backup tool) may hold it for a moment.
     WindowsCopySystem files;
     files.RemoveLeftovers(path);
-    ReplaceFileWhole(path, TemporaryCopyName(path, files.ProcessId()), FormatStartReport(report));
+    const std::string partial = TemporaryCopyName(path, files.ProcessId()), bytes = FormatStartReport(report);
+    RetryWhileHeld([&] { return ReplaceFileWhole(path, partial, bytes) ? ERROR_SUCCESS : GetLastError(); });
   } catch (...) {
     // The report is the administrator's; the user's start is not its business.
   }

@@ -4,6 +4,7 @@
 // told afterwards (the "Błąd" window, a report) is told from this.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/DateTime.h"
@@ -22,6 +23,8 @@ struct ComponentUpdate {
   std::uint8_t compareMode{};              // which of the two pairs above tells old from new
 };
 
+// How a start went, as far as the update is concerned: the update's own
+// result, or why it was not tried. The start report keeps it too.
 enum class UpdateResult : std::uint8_t {
   NothingToDo,        // every file as on the share, or not there at all
   Updated,            // updates names each file refreshed
@@ -29,7 +32,8 @@ enum class UpdateResult : std::uint8_t {
   ShareNotAnswering,  // the shared directory did not answer in time and was left alone
   TurnNotCome,        // another start held the turn past the wait's bound: nothing compared, the
                       // installed program started (without one, Failed says so)
-  Failed,             // failure is the message the user is shown; updates, what was refreshed before it
+  Failed,             // failure says why, as the "Błąd" window of a start shows it; updates, what was
+                      // refreshed before it
   ShareRefused,       // the shared directory answered its first look with an error (no right to it, a
                       // logon failure, a drive mapping gone): left alone as a missing one, reason says why
   TurnRefused,        // the turn could not be taken (no right to write the installation): compared only,
@@ -45,10 +49,14 @@ struct RefusedUpdate {
   std::string reason;  // RefusalReason
 };
 
+// Why a listed file waits for a later start, as the log and the summary say it.
+inline constexpr std::string_view kWaitingReason = "plik jest otwarty w innym programie";
+
 struct UpdateOutcome {
   UpdateResult result = UpdateResult::NothingToDo;
   std::vector<ComponentUpdate> updates{};  // in the order they were made
   std::vector<RefusedUpdate> refused{};    // in the order they were met
+  std::vector<std::string> waiting{};      // listed files another program holds open: left as they were
   std::string failure{};                   // the text of the "Błąd" window, exactly
   std::string reason{};                    // the system's or service's text for ShareRefused, TurnRefused
                                            // and ServiceUnavailable

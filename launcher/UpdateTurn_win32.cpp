@@ -4,6 +4,7 @@
 #include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Utf.h"
+#include "common/win32/Window.h"
 #include "launcher/UpdateTurn.h"
 
 namespace kolvex {
@@ -20,20 +21,6 @@ constexpr DWORD kQuietWaitMs = 1000;
 constexpr DWORD kTurnWaitMs = 60 * 1000;
 // How soon a turn left (or abandoned) is taken.
 constexpr DWORD kTurnPollMs = 50;
-
-// Sleeps with the window's messages handled, so that the progress window
-// stays painted and the system does not take the launcher for hung.
-void PauseHandlingMessages(DWORD ms) {
-  const DWORD start = GetTickCount();
-  for (DWORD elapsed; (elapsed = GetTickCount() - start) < ms;) {
-    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT) != WAIT_OBJECT_0) return;
-    MSG msg;
-    while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&msg);
-      DispatchMessageW(&msg);
-    }
-  }
-}
 
 }  // namespace
 

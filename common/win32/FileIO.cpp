@@ -45,6 +45,11 @@ UniqueFile OpenPipeIdentifyingOnly(const std::wstring& name, DWORD access) {
   return Open(name, access, 0, OPEN_EXISTING, FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION);
 }
 
+UniqueFile OpenForRenaming(const std::wstring& path) {
+  return Open(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+              FILE_ATTRIBUTE_NORMAL);
+}
+
 DWORD RenameFile(const std::wstring& from, const std::wstring& to) { return Move(from, to, 0); }
 
 DWORD ReplaceByRenaming(const std::wstring& from, const std::wstring& to) {

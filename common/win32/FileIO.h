@@ -41,6 +41,11 @@ UniqueFile OpenFolderItself(const std::wstring& path, DWORD access);
 // (identification-level security), for overlapped use.
 UniqueFile OpenPipeIdentifyingOnly(const std::wstring& name, DWORD access);
 
+// An existing file for renaming or deleting, shared with all: refused with
+// ERROR_SHARING_VIOLATION only while someone has it open without delete
+// sharing (not while it merely runs).
+UniqueFile OpenForRenaming(const std::wstring& path);
+
 // Renames from to to, which must not exist; within one directory, the
 // processes that run the file keep running it.
 DWORD RenameFile(const std::wstring& from, const std::wstring& to);

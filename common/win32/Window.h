@@ -23,6 +23,11 @@ SIZE ScreenTextSize(HFONT font, std::wstring_view text, UINT format = 0);
 // whether its user is logged on or not). When the system cannot say, they can.
 bool WindowsCanBeSeen();
 
+// Sleeps with the thread's window messages handled, so that a window shown
+// meanwhile (the progress window) stays painted and answers, and the system
+// does not take the program for hung.
+void PauseHandlingMessages(DWORD ms);
+
 // The outer size of a window of these styles around a client area of client.
 SIZE FrameAround(SIZE client, DWORD style, DWORD exStyle);
 

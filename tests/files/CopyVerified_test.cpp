@@ -80,6 +80,7 @@ class FakeSystem : public CopySystem {
     sizes.erase(from);
     return std::nullopt;
   }
+  bool IsHeldOpen(const std::string&) override { return false; }
   void Remove(const std::string& path) noexcept override {
     calls.push_back("Remove " + path);
     files.erase(path);

@@ -42,9 +42,12 @@ expect mistakes 2 "$out" $code 'nieznana sekcja \[SKŁADNIKI\] jest pomijana \(c
 # Under a signer setting: each share file's signer and verdict, a library named by its content.
 install "$work/podpisy" "[MAIN]\r\nSIGNED_BY=$(cat "$build/bin/signed/p1.sha1")\r\n[SKLADNIKI]\r\nlib=prog.dll\r\npomoc=prog.hlp,2\r\n"
 cp "$build/bin/signed/v1014_p1.exe" "$work/podpisy/SHARED/prog.dll"; echo help >"$work/podpisy/SHARED/prog.hlp"
+# The help file downloaded from the internet: Wine keeps the stream Windows would as a file of its name.
+printf '[ZoneTransfer]\r\nZoneId=3\r\n' >"$work/podpisy/SHARED/prog.hlp:Zone.Identifier"
 out=$(adm sprawdz "$(win "$work/podpisy")" prog.exe); code=$?
 expect signers 2 "$out" $code '^  certyfikatu [0-9A-F]{40}$' 'podpis: CN=Kolvex Test Wydawca, O=Kolvex Test, C=PL, [0-9A-F]{40} . przyjęty\.' \
-  'podpis: nie dotyczy' 'BŁĄD: podpis: brak . plik nie zostanie zainstalowany: brak podpisu\.' 'błędy 1, ostrzeżenia 0'
+  'podpis: nie dotyczy' 'BŁĄD: podpis: brak . plik nie zostanie zainstalowany: brak podpisu\.' \
+  'UWAGA: plik w katalogu wspólnym ma znacznik pobrania z internetu' 'błędy 1, ostrzeżenia 1'
 out=$(adm sprawdz "$(win "$work/nie-ma")"); code=$?
 expect missing 3 "$out" $code 'Nie ma katalogu'
 

@@ -3,9 +3,9 @@
 #include "common/DateTime.h"
 #include "common/Integers.h"
 #include "common/Paths.h"
-#include "common/SystemText_win32.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "files/FileFacts_win32.h"
 #include "files/Signature_win32.h"
@@ -63,6 +63,11 @@ class Check {
     Line(std::string(kEntryIndent) + "zainstalowany: " + shown(update.oldVersion, update.oldDate, installed) +
          ", w katalogu wspólnym: " + shown(update.newVersion, update.newDate, true) + " – " +
          (copy ? "zostanie skopiowany." : "bez zmian."));
+    if (HasZoneMark(update.src))
+      Warn("plik w katalogu wspólnym ma znacznik pobrania z internetu (Zone.Identifier). Kopie na stanowiskach "
+           "go nie dostaną, ale sprawdź, czy plik pochodzi od zaufanego wydawcy, i odblokuj go (Właściwości → "
+           "Odblokuj albo Unblock-File).",
+           kEntryIndent);
     if (signers.Active()) Signature(signers, update);
   }
 
@@ -71,7 +76,8 @@ class Check {
     WindowsSignatureReader reader;
     const std::optional<SignatureVerdict> verdict = CheckSignature(signers, reader, update.src, update.dst);
     const std::string indent(kEntryIndent);
-    if (!verdict) return Line(indent + "podpis: nie dotyczy (to nie jest program Windows), plik instalowany bez sprawdzania.");
+    if (!verdict)
+      return Line(indent + "podpis: nie dotyczy (to nie jest program Windows), plik instalowany bez sprawdzania.");
     const std::string signer =
         verdict->signer ? verdict->signer->subject + ", " + verdict->signer->thumbprint : std::string("brak");
     if (verdict->kind == SignatureVerdict::Accepted) return Line(indent + "podpis: " + signer + " – przyjęty.");

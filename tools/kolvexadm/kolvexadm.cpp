@@ -31,15 +31,15 @@
 #include <unordered_map>
 #include <vector>
 
-#include "common/DateTime_win32.h"
 #include "common/Integers.h"
 #include "common/Paths.h"
-#include "common/SystemText_win32.h"
 #include "common/Text.h"
 #include "common/TextDecode.h"
+#include "common/win32/DateTime.h"
 #include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "tools/kolvexadm/Check_win32.h"
 #include "tools/kolvexadm/Service_win32.h"
