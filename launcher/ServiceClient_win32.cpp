@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "common/SystemText_win32.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/FileIO.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Library.h"

@@ -117,6 +117,8 @@ void WriteReply(Writer& out, const RefusedReply& reply) { out.Text(reply.reason)
 
 void WriteReply(Writer& out, const ShareViewReply& reply) { out.Number(reply.readable, 1).Text(reply.text); }
 
+void WriteReply(Writer& out, const WaitingReply& reply) { out.Text(reply.name); }
+
 ServiceReply ReadReply(Reader& in, uint8_t kind) {
   switch (kind) {
     case 1:
@@ -148,6 +150,8 @@ ServiceReply ReadReply(Reader& in, uint8_t kind) {
       in.Require(readable <= 1);
       return ShareViewReply{readable == 1, in.Text(kMostReplyTextBytes)};
     }
+    case 7:
+      return WaitingReply{in.Text(kMostReplyTextBytes)};
     default:
       in.Require(false);
       return RefusedReply{};

@@ -8,7 +8,7 @@
 // user's choosing; a pipe path would let the user impersonate the system).
 //
 // A start sends one request; the service answers with messages of its own:
-// any number of Progress, Updated and Skipped, then one Finished, Refused or
+// any number of Progress, Updated, Skipped and Waiting, then one Finished, Refused or
 // ShareView, after which it closes the connection. On the pipe each message
 // is framed (Framed, FrameReader): the pipe is a byte stream, as switching a
 // pipe to messages takes a right its users are not given.
@@ -115,8 +115,13 @@ struct ShareViewReply {
   std::string text;
   friend bool operator==(const ShareViewReply&, const ShareViewReply&) = default;
 };
-using ServiceReply =
-    std::variant<ProgressReply, UpdatedReply, SkippedReply, FinishedReply, RefusedReply, ShareViewReply>;
+// A listed file another program holds open, left as it was (UpdateOutcome::waiting).
+struct WaitingReply {
+  std::string name;
+  friend bool operator==(const WaitingReply&, const WaitingReply&) = default;
+};
+using ServiceReply = std::variant<ProgressReply, UpdatedReply, SkippedReply, FinishedReply, RefusedReply,
+                                  ShareViewReply, WaitingReply>;
 // Whether nothing comes after the reply: Finished, Refused and ShareView.
 bool IsLastReply(const ServiceReply& reply);
 

@@ -3,7 +3,7 @@
 #include <windows.h>
 
 #include "common/Paths.h"
-#include "common/SystemText_win32.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Files.h"
 #include "launcher/Components.h"
 #include "launcher/FolderIdentity_win32.h"
@@ -45,6 +45,8 @@ class ReplyReader {
       outcome_.updates.push_back(std::move(update));
     } else if (const auto* skipped = std::get_if<SkippedReply>(&reply)) {
       outcome_.refused.push_back(skipped->skipped);
+    } else if (const auto* waiting = std::get_if<WaitingReply>(&reply)) {
+      outcome_.waiting.push_back(waiting->name);
     } else if (const auto* finished = std::get_if<FinishedReply>(&reply)) {
       outcome_.result = finished->result;
       outcome_.failure = finished->failure;

@@ -1,7 +1,7 @@
 #include <windows.h>
 
 #include "common/Paths.h"
-#include "common/SystemText_win32.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Files.h"
 #include "common/win32/TimeBox.h"
 #include "common/win32/Utf.h"

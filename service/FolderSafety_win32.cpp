@@ -5,7 +5,7 @@
 #include <sddl.h>
 
 #include "common/Paths.h"
-#include "common/SystemText_win32.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"

@@ -4,7 +4,7 @@
 
 #include "common/Integers.h"
 #include "common/Paths.h"
-#include "common/SystemText_win32.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"

@@ -67,6 +67,10 @@ class LoggedRecord final : public UpdateRecord {
     log_.Refreshed(fileName, update);
     progress_.FileDone();
   }
+  void Waiting(const std::string& fileName, const ComponentUpdate& update) override {
+    log_.Waiting(fileName, update);
+    progress_.FileDone();
+  }
 
  private:
   UpdateLogFile log_;
@@ -116,6 +120,7 @@ std::vector<ServiceReply> Replies(const UpdateOutcome& outcome) {
   std::vector<ServiceReply> replies;
   for (const ComponentUpdate& update : outcome.updates) replies.push_back(UpdatedReply{update});
   for (const RefusedUpdate& refused : outcome.refused) replies.push_back(SkippedReply{refused});
+  for (const std::string& name : outcome.waiting) replies.push_back(WaitingReply{name});
   replies.push_back(FinishedReply{outcome.result, outcome.failure, outcome.reason});
   return replies;
 }

@@ -28,7 +28,8 @@ TEST(ServiceProtocol, RequestsAndRepliesReadBackAsWritten) {
       SkippedReply{{"a.dll", "brak podpisu"}},
       FinishedReply{UpdateResult::Failed, "Błąd^x", "powód"},
       RefusedReply{"odmowa"},
-      ShareViewReply{true, "katalog wspólny: 3 pliki"}};
+      ShareViewReply{true, "katalog wspólny: 3 pliki"},
+      WaitingReply{"pomoc\\a.chm"}};
   for (const ServiceReply& reply : replies) EXPECT_EQ(ParseReply(EncodeReply(reply)), reply);
 
   // A text too long for a reply is cut before a whole character, and the reply still reads.
@@ -82,7 +83,7 @@ TEST(ServiceProtocol, AnythingButAWholeMessageIsRefused) {
   const std::string badReplies[] = {
       finished.substr(0, finished.size() - 1),
       finished + 'x',
-      std::string(finished).replace(4, 1, "\x07"),  // no such kind
+      std::string(finished).replace(4, 1, "\x08"),  // no such kind
       std::string(finished).replace(5, 1, "\x09"),  // no such result
       EncodeRequest(kRequest),
       EncodeReply(RefusedReply{"\xC5"}),
