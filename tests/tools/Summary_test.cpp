@@ -51,8 +51,10 @@ TEST(StartReport, TellsEachFileBroughtInByItsOwnMeasure) {
                                   {.name = "prog.dll", .oldVersion = "brak", .newVersion = "1.0.1.4",
                                    .compareMode = kCompareByVersion}},
                       .refused = {{"prog.exe", "brak podpisu"}},
+                      .waiting = {"pomoc\\prog.chm"},
                       .failure = "Brak miejsca."});
   EXPECT_THAT(report.refused, ElementsAre("prog.exe: brak podpisu"));
+  EXPECT_THAT(report.waiting, ElementsAre("pomoc\\prog.chm"));
   EXPECT_THAT(report.changes, ElementsAre("pomoc\\prog.hlp: brak → 2026-03-02 08:00:00", "prog.dll: brak → 1.0.1.4"));
   EXPECT_EQ(report.outcome, UpdateResult::Failed);
   EXPECT_EQ(report.failureTime, report.time);
@@ -110,6 +112,7 @@ TEST(Summary, PutsFailuresFirstThenTheWorkstationsBehind) {
   entries.push_back({"F.txt", Station("F", "1.0.1.10", UpdateResult::ShareNotAnswering), {}});
   entries.push_back({"R.txt", Station("R", "1.0.1.10"), {}});
   entries.back().report->refused = {"prog.exe: brak podpisu"};
+  entries.back().report->waiting = {"prog.chm"};
   entries.push_back({"zepsuty.txt", std::nullopt, "to nie jest raport stanowiska"});
   const Summary summary = Summarize(std::move(entries));
 
@@ -127,7 +130,7 @@ TEST(Summary, PutsFailuresFirstThenTheWorkstationsBehind) {
   EXPECT_THAT(page, HasSubstr("Brak &quot;miejsca&quot;; &amp; &lt;dysku&gt;."));
   EXPECT_THAT(page, Not(HasSubstr("<dysku>")));
   EXPECT_THAT(page, HasSubstr("zepsuty.txt"));
-  EXPECT_THAT(page, HasSubstr("aktualny<br>nie zainstalowano prog.exe: brak podpisu"));
+  EXPECT_THAT(page, HasSubstr("aktualny<br>nie zainstalowano prog.exe: brak podpisu<br>czeka prog.chm: plik jest"));
   const std::vector<std::vector<std::string>> csv = ReadCsv(SummaryCsv(summary));
   ASSERT_EQ(csv.size(), 8u);
   EXPECT_THAT(csv[0], ElementsAre("A", "", "2026-12-08 09:00:00", "1.0.1.10", "błąd", "2026-12-08 09:00:00",
