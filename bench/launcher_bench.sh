@@ -33,7 +33,7 @@ bench_wine
 work=$(mktemp -d "$PWD/$build/bench-work.XXXXXX")
 fuse=
 trap 'wineserver -k </dev/null >/dev/null 2>&1 || true
-      [ -z "$fuse" ] || { fusermount -u -z "$work/share"; kill -KILL $fuse; wait $fuse 2>/dev/null || true; }; rm -rf "$work"' EXIT
+      [ -z "$fuse" ] || { fusermount -u -z "$work/share"; kill -KILL $fuse 2>/dev/null; wait $fuse 2>/dev/null; } || true; rm -rf "$work"' EXIT
 
 echo "== 1. Hand-off"
 # Single starts vary by tens of milliseconds on a shared machine: many rounds.

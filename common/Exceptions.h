@@ -23,7 +23,8 @@ class Exception : public std::exception {
   const void* address_;
 };
 
-// The silent abort: the user has already been told why the run stops.
+// The silent abort: the run stops with no message of its own, as what there
+// was to tell has been told (or there was nobody to tell).
 class EAbort : public Exception {
  public:
   EAbort() : Exception("Operation aborted") {}

@@ -61,6 +61,9 @@ CopyResult CopyAndCheck(const std::string& source, const std::string& destinatio
   system.RemoveLeftovers(destination);
   const std::string copy = TemporaryCopyName(destination, system.ProcessId());
   ScopeExit removeCopy([&] { system.Remove(copy); });
+  // One that an ended run of the same process id left goes first: the copy
+  // is made new (Copy), never written through a file that is there.
+  system.Remove(copy);
   if (auto error = system.Copy(source, copy, progress)) return fail(*error);
   if (!system.FileExists(copy)) return fail(kCopyNotFound);
   if (system.GetFileSizeByName(copy) != sourceSize) return fail(kSizeDiffers);
@@ -96,6 +99,8 @@ std::string MovedAsideName(std::string_view destination, uint32_t processId) {
   return LeftoverName(destination, FormatInteger(processId), kMovedAsideSuffix);
 }
 
+bool IsMovedAsideName(std::string_view entryName) { return entryName.ends_with(kMovedAsideSuffix); }
+
 std::string LeftoverPattern(std::string_view destination) {
   return LeftoverName(destination, "*", "");
 }
@@ -107,10 +112,10 @@ std::optional<uint32_t> LeftoverOwner(std::string_view destinationName, std::str
   static_assert(kTemporarySuffix.size() == kMovedAsideSuffix.size());
   entryName.remove_prefix(kTemporaryPrefix.size());
   entryName.remove_suffix(kTemporarySuffix.size());
-  // The file system compares names without regard to case; ASCII folding is
-  // enough here, the rest of the name must match as written.
+  // The file system's rule for names: the leftover may carry the name in
+  // another case than the destination as given.
   if (entryName.size() < destinationName.size() + 2 ||
-      !SameTextIgnoringAsciiCase(destinationName, entryName.substr(0, destinationName.size())) ||
+      !SameFileName(destinationName, entryName.substr(0, destinationName.size())) ||
       entryName[destinationName.size()] != '.')
     return std::nullopt;
   entryName.remove_prefix(destinationName.size() + 1);

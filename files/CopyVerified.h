@@ -36,8 +36,9 @@ class CopySystem {
 
   // The file operations give nothing on success and the system's text for
   // the error of the call that failed otherwise.
-  // Copies from over to, overwriting to if it exists, telling progress (when
-  // set) how far it has come.
+  // Copies from to a new file to, refused when to is there already (so that
+  // nothing is ever written through a file or link someone put there),
+  // telling progress (when set) how far it has come.
   virtual std::optional<std::string> Copy(const std::string& from, const std::string& to,
                                           const CopyProgress& progress) = 0;
   // Puts from in to's place in one step, over an existing to (read-only too);
@@ -46,11 +47,15 @@ class CopySystem {
   // program has loaded) is first moved aside (MovedAsideName): the processes
   // that run it keep it under that name until they end.
   virtual std::optional<std::string> MoveOver(const std::string& from, const std::string& to) = 0;
+  // Whether another program has the file open so that it can be neither
+  // replaced nor renamed (a file that is only running is not held).
+  virtual bool IsHeldOpen(const std::string& path) = 0;
   // Removes a file if it is there; a failure is not reported.
   virtual void Remove(const std::string& path) noexcept = 0;
   // Removes the temporary copies and moved-aside files for destination that
-  // runs which have ended left behind (LeftoverOwner); a failure (a file
-  // still running) is not reported.
+  // runs which have ended left behind (LeftoverOwner), or puts a moved-aside
+  // file back where the destination stands empty (FateOfLeftover); a
+  // failure (a file still running) is not reported.
   virtual void RemoveLeftovers(const std::string& destination) noexcept = 0;
   // Tells this run's temporary copies apart from those of other runs.
   virtual uint32_t ProcessId() = 0;
@@ -82,6 +87,9 @@ std::string TemporaryCopyName(std::string_view destination, uint32_t processId);
 // Where one run (processId) puts the installed destination when it cannot
 // be replaced because it runs: beside it, under a name of the run's own.
 std::string MovedAsideName(std::string_view destination, uint32_t processId);
+
+// Whether a leftover's name (see LeftoverOwner) is one MovedAsideName gives.
+bool IsMovedAsideName(std::string_view entryName);
 
 // A pattern for a directory search that matches every name TemporaryCopyName
 // and MovedAsideName give for destination (and others: see LeftoverOwner).

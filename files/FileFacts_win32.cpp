@@ -5,7 +5,7 @@
 #include <algorithm>
 #include <vector>
 
-#include "common/DateTime_win32.h"
+#include "common/win32/DateTime.h"
 #include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"

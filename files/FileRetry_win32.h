@@ -2,6 +2,7 @@
 // File operations tried again while someone holds the file for a moment.
 #include <windows.h>
 
+#include "common/win32/Window.h"
 #include "files/FileRetry.h"
 
 namespace kolvex {
@@ -10,14 +11,15 @@ static_assert(kErrorAccessDenied == ERROR_ACCESS_DENIED && kErrorSharingViolatio
               kErrorLockViolation == ERROR_LOCK_VIOLATION);
 
 // Runs operation (returning ERROR_SUCCESS, or the error of its failing call)
-// until it succeeds or ShouldRetryFileOperation gives up on its error.
+// until it succeeds or ShouldRetryFileOperation gives up on its error within
+// windowMs. A window shown meanwhile goes on answering.
 template <typename Operation>
-DWORD RetryWhileHeld(Operation operation) {
+DWORD RetryWhileHeld(Operation operation, DWORD windowMs = kFileRetryWindowMs) {
   const DWORD start = GetTickCount();
   for (;;) {
     const DWORD error = operation();
-    if (error == ERROR_SUCCESS || !ShouldRetryFileOperation(error, GetTickCount() - start)) return error;
-    Sleep(kFileRetryPauseMs);
+    if (error == ERROR_SUCCESS || !ShouldRetryFileOperation(error, GetTickCount() - start, windowMs)) return error;
+    PauseHandlingMessages(kFileRetryPauseMs);
   }
 }
 

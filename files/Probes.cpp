@@ -1,3 +1,6 @@
+// The rules of the verified copy's probes that need no system: whether a
+// path lies on a floppy drive, which root the free room is asked of, and
+// how that room is counted.
 #include "files/Probes.h"
 
 #include <limits>

@@ -1,8 +1,7 @@
 #pragma once
-// The portable half of what the verified copy asks the system before and
-// after it copies (CopySystem): is a path on a floppy drive, which root is
-// asked about free room, and how the room is counted. WindowsCopySystem
-// asks the system itself.
+// The rules behind the verified copy's probes (CopySystem): whether a path
+// lies on a floppy drive, which root the free room is asked of, and how the
+// room is counted. WindowsCopySystem asks the system itself.
 //
 // Sizes and free space are 64-bit: a file of 2 GiB or more, or a disk with
 // more than 2 TiB free, keeps its real figure instead of wrapping into a

@@ -14,6 +14,7 @@
 #include "common/win32/Library.h"
 #include "common/win32/Utf.h"
 #include "files/ExeImage.h"
+#include "files/FileRetry_win32.h"
 
 namespace kolvex {
 
@@ -103,7 +104,8 @@ class TrustCheck {
   TrustCheck& operator=(const TrustCheck&) = delete;
 
   SignatureFacts Facts() const {
-    return {.status = StatusOfTrustResult(static_cast<uint32_t>(result_)), .signer = Signer(trust_, data_.hWVTStateData)};
+    return {.status = StatusOfTrustResult(static_cast<uint32_t>(result_)),
+            .signer = Signer(trust_, data_.hWVTStateData)};
   }
 
  private:
@@ -118,15 +120,20 @@ class TrustCheck {
 
 std::optional<SignatureFacts> WindowsSignatureReader::Read(const std::string& path) {
   const std::wstring wide = WideLongPath(path);
-  const UniqueFile file = OpenForReadingSharedWithAll(wide);
+  // A fresh copy may be held for a moment by an on-access virus scanner.
+  UniqueFile file;
+  const DWORD error = RetryWhileHeld([&] {
+    file = OpenForReadingSharedWithAll(wide);
+    return file ? ERROR_SUCCESS : GetLastError();
+  });
   if (!file) {
-    const DWORD error = GetLastError();
     const bool missing = error == ERROR_FILE_NOT_FOUND || error == ERROR_PATH_NOT_FOUND;
     return SignatureFacts{.status = missing ? SignatureStatus::Unsigned : SignatureStatus::Invalid};
   }
   std::array<std::byte, kProgramMarkSize> head{};
   DWORD read = 0;
-  if (!ReadFile(file.get(), head.data(), head.size(), &read, nullptr)) return SignatureFacts{.status = SignatureStatus::Invalid};
+  if (!ReadFile(file.get(), head.data(), head.size(), &read, nullptr))
+    return SignatureFacts{.status = SignatureStatus::Invalid};
   if (!IsProgramStart({head.data(), read})) return std::nullopt;
   const TrustFunctions* const trust = Trust();
   const LARGE_INTEGER start{};

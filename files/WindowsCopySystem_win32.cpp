@@ -6,13 +6,15 @@
 
 #include "common/Exceptions.h"
 #include "common/Paths.h"
-#include "common/SystemText_win32.h"
+#include "common/ScopeExit.h"
 #include "common/win32/ErrorMode.h"
 #include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "files/FileRetry_win32.h"
+#include "files/MoveAside.h"
 #include "files/Probes.h"
 
 namespace kolvex {
@@ -34,36 +36,31 @@ std::optional<std::string> TextOf(DWORD error) {
   return GetErrorString(static_cast<int32_t>(error));
 }
 
-DWORD Replace(const std::wstring& from, const std::wstring& to) {
+// The replacement's calls on the system, for paths as the copy names them.
+class SystemReplacement final : public ReplacementCalls {
+ public:
   // For a target that another program holds open the rename reports only
   // "access denied". Opening the target the way a copy over it would (for
-  // writing, sharing nothing) names the real reason first.
-  {
-    const UniqueFile target = OpenForWritingAlone(to);
+  // writing, sharing nothing) names the real reason.
+  uint32_t TargetHold(const std::string& to) override {
+    const UniqueFile target = OpenForWritingAlone(WideLongPath(to));
     const DWORD error = target ? ERROR_SUCCESS : GetLastError();
-    if (error != ERROR_SUCCESS && error != ERROR_FILE_NOT_FOUND) return error;
+    return error == ERROR_FILE_NOT_FOUND ? ERROR_SUCCESS : error;
   }
-  return ReplaceByRenaming(from, to);
-}
-
-// The system neither overwrites nor deletes a running program or a library
-// a running program has loaded, but renames it within its directory, and the
-// processes keep running it under the new name. A file held open without
-// delete sharing (a backup tool, an editor) refuses the rename too: then the
-// replacement's own reason stands. The file moved aside comes back when the
-// copy cannot take its place, so the installation is never without it.
-DWORD ReplaceMovingAside(const std::wstring& from, const std::wstring& to, const std::wstring& aside) {
-  const DWORD error = Replace(from, to);
-  if ((error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) || RenameFile(to, aside) != ERROR_SUCCESS)
-    return error;
-  const DWORD placing = RenameFile(from, to);
-  if (placing != ERROR_SUCCESS) {
-    RenameFile(aside, to);
-    return placing;
+  uint32_t Replace(const std::string& from, const std::string& to) override {
+    return ReplaceByRenaming(WideLongPath(from), WideLongPath(to));
   }
-  SetFileAttributesW(aside.c_str(), GetFileAttributesW(aside.c_str()) | FILE_ATTRIBUTE_HIDDEN);
-  return ERROR_SUCCESS;
-}
+  uint32_t Rename(const std::string& from, const std::string& to) override {
+    return RenameFile(WideLongPath(from), WideLongPath(to));
+  }
+  void Hide(const std::string& path) override {
+    const std::wstring wide = WideLongPath(path);
+    SetFileAttributesW(wide.c_str(), GetFileAttributesW(wide.c_str()) | FILE_ATTRIBUTE_HIDDEN);
+  }
+  uint32_t RetryingLong(const std::function<uint32_t()>& attempt) override {
+    return RetryWhileHeld(attempt, kOwnFileRetryWindowMs);
+  }
+};
 
 // The copy is made in pieces of this size: each piece tells how far the copy
 // is, and is a sign of life of the share (see launcher/UpdateAside_win32.cpp),
@@ -75,9 +72,10 @@ constexpr DWORD kCopyPieceBytes = 256 * 1024;
 constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                     FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
-// Copies from's data into a new file to, piece by piece, telling progress
-// after each, and gives it from's last-write time (the date a comparison by
-// date reads) and attributes. The data is on the disk before the call
+// Copies from's data into a new file to (none of that name may be there:
+// the copy never writes into what another user made), piece by piece,
+// telling progress after each, and gives it from's last-write time (the date
+// a comparison by date reads) and attributes; a copy that fails is removed. The data is on the disk before the call
 // returns: after a power cut the program's name must never stand for a
 // file whose data never left the cache. Only the file's data is copied, no
 // other stream: the system's own copy would take the mark of the web along.
@@ -87,8 +85,12 @@ DWORD CopyPieces(const std::wstring& from, const std::wstring& to, const CopyPro
   const UniqueFile source = OpenForReadingSharedExceptWriting(from, FILE_FLAG_SEQUENTIAL_SCAN);
   BY_HANDLE_FILE_INFORMATION info{};
   if (!source || !GetFileInformationByHandle(source.get(), &info)) return GetLastError();
-  const UniqueFile target = CreateForWritingAlone(to);
+  UniqueFile target = CreateNewForWritingAlone(to);
   if (!target) return GetLastError();
+  ScopeExit removePartial([&] {
+    target.reset();
+    DeleteFileNamed(to);
+  });
   const uint64_t total = uint64_t{info.nFileSizeHigh} << 32 | info.nFileSizeLow;
   std::vector<char> piece(kCopyPieceBytes);
   // Nobody writes the file while it is open for the copy: its size stays.
@@ -103,16 +105,18 @@ DWORD CopyPieces(const std::wstring& from, const std::wstring& to, const CopyPro
   if (progress) progress(done, total);
   if (!SetFileTime(target.get(), nullptr, nullptr, &info.ftLastWriteTime) || !FlushFileBuffers(target.get()))
     return GetLastError();
+  target.reset();
   const DWORD attributes = info.dwFileAttributes & kCopiedAttributes;
-  return LastErrorUnless(SetFileAttributesW(to.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL));
+  if (!SetFileAttributesW(to.c_str(), attributes ? attributes : FILE_ATTRIBUTE_NORMAL)) return GetLastError();
+  removePartial.Dismiss();
+  return ERROR_SUCCESS;
 }
 
-// A run has ended when its process is gone or has exited. A process this run
-// may not look at (another user's) counts as running: its files stay.
-bool HasEnded(uint32_t processId) {
+// What this run may tell of the run of processId (RunStateOf).
+RunState StateOfRun(uint32_t processId) {
   const UniqueKernelHandle process(OpenProcess(SYNCHRONIZE, FALSE, processId));
-  if (!process) return GetLastError() == ERROR_INVALID_PARAMETER;
-  return WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0;
+  const DWORD error = process ? ERROR_SUCCESS : GetLastError();
+  return RunStateOf(error, process && WaitForSingleObject(process.get(), 0) == WAIT_OBJECT_0);
 }
 
 std::optional<DiskSpace> QueryDiskSpace(const std::optional<std::string>& root) {
@@ -162,21 +166,20 @@ std::optional<std::string> WindowsCopySystem::Copy(const std::string& from, cons
                                                    const CopyProgress& progress) {
   const std::wstring wideFrom = WideLongPath(from), wideTo = WideLongPath(to);
   const DWORD error = RetryWhileHeld([&] { return CopyPieces(wideFrom, wideTo, progress); });
-  // Nor does a copy made over a file of that name keep a mark it had.
-  if (error == ERROR_SUCCESS) RemoveZoneMark(to);
   return TextOf(error);
 }
 
 std::optional<std::string> WindowsCopySystem::MoveOver(const std::string& from, const std::string& to) {
-  const std::wstring wideFrom = WideLongPath(from), wideTo = WideLongPath(to);
-  const std::wstring aside = WideLongPath(MovedAsideName(to, ProcessId()));
+  const std::wstring wideTo = WideLongPath(to);
   // Windows refuses to replace a read-only file (copies of read-only files on
   // a share are read-only). The attribute goes for the replacement and comes
   // back if the replacement fails.
   const DWORD attributes = GetFileAttributesW(wideTo.c_str());
   const bool readOnly = IsReadOnlyFile(attributes);
   if (readOnly && !SetFileAttributesW(wideTo.c_str(), WithoutReadOnly(attributes))) return GetLastErrorString();
-  const DWORD error = RetryWhileHeld([&] { return ReplaceMovingAside(wideFrom, wideTo, aside); });
+  SystemReplacement calls;
+  const std::string aside = MovedAsideName(to, ProcessId());
+  const DWORD error = RetryWhileHeld([&] { return ReplaceMovingAside(calls, from, to, aside); });
   if (error != ERROR_SUCCESS && readOnly) SetFileAttributesW(wideTo.c_str(), attributes);
   return TextOf(error);
 }
@@ -203,9 +206,20 @@ void WindowsCopySystem::RemoveLeftovers(const std::string& destination) noexcept
   do {
     const std::string entry = Narrow(found.cFileName);
     const std::optional<uint32_t> owner = LeftoverOwner(name, entry);
+    if (!owner) continue;
     // This run's own id was an earlier run's: what that run left is to go.
-    if (owner && (*owner == ProcessId() || HasEnded(*owner))) Remove(dir + entry);
+    const RunState run = *owner == ProcessId() ? RunState::Ended : StateOfRun(*owner);
+    switch (FateOfLeftover(run, IsMovedAsideName(entry), FileExists(destination))) {
+      case LeftoverFate::Keep: break;
+      case LeftoverFate::Remove: Remove(dir + entry); break;
+      case LeftoverFate::PutBack: RenameFile(WideLongPath(dir + entry), WideLongPath(destination)); break;
+    }
   } while (FindNextFileW(find.get(), &found));
+}
+
+bool WindowsCopySystem::IsHeldOpen(const std::string& path) {
+  const UniqueFile file = OpenForRenaming(WideLongPath(path));
+  return !file && GetLastError() == ERROR_SHARING_VIOLATION;
 }
 
 uint32_t WindowsCopySystem::ProcessId() { return GetCurrentProcessId(); }

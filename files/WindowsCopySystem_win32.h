@@ -16,6 +16,7 @@ class WindowsCopySystem : public CopySystem {
   std::optional<std::string> Copy(const std::string& from, const std::string& to,
                                   const CopyProgress& progress) override;
   std::optional<std::string> MoveOver(const std::string& from, const std::string& to) override;
+  bool IsHeldOpen(const std::string& path) override;
   void Remove(const std::string& path) noexcept override;
   void RemoveLeftovers(const std::string& destination) noexcept override;
   uint32_t ProcessId() override;

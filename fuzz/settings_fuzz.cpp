@@ -1,12 +1,18 @@
 // baza.set in any bytes: no crash, no hang; the text is always UTF-8, and
-// every component taken has a name and a known mode, every signer a thumbprint. The decoder is judged by
-// a reference written apart from it: UTF-8 read by the bit rules alone.
+// every component taken has a name and a known mode, every signer a
+// thumbprint. The decoder and the share's time-box are judged by references
+// written apart from them: UTF-8 read by the bit rules alone, SHARED_TIMEOUT
+// by the value of its digits.
+#include <algorithm>
 #include <cstdint>
 #include <cstdlib>
+#include <optional>
 #include <string>
 
 #include "common/TextDecode.h"
 #include "launcher/Settings.h"
+#include "launcher/SettingsIni.h"
+#include "launcher/ShareProbe.h"
 #include "launcher/Update.h"
 
 namespace {
@@ -51,6 +57,19 @@ bool ReferenceValid(std::string_view s) {
   return true;
 }
 
+// The time-box SHARED_TIMEOUT's value gives: a whole number of seconds from 0
+// to 3600 (blanks around it and leading zeros allowed) times 1000, otherwise
+// the default. The value is taken by its significant digits, never wrapped.
+uint32_t ReferenceTimeBoxMs(std::string_view value) {
+  while (!value.empty() && static_cast<unsigned char>(value.front()) <= ' ') value.remove_prefix(1);
+  while (!value.empty() && static_cast<unsigned char>(value.back()) <= ' ') value.remove_suffix(1);
+  if (value.empty() || value.find_first_not_of("0123456789") != std::string_view::npos) return kolvex::kShareTimeBoxMs;
+  const std::string_view significant = value.substr(std::min(value.find_first_not_of('0'), value.size()));
+  if (significant.size() > 4) return kolvex::kShareTimeBoxMs;
+  const unsigned long seconds = significant.empty() ? 0 : std::stoul(std::string(significant));
+  return seconds <= 3600 ? static_cast<uint32_t>(seconds * 1000) : kolvex::kShareTimeBoxMs;
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
@@ -70,6 +89,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   }
 
   const kolvex::Settings settings = kolvex::ParseSettings(text, "C:\\P");
+  const std::optional<std::string> timeout = kolvex::IniText(text).Value("MAIN", "SHARED_TIMEOUT");
+  if (settings.shareTimeBoxMs != ReferenceTimeBoxMs(timeout.value_or(""))) std::abort();
   for (const kolvex::Component& c : settings.components.components) {
     const bool knownMode = c.compareMode == kolvex::kCompareByVersion || c.compareMode == kolvex::kCompareByDate;
     if (c.name.empty() || !knownMode) std::abort();

@@ -7,6 +7,9 @@
 #include "common/Integers.h"
 #include "common/Text.h"
 #include "common/Unicode.h"
+#include "launcher/ServiceProtocol.h"
+#include "launcher/Settings.h"
+#include "launcher/UpdateTurn.h"
 
 namespace kolvex {
 
@@ -146,13 +149,38 @@ std::string FaultText(const RefusedEntry& refused) {
     }
     case EntryFault::UnknownMode:
       return "nieznany sposób porównania " + Quoted(refused.detail) + " (1 – wersja pliku, 2 – data modyfikacji)";
+    case EntryFault::ServiceWayFile:
+      return "gdy instalację aktualizuje usługa, katalog wspólny nie może zastąpić pliku " + Quoted(refused.detail);
   }
   return {};
 }
 
 bool IsComponentName(std::string_view name) { return !NameFault(name); }
 
-ComponentList ParseComponents(const std::vector<IniEntry>& entries) {
+std::vector<std::string_view> ResolvedNameParts(std::string_view name) {
+  std::vector<std::string_view> parts;
+  while (true) {
+    const size_t end = std::min(name.find_first_of("\\/"), name.size());
+    const std::string_view part = name.substr(0, end);
+    const bool dotsOnly = part.find_first_not_of(". ") == std::string_view::npos;
+    if (!dotsOnly) {
+      parts.push_back(part);
+    } else if (std::ranges::count(part, '.') >= 2 && !parts.empty()) {
+      parts.pop_back();
+    }
+    if (end == name.size()) return parts;
+    name.remove_prefix(end + 1);
+  }
+}
+
+bool IsServiceWayFile(std::string_view name) {
+  const std::vector<std::string_view> parts = ResolvedNameParts(name);
+  return parts.size() == 1 && (SameTextIgnoringAsciiCase(parts[0], kSettingsFileName) ||
+                               SameTextIgnoringAsciiCase(parts[0], kTurnFileName) ||
+                               SameTextIgnoringAsciiCase(parts[0], kServiceProgram));
+}
+
+ComponentList ParseComponents(const std::vector<IniEntry>& entries, bool serviceWay) {
   ComponentList list;
   for (const IniEntry& entry : entries) {
     const std::string_view value = entry.value;
@@ -164,6 +192,7 @@ ComponentList ParseComponents(const std::vector<IniEntry>& entries) {
     const std::string_view caption = Trim(rest.substr(std::min(secondComma + 1, rest.size())));
 
     std::optional<Fault> fault = NameFault(name);
+    if (!fault && serviceWay && IsServiceWayFile(name)) fault = Fault{EntryFault::ServiceWayFile, std::string(name)};
     const std::optional<std::uint8_t> compareMode = CompareModeFromText(mode);
     if (!fault && !compareMode) fault = Fault{EntryFault::UnknownMode, std::string(mode)};
     if (fault) {

@@ -34,6 +34,7 @@ enum class EntryFault : std::uint8_t {
   DeviceName,    // CON, NUL, COM1 and the like, which name devices, not files
   BadCharacter,  // one no file name may hold
   UnknownMode,
+  ServiceWayFile,  // in the per-machine way, a file that keeps the installation in the service's hands
 };
 
 struct RefusedEntry {
@@ -47,13 +48,29 @@ struct ComponentList {
   std::vector<RefusedEntry> refused;  // in file order
 };
 
+// The parts of a name relative to the installation as the system resolves
+// them, either slash separating them: "." parts dropped, a ".." part (or one
+// of dots and blanks, as the system drops those) taking the part before it
+// away. "a/b/../c\\x.dll" gives "a", "c", "x.dll".
+std::vector<std::string_view> ResolvedNameParts(std::string_view name);
+
 // Whether name may name a component: relative, within the installation, a
 // file and no device, every character one a file name may hold (the checks
 // ParseComponents makes of an entry's name).
 bool IsComponentName(std::string_view name);
 
-// The entries of [SKLADNIKI], each checked; blanks around every field dropped.
-ComponentList ParseComponents(const std::vector<IniEntry>& entries);
+// Whether a name relative to the installation is that of a file that keeps
+// it in the update service's hands: baza.set (which chooses the service), the
+// turn, the service's program. A share that could replace them could switch
+// the service off, or run a program of its own as the system. In the
+// per-machine way the entries of [SKLADNIKI] naming them are refused
+// (EntryFault::ServiceWayFile), and so is a start asking for one.
+bool IsServiceWayFile(std::string_view name);
+
+// The entries of [SKLADNIKI], each checked; blanks around every field
+// dropped. In the per-machine way (serviceWay) those naming a file that
+// keeps the installation in the service's hands are refused too.
+ComponentList ParseComponents(const std::vector<IniEntry>& entries, bool serviceWay = false);
 
 // What is wrong with a refused entry, in Polish, safe for the message markup.
 std::string FaultText(const RefusedEntry& refused);

@@ -7,16 +7,17 @@
 #include "common/Exceptions.h"
 #include "common/Paths.h"
 #include "common/ScopeExit.h"
-#include "common/SystemText_win32.h"
 #include "common/win32/ErrorMode.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Library.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "common/win32/Window.h"
 #include "launcher/CommandLine.h"
 #include "launcher/Installation.h"
 #include "launcher/Kolvex_win32.h"
+#include "launcher/ServiceUpdate_win32.h"
 #include "launcher/Settings_win32.h"
 #include "launcher/ShareProbe_win32.h"
 #include "launcher/StartReport_win32.h"
@@ -87,10 +88,8 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
   // Before the first touch of the shared directory: a removable drive
   // without a medium gives the launcher's own message, not the system's box.
   const NoCriticalErrorBoxes noPrompts;
-  const std::optional<ShareReply> reply = AskShare(installation.sharedDir, settings.shareTimeBoxMs);
-  if (const std::optional<UpdateResult> without = ShareVerdict(reply))
-    return {.result = *without,
-            .reason = reply && !reply->found ? GetErrorReason(static_cast<int32_t>(reply->error)) : ""};
+  if (std::optional<UpdateOutcome> without = OutcomeWithoutShare(installation.sharedDir, settings.shareTimeBoxMs))
+    return std::move(*without);
   const std::vector<Component>& components = settings.components.components;
   const UpdateTurn turn(installation.exeDir, progress, installation.targetName);
   const auto installed = [&] { return FileExists(JoinPath(installation.exeDir, installation.targetName)); };
@@ -157,12 +156,16 @@ void RunLauncher(ProgressWindow& progress) {
   // of the installation must not wait that long too.
   WarnAboutRefusedEntries(settings.components.refused);
   const std::string programName = UpperCase(ExtractFileName(installation.targetName));
-  const UpdateOutcome outcome = UpdateFromShare(installation, settings, progress, programName);
+  // In the per-machine way only the update service writes the installation.
+  const UpdateOutcome outcome = settings.updatedByService
+                                    ? UpdateThroughService(installation, settings, progress, programName)
+                                    : UpdateFromShare(installation, settings, progress, programName);
   // Last of all, so that the user never waits for it: after the hand-off, or
   // after the failure was read (or could not be shown).
   const ScopeExit report([&] {
     if (!settings.reportDir.empty())
-      ReportStart(settings.reportDir, installation, settings.components.components, outcome, settings.shareTimeBoxMs);
+      ReportStart(settings.reportDir, installation, settings.components.components, outcome,
+                  !settings.updatedByService, settings.shareTimeBoxMs);
   });
   // The turn is left: a message read now holds up no other start.
   if (outcome.result == UpdateResult::Failed) {

@@ -191,7 +191,7 @@ void ProgressWindow::ShowNow(const std::string& text) {
 
 void ProgressWindow::Show(const std::string& text) {
   ShowNow(text);
-  if (fTrwaAktualizacja) WaitHandlingMessages(kProgressNameShownMs);
+  if (fTrwaAktualizacja) PauseHandlingMessages(kProgressNameShownMs);
 }
 
 void ProgressWindow::Close() { fTrwaAktualizacja.reset(); }

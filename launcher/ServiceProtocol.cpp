@@ -107,13 +107,17 @@ void WriteReply(Writer& out, const UpdatedReply& reply) {
   out.Number(update.compareMode, 1);
 }
 
+void WriteReply(Writer& out, const SkippedReply& reply) { out.Text(reply.skipped.name).Text(reply.skipped.reason); }
+
 void WriteReply(Writer& out, const FinishedReply& reply) {
-  out.Number(static_cast<uint8_t>(reply.result), 1).Text(reply.failure);
+  out.Number(static_cast<uint8_t>(reply.result), 1).Text(reply.failure).Text(reply.reason);
 }
 
 void WriteReply(Writer& out, const RefusedReply& reply) { out.Text(reply.reason); }
 
 void WriteReply(Writer& out, const ShareViewReply& reply) { out.Number(reply.readable, 1).Text(reply.text); }
+
+void WriteReply(Writer& out, const WaitingReply& reply) { out.Text(reply.name); }
 
 ServiceReply ReadReply(Reader& in, uint8_t kind) {
   switch (kind) {
@@ -130,17 +134,24 @@ ServiceReply ReadReply(Reader& in, uint8_t kind) {
       return UpdatedReply{std::move(update)};
     }
     case 3: {
-      const uint64_t result = in.Number(1);
-      in.Require(result <= static_cast<uint8_t>(UpdateResult::Failed));
-      return FinishedReply{static_cast<UpdateResult>(result), in.Text(kMostReplyTextBytes)};
+      std::string name = in.Text(kMostReplyTextBytes);
+      return SkippedReply{{std::move(name), in.Text(kMostReplyTextBytes)}};
     }
-    case 4:
+    case 4: {
+      const uint64_t result = in.Number(1);
+      in.Require(result <= static_cast<uint8_t>(kLastUpdateResult));
+      std::string failure = in.Text(kMostReplyTextBytes);
+      return FinishedReply{static_cast<UpdateResult>(result), std::move(failure), in.Text(kMostReplyTextBytes)};
+    }
+    case 5:
       return RefusedReply{in.Text(kMostReplyTextBytes)};
-    case 5: {
+    case 6: {
       const uint64_t readable = in.Number(1);
       in.Require(readable <= 1);
       return ShareViewReply{readable == 1, in.Text(kMostReplyTextBytes)};
     }
+    case 7:
+      return WaitingReply{in.Text(kMostReplyTextBytes)};
     default:
       in.Require(false);
       return RefusedReply{};
@@ -148,6 +159,22 @@ ServiceReply ReadReply(Reader& in, uint8_t kind) {
 }
 
 }  // namespace
+
+std::string Framed(std::string_view message) {
+  Writer out("");
+  out.Number(message.size(), 4);
+  return std::move(out).Bytes().append(message);
+}
+
+std::optional<std::string> FrameReader::Next() {
+  Reader in(bytes_, "");
+  const uint64_t size = in.Number(4);
+  spoilt_ = spoilt_ || (bytes_.size() >= 4 && size > most_);
+  if (spoilt_ || bytes_.size() < 4 + size) return std::nullopt;
+  std::string message = bytes_.substr(4, size);
+  bytes_.erase(0, 4 + size);
+  return message;
+}
 
 std::string EncodeRequest(const ServiceRequest& request) {
   Writer out(kRequestMark);
@@ -171,6 +198,11 @@ std::optional<ServiceRequest> ParseRequest(std::string_view bytes) {
                                                         request.programName.empty());
   if (!in.Whole()) return std::nullopt;
   return request;
+}
+
+bool IsLastReply(const ServiceReply& reply) {
+  return std::holds_alternative<FinishedReply>(reply) || std::holds_alternative<RefusedReply>(reply) ||
+         std::holds_alternative<ShareViewReply>(reply);
 }
 
 std::string EncodeReply(const ServiceReply& reply) {

@@ -7,9 +7,11 @@
 // chose (a UNC path would send the computer's credentials to a host of the
 // user's choosing; a pipe path would let the user impersonate the system).
 //
-// A request is one pipe message; the service answers with messages of its
-// own: any number of Progress and Updated, then one Finished, Refused or
-// ShareView, after which it closes the connection.
+// A start sends one request; the service answers with messages of its own:
+// any number of Progress, Updated, Skipped and Waiting, then one Finished, Refused or
+// ShareView, after which it closes the connection. On the pipe each message
+// is framed (Framed, FrameReader): the pipe is a byte stream, as switching a
+// pipe to messages takes a right its users are not given.
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -22,6 +24,16 @@
 #include "launcher/UpdateOutcome.h"
 
 namespace kolvex {
+
+// The service: its name with the service manager, its pipe, its program.
+inline constexpr std::string_view kServiceName = "KolvexUsluga";
+inline constexpr std::string_view kServicePipe = "\\\\.\\pipe\\KolvexUsluga";
+inline constexpr std::string_view kServiceProgram = "KolvexUsluga.exe";
+// The service's own exit code (with ERROR_SERVICE_SPECIFIC_ERROR) when it
+// stops because another program holds a pipe of its name, and what a start
+// and kolvexadm say of that, and of a pipe that is not the service's.
+inline constexpr std::uint32_t kPipeTakenExitCode = 1;
+inline constexpr std::string_view kPipeTaken = "potok usługi aktualizacji zajął inny program";
 
 // The largest message each side reads: a longer one is refused whole.
 inline constexpr size_t kMostRequestBytes = 1024;
@@ -36,7 +48,7 @@ inline constexpr size_t kMostReplyTextBytes = 16 * 1024;
 struct FolderIdentity {
   std::uint64_t volumeSerial = 0;
   std::array<std::uint8_t, 16> fileId{};
-  friend bool operator==(const FolderIdentity&, const FolderIdentity&) = default;
+  friend auto operator<=>(const FolderIdentity&, const FolderIdentity&) = default;
 };
 
 enum class RequestKind : std::uint8_t {
@@ -77,10 +89,19 @@ struct UpdatedReply {
     return carried(a.update) == carried(b.update);
   }
 };
-// How the update ended: the result and, for Failed, what the user is shown.
+// A file of the share not installed for its signature (UpdateOutcome::refused).
+struct SkippedReply {
+  RefusedUpdate skipped;
+  friend bool operator==(const SkippedReply& a, const SkippedReply& b) {
+    return std::tie(a.skipped.name, a.skipped.reason) == std::tie(b.skipped.name, b.skipped.reason);
+  }
+};
+// How the update ended: the result, for Failed what the user is shown, and
+// the system's text where the result has one (UpdateOutcome::reason).
 struct FinishedReply {
   UpdateResult result = UpdateResult::NothingToDo;
-  std::string failure;
+  std::string failure{};
+  std::string reason{};
   friend bool operator==(const FinishedReply&, const FinishedReply&) = default;
 };
 // The request was not carried out: why, in Polish, for the start report and kolvexadm.
@@ -94,12 +115,41 @@ struct ShareViewReply {
   std::string text;
   friend bool operator==(const ShareViewReply&, const ShareViewReply&) = default;
 };
-using ServiceReply = std::variant<ProgressReply, UpdatedReply, FinishedReply, RefusedReply, ShareViewReply>;
+// A listed file another program holds open, left as it was (UpdateOutcome::waiting).
+struct WaitingReply {
+  std::string name;
+  friend bool operator==(const WaitingReply&, const WaitingReply&) = default;
+};
+using ServiceReply = std::variant<ProgressReply, UpdatedReply, SkippedReply, FinishedReply, RefusedReply,
+                                  ShareViewReply, WaitingReply>;
+// Whether nothing comes after the reply: Finished, Refused and ShareView.
+bool IsLastReply(const ServiceReply& reply);
 
 // At most kMostReplyBytes, texts cut to kMostReplyTextBytes.
 std::string EncodeReply(const ServiceReply& reply);
 // Nothing for any bytes but a whole reply, exactly: texts in UTF-8, a known
 // result, dates within the calendar's years 1 to 9999.
 std::optional<ServiceReply> ParseReply(std::string_view bytes);
+
+// The message as it goes through the pipe: its length in four bytes, least
+// significant first, then its bytes.
+std::string Framed(std::string_view message);
+
+// Takes the bytes of a pipe as they come and gives back the whole messages
+// in them; a frame longer than the most the reader takes spoils the stream.
+class FrameReader {
+ public:
+  explicit FrameReader(size_t most) : most_(most) {}
+  void Take(std::string_view bytes) { bytes_ += bytes; }
+  // The next whole message, if one has come.
+  std::optional<std::string> Next();
+  // Whether a frame announced more than the most: nothing more can be read.
+  bool Spoilt() const { return spoilt_; }
+
+ private:
+  size_t most_;
+  std::string bytes_;
+  bool spoilt_ = false;
+};
 
 }  // namespace kolvex

@@ -1,6 +1,7 @@
 #include "launcher/Settings.h"
 
 #include "common/Paths.h"
+#include "common/Text.h"
 #include "launcher/ShareProbe.h"
 
 namespace kolvex {
@@ -9,12 +10,19 @@ std::string SharedDirFromSetting(const std::string& value, const std::string& ex
   return value.empty() ? JoinPath(exeDir, "SHARED") : value;
 }
 
+bool IsServiceUpdate(std::string_view value) {
+  return SameTextIgnoringAsciiCase(value, kUpdateByService) || SameTextIgnoringAsciiCase(value, "usługa") ||
+         SameTextIgnoringAsciiCase(value, "USŁUGA");
+}
+
 Settings ParseSettings(std::string_view text, const std::string& exeDir) {
   const IniText ini(text);
+  const bool serviceWay = IsServiceUpdate(ini.Value(kMainSection, kUpdateKey).value_or(""));
   return {SharedDirFromSetting(ini.Value(kMainSection, kSharedDirKey).value_or(""), exeDir),
-          ini.Value(kMainSection, kReportDirKey).value_or(""), ParseComponents(ini.Entries(kComponentsSection)),
+          ini.Value(kMainSection, kReportDirKey).value_or(""), ParseComponents(ini.Entries(kComponentsSection), serviceWay),
           ShareTimeBoxMs(ini.Value(kMainSection, kSharedTimeoutKey).value_or("")),
-          ParseSignerRule(ini.Value(kMainSection, kSignedByKey).value_or(""))};
+          ParseSignerRule(ini.Value(kMainSection, kSignedByKey).value_or("")),
+          serviceWay};
 }
 
 Installation SettingsInstallation(const std::string& exeDir, const Settings& settings, const std::string& targetName) {

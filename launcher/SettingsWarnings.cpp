@@ -11,7 +11,7 @@ namespace kolvex {
 namespace {
 
 constexpr std::array kSections = {kMainSection, kComponentsSection};
-constexpr std::array kMainKeys = {kSharedDirKey, kSharedTimeoutKey, kReportDirKey, kSignedByKey};
+constexpr std::array kMainKeys = {kSharedDirKey, kSharedTimeoutKey, kReportDirKey, kSignedByKey, kUpdateKey};
 
 bool SameText(std::string_view a, std::string_view b) { return SameTextIgnoringAsciiCase(a, b); }
 
@@ -77,6 +77,12 @@ std::vector<std::string> SettingsWarnings(std::string_view text) {
       warnings.push_back("powtórzony klucz " + entry.key + " w sekcji [MAIN] jest pomijany (liczy się pierwszy).");
     }
     keys.push_back(entry.key);
+  }
+  if (const std::optional<std::string> update = ini.Value(kMainSection, kUpdateKey);
+      update && !IsServiceUpdate(*update)) {
+    warnings.push_back("nieznana wartość " + std::string(kUpdateKey) + "=" + *update +
+                       " w sekcji [MAIN]: uruchomienia aktualizują instalację same (usługę aktualizacji wybiera " +
+                       std::string(kUpdateKey) + "=" + std::string(kUpdateByService) + ").");
   }
   for (const IniEntry& entry : ini.Entries(kComponentsSection)) {
     if (entry.value.find(';') != std::string::npos)

@@ -20,11 +20,16 @@ constexpr uint32_t kNotThere[] = {2, 3, 15, 21, 53, 67, 123, 161};
 
 uint32_t ShareTimeBoxMs(std::string_view setting) {
   const std::string_view digits = Trim(setting);
-  if (digits.empty() || digits.size() > 4 || !std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; }))
+  if (digits.empty() || !std::ranges::all_of(digits, [](char c) { return c >= '0' && c <= '9'; }))
     return kShareTimeBoxMs;
+  // Past the longest at the first digit that takes it there, long before
+  // the number could wrap round; leading zeros count for nothing.
   uint32_t seconds = 0;
-  for (const char c : digits) seconds = seconds * 10 + static_cast<uint32_t>(c - '0');
-  return seconds <= kLongestTimeBoxSeconds ? seconds * 1000 : kShareTimeBoxMs;
+  for (const char c : digits) {
+    seconds = seconds * 10 + static_cast<uint32_t>(c - '0');
+    if (seconds > kLongestTimeBoxSeconds) return kShareTimeBoxMs;
+  }
+  return seconds * 1000;
 }
 
 std::optional<UpdateResult> ShareVerdict(const std::optional<ShareReply>& reply) {

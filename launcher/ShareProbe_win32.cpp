@@ -1,6 +1,7 @@
 #include <windows.h>
 
 #include "common/Paths.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Files.h"
 #include "common/win32/TimeBox.h"
 #include "common/win32/Utf.h"
@@ -17,6 +18,14 @@ std::optional<ShareReply> AskShare(const std::string& dir, uint32_t limitMs) {
     return std::nullopt;
   if (attributes == INVALID_FILE_ATTRIBUTES) return ShareReply{.error = error};
   return ShareReply{.found = true, .attributes = attributes};
+}
+
+std::optional<UpdateOutcome> OutcomeWithoutShare(const std::string& dir, uint32_t limitMs) {
+  const std::optional<ShareReply> reply = AskShare(dir, limitMs);
+  const std::optional<UpdateResult> without = ShareVerdict(reply);
+  if (!without) return std::nullopt;
+  return UpdateOutcome{.result = *without,
+                       .reason = reply && !reply->found ? GetErrorReason(static_cast<int32_t>(reply->error)) : ""};
 }
 
 }  // namespace kolvex

@@ -17,10 +17,19 @@ constexpr std::string_view kExtension = ".txt";
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 constexpr char kFileSeparator = '|';  // no file name holds it
 
-constexpr std::array<std::string_view, 8> kOutcomeTexts{
-    "aktualny",         "zaktualizowany", "brak katalogu wspólnego", "katalog wspólny nie odpowiada",
-    "błąd",             "inne uruchomienie aktualizowało zbyt długo", "katalog wspólny niedostępny",
-    "brak prawa zapisu w katalogu instalacji"};
+// In the order of UpdateResult.
+constexpr std::array<std::string_view, 10> kOutcomeTexts{
+    "aktualny",
+    "zaktualizowany",
+    "brak katalogu wspólnego",
+    "katalog wspólny nie odpowiada",
+    "inne uruchomienie aktualizowało zbyt długo",
+    "błąd",
+    "katalog wspólny niedostępny",
+    "brak prawa zapisu w katalogu instalacji",
+    "usługa aktualizacji nie zaktualizowała instalacji",
+    "katalog wspólny przestał odpowiadać"};
+static_assert(static_cast<size_t>(kLastUpdateResult) + 1 == kOutcomeTexts.size());
 
 struct Key {
   std::string_view name;
@@ -41,6 +50,7 @@ constexpr std::string_view kOutcomeKey = "WYNIK";
 constexpr std::string_view kChangeKey = "ZMIANA";
 constexpr std::string_view kMissingKey = "BRAK_W_KATALOGU_WSPOLNYM";
 constexpr std::string_view kRefusedKey = "ODRZUCONY";
+constexpr std::string_view kWaitingKey = "CZEKA";
 constexpr std::string_view kFileKey = "PLIK";
 constexpr std::string_view kReasonKey = "POWOD";
 constexpr std::string_view kFailureTimeKey = "BLAD_CZAS";
@@ -75,7 +85,7 @@ std::vector<std::string_view> Lines(std::string_view text) {
 
 }  // namespace
 
-std::string_view OutcomeText(StartOutcome outcome) { return kOutcomeTexts[static_cast<size_t>(outcome)]; }
+std::string_view OutcomeText(UpdateResult outcome) { return kOutcomeTexts[static_cast<size_t>(outcome)]; }
 
 std::string StartReportFileName(std::string_view computer) {
   std::string name(computer.empty() ? "bez-nazwy" : computer);
@@ -102,6 +112,7 @@ std::string FormatStartReport(const StartReport& report) {
   for (const std::string& change : report.changes) AppendLine(out, kChangeKey, change);
   for (const std::string& missing : report.missingOnShare) AppendLine(out, kMissingKey, missing);
   for (const std::string& refused : report.refused) AppendLine(out, kRefusedKey, refused);
+  for (const std::string& waiting : report.waiting) AppendLine(out, kWaitingKey, waiting);
   for (const ReportedFile& file : report.files)
     AppendLine(out, kFileKey, file.name + (file.version.empty() ? " |" : " | " + file.version));
   if (!report.failure.empty()) {
@@ -120,7 +131,7 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
   if (known == kOutcomeTexts.end()) return false;
 
   report = StartReport{};
-  report.outcome = static_cast<StartOutcome>(known - kOutcomeTexts.begin());
+  report.outcome = static_cast<UpdateResult>(known - kOutcomeTexts.begin());
   for (const Key& key : kHeadKeys) report.*key.field = ini.Value(kSection, key.name).value_or("");
   report.failureTime = ini.Value(kSection, kFailureTimeKey).value_or("");
   report.reason = ini.Value(kSection, kReasonKey).value_or("");
@@ -132,6 +143,8 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
       report.missingOnShare.push_back(entry.value);
     } else if (SameTextIgnoringAsciiCase(entry.key, kRefusedKey)) {
       report.refused.push_back(entry.value);
+    } else if (SameTextIgnoringAsciiCase(entry.key, kWaitingKey)) {
+      report.waiting.push_back(entry.value);
     } else if (SameTextIgnoringAsciiCase(entry.key, kFileKey)) {
       const size_t bar = entry.value.rfind(kFileSeparator);
       const std::string_view value = entry.value;
@@ -147,20 +160,10 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
 }
 
 void SetOutcome(StartReport& report, const UpdateOutcome& outcome) {
-  switch (outcome.result) {
-    case UpdateResult::NothingToDo: report.outcome = StartOutcome::UpToDate; break;
-    case UpdateResult::Updated: report.outcome = StartOutcome::Updated; break;
-    case UpdateResult::ShareNotFound: report.outcome = StartOutcome::SharedDirMissing; break;
-    case UpdateResult::ShareNotAnswering:
-    case UpdateResult::ShareStopped: report.outcome = StartOutcome::SharedDirSilent; break;
-    case UpdateResult::TurnNotCome: report.outcome = StartOutcome::TurnNotCome; break;
-    case UpdateResult::ShareRefused: report.outcome = StartOutcome::SharedDirRefused; break;
-    case UpdateResult::TurnRefused: report.outcome = StartOutcome::NotWritable; break;
-    case UpdateResult::Failed:
-      report.outcome = StartOutcome::Failed;
-      report.failure = outcome.failure;
-      report.failureTime = report.time;
-      break;
+  report.outcome = outcome.result;
+  if (outcome.result == UpdateResult::Failed) {
+    report.failure = outcome.failure;
+    report.failureTime = report.time;
   }
   report.reason = outcome.reason;
   for (const ComponentUpdate& update : outcome.updates) {
@@ -172,10 +175,11 @@ void SetOutcome(StartReport& report, const UpdateOutcome& outcome) {
                              (byDate ? FormatSortableDateTime(update.newDate) : update.newVersion));
   }
   for (const RefusedUpdate& refused : outcome.refused) report.refused.push_back(refused.name + ": " + refused.reason);
+  report.waiting = outcome.waiting;
 }
 
 void CarryFailure(const StartReport& previous, StartReport& next) {
-  const bool succeeded = next.outcome == StartOutcome::UpToDate || next.outcome == StartOutcome::Updated;
+  const bool succeeded = next.outcome == UpdateResult::NothingToDo || next.outcome == UpdateResult::Updated;
   if (succeeded || !next.failure.empty()) return;
   next.failure = previous.failure;
   next.failureTime = previous.failureTime;

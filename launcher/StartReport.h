@@ -13,19 +13,6 @@
 
 namespace kolvex {
 
-// How a start went, as far as the update is concerned.
-enum class StartOutcome {
-  UpToDate,           // every file as on the share
-  Updated,            // files brought in (changes lists them)
-  SharedDirMissing,   // the shared directory was not found: the installed program started
-  SharedDirSilent,    // the shared directory did not answer in time: likewise
-  Failed,             // the start stopped; failure holds what the user was shown
-  TurnNotCome,        // another start kept the installation's turn too long: the installed program started
-  SharedDirRefused,   // the shared directory answered with an error (reason): the installed program started
-  NotWritable,        // the installation could not be written (reason), and the share has other files:
-                      // the installed program started as it is
-};
-
 // A file of the installation as the start left it.
 struct ReportedFile {
   std::string name;     // relative to the installation
@@ -42,10 +29,11 @@ struct StartReport {
   std::string launcherVersion{};
   std::string sharedDir{};      // as read from baza.set
   std::string program{};        // the program's name, as started
-  StartOutcome outcome = StartOutcome::UpToDate;
+  UpdateResult outcome = UpdateResult::NothingToDo;  // how the start went, as far as the update is concerned
   std::vector<std::string> changes{};         // "prog.exe: 1.0.1.3 → 1.0.1.4", one per file brought in
   std::vector<std::string> missingOnShare{};  // listed files the shared directory does not hold
   std::vector<std::string> refused{};         // "prog.exe: brak podpisu", one per file its signature kept out
+  std::vector<std::string> waiting{};         // listed files another program held open, left as they were
   std::vector<ReportedFile> files{};          // the program first, then the listed files in their order
   std::string reason{};         // the system's text for SharedDirRefused and NotWritable
   // The last failure on this computer, kept until a start succeeds.
@@ -71,7 +59,8 @@ bool ParseStartReport(std::string_view text, StartReport& report);
 // The outcome of the update as the report tells it: the outcome, a change
 // line for each file brought in ("prog.exe: 1.0.1.3 → 1.0.1.4", dates for
 // files compared by date), a line for each file refused for its signature
-// ("prog.exe: brak podpisu"), and for a failure its text with the report's time.
+// ("prog.exe: brak podpisu"), the listed files that wait for a later start,
+// and for a failure its text with the report's time.
 void SetOutcome(StartReport& report, const UpdateOutcome& outcome);
 
 // A failure of the previous report carried into the next one, which keeps
@@ -79,6 +68,6 @@ void SetOutcome(StartReport& report, const UpdateOutcome& outcome);
 void CarryFailure(const StartReport& previous, StartReport& next);
 
 // The Polish word for an outcome, as the report and the summary show it.
-std::string_view OutcomeText(StartOutcome outcome);
+std::string_view OutcomeText(UpdateResult outcome);
 
 }  // namespace kolvex

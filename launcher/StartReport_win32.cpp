@@ -4,9 +4,9 @@
 
 #include <lmcons.h>
 
-#include "common/DateTime_win32.h"
 #include "common/Paths.h"
 #include "common/Text.h"
+#include "common/win32/DateTime.h"
 #include "common/win32/Files.h"
 #include "common/win32/TimeBox.h"
 #include "common/win32/Utf.h"
@@ -41,7 +41,7 @@ bool ShareAnswered(UpdateResult result) {
 }
 
 StartReport NewStartReport(const Installation& installation, const std::vector<Component>& components,
-                           const UpdateOutcome& outcome, RequestWatch& watch) {
+                           const UpdateOutcome& outcome, bool startReadsShare, RequestWatch& watch) {
   WindowsFileFacts facts;
   const std::string& program = installation.targetName;
   StartReport report{.computer = ComputerName(),
@@ -58,7 +58,7 @@ StartReport NewStartReport(const Installation& installation, const std::vector<C
   }
   for (const auto& [name, mode] : files) {
     report.files.push_back(Installed(facts, installation.exeDir, name, mode));
-    if (ShareAnswered(outcome.result) &&
+    if (startReadsShare && ShareAnswered(outcome.result) &&
         !watch.Ask([&] { return IsFile(JoinPath(installation.sharedDir, name)); }))
       report.missingOnShare.push_back(name);
   }
@@ -93,10 +93,12 @@ std::string ComputerName() {
 }
 
 void ReportStart(const std::string& reportDir, const Installation& installation,
-                 const std::vector<Component>& components, const UpdateOutcome& outcome, uint32_t timeBoxMs) noexcept {
+                 const std::vector<Component>& components, const UpdateOutcome& outcome, bool startReadsShare,
+                 uint32_t timeBoxMs) noexcept {
   try {
     RunBounded(timeBoxMs ? timeBoxMs : INFINITE, [=](RequestWatch& watch) {
-      WriteStartReport(reportDir, NewStartReport(installation, components, outcome, watch), watch, timeBoxMs);
+      WriteStartReport(reportDir, NewStartReport(installation, components, outcome, startReadsShare, watch), watch,
+                       timeBoxMs);
     });
   } catch (...) {
     // The report is the administrator's; the user's start is not its business.

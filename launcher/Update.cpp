@@ -42,6 +42,18 @@ bool MarkFailed(UpdateOutcome& outcome) {
   return false;
 }
 
+// Ends a component's update whose copy failed. A listed file that another
+// program holds open (a help file that a user of a terminal server has open)
+// does not stop the start: it waits, as it was, for a later start.
+bool CopyFailed(UpdateOutcome& outcome, const UpdateEnvironment& env, const std::string& fileName,
+                const ComponentUpdate& update, bool listed) {
+  if (!listed || !env.files.IsHeldOpen(update.dst)) return MarkFailed(outcome);
+  outcome.failure.clear();
+  env.record.Waiting(fileName, update);
+  outcome.waiting.push_back(update.name);
+  return true;
+}
+
 // Whether the copy is the file the decision was taken on, by the mode's own measure.
 bool IsTheDecidedFile(FileFacts& facts, uint8_t compareMode, const ComponentUpdate& update, const std::string& copy) {
   switch (compareMode) {
@@ -114,7 +126,7 @@ bool UpdateInto(UpdateOutcome& outcome, const UpdateEnvironment& env, const Inst
       if (env.files.FileExists(update.dst)) {
         const std::string backup = BackupName(update.dst, ext);
         if (!backup.empty() && Copy(env.files, update.dst, backup, failure) != CopyResult::Copied)
-          return MarkFailed(outcome);
+          return CopyFailed(outcome, env, fileName, update, tell);
       } else {
         env.files.CreateDirectories(installation.exeDir, update.name);
       }
@@ -129,7 +141,7 @@ bool UpdateInto(UpdateOutcome& outcome, const UpdateEnvironment& env, const Inst
       return !verdict || verdict->kind == SignatureVerdict::Accepted;
     };
     const CopyResult result = Copy(env.files, update.src, update.dst, failure, isDecided, progress);
-    if (result == CopyResult::Failed) return MarkFailed(outcome);
+    if (result == CopyResult::Failed) return CopyFailed(outcome, env, fileName, update, tell);
     if (result == CopyResult::Copied) break;
     if (verdict) {
       outcome.refused.push_back({update.name, RefusalReason(*verdict)});

@@ -52,6 +52,9 @@ class UpdateRecord {
   // program named after the installation's target), update as compared.
   // Raises when it cannot record: the run then stops, the file in place.
   virtual void Refreshed(const std::string& fileName, const ComponentUpdate& update) = 0;
+  // One listed file left as it was for this start, as another program holds
+  // it open (kWaitingReason); raises as Refreshed does.
+  virtual void Waiting(const std::string& fileName, const ComponentUpdate& update) = 0;
 
  protected:
   ~UpdateRecord() = default;
@@ -59,20 +62,22 @@ class UpdateRecord {
 
 // What the update works with, all of it the caller's.
 struct UpdateEnvironment {
-  CopySystem& files;          // the verified copy's calls, and whether a file exists
-  FileFacts& facts;           // versions, dates and the image check the decision reads
+  CopySystem& files;            // the verified copy's calls, and whether a file exists
+  FileFacts& facts;             // versions, dates and the image check the decision reads
   SignatureReader& signatures;  // the signatures of the copies, judged by the installation's signers
-  UpdateProgress& progress;   // told what is brought in and how far its copy is
-  UpdateRecord& record;       // told of each file brought in
+  UpdateProgress& progress;     // told what is brought in and how far its copy is
+  UpdateRecord& record;         // told of each file brought in
 };
 
 // Refreshes one component of the installation, the shared directory's
 // copy of it over the installed one, and says what came of it: NothingToDo,
-// Updated with its one update, or Failed with the message the user is to be
-// shown (a failed copy's reason; a shared file replaced while it was copied
-// is decided on afresh, and one that keeps changing fails too). A copy of a
+// Updated with its one update, or Failed with the message that says why (a
+// failed copy's reason; a shared file replaced while it was copied is
+// decided on afresh, and one that keeps changing fails too). A copy of a
 // Windows program that the installation's signers refuse is not installed,
-// nor logged: outcome.refused says why, and the rest goes on. The
+// nor logged: outcome.refused says why, and the rest goes on. A listed file
+// (tell set) that another program holds open waits for a later start:
+// outcome.waiting names it, the record is told, and the rest goes on. The
 // component is fileName, or without one the installation's target name
 // without its first character; ext, when given, replaces its extension and
 // chooses its backup (BackupName). The progress is told of it as of a

@@ -49,6 +49,7 @@ class ShareRequests final : public CopySystem, public FileFacts {
   std::optional<std::string> MoveOver(const std::string& from, const std::string& to) override {
     return files_.MoveOver(from, to);
   }
+  bool IsHeldOpen(const std::string& path) override { return files_.IsHeldOpen(path); }
   void Remove(const std::string& path) noexcept override { files_.Remove(path); }
   void RemoveLeftovers(const std::string& destination) noexcept override { files_.RemoveLeftovers(destination); }
   uint32_t ProcessId() override { return files_.ProcessId(); }

@@ -30,4 +30,9 @@ std::string UpdateLogLine(uint8_t compareMode, const ComponentUpdate& update, Da
          "]\r\n";
 }
 
+std::string UpdateLogWaitingLine(const ComponentUpdate& update, DateTime now, const DateTimeFormats& formats) {
+  return FormatDateAndTime(now, formats) + " - " + ExtractFileName(update.name) + " czeka: " +
+         std::string(kWaitingReason) + "\r\n";
+}
+
 }  // namespace kolvex

@@ -21,4 +21,8 @@ std::string UpdateLogPath(const std::string& fileName, const std::string& exeDir
 std::string UpdateLogLine(uint8_t compareMode, const ComponentUpdate& update, DateTime now,
                           const DateTimeFormats& formats);
 
+// "now - FILE czeka: " kWaitingReason and CR LF: a listed file left as it
+// was for this start.
+std::string UpdateLogWaitingLine(const ComponentUpdate& update, DateTime now, const DateTimeFormats& formats);
+
 }  // namespace kolvex

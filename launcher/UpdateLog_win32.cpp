@@ -1,11 +1,11 @@
 #include <windows.h>
 
-#include "common/DateTime_win32.h"
 #include "common/Exceptions.h"
-#include "common/SystemText_win32.h"
+#include "common/win32/DateTime.h"
 #include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "files/FileRetry_win32.h"
 #include "launcher/UpdateLog_win32.h"
@@ -20,10 +20,8 @@ namespace {
                     static_cast<int>(error));
 }
 
-}  // namespace
-
-void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
-                    const std::string& exeDir) {
+// Appends line to the log of UpdateLogPath, as WriteUpdateLog says.
+void AppendToUpdateLog(const std::string& fileName, const std::string& exeDir, const std::string& line) {
   const std::string path = UpdateLogPath(fileName, exeDir, ModuleFileName());
   const bool existed = FileExists(path);
   // The log as it stands, or a new one; never truncated, and nobody else's
@@ -38,7 +36,6 @@ void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const Comp
   if (openError != ERROR_SUCCESS)
     RaiseFileError(existed ? "Nie można otworzyć pliku" : "Nie można utworzyć pliku", path, openError);
 
-  const std::string line = UpdateLogLine(compareMode, update, Now(), UserDateTimeFormats());
   if (line.empty()) return;
   const std::string bytes = ToAnsi(line);
   DWORD written = 0;
@@ -46,6 +43,17 @@ void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const Comp
                   WriteFile(log.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
   const DWORD error = GetLastError();
   if (!ok || written != bytes.size()) RaiseFileError("Nie można zapisać pliku", path, ok ? ERROR_DISK_FULL : error);
+}
+
+}  // namespace
+
+void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
+                    const std::string& exeDir) {
+  AppendToUpdateLog(fileName, exeDir, UpdateLogLine(compareMode, update, Now(), UserDateTimeFormats()));
+}
+
+void WriteWaitingLog(const std::string& fileName, const ComponentUpdate& update, const std::string& exeDir) {
+  AppendToUpdateLog(fileName, exeDir, UpdateLogWaitingLine(update, Now(), UserDateTimeFormats()));
 }
 
 }  // namespace kolvex

@@ -14,6 +14,8 @@ namespace kolvex {
 // be opened nor created, or the line cannot be written.
 void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
                     const std::string& exeDir);
+// Appends UpdateLogWaitingLine to the same log, raising as WriteUpdateLog does.
+void WriteWaitingLog(const std::string& fileName, const ComponentUpdate& update, const std::string& exeDir);
 
 // The update's record in a start: each file brought in is a line of the
 // update log of the installation in exeDir.
@@ -22,6 +24,9 @@ class UpdateLogFile final : public UpdateRecord {
   explicit UpdateLogFile(std::string exeDir) : exeDir_(std::move(exeDir)) {}
   void Refreshed(const std::string& fileName, const ComponentUpdate& update) override {
     WriteUpdateLog(fileName, update.compareMode, update, exeDir_);
+  }
+  void Waiting(const std::string& fileName, const ComponentUpdate& update) override {
+    WriteWaitingLog(fileName, update, exeDir_);
   }
 
  private:

@@ -4,6 +4,7 @@
 // told afterwards (the "Błąd" window, a report) is told from this.
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "common/DateTime.h"
@@ -22,6 +23,8 @@ struct ComponentUpdate {
   std::uint8_t compareMode{};              // which of the two pairs above tells old from new
 };
 
+// How a start went, as far as the update is concerned: the update's own
+// result, or why it was not tried. The start report keeps it too.
 enum class UpdateResult : std::uint8_t {
   NothingToDo,        // every file as on the share, or not there at all
   Updated,            // updates names each file refreshed
@@ -29,14 +32,18 @@ enum class UpdateResult : std::uint8_t {
   ShareNotAnswering,  // the shared directory did not answer in time and was left alone
   TurnNotCome,        // another start held the turn past the wait's bound: nothing compared, the
                       // installed program started (without one, Failed says so)
-  Failed,             // failure is the message the user is shown; updates, what was refreshed before it
+  Failed,             // failure says why, as the "Błąd" window of a start shows it; updates, what was
+                      // refreshed before it
   ShareRefused,       // the shared directory answered its first look with an error (no right to it, a
                       // logon failure, a drive mapping gone): left alone as a missing one, reason says why
   TurnRefused,        // the turn could not be taken (no right to write the installation): compared only,
                       // the installed program started; reason says why
+  ServiceUnavailable,  // the update service did not update the installation (not registered, stopped,
+                       // silent, refusing it): the installed program started, reason says why
   ShareStopped,       // the shared directory stopped answering during the update: given up on where it
                       // stood, no file replaced by an unfinished copy, the installed program started
 };
+inline constexpr UpdateResult kLastUpdateResult = UpdateResult::ShareStopped;
 
 // A file of the share not installed for its signature: the installed one stayed.
 struct RefusedUpdate {
@@ -44,12 +51,17 @@ struct RefusedUpdate {
   std::string reason;  // RefusalReason
 };
 
+// Why a listed file waits for a later start, as the log and the summary say it.
+inline constexpr std::string_view kWaitingReason = "plik jest otwarty w innym programie";
+
 struct UpdateOutcome {
   UpdateResult result = UpdateResult::NothingToDo;
   std::vector<ComponentUpdate> updates{};  // in the order they were made
   std::vector<RefusedUpdate> refused{};    // in the order they were met
+  std::vector<std::string> waiting{};      // listed files another program holds open: left as they were
   std::string failure{};                   // the text of the "Błąd" window, exactly
-  std::string reason{};                    // the system's text for ShareRefused and TurnRefused
+  std::string reason{};                    // the system's or service's text for ShareRefused, TurnRefused
+                                           // and ServiceUnavailable
 };
 
 }  // namespace kolvex

@@ -46,7 +46,7 @@ UpdateTurn::UpdateTurn(const std::string& exeDir, UpdateProgress& progress, cons
       progress.WaitingForTurn(programName);
       shown = true;
     }
-    WaitHandlingMessages(kTurnPollMs);
+    PauseHandlingMessages(kTurnPollMs);
   }
 }
 

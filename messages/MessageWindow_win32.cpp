@@ -15,9 +15,9 @@
 #include <vector>
 
 #include "common/Exceptions.h"
-#include "common/SystemText_win32.h"
 #include "common/win32/CommonControls.h"
 #include "common/win32/Handles.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "common/win32/Window.h"
 #include "messages/MessageWindowButton_win32.h"

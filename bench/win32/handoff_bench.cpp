@@ -27,7 +27,7 @@
 #include <vector>
 
 #include "bench/win32/Spread.h"
-#include "common/DateTime_win32.h"
+#include "common/win32/DateTime.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"

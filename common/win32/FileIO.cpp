@@ -36,8 +36,26 @@ UniqueFile CreateForWritingAlone(const std::wstring& path) {
   return Open(path, GENERIC_WRITE, 0, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL);
 }
 
+UniqueFile CreateNewForWritingAlone(const std::wstring& path) {
+  return Open(path, GENERIC_WRITE, 0, CREATE_NEW, FILE_ATTRIBUTE_NORMAL);
+}
+
 UniqueFile OpenOrCreateAlone(const std::wstring& path, DWORD access, DWORD attributes) {
   return Open(path, access, 0, OPEN_ALWAYS, attributes);
+}
+
+UniqueFile OpenFolderItself(const std::wstring& path, DWORD access) {
+  return Open(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+              FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);
+}
+
+UniqueFile OpenPipeIdentifyingOnly(const std::wstring& name, DWORD access) {
+  return Open(name, access, 0, OPEN_EXISTING, FILE_FLAG_OVERLAPPED | SECURITY_SQOS_PRESENT | SECURITY_IDENTIFICATION);
+}
+
+UniqueFile OpenForRenaming(const std::wstring& path) {
+  return Open(path, DELETE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
+              FILE_ATTRIBUTE_NORMAL);
 }
 
 DWORD RenameFile(const std::wstring& from, const std::wstring& to) { return Move(from, to, 0); }

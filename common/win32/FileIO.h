@@ -30,10 +30,28 @@ UniqueFile OpenForReadingSharedExceptWriting(const std::wstring& path, DWORD fla
 UniqueFile OpenForWritingAlone(const std::wstring& path);
 // A new file, or an existing one emptied, for writing, shared with no one.
 UniqueFile CreateForWritingAlone(const std::wstring& path);
+// A new file for writing, shared with no one: refused (ERROR_FILE_EXISTS)
+// when anything of that name is there already, a link someone made included.
+UniqueFile CreateNewForWritingAlone(const std::wstring& path);
 // The file as it stands, or a new one with attributes, with access
 // (GENERIC_WRITE, with GENERIC_READ or without), shared with no one: refused
 // with ERROR_SHARING_VIOLATION while anyone else has it open.
 UniqueFile OpenOrCreateAlone(const std::wstring& path, DWORD access, DWORD attributes);
+
+// A folder itself, never what a link in its place leads to
+// (FILE_FLAG_OPEN_REPARSE_POINT), with access (its attributes, its rights),
+// while others go on doing anything with it.
+UniqueFile OpenFolderItself(const std::wstring& path, DWORD access);
+
+// An existing pipe for reading and writing with exactly access, its
+// server allowed to learn who the client is but never to act as them
+// (identification-level security), for overlapped use.
+UniqueFile OpenPipeIdentifyingOnly(const std::wstring& name, DWORD access);
+
+// An existing file for renaming or deleting, shared with all: refused with
+// ERROR_SHARING_VIOLATION only while someone has it open without delete
+// sharing (not while it merely runs).
+UniqueFile OpenForRenaming(const std::wstring& path);
 
 // Renames from to to, which must not exist; within one directory, the
 // processes that run the file keep running it.

@@ -89,8 +89,6 @@ bool HasZoneMark(const std::string& path) {
   return GetFileAttributesW(WideLongPath(path + std::string(kZoneMarkStream)).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-void RemoveZoneMark(const std::string& path) { DeleteFileNamed(WideLongPath(path + std::string(kZoneMarkStream))); }
-
 std::string LongPathForm(const std::string& path, size_t plainLimit) {
   if (Widen(path).size() <= plainLimit || path.starts_with("\\\\?\\")) return path;
   // The long form takes no relative parts and no forward slashes: the full

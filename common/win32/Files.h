@@ -25,12 +25,10 @@ std::optional<std::string> ReadWholeFile(const std::string& path);
 // failure, the system's error kept for GetLastError.
 bool ReplaceFileWhole(const std::string& path, const std::string& partial, std::string_view bytes);
 
-// The mark of the web: the stream Zone.Identifier that a browser or mail
-// program gives a file it saved, for which the shell warns before the file
-// is started. Whether path carries it, and its removal (nothing happens to
-// a file without it).
+// Whether path carries the mark of the web: the stream Zone.Identifier that
+// a browser or mail program gives a file it saved, for which the shell warns
+// before the file is started.
 bool HasZoneMark(const std::string& path);
-void RemoveZoneMark(const std::string& path);
 
 // The longest paths the plain form takes: a file's (MAX_PATH without the
 // terminating zero), and a directory's to be created, which must leave room

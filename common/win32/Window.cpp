@@ -28,6 +28,14 @@ SIZE ScreenTextSize(HFONT font, std::wstring_view text, UINT format) {
   return {r.right - r.left, r.bottom - r.top};
 }
 
+void PauseHandlingMessages(DWORD ms) {
+  const DWORD start = GetTickCount();
+  for (DWORD elapsed; (elapsed = GetTickCount() - start) < ms;) {
+    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT) != WAIT_OBJECT_0) return;
+    HandleMessages();
+  }
+}
+
 SIZE FrameAround(SIZE client, DWORD style, DWORD exStyle) {
   RECT r{0, 0, client.cx, client.cy};
   AdjustWindowRectEx(&r, style, FALSE, exStyle);
@@ -46,14 +54,6 @@ void HandleMessages() {
   while (PeekMessageW(&msg, nullptr, 0, 0, PM_REMOVE)) {
     TranslateMessage(&msg);
     DispatchMessageW(&msg);
-  }
-}
-
-void WaitHandlingMessages(DWORD ms) {
-  const DWORD start = GetTickCount();
-  for (DWORD elapsed; (elapsed = GetTickCount() - start) < ms;) {
-    if (MsgWaitForMultipleObjects(0, nullptr, FALSE, ms - elapsed, QS_ALLINPUT) != WAIT_OBJECT_0) return;
-    HandleMessages();
   }
 }
 

@@ -26,8 +26,10 @@ bool WindowsCanBeSeen();
 // Dispatches the messages waiting for this thread's windows, so that they
 // paint and answer (the system ghosts a window that does not for 5 s).
 void HandleMessages();
-// Waits ms while handling them.
-void WaitHandlingMessages(DWORD ms);
+// Sleeps with the thread's window messages handled, so that a window shown
+// meanwhile (the progress window) stays painted and answers, and the system
+// does not take the program for hung.
+void PauseHandlingMessages(DWORD ms);
 
 // The outer size of a window of these styles around a client area of client.
 SIZE FrameAround(SIZE client, DWORD style, DWORD exStyle);

@@ -1,8 +1,8 @@
 // Clock, file times and the user's formats from the real system.
 #include <gtest/gtest.h>
 
-#include "common/DateTime_win32.h"
 #include "common/Exceptions.h"
+#include "common/win32/DateTime.h"
 #include "support/TestSupport.h"
 
 namespace kolvex::test {

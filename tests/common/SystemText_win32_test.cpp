@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "common/SystemText_win32.h"
+#include "common/win32/SystemText.h"
 
 namespace kolvex {
 namespace {

@@ -15,15 +15,17 @@ namespace {
 
 using ::testing::Contains;
 using ::testing::Field;
+using ::testing::HasSubstr;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
 
-// An installation with version 1.0.1.3 of the program and 1.0.1.4 on the share.
+// An installation with version 1.0.1.3 of the program and 1.0.1.4 on the
+// share, each followed by megabytes of filler (see WriteLargeProgram).
 struct Scene {
-  Scene() {
+  explicit Scene(int megabytes = 0) : megabytes(megabytes) {
     MakeDir(shared);
-    WriteFileBytes(app / "prog.exe", v1013);
-    WriteFileBytes(shared + "\\prog.exe", v1014);
+    WriteLargeProgram(app / "prog.exe", v1013, megabytes, 1);
+    WriteLargeProgram(shared + "\\prog.exe", v1014, megabytes, 2);
   }
   int Starts() const { return TargetStarts(app); }
   void ExpectHandOff(Process& launcher) const {
@@ -32,32 +34,42 @@ struct Scene {
   }
   // The update done once, completely, by whichever run did it, and nothing left over.
   void ExpectOneUpdate(int starts) const {
-    EXPECT_TRUE(ReadFileBytes(app / "prog.exe") == v1014 && ReadFileBytes(app / "prog.exeOLD") == v1013);
-    EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())), SizeIs(1));
+    EXPECT_TRUE(HoldsLargeProgram(app / "prog.exe", v1014, megabytes, 2) &&
+                HoldsLargeProgram(app / "prog.exeOLD", v1013, megabytes, 1));
+    EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())), SizeIs(1)) << "updates seen";
     EXPECT_TRUE(WaitUntil([&] { return Starts() == starts; }, 15000)) << Starts() << " starts of the program";
     EXPECT_THAT(UnexpectedEntries(app.dir(), {"Kolvex.exe", "SHARED", "prog.exe", "prog.exeOLD", "_updatefiles.LOG",
                                               "target-run.txt"}),
                 IsEmpty());
   }
 
+  int megabytes;
   Installation app;
   std::string shared = app / "SHARED";
   const std::string v1013 = FixtureBytes("target_v1013");
   const std::string v1014 = FixtureBytes("target_v1014");
 };
 
-// The last round's installation comes with a read-only turn file (copied from a CD): Windows
-// opens it for nobody to write, so that each start would go without its turn.
+// The turn is held until all eight wait for it, then left: they meet at the
+// turn at once, and only one of them may find anything to update. The
+// program has 20 MB, so that its update outlasts the waiting starts' polls.
+// The last round's installation comes with a read-only turn file (copied
+// from a CD): Windows opens it for nobody to write, so that each start would
+// go without its turn.
 TEST(ManyStarts, EightLaunchersAtOnceEachStartTheProgramAfterOneUpdate) {
-  for (int round = 0; round < 3; ++round) {
-    const Scene scene;
+  for (int round = 0; round < 2; ++round) {
+    const Scene scene(20);
     const std::wstring turnFile = Widen(scene.app / "Kolvex.lock");
-    if (round == 2) {
+    if (round == 1) {
       WriteFileBytes(scene.app / "Kolvex.lock", "");
       SetFileAttributesW(turnFile.c_str(), FILE_ATTRIBUTE_READONLY);
     }
+    ForeignLock turn(scene.app / std::string(kTurnFileName));
     std::vector<std::unique_ptr<Process>> launchers;
     for (int i = 0; i < 8; ++i) launchers.push_back(scene.app.StartLauncher(" prog.exe"));
+    for (auto& launcher : launchers)
+      ASSERT_TRUE(WaitForWindow({.title = "Aktualizacja", .processId = launcher->id()}, 15000));
+    turn.Release();
     for (auto& launcher : launchers) scene.ExpectHandOff(*launcher);
     scene.ExpectOneUpdate(8);
     EXPECT_FALSE(GetFileAttributesW(turnFile.c_str()) & FILE_ATTRIBUTE_READONLY);
@@ -93,7 +105,8 @@ TEST(ManyStarts, FourLaunchersWhileTheProgramRunsReplaceItItsLibraryAndTheLaunch
   EXPECT_EQ(std::ranges::count_if(ListDir(scene.app.dir()), hidden), 3) << "the running files moved aside, hidden";
   TerminateProcess(open.handle(), 0);
   open.Wait(10000);
-  scene.ExpectHandOff(*scene.app.StartLauncher(" prog.exe"));
+  // Started from another working directory, as by a shortcut's "Start in".
+  scene.ExpectHandOff(*scene.app.StartLauncher(" prog.exe", scene.shared));
   EXPECT_THAT(UnexpectedEntries(scene.app.dir(), {"Kolvex.exe", "Kolvex.exeOLD", "SHARED", "baza.set", "prog.exe",
                                                   "prog.exeOLD", "prog.dll", "prog.dllOLD", "_updatefiles.LOG",
                                                   "target-run.txt"}),
@@ -101,11 +114,15 @@ TEST(ManyStarts, FourLaunchersWhileTheProgramRunsReplaceItItsLibraryAndTheLaunch
 }
 
 // The turn held by another program (as by a start that is stuck) for longer
-// than the wait's bound: the start runs the installed program as it is.
+// than the wait's bound: the start runs the installed program as it is, and
+// where none is installed, tells the user and ends with exit code 1.
 TEST(ManyStarts, ATurnHeldPastTheBoundIsWaitedForWithTheProgressWindowThenTheInstalledProgramStarts) {
-  const Scene scene, other;
+  const Scene scene, other, uninstalled;
   ForeignLock turn(scene.app / std::string(kTurnFileName));
+  ASSERT_TRUE(DeleteFileW(Widen(uninstalled.app / "prog.exe").c_str()));
+  ForeignLock uninstalledTurn(uninstalled.app / std::string(kTurnFileName));
   const auto waiting = scene.app.StartLauncher(" prog.exe");
+  const auto waitingForNothing = uninstalled.app.StartLauncher(" prog.exe");
   const HWND progress = WaitForWindow({.title = "Aktualizacja", .processId = waiting->id()}, 15000);
   ASSERT_TRUE(progress);
   EXPECT_THAT(Inspect(progress).controls, Contains(Field(&ControlInfo::text, "PROG.EXE")));
@@ -118,6 +135,15 @@ TEST(ManyStarts, ATurnHeldPastTheBoundIsWaitedForWithTheProgressWindowThenTheIns
   EXPECT_TRUE(WaitUntil([&] { return scene.Starts() == 1; }, 15000));
   EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exe") == scene.v1013) << "updated without the turn";
   EXPECT_EQ(ReadUpdateLog(scene.app.dir()), "");
+
+  const HWND message = WaitForWindow({.title = "Błąd", .processId = waitingForNothing->id()}, 15000);
+  ASSERT_TRUE(message);
+  EXPECT_THAT(Inspect(message).controls, Contains(Field(&ControlInfo::text, HasSubstr("zbyt długo: PROG.EXE"))));
+  EXPECT_EQ(PressButton(message, "OK"), PressResult::Pressed);
+  const HWND box = WaitForWindow({.title = "Application Error", .processId = waitingForNothing->id()}, 15000);
+  ASSERT_TRUE(box);
+  EXPECT_EQ(PressButton(box, "OK"), PressResult::Pressed);
+  EXPECT_EQ(waitingForNothing->Wait(10000).exitCode, 1u);
 }
 
 // The start holding the turn ended by force while another waits for it: the

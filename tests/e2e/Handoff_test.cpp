@@ -1,11 +1,15 @@
 // The launcher as a whole process: started in an installation directory, it
 // starts the target from there with every argument forwarded, and exits 0.
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include "common/win32/Utf.h"
 #include "e2e/E2eSupport.h"
 
 namespace kolvex::test {
 namespace {
+
+using ::testing::Contains;
 
 std::string CommandLineOf(const std::string& record) {
   const size_t begin = record.find("cmdline=") + 8;
@@ -79,6 +83,38 @@ TEST(Handoff, CommandLineNearTheSystemsLimitIsHandedOffWhole) {
   const std::string record = app.WaitForTargetRecord(app.dir());
   ASSERT_FALSE(record.empty());
   EXPECT_TRUE(EndsWith(CommandLineOf(record), expected));
+}
+
+// The functions a program imports, "DLL!function", from its import table.
+std::vector<std::string> ImportsOf(const std::string& path) {
+  const HMODULE image = LoadLibraryExW(Widen(path).c_str(), nullptr, DONT_RESOLVE_DLL_REFERENCES);
+  if (!image) return {};
+  const auto* base = reinterpret_cast<const BYTE*>(image);
+  const auto* headers =
+      reinterpret_cast<const IMAGE_NT_HEADERS32*>(base + reinterpret_cast<const IMAGE_DOS_HEADER*>(base)->e_lfanew);
+  const DWORD table = headers->OptionalHeader.DataDirectory[IMAGE_DIRECTORY_ENTRY_IMPORT].VirtualAddress;
+  std::vector<std::string> imports;
+  for (auto* dll = reinterpret_cast<const IMAGE_IMPORT_DESCRIPTOR*>(base + table); dll->Name; ++dll) {
+    const DWORD names = dll->OriginalFirstThunk ? dll->OriginalFirstThunk : dll->FirstThunk;
+    for (auto* thunk = reinterpret_cast<const IMAGE_THUNK_DATA32*>(base + names); thunk->u1.AddressOfData; ++thunk) {
+      if (!(thunk->u1.Ordinal & IMAGE_ORDINAL_FLAG32))
+        imports.push_back(std::string(reinterpret_cast<const char*>(base + dll->Name)) + "!" +
+                          reinterpret_cast<const IMAGE_IMPORT_BY_NAME*>(base + thunk->u1.AddressOfData)->Name);
+    }
+  }
+  FreeLibrary(image);
+  return imports;
+}
+
+// Libraries come from the system, never from the working directory, for the
+// launcher and, as Windows passes SetDllDirectoryW(L"") on, for the program it
+// starts. Wine does neither (measured: a library planted in the working
+// directory is loaded after the call, and GetDllDirectoryW gives an empty
+// string with or without it), so under Wine the call shows only in the imports.
+TEST(Handoff, LibrariesAreLookedForWithoutTheWorkingDirectory) {
+  const std::vector<std::string> imports = ImportsOf(BinDir() + "\\Kolvex.exe");
+  EXPECT_THAT(imports, Contains("KERNEL32.dll!GetCommandLineW")) << "the import table as read";
+  EXPECT_THAT(imports, Contains("KERNEL32.dll!SetDllDirectoryW"));
 }
 
 TEST(Handoff, NoArgumentsExitsZeroWithoutHanging) {

@@ -5,6 +5,7 @@
 
 #include "common/win32/Utf.h"
 #include "e2e/UpdateSupport.h"
+#include "files/FileVer_win32.h"
 #include "launcher/StartReport_win32.h"
 #include "support/Robot.h"
 
@@ -22,8 +23,9 @@ struct ReportScene {
     WriteFileBytes(app / "prog.exe", v1013);
     WriteFileBytes(shared + "\\prog.exe", v1014);
   }
+  // A help file is listed that the share does not hold.
   void Settings(const std::string& reportDir) const {
-    WriteFileBytes(app / "baza.set", "[MAIN]\r\nREPORT_DIR=" + reportDir + "\r\n");
+    WriteFileBytes(app / "baza.set", "[MAIN]\r\nREPORT_DIR=" + reportDir + "\r\n[SKLADNIKI]\r\npomoc=prog.hlp,2\r\n");
   }
   // 1.0.1.3 installed again, once the program started last has ended.
   void Reinstall() const {
@@ -53,11 +55,15 @@ TEST(StartReport, EachStartLeavesItsOutcomeAndAFailureStaysUntilAStartSucceeds) 
   scene.Settings(scene.reports);
   EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
   StartReport report = scene.Report();
-  EXPECT_EQ(report.outcome, StartOutcome::Updated);
+  EXPECT_EQ(report.outcome, UpdateResult::Updated);
   EXPECT_THAT(report.changes, ElementsAre("prog.exe: 1.0.1.3 → 1.0.1.4"));
-  EXPECT_THAT(report.files, ElementsAre(ReportedFile{"prog.exe", "1.0.1.4"}));
+  EXPECT_THAT(report.files, ElementsAre(ReportedFile{"prog.exe", "1.0.1.4"}, ReportedFile{"prog.hlp", "brak"}));
+  EXPECT_THAT(report.missingOnShare, ElementsAre("prog.hlp"));
   EXPECT_EQ(report.installation, scene.app.dir());
   EXPECT_NE(report.user, "");
+  const std::string launcherVersion = GetFileVersionString(scene.app / "Kolvex.exe", "FileVersion");
+  EXPECT_NE(launcherVersion, "");
+  EXPECT_EQ(report.launcherVersion, launcherVersion);
 
   // A reader holds the report without letting it be replaced, for a moment after the hand-off.
   {
@@ -68,7 +74,7 @@ TEST(StartReport, EachStartLeavesItsOutcomeAndAFailureStaysUntilAStartSucceeds) 
     reader.Release();
     EXPECT_EQ(launcher->Wait(10000).exitCode, 0u);
   }
-  EXPECT_EQ(scene.Report().outcome, StartOutcome::UpToDate);
+  EXPECT_EQ(scene.Report().outcome, UpdateResult::NothingToDo);
   EXPECT_THAT(scene.Report().changes, IsEmpty());
 
   // The installed program held open by a program that lets nobody rename it.
@@ -84,18 +90,19 @@ TEST(StartReport, EachStartLeavesItsOutcomeAndAFailureStaysUntilAStartSucceeds) 
     EXPECT_EQ(launcher->Wait(10000).exitCode, 1u);
   }
   report = scene.Report();
-  EXPECT_EQ(report.outcome, StartOutcome::Failed);
+  EXPECT_EQ(report.outcome, UpdateResult::Failed);
   EXPECT_THAT(report.failure, StartsWith("Błąd kopiowania pliku: prog.exe\r\r"));
   EXPECT_EQ(report.failureTime, report.time);
 
   // Without the share the failure stays; the next start that succeeds clears it.
   MoveFileW(Widen(scene.shared).c_str(), Widen(scene.shared + "-off").c_str());
   EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
-  EXPECT_EQ(scene.Report().outcome, StartOutcome::SharedDirMissing);
+  EXPECT_EQ(scene.Report().outcome, UpdateResult::ShareNotFound);
   EXPECT_EQ(scene.Report().failure, report.failure);
+  EXPECT_THAT(scene.Report().missingOnShare, IsEmpty()) << "nothing looked for without the share";
   MoveFileW(Widen(scene.shared + "-off").c_str(), Widen(scene.shared).c_str());
   EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
-  EXPECT_EQ(scene.Report().outcome, StartOutcome::Updated);
+  EXPECT_EQ(scene.Report().outcome, UpdateResult::Updated);
   EXPECT_EQ(scene.Report().failure, "");
 }
 
@@ -112,7 +119,7 @@ TEST(StartReport, AStartThatCannotTakeTheTurnStartsTheInstalledProgramWritesNoth
                                                   "target-run.txt"}),
               IsEmpty());
   const StartReport report = scene.Report();
-  EXPECT_EQ(report.outcome, StartOutcome::NotWritable);
+  EXPECT_EQ(report.outcome, UpdateResult::TurnRefused);
   EXPECT_NE(report.reason, "");
 }
 

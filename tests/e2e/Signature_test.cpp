@@ -1,5 +1,4 @@
-// Signed updates: which signers SIGNED_BY lets in, and a refused program left
-// as it was, started, and named in the start report.
+// SIGNED_BY's signers let in; a refused program is left as it was, started, and reported.
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 

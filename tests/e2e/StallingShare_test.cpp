@@ -8,7 +8,9 @@
 #include <set>
 #include <stdexcept>
 
-#include "common/SystemText_win32.h"
+#include "common/win32/Handles.h"
+#include "common/win32/SystemText.h"
+#include "common/win32/Utf.h"
 #include "e2e/UpdateSupport.h"
 #include "launcher/ShareProbe.h"
 #include "launcher/StartReport_win32.h"
@@ -63,6 +65,45 @@ TEST(StallingShare, ADeadShareIsLeftAloneAndTwoStartsAtOnceHandOffWithinTheTimeB
   EXPECT_FALSE(FileExists(scene.app / "_updatefiles.LOG") || FileExists(scene.app / "prog.exeOLD"));
 }
 
+// The report is written after the hand-off, and its folder is asked within
+// the share's time-box too: a dead folder does not keep the start.
+TEST(StallingShare, AStartWhoseReportFolderDoesNotAnswerEndsWithinTheTimeBox) {
+  const StallingScene scene("reports", "stall", "60");
+  WriteFileBytes(scene.app / "baza.set",
+                 "[MAIN]\r\nREPORT_DIR=" + FromScript("KOLVEX_STALL_SHARE") + "\\reports\\share\r\n");
+  const ULONGLONG start = GetTickCount64();
+  EXPECT_TRUE(scene.app.RunLauncher(" prog.exe").finished);
+  EXPECT_LE(GetTickCount64() - start, 1000 + kShareTimeBoxMs + 1000 + 1500);
+}
+
+// kolvexadm sprawdz with its output in a file (a pipe would stay open while
+// its look-up still waits in the share): a share that does not answer is an
+// error, exit code 2.
+TEST(StallingShare, TheCheckCallsAShareThatDoesNotAnswerAnError) {
+  const StallingScene scene("check", "stall", "60");
+  const TempDir dir;
+  const std::string output = dir / "out.txt", tool = BinDir() + "\\kolvexadm.exe";
+  SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
+  const UniqueFile file(CreateFileW(Widen(output).c_str(), GENERIC_WRITE, FILE_SHARE_READ, &inherit, CREATE_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL, nullptr));
+  STARTUPINFOW si{};
+  si.cb = sizeof si;
+  si.dwFlags = STARTF_USESTDHANDLES;
+  si.hStdOutput = file.get();
+  std::wstring command = Widen("\"" + tool + "\" sprawdz \"" + scene.app.dir() + "\" prog.exe");
+  PROCESS_INFORMATION pi{};
+  ASSERT_TRUE(
+      CreateProcessW(Widen(tool).c_str(), command.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi));
+  const UniqueKernelHandle process(pi.hProcess), thread(pi.hThread);
+  ASSERT_EQ(WaitForSingleObject(process.get(), 30000), DWORD{WAIT_OBJECT_0});
+  DWORD exitCode = 0;
+  GetExitCodeProcess(process.get(), &exitCode);
+  EXPECT_EQ(exitCode, 2u);
+  std::string said = ReadFileBytes(output);
+  std::erase(said, '\0');  // the ASCII words as any encoding of the console writes them
+  EXPECT_THAT(said, ::testing::HasSubstr("nie odpowiada"));
+}
+
 // A share the user has no right to (Wine has no SMB client; the FUSE share refuses with EACCES):
 // as a missing one, and not a share where every file looks missing.
 TEST(StallingShare, AShareThatRefusesTheStartIsLeftAloneAndTheReportGivesTheSystemsText) {
@@ -71,7 +112,7 @@ TEST(StallingShare, AShareThatRefusesTheStartIsLeftAloneAndTheReportGivesTheSyst
   EXPECT_TRUE(WaitUntil([&] { return TargetStarts(scene.app) == 1; }, 15000));
   EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exe") == FixtureBytes("target_v1013"));
   const StartReport report = scene.Report();
-  EXPECT_EQ(report.outcome, StartOutcome::SharedDirRefused);
+  EXPECT_EQ(report.outcome, UpdateResult::ShareRefused);
   EXPECT_EQ(report.reason, GetErrorReason(ERROR_ACCESS_DENIED));
   EXPECT_THAT(report.missingOnShare, ::testing::IsEmpty());
 }
@@ -97,12 +138,12 @@ TEST(StallingShare, AShareThatStopsAnsweringAfterTheFirstLookIsGivenUpOnAndTheIn
   EXPECT_EQ(launcher->Wait(10000).exitCode, 0u);
   EXPECT_TRUE(WaitUntil([&] { return TargetStarts(scene.app) == 1; }, 15000));
   EXPECT_TRUE(ReadFileBytes(scene.app / "prog.exe") == FixtureBytes("target_v1013"));
-  EXPECT_EQ(scene.Report().outcome, StartOutcome::SharedDirSilent);
+  EXPECT_EQ(scene.Report().outcome, UpdateResult::ShareStopped);
 }
 
 // The report folder answers its first look, then stops answering: the start ends all the same.
 TEST(StallingShare, AReportFolderThatStopsAnsweringHoldsNoStartUp) {
-  const StallingScene scene("reports", "stall", "60 inside");
+  const StallingScene scene("reports-dropped", "stall", "60 inside");
   WriteSettings(scene.app, scene.app / "SHARED", "REPORT_DIR=" + scene.share + "\r\n");
   const ULONGLONG start = GetTickCount64();
   EXPECT_EQ(scene.app.RunLauncher(" prog.exe", 15000).exitCode, 0u);

@@ -80,6 +80,7 @@ class FakeSystem : public CopySystem {
     sizes.erase(from);
     return std::nullopt;
   }
+  bool IsHeldOpen(const std::string&) override { return false; }
   void Remove(const std::string& path) noexcept override {
     calls.push_back("Remove " + path);
     files.erase(path);
@@ -280,6 +281,7 @@ TEST_F(CopyFileVerifiedTest, ChecksMeasureTheCopyBeforeItReplacesTheTarget) {
   EXPECT_THAT(system.calls,
               ElementsAre("FileExists S:\\shared\\prog.exe", "GetFileSizeByName S:\\shared\\prog.exe",
                           "GetFreeSpaceKB C:\\Prog\\prog.exe", "RemoveLeftovers C:\\Prog\\prog.exe",
+                          std::string("Remove ") + kTemporary,  // the copy is made new
                           std::string("Copy S:\\shared\\prog.exe -> ") + kTemporary,
                           std::string("FileExists ") + kTemporary, std::string("GetFileSizeByName ") + kTemporary,
                           std::string("MoveOver ") + kTemporary + " -> " + kTarget));

@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "common/SystemText_win32.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "files/WindowsCopySystem_win32.h"
 #include "support/TestSupport.h"
@@ -140,11 +140,50 @@ TEST_F(CopyFileVerifiedWin32, ReadOnlyCopyIsRemovedWhenItCannotBePlaced) {
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
 }
 
+// The installed program runs, so it is moved aside, and then its copy is
+// gone (a virus scanner took it away): the program comes back under its name.
+TEST_F(CopyFileVerifiedWin32, ARunningProgramMovedAsideComesBackWhenTheCopyCannotTakeItsPlace) {
+  test::CopyFileTo(test::BinDir() + "\\locker.exe", target);
+  const std::string program = ReadFileBytes(target);
+  ForeignLock running(dir / "held", target);
+  EXPECT_TRUE(system.MoveOver(TemporaryCopyName(target, GetCurrentProcessId()), target));
+  EXPECT_EQ(ReadFileBytes(target), program);
+  EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
+}
+
+// A virus scanner checking the fresh copy for longer than an installed
+// file is waited for (FileRetry.h).
+TEST_F(CopyFileVerifiedWin32, ACopyHeldForTwoSecondsStillTakesTheProgramsPlace) {
+  const std::string copy = TemporaryCopyName(target, GetCurrentProcessId());
+  WriteFileBytes(copy, kNew);
+  ForeignLock scanner(copy);
+  std::thread holder([&scanner] {
+    Sleep(2000);
+    scanner.Release();
+  });
+  EXPECT_EQ(system.MoveOver(copy, target), std::nullopt);
+  holder.join();
+  EXPECT_EQ(ReadFileBytes(target), kNew);
+}
+
+// A run ended between its two renames left the program only under the
+// moved-aside name: the next look at the leftovers puts it back.
+TEST_F(CopyFileVerifiedWin32, AProgramMovedAsideByARunThatEndedComesBackUnderItsName) {
+  test::Process gone(test::BinDir() + "\\locker.exe", "locker.exe");
+  gone.Wait(10000);
+  ASSERT_TRUE(MoveFileW(Widen(target).c_str(), Widen(MovedAsideName(target, gone.id())).c_str()));
+  system.RemoveLeftovers(target);
+  EXPECT_EQ(ReadFileBytes(target), kOld);
+  EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
+}
+
 TEST_F(CopyFileVerifiedWin32, LeftoversOfEndedRunsGoThoseOfRunningOnesStay) {
   test::Process gone(test::BinDir() + "\\locker.exe", "locker.exe");  // ends at once without a path
   gone.Wait(10000);
   ForeignLock live(dir / "held");
+  // This run's own id was an earlier run's too: its leftovers go.
   for (const std::string& leftover : {TemporaryCopyName(target, GetCurrentProcessId()), TemporaryCopyName(target, ~0u),
+                                      MovedAsideName(target, GetCurrentProcessId()),
                                       TemporaryCopyName(target, gone.id()), MovedAsideName(target, live.processId())}) {
     WriteFileBytes(leftover, "half");
     SetReadOnly(leftover);

@@ -1,5 +1,4 @@
-// Whose signature an installation takes: the setting, the system's answer,
-// and the verdicts Wine cannot show (it trusts every root).
+// The signer setting, the system's answers, and the verdicts Wine cannot show (it trusts every root).
 #include "files/Signature.h"
 
 #include <gmock/gmock.h>
@@ -39,7 +38,8 @@ TEST(SignerRule, APinIsTheTrustItselfTheSamePublisherNeedsATrustedRoot) {
   EXPECT_EQ(Judge(kSigner.thumbprint, {Status::Expired, kSigner}), "podpis nieprawidłowy");
   const SignatureFacts installed{Status::Expired, Certificate{kSigner.subject, kSigner.issuer, kOther}};
   EXPECT_EQ(Judge("SAME_AS_INSTALLED", {Status::Trusted, kSigner}, installed), "");
-  EXPECT_EQ(Judge("SAME_AS_INSTALLED", {Status::Untrusted, kSigner}, installed), "inny wydawca: CN=Firma, C=PL, " + kSigner.thumbprint);
+  EXPECT_EQ(Judge("SAME_AS_INSTALLED", {Status::Untrusted, kSigner}, installed),
+            "inny wydawca: CN=Firma, C=PL, " + kSigner.thumbprint);
   EXPECT_NE(Judge("SAME_AS_INSTALLED", {Status::Trusted, kSigner}, {Status::Unsigned}), "");
 }
 

@@ -129,18 +129,5 @@ TEST(GetFloppyFreeBytes, FreeBytesOrMinusOne) {
   }
 }
 
-// The mark of the web of a downloaded program: on Windows the copy would bring the source's
-// stream along; Wine keeps no streams but a file of the stream's name, so both names carry it here.
-TEST(Copy, TheCopyCarriesNoMarkOfTheWebAndTheSourceKeepsIt) {
-  TempDir dir;
-  for (const std::string& path : {dir / "prog.exe", dir / "copy.exe"}) {
-    WriteFileBytes(path, "program");
-    WriteFileBytes(path + ":Zone.Identifier", "[ZoneTransfer]\r\nZoneId=3\r\n");
-  }
-  EXPECT_EQ(probes.Copy(dir / "prog.exe", dir / "copy.exe", {}), std::nullopt);
-  EXPECT_EQ(GetFileAttributesW(Widen(dir / "copy.exe:Zone.Identifier").c_str()), INVALID_FILE_ATTRIBUTES);
-  EXPECT_TRUE(HasZoneMark(dir / "prog.exe"));
-}
-
 }  // namespace
 }  // namespace kolvex

@@ -25,9 +25,11 @@ TEST(ServiceProtocol, RequestsAndRepliesReadBackAsWritten) {
       ProgressReply{"KSIĘGI.EXE"},
       UpdatedReply{{.name = "pomoc\\a.chm", .oldVersion = "1.0", .newVersion = "1.1", .oldDate = {45000.5},
                     .newDate = {-1.25}, .compareMode = kCompareByDate}},
-      FinishedReply{UpdateResult::Failed, "Błąd^x"},
+      SkippedReply{{"a.dll", "brak podpisu"}},
+      FinishedReply{UpdateResult::Failed, "Błąd^x", "powód"},
       RefusedReply{"odmowa"},
-      ShareViewReply{true, "katalog wspólny: 3 pliki"}};
+      ShareViewReply{true, "katalog wspólny: 3 pliki"},
+      WaitingReply{"pomoc\\a.chm"}};
   for (const ServiceReply& reply : replies) EXPECT_EQ(ParseReply(EncodeReply(reply)), reply);
 
   // A text too long for a reply is cut before a whole character, and the reply still reads.
@@ -81,8 +83,9 @@ TEST(ServiceProtocol, AnythingButAWholeMessageIsRefused) {
   const std::string badReplies[] = {
       finished.substr(0, finished.size() - 1),
       finished + 'x',
-      std::string(finished).replace(4, 1, "\x06"),  // no such kind
-      std::string(finished).replace(5, 1, "\x06"),  // no such result
+      std::string(finished).replace(4, 1, "\x08"),  // no such kind
+      // no such result
+      std::string(finished).replace(5, 1, 1, static_cast<char>(static_cast<uint8_t>(kLastUpdateResult) + 1)),
       EncodeRequest(kRequest),
       EncodeReply(RefusedReply{"\xC5"}),
       EncodeReply(UpdatedReply{ComponentUpdate{.name = "a.dll", .compareMode = 0}}),
@@ -92,6 +95,20 @@ TEST(ServiceProtocol, AnythingButAWholeMessageIsRefused) {
   };
   for (const std::string& bytes : badReplies) EXPECT_FALSE(ParseReply(bytes)) << testing::PrintToString(bytes);
   EXPECT_TRUE(ParseReply(withDate(2958465.5)));
+}
+
+TEST(ServiceProtocol, FramesComeWholeHoweverThePipeCutsThem) {
+  const std::string stream = Framed("jeden") + Framed("") + Framed("trzy");
+  FrameReader reader(5);
+  std::vector<std::string> messages;
+  for (char byte : stream) {
+    reader.Take({&byte, 1});
+    while (std::optional<std::string> message = reader.Next()) messages.push_back(*message);
+  }
+  EXPECT_EQ(messages, (std::vector<std::string>{"jeden", "", "trzy"}));
+  reader.Take(Framed("sześć"));  // seven bytes
+  EXPECT_FALSE(reader.Next());
+  EXPECT_TRUE(reader.Spoilt());
 }
 
 }  // namespace

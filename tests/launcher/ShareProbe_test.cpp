@@ -8,8 +8,10 @@ namespace kolvex {
 namespace {
 
 TEST(ShareTimeBoxMs, WholeSecondsUpToAnHourOrTheDefault) {
-  for (const char* bad : {"", "3601", "2.5", "-1", "99999", "3 s"}) EXPECT_EQ(ShareTimeBoxMs(bad), kShareTimeBoxMs) << bad;
-  EXPECT_EQ(ShareTimeBoxMs(" 5 "), 5000u);
+  // 2^32 and 2^32 + 3600 seconds: no wrap-around to a time-box of 0 or 3600 s.
+  for (const char* bad : {"", "3601", "2.5", "-1", "99999", "3 s", "4294967296", "4294970896"})
+    EXPECT_EQ(ShareTimeBoxMs(bad), kShareTimeBoxMs) << bad;
+  EXPECT_EQ(ShareTimeBoxMs(" 000005 "), 5000u);
   EXPECT_EQ(ShareTimeBoxMs("0"), 0u);
   EXPECT_EQ(ShareTimeBoxMs("3600"), 3600000u);
   EXPECT_EQ(ParseSettings("[main]\r\nshared_timeout=10\r\n", "C:\\P").shareTimeBoxMs, 10000u);

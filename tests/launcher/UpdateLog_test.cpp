@@ -55,6 +55,8 @@ TEST(UpdateLogLine, OnlyTheFileNamePartIsWritten) {
             "5.3.2024 - prog.exe from [1] to [2]\r\n");
   EXPECT_EQ(UpdateLogLine(1, ByVersion("C:prog.exe", "1", "2"), At(2024, 3, 5), f),
             "5.3.2024 - prog.exe from [1] to [2]\r\n");
+  EXPECT_EQ(UpdateLogWaitingLine(ByVersion("sub\\prog.chm", "1", "2"), At(2024, 3, 5), f),
+            "5.3.2024 - prog.chm czeka: plik jest otwarty w innym programie\r\n");
 }
 
 TEST(UpdateLogLine, ImpossibleDatesRaise) {

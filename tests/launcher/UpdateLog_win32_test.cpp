@@ -7,7 +7,7 @@
 
 #include "common/DateTime.h"
 #include "common/Exceptions.h"
-#include "common/SystemText_win32.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "launcher/UpdateLog_win32.h"
 #include "support/DateTimeSupport.h"

@@ -14,6 +14,7 @@
 namespace kolvex {
 namespace {
 
+using ::testing::Contains;
 using ::testing::ElementsAre;
 using ::testing::IsEmpty;
 using ::testing::SizeIs;
@@ -31,6 +32,7 @@ class FakeSystem final : public CopySystem, public FileFacts, public UpdateProgr
   };
   std::map<std::string, File> files;
   std::set<std::string> failingCopiesTo;
+  std::set<std::string> heldOpen;  // by another program
   std::vector<File> sharedReplacedMeanwhile;  // each copy of a shared file finds the next one
   std::vector<std::string> effects;  // "copy A > B", "progress NAME|CAPTION", "log ..."
   std::vector<std::string> directoriesFor;  // "base name"
@@ -90,6 +92,7 @@ class FakeSystem final : public CopySystem, public FileFacts, public UpdateProgr
     files.erase(from);
     return std::nullopt;
   }
+  bool IsHeldOpen(const std::string& path) override { return heldOpen.contains(path); }
   void Remove(const std::string& path) noexcept override { files.erase(path); }
   uint32_t ProcessId() override { return 7; }
 
@@ -98,6 +101,7 @@ class FakeSystem final : public CopySystem, public FileFacts, public UpdateProgr
     if (logFails) throw EInOutError("File access denied", 5);
     logged = update;
   }
+  void Waiting(const std::string& fileName, const ComponentUpdate&) override { effects.push_back("waits " + fileName); }
 
  private:
   std::string copyingTo_;
@@ -337,7 +341,7 @@ TEST_F(UpdateComponentTest, AFailedBackupAbortsBeforeTheInstalledFileIsTouched) 
 TEST_F(UpdateComponentTest, AFailedRefreshAbortsWithoutLogging) {
   Installed("prog.exe", "1");
   Shared("prog.exe", "2");
-  system.failingCopiesTo = {"C:\\app\\prog.exe"};
+  system.failingCopiesTo = system.heldOpen = {"C:\\app\\prog.exe"};  // held open: the program does not wait
   const UpdateOutcome outcome = UpdateComponent(system.Env(), app, "prog.exe", "", 1, "", false);
   EXPECT_EQ(outcome.result, UpdateResult::Failed);
   EXPECT_EQ(outcome.failure, "Błąd kopiowania pliku: prog.exe\r\rdenied");
@@ -348,13 +352,17 @@ TEST_F(UpdateComponentTest, AFailedRefreshAbortsWithoutLogging) {
 }
 
 TEST_F(UpdateComponentTest, TheInstallationStopsAtItsFirstFailureAndNamesWhatWasRefreshedBeforeIt) {
-  for (const char* name : {"a.dll", "Kolvex.lock", "b.dll", "prog.exe"}) {
+  for (const char* name : {"a.dll", "Kolvex.lock", "w.hlp", "b.dll", "prog.exe"}) {
     Installed(name, "1");
     Shared(name, "2");
   }
-  system.failingCopiesTo = {"C:\\app\\b.dll"};
-  const UpdateOutcome outcome =
-      UpdateInstallation(system.Env(), app, {{"a.dll", 1, ""}, {"kolvex.LOCK", 1, ""}, {"b.dll", 1, ""}, {"PROG.EXE", 1, ""}});
+  system.failingCopiesTo = {"C:\\app\\w.hlp", "C:\\app\\b.dll"};
+  system.heldOpen = {"C:\\app\\w.hlp"};  // by another program: it waits for a later start
+  const UpdateOutcome outcome = UpdateInstallation(system.Env(), app,
+                                                   {{"a.dll", 1, ""}, {"kolvex.LOCK", 1, ""}, {"w.hlp", 1, ""},
+                                                    {"b.dll", 1, ""}, {"PROG.EXE", 1, ""}});
+  EXPECT_THAT(outcome.waiting, ElementsAre("w.hlp"));
+  EXPECT_THAT(system.effects, Contains("waits w.hlp"));
   EXPECT_EQ(outcome.result, UpdateResult::Failed);
   EXPECT_EQ(outcome.failure, "Błąd kopiowania pliku: b.dll\r\rdenied");
   ASSERT_THAT(outcome.updates, SizeIs(1)) << "the turn file is no component";

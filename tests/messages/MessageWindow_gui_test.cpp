@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "common/Exceptions.h"
-#include "common/SystemText_win32.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "messages/MarkupSizing.h"
 #include "messages/MessageWindowDriver.h"

@@ -50,9 +50,11 @@ void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local);
 
 // Holds a file open without any sharing, from another process, until
 // Release() or destruction: what a running program or a locking user does.
+// The process runs bin/locker.exe, or a copy of it at program: then that
+// file is a running program too.
 class ForeignLock {
  public:
-  explicit ForeignLock(const std::string& path);
+  explicit ForeignLock(const std::string& path, const std::string& program = "");
   ~ForeignLock();
   ForeignLock(const ForeignLock&) = delete;
   ForeignLock& operator=(const ForeignLock&) = delete;

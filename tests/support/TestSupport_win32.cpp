@@ -163,7 +163,7 @@ void SetLocalWriteTime(const std::string& path, const SYSTEMTIME& local) {
 
 // The locking process is this test program itself, started with a switch
 // that gtest_main never sees: see LockerMain below.
-ForeignLock::ForeignLock(const std::string& path) {
+ForeignLock::ForeignLock(const std::string& path, const std::string& program) {
   SECURITY_ATTRIBUTES inherit{sizeof inherit, nullptr, TRUE};
   HANDLE readEnd = nullptr, readyRead = nullptr, readyWrite = nullptr;
   if (!CreatePipe(&readEnd, &stdinWrite_, &inherit, 0) || !CreatePipe(&readyRead, &readyWrite, &inherit, 0))
@@ -176,14 +176,15 @@ ForeignLock::ForeignLock(const std::string& path) {
   si.hStdInput = readEnd;
   si.hStdOutput = readyWrite;
   si.hStdError = GetStdHandle(STD_ERROR_HANDLE);
-  std::wstring cmd = L"\"" + Widen(BinDir() + "\\locker.exe") + L"\" \"" + Widen(path) + L"\"";
+  const std::string locker = program.empty() ? BinDir() + "\\locker.exe" : program;
+  std::wstring cmd = L"\"" + Widen(locker) + L"\" \"" + Widen(path) + L"\"";
   PROCESS_INFORMATION pi{};
   const BOOL ok = CreateProcessW(nullptr, cmd.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &si, &pi);
   CloseHandle(readEnd);
   CloseHandle(readyWrite);
   if (!ok) {
     CloseHandle(readyRead);
-    throw std::runtime_error("cannot start locker.exe");
+    throw std::runtime_error("cannot start the locker");
   }
   CloseHandle(pi.hThread);
   process_ = pi.hProcess;

@@ -13,7 +13,7 @@ using ::testing::ElementsAre;
 using ::testing::HasSubstr;
 using ::testing::Not;
 
-StartReport Station(std::string computer, std::string version, StartOutcome outcome = StartOutcome::UpToDate,
+StartReport Station(std::string computer, std::string version, UpdateResult outcome = UpdateResult::NothingToDo,
                     std::string failure = "") {
   StartReport report{.computer = std::move(computer), .time = "2026-12-08 09:00:00", .program = "prog.exe",
                      .outcome = outcome, .files = {{"prog.exe", std::move(version)}}};
@@ -23,12 +23,13 @@ StartReport Station(std::string computer, std::string version, StartOutcome outc
 }
 
 TEST(StartReport, ReadsBackWhatItWroteWhateverTheValues) {
-  StartReport report = Station(" KOMPUTER ", "1.0.1.4", StartOutcome::Failed,
+  StartReport report = Station(" KOMPUTER ", "1.0.1.4", UpdateResult::Failed,
                                "Błąd kopiowania pliku: prog.exe\r\r\"Brak miejsca\" na <dysku>.\r\n ");
   report.user = "'jan'";
   report.sharedDir = "\\\\serwer\\udział";
   report.changes = {"prog.dll: 1.0.1.3 → 1.0.1.4"};
   report.missingOnShare = {"pomoc\\prog.hlp;2;Pomoc"};
+  report.waiting = {"pomoc\\prog.chm"};
   report.reason = "Odmowa dostępu.";
   report.refused = {"prog.exe: inny wydawca: CN=Firma, O=\"Firma\", C=PL, 129BE005"};
   report.files.push_back({"raporty\\wydruki=1.dll", ""});
@@ -50,19 +51,21 @@ TEST(StartReport, TellsEachFileBroughtInByItsOwnMeasure) {
                                   {.name = "prog.dll", .oldVersion = "brak", .newVersion = "1.0.1.4",
                                    .compareMode = kCompareByVersion}},
                       .refused = {{"prog.exe", "brak podpisu"}},
+                      .waiting = {"pomoc\\prog.chm"},
                       .failure = "Brak miejsca."});
   EXPECT_THAT(report.refused, ElementsAre("prog.exe: brak podpisu"));
+  EXPECT_THAT(report.waiting, ElementsAre("pomoc\\prog.chm"));
   EXPECT_THAT(report.changes, ElementsAre("pomoc\\prog.hlp: brak → 2026-03-02 08:00:00", "prog.dll: brak → 1.0.1.4"));
-  EXPECT_EQ(report.outcome, StartOutcome::Failed);
+  EXPECT_EQ(report.outcome, UpdateResult::Failed);
   EXPECT_EQ(report.failureTime, report.time);
 }
 
 TEST(StartReport, AFailureStaysUntilAStartSucceeds) {
-  const StartReport failed = Station("A", "1", StartOutcome::Failed, "Brak miejsca.");
-  StartReport offline = Station("A", "1", StartOutcome::SharedDirSilent);
+  const StartReport failed = Station("A", "1", UpdateResult::Failed, "Brak miejsca.");
+  StartReport offline = Station("A", "1", UpdateResult::ShareNotAnswering);
   CarryFailure(failed, offline);
   EXPECT_EQ(offline.failure, "Brak miejsca.");
-  StartReport fine = Station("A", "1", StartOutcome::Updated);
+  StartReport fine = Station("A", "1", UpdateResult::Updated);
   CarryFailure(offline, fine);
   EXPECT_EQ(fine.failure, "");
 }
@@ -75,36 +78,67 @@ TEST(Summary, VersionsCompareNumberByNumber) {
   EXPECT_EQ(CompareVersions("01.2", "1.02"), 0);
 }
 
+// The fields of each line of a CSV text as a spreadsheet reads them: ";"
+// between fields; a field in quotes may hold ";", line breaks and doubled
+// quotes. The byte-order mark and the header line are left out.
+std::vector<std::vector<std::string>> ReadCsv(std::string_view text) {
+  std::vector<std::vector<std::string>> rows{{""}};
+  bool quoted = false;
+  for (size_t i = text.find("\r\n") + 2; i < text.size(); ++i) {
+    if (quoted && text.substr(i, 2) == "\"\"") {
+      rows.back().back() += '"';
+      ++i;
+    } else if (text[i] == '"') {
+      quoted = !quoted;
+    } else if (!quoted && text[i] == ';') {
+      rows.back().emplace_back();
+    } else if (!quoted && text.substr(i, 2) == "\r\n") {
+      rows.push_back({""});
+      ++i;
+    } else {
+      rows.back().back() += text[i];
+    }
+  }
+  rows.pop_back();  // what follows the last line's CR LF
+  return rows;
+}
+
 TEST(Summary, PutsFailuresFirstThenTheWorkstationsBehind) {
   std::vector<ReportEntry> entries;
   for (const char* name : {"D", "C", "B"}) entries.push_back({std::string(name) + ".txt", Station(name, "1.0.1.10"), {}});
   entries.push_back({"Z.txt", Station("Z", "1.0.1.9"), {}});
-  entries.push_back({"A.txt", Station("A", "1.0.1.10", StartOutcome::Failed, "Brak <miejsca>."), {}});
-  entries.push_back({"E.txt", Station("E", "1.0.1.9", StartOutcome::SharedDirMissing), {}});
+  entries.push_back({"A.txt", Station("A", "1.0.1.10", UpdateResult::Failed, "Brak \"miejsca\"; & <dysku>."), {}});
+  entries.push_back({"E.txt", Station("E", "1.0.1.9", UpdateResult::ShareNotFound), {}});
+  entries.push_back({"F.txt", Station("F", "1.0.1.10", UpdateResult::ShareNotAnswering), {}});
   entries.push_back({"R.txt", Station("R", "1.0.1.10"), {}});
   entries.back().report->refused = {"prog.exe: brak podpisu"};
+  entries.back().report->waiting = {"prog.chm"};
   entries.push_back({"zepsuty.txt", std::nullopt, "to nie jest raport stanowiska"});
   const Summary summary = Summarize(std::move(entries));
 
   EXPECT_EQ(summary.newestVersion, "1.0.1.10");
   std::vector<std::string> order;
   for (const StartReport& report : summary.all) order.push_back(report.computer);
-  EXPECT_THAT(order, ElementsAre("A", "E", "R", "Z", "B", "C", "D"));
+  EXPECT_THAT(order, ElementsAre("A", "E", "F", "R", "Z", "B", "C", "D"));
+  EXPECT_EQ(summary.failures.size(), 4u) << "a failure, two workstations without the share, a file refused";
   ASSERT_EQ(summary.versions.size(), 2u);
-  EXPECT_EQ(summary.versions[0].workstations, 5u);
+  EXPECT_EQ(summary.versions[0].workstations, 6u);
   EXPECT_EQ(summary.behind.size(), 2u);
   EXPECT_EQ(summary.unreadable.size(), 1u);
 
   const std::string page = SummaryPage(summary, "\\\\serwer\\raporty", "2026-12-08 10:00:00");
-  EXPECT_THAT(page, HasSubstr("Brak &lt;miejsca&gt;."));
-  EXPECT_THAT(page, Not(HasSubstr("<miejsca>")));
+  EXPECT_THAT(page, HasSubstr("Brak &quot;miejsca&quot;; &amp; &lt;dysku&gt;."));
+  EXPECT_THAT(page, Not(HasSubstr("<dysku>")));
   EXPECT_THAT(page, HasSubstr("zepsuty.txt"));
-  EXPECT_THAT(page, HasSubstr("aktualny<br>nie zainstalowano prog.exe: brak podpisu"));
-  EXPECT_THAT(SummaryCsv(summary), HasSubstr("\"A\";\"\";\"2026-12-08 09:00:00\";\"1.0.1.10\";\"błąd\""));
+  EXPECT_THAT(page, HasSubstr("aktualny<br>nie zainstalowano prog.exe: brak podpisu<br>czeka prog.chm: plik jest"));
+  const std::vector<std::vector<std::string>> csv = ReadCsv(SummaryCsv(summary));
+  ASSERT_EQ(csv.size(), 8u);
+  EXPECT_THAT(csv[0], ElementsAre("A", "", "2026-12-08 09:00:00", "1.0.1.10", "błąd", "2026-12-08 09:00:00",
+                                  "Brak \"miejsca\"; & <dysku>."));
 }
 
 TEST(Summary, CsvCellsOfAForgedReportStartNoFormula) {
-  StartReport forged = Station("=HYPERLINK(\"http://x\")", "-1+2", StartOutcome::Failed, "@SUM(A1)");
+  StartReport forged = Station("=HYPERLINK(\"http://x\")", "-1+2", UpdateResult::Failed, "@SUM(A1)");
   forged.user = "+48 600";
   forged.time = "\t=1";
   EXPECT_THAT(SummaryCsv(Summarize({{"F.txt", forged, {}}})),

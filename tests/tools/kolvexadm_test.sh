@@ -7,23 +7,7 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 work=$(mktemp -d /tmp/kolvexadm-test.XXXXXX)
 trap 'rm -rf "$work"' EXIT
-failures=0
-win() { printf 'Z:%s' "${1//\//\\}"; }
-# Redirected, the tool writes the OEM code page of the locale (as cmd's commands do), 852 for
-# Polish, where typographic quotes and dashes become plain ones.
-case "${LANG:-}" in pl_*) oem=CP852 ;; *) oem=CP437 ;; esac
-adm() {
-  "$build/wine-run" "$build/bin/kolvexadm.exe" "$@" </dev/null 2>/dev/null | iconv -f $oem -t UTF-8 | tr -d '\r'
-  return "${PIPESTATUS[0]}"
-}
-fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
-# expect NAME CODE OUTPUT PATTERN... : the exit code, then each pattern (grep -E) in the output.
-expect() {
-  local name=$1 code=$2 out=$3 got=$4; shift 4
-  [ "$got" = "$code" ] || fail "$name: exit code $got, expected $code"
-  for pattern in "$@"; do grep -qE -- "$pattern" <<<"$out" || fail "$name: no line matches '$pattern'"; done
-  [ "$failures" = 0 ] || printf '%s\n' "$out" | sed 's/^/    /'
-}
+source "$(dirname "$0")/../support/expect.sh"
 install() {  # DIR BAZA_SET_TEXT: an installation at 1.0.1.3 with its share at 1.0.1.4
   mkdir -p "$1/SHARED"
   cp "$build/bin/target_v1013.exe" "$1/prog.exe"; cp "$build/bin/target_v1014.exe" "$1/SHARED/prog.exe"

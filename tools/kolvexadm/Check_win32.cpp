@@ -3,9 +3,9 @@
 #include "common/DateTime.h"
 #include "common/Integers.h"
 #include "common/Paths.h"
-#include "common/SystemText_win32.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "files/FileFacts_win32.h"
 #include "files/Signature_win32.h"
@@ -14,6 +14,7 @@
 #include "launcher/ShareProbe_win32.h"
 #include "launcher/Update.h"
 #include "tools/kolvexadm/Check_win32.h"
+#include "tools/kolvexadm/Service_win32.h"
 
 namespace kolvex {
 
@@ -75,7 +76,8 @@ class Check {
     WindowsSignatureReader reader;
     const std::optional<SignatureVerdict> verdict = CheckSignature(signers, reader, update.src, update.dst);
     const std::string indent(kEntryIndent);
-    if (!verdict) return Line(indent + "podpis: nie dotyczy (to nie jest program Windows), plik instalowany bez sprawdzania.");
+    if (!verdict)
+      return Line(indent + "podpis: nie dotyczy (to nie jest program Windows), plik instalowany bez sprawdzania.");
     const std::string signer =
         verdict->signer ? verdict->signer->subject + ", " + verdict->signer->thumbprint : std::string("brak");
     if (verdict->kind == SignatureVerdict::Accepted) return Line(indent + "podpis: " + signer + " – przyjęty.");
@@ -136,6 +138,16 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
     check.Fail("nie odpowiada w ciągu " + FormatInteger(settings.shareTimeBoxMs / 1000) +
                " s (SHARED_TIMEOUT): uruchomienia nie będą niczego aktualizować.");
   }
+  if (settings.updatedByService) {
+    // What starts will get: the service's own view, not this account's.
+    const ServiceLook look = LookThroughService(exeDir, settings);
+    check.Line("Usługa aktualizacji (" + std::string(kUpdateKey) + "=" + std::string(kUpdateByService) + "):");
+    if (look.kind == ServiceLook::Kind::Readable) {
+      check.Line("  " + look.text);
+    } else {
+      check.Fail(look.text + ": uruchomienia nie będą niczego aktualizować.");
+    }
+  }
   if (!settings.reportDir.empty()) {
     check.Line("Folder raportów: " + settings.reportDir);
     const std::optional<ShareReply> reports = AskShare(settings.reportDir, settings.shareTimeBoxMs);
@@ -148,7 +160,7 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
   const IniText ini(text);
   if (ini.Entries(kComponentsSection).empty()) check.Line("  brak.");
   for (const IniEntry& entry : ini.Entries(kComponentsSection)) {
-    const ComponentList one = ParseComponents({entry});
+    const ComponentList one = ParseComponents({entry}, settings.updatedByService);
     check.Line("  " + entry.key + "=" + entry.value);
     if (!one.refused.empty()) {
       check.Fail("pozycja pominięta: " + FaultText(one.refused.front()) + ".", kEntryIndent);

@@ -6,6 +6,7 @@
 #include <numeric>
 
 #include "common/Integers.h"
+#include "common/Paths.h"
 #include "common/Text.h"
 
 namespace kolvex {
@@ -36,10 +37,12 @@ int ComparePart(std::string_view a, std::string_view b) {
 
 bool NeedsAttention(const StartReport& report) {
   switch (report.outcome) {
-    case StartOutcome::SharedDirMissing:
-    case StartOutcome::SharedDirSilent:
-    case StartOutcome::SharedDirRefused:
-    case StartOutcome::NotWritable:
+    case UpdateResult::ShareNotFound:
+    case UpdateResult::ShareNotAnswering:
+    case UpdateResult::ShareRefused:
+    case UpdateResult::TurnRefused:
+    case UpdateResult::ServiceUnavailable:
+    case UpdateResult::ShareStopped:
       return true;
     default:
       return !report.failure.empty() || !report.refused.empty();
@@ -84,6 +87,7 @@ std::string OutcomeLine(const StartReport& report) {
   for (const std::string& change : report.changes) text += "\r" + change;
   for (const std::string& missing : report.missingOnShare) text += "\rbrak w katalogu wspólnym: " + missing;
   for (const std::string& refused : report.refused) text += "\rnie zainstalowano " + refused;
+  for (const std::string& waiting : report.waiting) text += "\rczeka " + waiting + ": " + std::string(kWaitingReason);
   return text;
 }
 
@@ -149,7 +153,7 @@ int CompareVersions(std::string_view a, std::string_view b) {
 
 std::string ProgramVersion(const StartReport& report) {
   for (const ReportedFile& file : report.files) {
-    if (SameTextIgnoringAsciiCase(file.name, report.program)) return file.version;
+    if (SameFileName(file.name, report.program)) return file.version;
   }
   return {};
 }

@@ -13,6 +13,15 @@
 //     prints what a start would do, changing nothing. PROGRAM is the
 //     program's file name as the shortcut gives it. Exit code 0 when all is
 //     well, 1 with warnings, 2 with errors, 3 when KATALOG is not there.
+//     When baza.set chooses the update service, the service is asked too.
+//
+//   kolvexadm usluga zainstaluj KATALOG
+//     Registers the installation in KATALOG with the update service,
+//     installing the service when it is not there yet. Administrators only,
+//     Windows Vista and later. Exit code 0, 1 with warnings, 2 when refused.
+//
+//   kolvexadm usluga usun KATALOG
+//     Removes the registration; the service too when none is left.
 #include <windows.h>
 
 #include <algorithm>
@@ -22,17 +31,18 @@
 #include <unordered_map>
 #include <vector>
 
-#include "common/DateTime_win32.h"
 #include "common/Integers.h"
 #include "common/Paths.h"
-#include "common/SystemText_win32.h"
 #include "common/Text.h"
 #include "common/TextDecode.h"
+#include "common/win32/DateTime.h"
 #include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "tools/kolvexadm/Check_win32.h"
+#include "tools/kolvexadm/Service_win32.h"
 #include "tools/kolvexadm/ReportCache.h"
 #include "tools/kolvexadm/Summary.h"
 
@@ -43,7 +53,9 @@ namespace {
 constexpr std::string_view kUsage =
     "Użycie:\n"
     "  kolvexadm podsumuj FOLDER             podsumowanie raportów stanowisk (podsumowanie.html i .csv)\n"
-    "  kolvexadm sprawdz KATALOG [PROGRAM]   co zrobi uruchomienie programu w tej instalacji\n";
+    "  kolvexadm sprawdz KATALOG [PROGRAM]   co zrobi uruchomienie programu w tej instalacji\n"
+    "  kolvexadm usluga zainstaluj KATALOG   aktualizacja instalacji przez usługę (foldery tylko dla administratorów)\n"
+    "  kolvexadm usluga usun KATALOG         koniec aktualizacji instalacji przez usługę\n";
 constexpr std::string_view kPageName = "podsumowanie.html";
 constexpr std::string_view kCsvName = "podsumowanie.csv";
 
@@ -229,6 +241,14 @@ int Run(const std::vector<std::string>& args) {
                                                  args.size() == 4 ? args[3] : "");
     PrintOut(report.text);
     return report.code;
+  }
+  if (command("usluga", "usługa") && args.size() == 4) {
+    const bool install = SameTextIgnoringAsciiCase(args[2], "zainstaluj");
+    if (install || SameTextIgnoringAsciiCase(args[2], "usun") || args[2] == "usuń") {
+      const CheckReport report = install ? RegisterWithService(args[3]) : UnregisterFromService(args[3]);
+      PrintOut(report.text);
+      return report.code;
+    }
   }
   PrintOut(kUsage);
   return kCheckNoInstallation;

@@ -44,10 +44,10 @@
 #include <string_view>
 #include <vector>
 
-#include "common/SystemText_win32.h"
 #include "common/Text.h"
 #include "common/TextDecode.h"
 #include "common/win32/Files.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "messages/MessageWindow_win32.h"
 

@@ -1,8 +1,8 @@
 #include <windows.h>
 
 #include "common/Integers.h"
-#include "common/SystemText_win32.h"
 #include "common/win32/Handles.h"
+#include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 
 namespace kolvex {

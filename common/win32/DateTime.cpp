@@ -1,8 +1,8 @@
 #include <windows.h>
 
-#include "common/DateTime_win32.h"
 #include "common/Exceptions.h"
 #include "common/Integers.h"
+#include "common/win32/DateTime.h"
 #include "common/win32/Utf.h"
 
 namespace kolvex {

@@ -1,0 +1,135 @@
+#include "service/Requests_win32.h"
+
+#include <thread>
+
+#include "common/ScopeExit.h"
+#include "common/win32/Utf.h"
+#include "launcher/PipeEnd_win32.h"
+#include "launcher/Settings_win32.h"
+#include "service/FolderSafety_win32.h"
+#include "service/Registrations_win32.h"
+#include "service/ShareView_win32.h"
+#include "service/UpdateJob_win32.h"
+#include "service/UpdateRules.h"
+
+namespace kolvex {
+
+namespace {
+
+// A start sends its request as soon as it is connected.
+constexpr DWORD kRequestMs = 2000;
+// A start reads the replies as they come; the service writes one at least
+// every so often while it works, so that the start can tell it from a
+// service that hangs.
+constexpr DWORD kReplyMs = 5000;
+constexpr auto kKeepAlive = std::chrono::milliseconds(1000);
+// The longest the service works on one request for a start: then the start
+// is told, and its connection closed.
+constexpr auto kRequestMost = std::chrono::minutes(10);
+// After the last reply the start closes its end at once.
+constexpr DWORD kCloseMs = 1000;
+
+// The session of the process at the other end (0 when the system cannot tell).
+std::uint32_t ClientSession(HANDLE pipe) {
+  ULONG session = 0;
+  return GetNamedPipeClientSessionId(pipe, &session) ? session : 0;
+}
+
+std::string ReceiveFailure(PipeEnd::Received received) {
+  switch (received) {
+    case PipeEnd::Received::TooLong:
+      return "żądanie jest dłuższe, niż usługa przyjmuje";
+    case PipeEnd::Received::NotInTime:
+      return "żądanie nie nadeszło w całości w ciągu " + std::to_string(kRequestMs / 1000) + " s";
+    default:
+      return "połączenie zamknięto przed końcem żądania";
+  }
+}
+
+// What the service sees of the installation's share, after the same checks
+// of its folders as before an update.
+ServiceReply ShareViewFor(const ServiceRequest& request, const std::string& path) {
+  if (std::optional<std::string> refusal = FolderRefusal(path, request.folder)) return RefusedReply{*refusal};
+  const Settings settings = ReadSettings(path);
+  std::vector<std::string> folders;
+  for (const Component& component : settings.components.components) {
+    for (std::string& folder : FoldersOnTheWay(component.name)) folders.push_back(std::move(folder));
+  }
+  if (std::optional<std::string> refusal = SubFolderRefusal(path, folders)) return RefusedReply{*refusal};
+  return LookAtShare(settings);
+}
+
+// The replies as they come, and something at least every kKeepAlive while
+// none comes, until the last one or the request's time is up.
+void Stream(PipeEnd& connection, SharedReplies& replies) {
+  const auto until = std::chrono::steady_clock::now() + kRequestMost;
+  const std::string keepAlive = EncodeReply(ProgressReply{});
+  for (size_t next = 0;;) {
+    const SharedReplies::Awaited awaited = replies.Next(next, kKeepAlive);
+    if (awaited.kind == SharedReplies::Awaited::Kind::End) break;
+    if (std::chrono::steady_clock::now() >= until) {
+      connection.Send(EncodeReply(RefusedReply{"usługa aktualizacji przerwała pracę nad tym żądaniem po " +
+                                               std::to_string(kRequestMost.count()) + " min"}),
+                      kReplyMs);
+      return;
+    }
+    const bool reply = awaited.kind == SharedReplies::Awaited::Kind::Reply;
+    if (!connection.Send(reply ? awaited.reply : keepAlive, kReplyMs)) return;
+    next += reply ? 1 : 0;
+  }
+  // The start closes its end once it has read the last reply; this end
+  // waits for that, so that nothing of it is lost when this end goes.
+  FrameReader nothingMore(0);
+  std::string ignored;
+  connection.Receive(nothingMore, kCloseMs, ignored);
+}
+
+}  // namespace
+
+void ServeConnection(UniqueFile pipe, RequestBoard& board) {
+  PipeEnd connection(std::move(pipe));
+  const auto refuse = [&connection](std::string reason) {
+    auto replies = std::make_shared<SharedReplies>();
+    replies->Add(EncodeReply(RefusedReply{std::move(reason)}), true);
+    Stream(connection, *replies);
+  };
+  const std::uint32_t session = ClientSession(connection.Handle());
+  if (!board.Admit(session)) {
+    refuse("z tej sesji otwarto już " + std::to_string(kMostConnectionsPerSession) +
+           " połączeń z usługą aktualizacji");
+    return;
+  }
+  const ScopeExit leave([&board, session] { board.Leave(session); });
+  FrameReader frames(kMostRequestBytes);
+  std::string bytes;
+  if (const auto received = connection.Receive(frames, kRequestMs, bytes); received != PipeEnd::Received::Message)
+    return refuse(ReceiveFailure(received));
+  const std::optional<ServiceRequest> request = ParseRequest(bytes);
+  if (!request) return refuse("nieprawidłowe żądanie");
+  std::optional<std::string> path = RegisteredPath(request->folder);
+  if (!path) {
+    return refuse("ta instalacja nie jest zarejestrowana w usłudze aktualizacji "
+                  "(kolvexadm usluga zainstaluj KATALOG)");
+  }
+  // The work goes on on a thread of its own, so that the connection can
+  // tell the start it goes on, and a start that stops reading holds up no one.
+  std::shared_ptr<SharedReplies> replies;
+  if (request->kind == RequestKind::Update) {
+    const UpdateKey key{request->folder, UpperCase(request->programName)};
+    bool started = false;
+    replies = board.Join(key, started);
+    if (started) {
+      std::thread([key, request = *request, path = std::move(*path), &board, replies] {
+        RunUpdate(key, request, path, board, *replies);
+      }).detach();
+    }
+  } else {
+    replies = std::make_shared<SharedReplies>();
+    std::thread([replies, request = *request, path = std::move(*path)] {
+      replies->Add(EncodeReply(ShareViewFor(request, path)), true);
+    }).detach();
+  }
+  Stream(connection, *replies);
+}
+
+}  // namespace kolvex

@@ -1,0 +1,16 @@
+#pragma once
+// One start's request, from its first byte to the last reply: read within
+// its deadline, refused with a reason when it cannot be carried out, and
+// answered on that start's connection only.
+#include "common/win32/Handles.h"
+#include "service/RequestBoard.h"
+
+namespace kolvex {
+
+// The most connections one session keeps open at once.
+inline constexpr std::size_t kMostConnectionsPerSession = 8;
+
+// Serves the connected pipe instance, then closes it.
+void ServeConnection(UniqueFile pipe, RequestBoard& board);
+
+}  // namespace kolvex

@@ -1,0 +1,13 @@
+#pragma once
+// What the service sees of an installation's shared directory, as the
+// account it reads the share with (the computer's, in a domain): kolvexadm
+// shows it to the administrator, whose own view of the share proves nothing
+// about the service's.
+#include "launcher/ServiceProtocol.h"
+#include "launcher/Settings.h"
+
+namespace kolvex {
+
+ShareViewReply LookAtShare(const Settings& settings);
+
+}  // namespace kolvex

@@ -1,0 +1,150 @@
+#include "service/UpdateJob_win32.h"
+
+#include <exception>
+#include <mutex>
+
+#include "common/Paths.h"
+#include "common/win32/ErrorMode.h"
+#include "common/win32/Utf.h"
+#include "files/FileFacts_win32.h"
+#include "files/Signature_win32.h"
+#include "files/WindowsCopySystem_win32.h"
+#include "launcher/Leftovers.h"
+#include "launcher/Settings_win32.h"
+#include "launcher/ShareProbe_win32.h"
+#include "launcher/Update.h"
+#include "launcher/UpdateLog_win32.h"
+#include "service/FolderSafety_win32.h"
+#include "service/UpdateRules.h"
+
+namespace kolvex {
+
+namespace {
+
+// As long as a start waits for its own turn in today's way.
+constexpr auto kTurnWait = std::chrono::minutes(1);
+
+// The update's progress for the starts that asked: the name of each file as
+// its copy begins, which they show in the "Aktualizacja" window while the
+// copy lasts. The program itself has no caption of its own: its name is told
+// when its copy begins.
+class ReplyProgress final : public UpdateProgress {
+ public:
+  ReplyProgress(SharedReplies& replies, std::string programName)
+      : replies_(replies), programName_(std::move(programName)) {}
+
+  void Refreshing(const std::string& name, const std::string& caption) override {
+    Tell(caption.empty() ? UpperCase(ExtractFileName(name)) : caption);
+  }
+  // Told when its copy begins, below.
+  void RefreshingProgram(const std::string&) override {}
+  void Copying(uint64_t, uint64_t) noexcept override {
+    if (told_) return;
+    try {
+      Tell(programName_);
+    } catch (...) {  // no memory for a caption: the starts show nothing
+    }
+  }
+  // The service takes turns on its own (RequestBoard::Turn).
+  void WaitingForTurn(const std::string&) override {}
+  // The file is in: the next copy is another file's.
+  void FileDone() { told_ = false; }
+
+ private:
+  void Tell(const std::string& caption) {
+    replies_.Add(EncodeReply(ProgressReply{caption}), false);
+    told_ = true;
+  }
+
+  SharedReplies& replies_;
+  std::string programName_;
+  bool told_ = false;
+};
+
+// The update log of the installation, as a start keeps it.
+class LoggedRecord final : public UpdateRecord {
+ public:
+  LoggedRecord(const std::string& exeDir, ReplyProgress& progress) : log_(exeDir), progress_(progress) {}
+  void Refreshed(const std::string& fileName, const ComponentUpdate& update) override {
+    log_.Refreshed(fileName, update);
+    progress_.FileDone();
+  }
+  void Waiting(const std::string& fileName, const ComponentUpdate& update) override {
+    log_.Waiting(fileName, update);
+    progress_.FileDone();
+  }
+
+ private:
+  UpdateLogFile log_;
+  ReplyProgress& progress_;
+};
+
+std::vector<std::string> FoldersWritten(const Settings& settings, const std::string& programName) {
+  std::vector<std::string> folders = FoldersOnTheWay(programName);
+  for (const Component& component : settings.components.components) {
+    for (std::string& folder : FoldersOnTheWay(component.name)) folders.push_back(std::move(folder));
+  }
+  return folders;
+}
+
+// The update in the installation's turn, or why the service will not do it.
+std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, const std::string& path,
+                                                 RequestBoard& board, SharedReplies& replies) {
+  std::unique_lock turn(board.Turn(request.folder), std::defer_lock);
+  if (!turn.try_lock_for(kTurnWait)) return RefusedReply{"inna aktualizacja tej instalacji trwa zbyt długo"};
+  if (std::optional<std::string> refusal = FolderRefusal(path, request.folder)) return RefusedReply{*refusal};
+  const Settings settings = ReadSettings(path);
+  if (!settings.updatedByService)
+    return RefusedReply{"plik baza.set tej instalacji nie wybiera usługi aktualizacji (" + std::string(kUpdateKey) +
+                        "=" + std::string(kUpdateByService) + ")"};
+  const std::string& program = request.programName;
+  if (IsServiceWayFile(program)) return RefusedReply{"usługa aktualizacji nie zastępuje pliku " + program};
+  if (std::optional<std::string> refusal = SubFolderRefusal(path, FoldersWritten(settings, program)))
+    return RefusedReply{*refusal};
+
+  const Installation installation = SettingsInstallation(path, settings, program);
+  const NoCriticalErrorBoxes noPrompts;
+  if (std::optional<UpdateOutcome> without = OutcomeWithoutShare(installation.sharedDir, settings.shareTimeBoxMs))
+    return std::move(*without);
+  WindowsCopySystem files;
+  WindowsFileFacts facts;
+  WindowsSignatureReader signatures;
+  ReplyProgress progress(replies, UpperCase(ExtractFileName(program)));
+  LoggedRecord record(path, progress);
+  const std::vector<Component>& components = settings.components.components;
+  RemoveLeftoversOfEndedRuns(files, path, components, program);
+  return UpdateInstallation(
+      {.files = files, .facts = facts, .signatures = signatures, .progress = progress, .record = record},
+      installation, components);
+}
+
+std::vector<ServiceReply> Replies(const UpdateOutcome& outcome) {
+  std::vector<ServiceReply> replies;
+  for (const ComponentUpdate& update : outcome.updates) replies.push_back(UpdatedReply{update});
+  for (const RefusedUpdate& refused : outcome.refused) replies.push_back(SkippedReply{refused});
+  for (const std::string& name : outcome.waiting) replies.push_back(WaitingReply{name});
+  replies.push_back(FinishedReply{outcome.result, outcome.failure, outcome.reason});
+  return replies;
+}
+
+}  // namespace
+
+void RunUpdate(const UpdateKey& key, const ServiceRequest& request, const std::string& path, RequestBoard& board,
+               SharedReplies& replies) {
+  std::vector<ServiceReply> last;
+  try {
+    auto done = Update(request, path, board, replies);
+    last = std::holds_alternative<UpdateOutcome>(done) ? Replies(std::get<UpdateOutcome>(done))
+                                                       : std::vector<ServiceReply>{std::get<RefusedReply>(done)};
+  } catch (const std::exception& e) {
+    // What a start would have shown in its error box (the log could not be
+    // written, no memory): the start shows it as a failed update.
+    last = {FinishedReply{.result = UpdateResult::Failed, .failure = e.what()}};
+  } catch (...) {
+    last = {FinishedReply{.result = UpdateResult::Failed, .failure = "Nieznany błąd usługi aktualizacji."}};
+  }
+  board.Finished(key);
+  for (size_t i = 0; i < last.size(); ++i) replies.Add(EncodeReply(last[i]), i + 1 == last.size());
+}
+
+}  // namespace kolvex

@@ -1,0 +1,19 @@
+#pragma once
+// The update a start asks the service for: the registered installation, in
+// its turn, checked first, then updated by the very update a start runs in
+// today's way, with the service's own sinks; what it came to goes to every
+// start that asked, as replies.
+#include <string>
+
+#include "launcher/ServiceProtocol.h"
+#include "service/RequestBoard.h"
+
+namespace kolvex {
+
+// Updates the installation registered at path for the request, the replies
+// added to replies as they come, the last one last; the board is told the
+// update for key is done before that. Nothing escapes: a failure is a reply too.
+void RunUpdate(const UpdateKey& key, const ServiceRequest& request, const std::string& path, RequestBoard& board,
+               SharedReplies& replies);
+
+}  // namespace kolvex

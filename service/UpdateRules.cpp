@@ -1,0 +1,19 @@
+#include "service/UpdateRules.h"
+
+#include "launcher/Components.h"
+
+namespace kolvex {
+
+std::vector<std::string> FoldersOnTheWay(std::string_view name) {
+  const std::vector<std::string_view> parts = ResolvedNameParts(name);
+  std::vector<std::string> folders;
+  std::string folder;
+  for (size_t i = 0; i + 1 < parts.size(); ++i) {
+    folder += (i == 0 ? "" : "\\");
+    folder += parts[i];
+    folders.push_back(folder);
+  }
+  return folders;
+}
+
+}  // namespace kolvex

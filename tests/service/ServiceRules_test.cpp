@@ -1,0 +1,82 @@
+// The service's own rules: who may change a folder it writes, the folders
+// and files a name reaches, and the board that merges requests and caps
+// sessions.
+#include <gtest/gtest.h>
+
+#include <thread>
+
+#include "service/FolderRights.h"
+#include "service/RequestBoard.h"
+#include "service/UpdateRules.h"
+#include "launcher/Components.h"
+
+namespace kolvex {
+namespace {
+
+TEST(UntrustedWriter, OnlyTheSystemAdministratorsAndTheCheckerMayChangeAFolder) {
+  const std::string users = "S-1-5-32-545", authenticated = "S-1-5-11", own = "S-1-5-21-1-2-3-1000";
+  const std::string trusted[] = {own};
+  const AccessEntry readAndRun{.rights = 0x1200a9, .sid = users};
+  const AccessEntry addFolders{.rights = 0x4, .sid = authenticated};               // C:\ gives users this
+  const AccessEntry modifyBelow{.inheritOnly = true, .rights = 0x1301bf, .sid = authenticated};
+  const AccessEntry full{.rights = 0x1f01ff, .sid = std::string(kAdministratorsSid)};
+  const struct {
+    FolderSecurity security;
+    FolderPlace place;
+    std::optional<std::string> writer;
+  } cases[] = {
+      {{own, std::vector{full, readAndRun, modifyBelow}}, FolderPlace::Written, std::nullopt},
+      {{std::string(kTrustedInstallerSid), std::vector{addFolders}}, FolderPlace::Above, std::nullopt},
+      {{own, std::vector{addFolders}}, FolderPlace::Written, authenticated},
+      {{users, std::vector{full}}, FolderPlace::Above, users},
+      {{own, std::nullopt}, FolderPlace::Above, "S-1-1-0"},
+      {{own, std::vector{AccessEntry{.allows = false, .rights = 0x10000000, .sid = users}}}, FolderPlace::Written,
+       std::nullopt},
+      {{own, std::vector{AccessEntry{.rights = 0x10000, .sid = users}}}, FolderPlace::Above, users},  // delete
+      {{own, std::vector{AccessEntry{.rights = 0x100, .sid = users}}}, FolderPlace::Written, users},  // attributes
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(UntrustedWriter(c.security, c.place, trusted), c.writer) << c.security.owner;
+  }
+}
+
+TEST(UpdateRules, FoldersOnTheWayAndTheServiceWaysFiles) {
+  EXPECT_EQ(FoldersOnTheWay("a/b/../c\\.\\x.dll"), (std::vector<std::string>{"a", "a\\c"}));
+  EXPECT_EQ(FoldersOnTheWay("prog.exe"), std::vector<std::string>{});
+  for (const char* name : {"baza.set", "BAZA.SET", ".\\Kolvex.lock", "sub\\..\\kolvexusluga.exe"})
+    EXPECT_TRUE(IsServiceWayFile(name)) << name;
+  for (const char* name : {"sub\\baza.set", "baza.set.txt", "prog.exe"}) EXPECT_FALSE(IsServiceWayFile(name)) << name;
+}
+
+TEST(RequestBoard, StartsAskingAtOnceShareOneUpdateAndASessionHasItsMost) {
+  RequestBoard board(2);
+  EXPECT_TRUE(board.Admit(1) && board.Admit(1) && board.Admit(2));
+  EXPECT_FALSE(board.Admit(1));
+  board.Leave(1);
+  EXPECT_TRUE(board.Admit(1));
+
+  const UpdateKey key{.folder = {.volumeSerial = 7}, .program = "PROG.EXE"};
+  bool started = false, again = true, other = false;
+  const auto replies = board.Join(key, started);
+  EXPECT_TRUE(started);
+  EXPECT_EQ(board.Join(key, again), replies);
+  EXPECT_FALSE(again);
+  EXPECT_NE(board.Join({.folder = key.folder, .program = "INNY.EXE"}, other), replies);
+
+  std::thread update([&] {
+    replies->Add("postęp", false);
+    replies->Add("koniec", true);
+    replies->Add("po końcu", true);
+  });
+  EXPECT_EQ(replies->Next(1, std::chrono::seconds(10)).reply, "koniec");
+  update.join();
+  EXPECT_EQ(replies->Next(0, {}).reply, "postęp");  // a start that joined late reads them all
+  EXPECT_EQ(replies->Next(2, {}).kind, SharedReplies::Awaited::Kind::End);
+  board.Finished(key);
+  EXPECT_TRUE(board.Join(key, started) != replies && started);
+  EXPECT_EQ(std::make_shared<SharedReplies>()->Next(0, std::chrono::milliseconds(1)).kind,
+            SharedReplies::Awaited::Kind::Silence);
+}
+
+}  // namespace
+}  // namespace kolvex

@@ -1,0 +1,138 @@
+#!/bin/bash
+# The update service under Wine, as administrators and starts meet it:
+# registered in the prefix's service manager and started on demand by a
+# start; the starts see the installation through a view they cannot write (a
+# read-only bind mount, made as root: the same volume and file identity,
+# writes refused) while the service updates it through its registered path;
+# what it refuses (a folder not registered, a look-alike copy, a link inside,
+# bad requests) while it goes on serving; a stopped service, and a pipe of its
+# name made by another program first, which nobody talks to. Wine enforces no
+# access lists: those are in the README's checklist for real Windows.
+# Usage: service_test.sh BUILD_DIR (as root, under a display)
+set -uo pipefail
+build=$(cd "$1" && pwd)
+source "$(dirname "$0")/../support/expect.sh"
+# Under the build: the folders above an installation the service writes may
+# not be writable by everybody, as /tmp is.
+work=$(mktemp -d "$build/service-test.XXXXXX")
+inst=$work/inst view=$work/widok
+cleanup() { umount "$view" 2>/dev/null; adm usluga usun "$(win "$inst")" >/dev/null; rm -rf "$work"; }
+trap cleanup EXIT
+probe() { run "$build/bin/pipe_probe.exe" "$@"; }
+frame() { printf "$(printf '\\x%02x\\x%02x\\x00\\x00' $(($1 & 255)) $(($1 >> 8)))"; }  # a length, as the pipe's frames begin
+
+# The program and its library at 1.0.1.3, the share at 1.0.1.4; what the
+# program records goes out of the view, which nobody may write.
+mkdir -p "$inst/pomoc" "$work/share/pomoc" "$work/gdzie-indziej" "$work/raporty" "$view"
+cp "$build/bin/demo_app_v1013.exe" "$inst/prog.exe"; cp "$build/bin/demo_app_v1014.exe" "$work/share/prog.exe"
+cp "$build/bin/demo_lib_v1013.dll" "$inst/prog.dll"; cp "$build/bin/demo_lib_v1014.dll" "$work/share/prog.dll"
+cp "$build/bin/Kolvex.exe" "$inst/"; ln -s "$work/target-run.txt" "$inst/target-run.txt"
+echo pomoc >"$inst/pomoc/prog.hlp"; cp -p "$inst/pomoc/prog.hlp" "$work/share/pomoc/"
+printf '[MAIN]\r\nSHARED_DIR=%s\r\nREPORT_DIR=%s\r\nAKTUALIZACJA=usluga\r\n[SKLADNIKI]\r\nlib=prog.dll\r\npomoc=pomoc\\prog.hlp,2\r\n' \
+  "$(win "$work/share")" "$(win "$work/raporty")" >"$inst/baza.set"
+mount --bind "$inst" "$view" && mount -o remount,bind,ro "$view" || fail "no read-only view (run as root)"
+start() { run "$view/Kolvex.exe" prog.exe "$@"; }  # a start through the view
+report() { cat "$work/raporty/"*.txt 2>/dev/null | tr -d '\r'; }  # the one computer's
+runs() { cat "$work/target-run.txt" 2>/dev/null | grep -c '^cmdline='; }
+# Waits until the program has recorded more than N starts.
+started_after() { for _ in $(seq 100); do [ "$(runs)" -gt "$1" ] && return 0; sleep 0.1; done; return 1; }
+
+out=$(adm usluga zainstaluj "$(win "$inst")"); code=$?
+expect register 0 "$out" $code '^Zarejestrowano instalację' 'Usługa czyta katalog wspólny .*share \(plików: 2\)'
+
+# Four starts at once, the program open with its library meanwhile, the
+# service stopped: it is started on demand and updates once; the running
+# files are moved aside; every start reaches the program.
+"$build/wine-run" "$view/prog.exe" /dlugo </dev/null >/dev/null 2>&1 & open=$!
+started_after 0
+run sc stop KolvexUsluga >/dev/null
+starts=(); for i in 1 2 3 4; do start /$i & starts+=($!); done; wait "${starts[@]}"
+out=$(run sc query KolvexUsluga); expect "started on demand" 0 "$out" 0 'RUNNING'
+kill $open; wait $open 2>/dev/null
+started_after 4; out=$(tr -d '\r' <"$work/target-run.txt")
+[ "$(grep -c 'version=1.0.1.4' <<<"$out")" = 4 ] || { fail "four starts: not four of the new version"; echo "$out"; report; }
+out=$(tr -d '\r' <"$inst/_updatefiles.LOG"); expect "one update" 0 "$out" 0 'prog.dll from \[1.0.1.3\] to \[1.0.1.4\]'
+[ "$(wc -l <"$inst/_updatefiles.LOG")" = 2 ] || fail "the update log has other than two lines"
+cmp -s "$inst/prog.exe" "$work/share/prog.exe" && cmp -s "$inst/prog.exeOLD" "$build/bin/demo_app_v1013.exe" ||
+  fail "prog.exe not updated with its backup"
+ls "$inst" | grep -qE '^~prog\.(exe|dll)\.[0-9]+\.kolvex-old$' || fail "nothing running was moved aside"
+out=$(report); expect report 0 "$out" 0 '^WYNIK=(zaktualizowany|aktualny)$' '^PLIK=prog.exe \| 1.0.1.4$'
+
+out=$(adm sprawdz "$(win "$inst")" prog.exe); code=$?
+expect check 0 "$out" $code '^Usługa aktualizacji \(AKTUALIZACJA=usluga\):$' '^  Usługa czyta katalog wspólny'
+
+# A look-alike copy is not the registered installation: its start runs the
+# program it has, and the report and sprawdz say why.
+cp -a "$inst" "$work/kopia"; cp "$build/bin/target_v1013.exe" "$work/kopia/prog.exe"
+out=$(adm sprawdz "$(win "$work/kopia")"); code=$?
+expect look-alike 2 "$out" $code 'BŁĄD: ta instalacja nie jest zarejestrowana'
+run "$work/kopia/Kolvex.exe" prog.exe; out=$(report)
+expect "look-alike start" 0 "$out" 0 '^WYNIK=usługa aktualizacji nie zaktualizowała instalacji$' \
+  '^POWOD=ta instalacja nie jest zarejestrowana' '^PLIK=prog.exe \| 1.0.1.3$'
+
+mv "$inst/pomoc" "$work/pomoc-przeniesiona"; ln -s "$work/gdzie-indziej" "$inst/pomoc"
+out=$(adm sprawdz "$(win "$inst")"); code=$?
+expect link 2 "$out" $code 'BŁĄD: folder .*inst\\pomoc jest łączem'
+rm "$inst/pomoc"; mv "$work/pomoc-przeniesiona" "$inst/pomoc"
+
+# The registered path holding another folder now (the installation moved
+# away, a copy put in its place): its identity is not the registered one.
+mv "$inst" "$inst.stary"; cp -a "$inst.stary" "$inst"
+out=$(adm sprawdz "$(win "$view")"); expect replaced 2 "$out" $? 'BŁĄD: folder .*inst nie jest tym folderem, który zarejestrowano'
+rm -rf "$inst"; mv "$inst.stary" "$inst"
+
+# Bad requests, one connection each: garbage, too long, never finished, cut short.
+{ frame 7; printf 'śmieci'; } >"$work/garbage"; frame 4096 >"$work/long"; { frame 40; printf 'KVQ\x01\x01'; } >"$work/half"
+out=$(probe send "$(win "$work/garbage")"); expect garbage 0 "$out" $? '^Refused: nieprawidłowe żądanie$'
+out=$(probe send "$(win "$work/long")"); expect too-long 0 "$out" $? '^Refused: żądanie jest dłuższe'
+out=$(probe send "$(win "$work/half")"); expect stalled 0 "$out" $? '^Refused: żądanie nie nadeszło w całości w ciągu 2 s$'
+probe send "$(win "$work/half")" close
+out=$(adm sprawdz "$(win "$inst")"); expect "still serving" 0 "$out" $? '^  Usługa czyta katalog wspólny'
+
+# A service that does not answer (stopped in its tracks): the start waits
+# the share's time-box, then starts the installed program; the report says why.
+service=$(for p in $(pgrep -f 'KolvexUsluga\.exe'); do
+  grep -qz "^WINEPREFIX=$build/wineprefix\$" /proc/$p/environ && echo $p; done)
+kill -STOP $service
+before=$(runs); began=$(date +%s)
+start; out=$(report)
+expect "service silent" 0 "$out" 0 '^WYNIK=usługa aktualizacji nie zaktualizowała instalacji$' \
+  '^POWOD=usługa aktualizacji nie odpowiada$'
+started_after "$before" || fail "service silent: the program did not start"
+[ $(($(date +%s) - began)) -le 8 ] || fail "service silent: the start waited past the time-box"
+kill -CONT $service
+
+# A squatter: with the service stopped, another program makes its pipe
+# first. The service started on demand stops at once, saying why; a start that
+# reached the pipe before that finds it is not the service's. Either way
+# nothing is sent to it.
+run sc stop KolvexUsluga >/dev/null
+timeout 20 "$build/wine-run" "$build/bin/pipe_probe.exe" squat >"$work/squatter" 2>/dev/null </dev/null &
+for _ in $(seq 100); do grep -q gotowy "$work/squatter" && break; sleep 0.1; done
+out=$(adm sprawdz "$(win "$inst")"); code=$?
+expect squatter 2 "$out" $code 'BŁĄD: potok usługi aktualizacji zajął inny program'
+kill %1 2>/dev/null; wait
+grep -q 'bajty=[1-9]' "$work/squatter" && fail "the squatter was sent a request"
+out=$(adm usluga usun "$(win "$inst")"); code=$?
+expect unregister 1 "$out" $code 'UWAGA: baza.set tej instalacji nadal wybiera usługę' '^Usunięto usługę aktualizacji'
+run sc query KolvexUsluga >/dev/null && fail "the service is still installed"
+# A service of that name that is not the update service, and another
+# program's pipe: the start talks to a pipe only when its server is the
+# service's own process.
+run sc create KolvexUsluga binPath= "$(win "$build/bin/pipe_probe.exe") service" >/dev/null
+timeout 20 "$build/wine-run" "$build/bin/pipe_probe.exe" squat >"$work/squatter" 2>/dev/null </dev/null &
+for _ in $(seq 100); do grep -q gotowy "$work/squatter" && break; sleep 0.1; done
+before=$(runs); start; out=$(report)
+expect "foreign pipe" 0 "$out" 0 '^POWOD=potok usługi aktualizacji zajął inny program$'
+started_after "$before" || fail "foreign pipe: the program did not start"
+kill %1 2>/dev/null; wait
+grep -q 'bajty=[1-9]' "$work/squatter" && fail "the foreign pipe was sent a request"
+run sc stop KolvexUsluga >/dev/null; run sc delete KolvexUsluga >/dev/null
+
+# No service at all: the installed program starts, and the report and sprawdz give the system's reason.
+before=$(runs); start; out=$(report)
+started_after "$before" || fail "no service: the program did not start"
+expect "no service" 0 "$out" 0 '^WYNIK=usługa aktualizacji nie zaktualizowała instalacji$' '^POWOD=.+'
+out=$(adm sprawdz "$(win "$view")"); expect "sprawdz, no service" 2 "$out" $? 'BŁĄD: .*uruchomienia nie będą'
+echo "service: $failures failed"
+[ "$failures" = 0 ]
