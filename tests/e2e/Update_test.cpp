@@ -15,6 +15,7 @@
 namespace kolvex::test {
 namespace {
 
+using ::testing::AnyOf;
 using ::testing::ElementsAre;
 using namespace std::string_literals;
 using ::testing::StartsWith;
@@ -197,13 +198,16 @@ TEST_F(UpdateTest, TheListedComponentsAreRefreshedInOrderBeforeTheProgram) {
   while (WaitForSingleObject(launcher->handle(), 20) == WAIT_TIMEOUT) {
     const HWND progress = FindTopWindow({.title = "Aktualizacja", .processId = launcher->id()});
     for (const ControlInfo& control : progress ? Inspect(progress).controls : std::vector<ControlInfo>{}) {
-      const bool caption = !control.text.empty() && control.text.find("Trwa aktualizacja") == std::string::npos;
+      const bool caption = !control.text.empty() && control.text.find("Trwa aktualizacja") == std::string::npos &&
+                           !control.text.ends_with("%");
       if (caption && (captions.empty() || captions.back() != control.text)) captions.push_back(control.text);
     }
   }
   EXPECT_EQ(launcher->Wait(1000).exitCode, 0u);
   EXPECT_NE(app.WaitForTargetRecord(app.dir()), "");
-  EXPECT_THAT(captions, ElementsAre("PROG.DLL", "Pomoc programu", "WYDRUKI.DLL"));
+  // The program's name follows at once in the window in sight, if its copy is seen at all.
+  EXPECT_THAT(captions, AnyOf(ElementsAre("PROG.DLL", "Pomoc programu", "WYDRUKI.DLL"),
+                              ElementsAre("PROG.DLL", "Pomoc programu", "WYDRUKI.DLL", "PROG.EXE")));
 
   EXPECT_THAT(LogTails(ReadUpdateLog(app.dir())),
               ElementsAre("prog.dll from [1.0.1.3] to [1.0.1.4]\r\n", StartsWith("pomoc.hlp from ["),
