@@ -83,10 +83,13 @@ std::optional<DWORD> RunningService(const Deadline& deadline, std::string& failu
   }
 }
 
-// The service's pipe, as soon as it is there within the deadline.
+// The service's pipe, as soon as it is there within the deadline; the
+// service started first, and again while the pipe is not there, as a
+// service ending itself as idle may have gone in between.
 UniqueFile ConnectToPipe(const Deadline& deadline, std::string& failure) {
   const std::wstring name = Widen(kServicePipe);
   while (true) {
+    if (!RunningService(deadline, failure)) return UniqueFile();
     // Identification only: the service may learn who asks, but never act as them.
     UniqueFile pipe = OpenPipeIdentifyingOnly(name, kPipeRights);
     if (pipe) return pipe;
@@ -125,7 +128,6 @@ std::optional<std::string> AskService(const ServiceRequest& request, std::uint32
                                       const std::function<void(const ServiceReply&)>& onReply) {
   const Deadline deadline(limitMs);
   std::string failure;
-  if (!RunningService(deadline, failure)) return failure;
   UniqueFile pipe = ConnectToPipe(deadline, failure);
   if (!pipe) return failure;
   // Only the service's own pipe is talked to: a program that made a pipe of

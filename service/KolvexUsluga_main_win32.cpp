@@ -51,11 +51,11 @@ void HardenProcess() {
   const HMODULE kernel32 = GetModuleHandleW(L"kernel32");
   if (const auto setDefault = ProcAddress<BOOL(WINAPI*)(DWORD)>(kernel32, "SetDefaultDllDirectories"))
     setDefault(LOAD_LIBRARY_SEARCH_SYSTEM32);
-  constexpr int kRedirectionTrustPolicy = 16;  // ProcessRedirectionTrustPolicy
-  DWORD enforce = 1;                           // PROCESS_MITIGATION_REDIRECTION_TRUST_POLICY.EnforceRedirectionTrust
-  if (const auto setMitigation =
-          ProcAddress<BOOL(WINAPI*)(int, void*, SIZE_T)>(kernel32, "SetProcessMitigationPolicy"))
-    setMitigation(kRedirectionTrustPolicy, &enforce, sizeof enforce);
+  PROCESS_MITIGATION_REDIRECTION_TRUST_POLICY redirection{};
+  redirection.EnforceRedirectionTrust = 1;
+  if (const auto setMitigation = ProcAddress<BOOL(WINAPI*)(PROCESS_MITIGATION_POLICY, void*, SIZE_T)>(
+          kernel32, "SetProcessMitigationPolicy"))
+    setMitigation(ProcessRedirectionTrustPolicy, &redirection, sizeof redirection);
 }
 
 void WINAPI ServiceMain(DWORD, wchar_t**) {

@@ -2,6 +2,7 @@
 
 #include <sddl.h>
 
+#include <system_error>
 #include <thread>
 
 #include "common/win32/Handles.h"
@@ -75,7 +76,12 @@ bool ServePipe(HANDLE stop, DWORD idleMs, RequestBoard& board) {
       DisconnectNamedPipe(listening.get());
       continue;
     }
-    std::thread(ServeConnection, std::exchange(listening, std::move(next)), std::ref(board)).detach();
+    try {
+      std::thread(ServeConnection, std::exchange(listening, std::move(next)), std::ref(board)).detach();
+    } catch (const std::system_error&) {
+      // No thread for it: the connection the thread would have served is
+      // closed, and the start asking falls back as for a silent service.
+    }
   }
   return true;
 }

@@ -26,6 +26,8 @@ constexpr auto kKeepAlive = std::chrono::milliseconds(1000);
 // The longest the service works on one request for a start: then the start
 // is told, and its connection closed.
 constexpr auto kRequestMost = std::chrono::minutes(10);
+// What a start is told when the service cannot take up the work.
+constexpr std::string_view kNoThread = "usługa aktualizacji nie może teraz rozpocząć pracy";
 // After the last reply the start closes its end at once.
 constexpr DWORD kCloseMs = 1000;
 
@@ -114,20 +116,32 @@ void ServeConnection(UniqueFile pipe, RequestBoard& board) {
   // The work goes on on a thread of its own, so that the connection can
   // tell the start it goes on, and a start that stops reading holds up no one.
   std::shared_ptr<SharedReplies> replies;
-  if (request->kind == RequestKind::Update) {
-    const UpdateKey key{request->folder, UpperCase(request->programName)};
-    bool started = false;
-    replies = board.Join(key, started);
-    if (started) {
-      std::thread([key, request = *request, path = std::move(*path), &board, replies] {
-        RunUpdate(key, request, path, board, *replies);
+  try {
+    if (request->kind == RequestKind::Update) {
+      const UpdateKey key{request->folder, UpperCase(request->programName)};
+      bool started = false;
+      replies = board.Join(key, started);
+      if (started) {
+        // A thread that cannot be made ends the update at once, for every start that joined it.
+        ScopeExit unstarted([&] {
+          board.Finished(key);
+          replies->Add(EncodeReply(RefusedReply{std::string(kNoThread)}), true);
+        });
+        std::thread([key, request = *request, path = *path, &board, replies] {
+          RunUpdate(key, request, path, board, *replies);
+        }).detach();
+        unstarted.Dismiss();
+      }
+    } else {
+      replies = std::make_shared<SharedReplies>();
+      std::thread([replies, request = *request, path = *path] {
+        replies->Add(EncodeReply(ShareViewFor(request, path)), true);
       }).detach();
     }
-  } else {
-    replies = std::make_shared<SharedReplies>();
-    std::thread([replies, request = *request, path = std::move(*path)] {
-      replies->Add(EncodeReply(ShareViewFor(request, path)), true);
-    }).detach();
+  } catch (const std::exception&) {
+    // No thread (or no memory) for the work: an update that was joined
+    // has its refusal already.
+    if (!replies || request->kind != RequestKind::Update) return refuse(std::string(kNoThread));
   }
   Stream(connection, *replies);
 }

@@ -16,7 +16,7 @@ source "$(dirname "$0")/../support/expect.sh"
 # not be writable by everybody, as /tmp is.
 work=$(mktemp -d "$build/service-test.XXXXXX")
 inst=$work/inst view=$work/widok
-cleanup() { umount "$view" 2>/dev/null; adm usluga usun "$(win "$inst")" >/dev/null; rm -rf "$work"; }
+cleanup() { umount -l "$view" 2>/dev/null; adm usluga usun "$(win "$inst")" >/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 probe() { run "$build/bin/pipe_probe.exe" "$@"; }
 frame() { printf "$(printf '\\x%02x\\x%02x\\x00\\x00' $(($1 & 255)) $(($1 >> 8)))"; }  # a length, as the pipe's frames begin
@@ -36,6 +36,11 @@ report() { cat "$work/raporty/"*.txt 2>/dev/null | tr -d '\r'; }  # the one comp
 runs() { cat "$work/target-run.txt" 2>/dev/null | grep -c '^cmdline='; }
 # Waits until the program has recorded more than N starts.
 started_after() { for _ in $(seq 100); do [ "$(runs)" -gt "$1" ] && return 0; sleep 0.1; done; return 1; }
+
+# Windows XP (as Wine tells kolvexadm): registering refuses, saying why.
+run reg add 'HKCU\Software\Wine\AppDefaults\kolvexadm.exe' /v Version /d winxp /f >/dev/null
+out=$(adm usluga zainstaluj "$(win "$inst")"); expect "on XP" 2 "$out" $? 'wymaga systemu Windows Vista lub nowszego'
+run reg delete 'HKCU\Software\Wine\AppDefaults\kolvexadm.exe' /f >/dev/null
 
 out=$(adm usluga zainstaluj "$(win "$inst")"); code=$?
 expect register 0 "$out" $code '^Zarejestrowano instalację' 'Usługa czyta katalog wspólny .*share \(plików: 2\)'
