@@ -4,6 +4,8 @@
 
 #include <lmcons.h>
 
+#include <memory>
+
 #include "common/Paths.h"
 #include "common/Text.h"
 #include "common/win32/DateTime.h"
@@ -95,11 +97,29 @@ std::string ComputerName() {
 void ReportStart(const std::string& reportDir, const Installation& installation,
                  const std::vector<Component>& components, const UpdateOutcome& outcome, bool startReadsShare,
                  uint32_t timeBoxMs) noexcept {
-  try {
-    RunBounded(timeBoxMs ? timeBoxMs : INFINITE, [=](RequestWatch& watch) {
+  // Once given up on, it belongs to its thread and is never freed.
+  struct ReportWork final : BoundedWork {
+    using BoundedWork::BoundedWork;
+    void Run(RequestWatch& watch) override {
       WriteStartReport(reportDir, NewStartReport(installation, components, outcome, startReadsShare, watch), watch,
                        timeBoxMs);
-    });
+    }
+    std::string reportDir;
+    Installation installation;
+    std::vector<Component> components;
+    UpdateOutcome outcome;
+    bool startReadsShare = false;
+    uint32_t timeBoxMs = 0;
+  };
+  try {
+    auto work = std::make_unique<ReportWork>(timeBoxMs ? timeBoxMs : INFINITE);
+    work->reportDir = reportDir;
+    work->installation = installation;
+    work->components = components;
+    work->outcome = outcome;
+    work->startReadsShare = startReadsShare;
+    work->timeBoxMs = timeBoxMs;
+    if (!RunBounded(*work)) work.release();
   } catch (...) {
     // The report is the administrator's; the user's start is not its business.
   }

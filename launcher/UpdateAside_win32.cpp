@@ -20,23 +20,21 @@ namespace kolvex {
 namespace {
 
 // The system's copy and file facts, each call that reaches into the shared
-// directory made as one request of the watch.
-class ShareRequests final : public CopySystem, public FileFacts {
+// directory made as one request of the watch; the others go to the system
+// as they are.
+class ShareRequests final : public WindowsCopySystem, public FileFacts {
  public:
   ShareRequests(RequestWatch& watch, const std::string& sharedDir) : watch_(watch), share_(JoinPath(sharedDir, "")) {}
 
-  bool IsDriveReady(char letter) override { return files_.IsDriveReady(letter); }
   bool FileExists(const std::string& path) override {
-    return OnShare(path, [&] { return files_.FileExists(path); });
+    return OnShare(path, [&] { return WindowsCopySystem::FileExists(path); });
   }
   int64_t GetFileSizeByName(const std::string& path) override {
-    return OnShare(path, [&] { return files_.GetFileSizeByName(path); });
+    return OnShare(path, [&] { return WindowsCopySystem::GetFileSizeByName(path); });
   }
-  int64_t GetFreeSpaceKB(const std::string& path) override { return files_.GetFreeSpaceKB(path); }
-  int64_t GetFloppyFreeBytes(char letter) override { return files_.GetFloppyFreeBytes(letter); }
   std::optional<std::string> Copy(const std::string& from, const std::string& to,
                                   const CopyProgress& progress) override {
-    if (!from.starts_with(share_)) return files_.Copy(from, to, progress);
+    if (!from.starts_with(share_)) return WindowsCopySystem::Copy(from, to, progress);
     // Each piece that comes is a sign of life; once the last has come, what
     // is left (the flush of the copy) is this computer's work, not timed.
     const CopyProgress alive = [&](uint64_t done, uint64_t total) {
@@ -44,17 +42,7 @@ class ShareRequests final : public CopySystem, public FileFacts {
       else watch_.Answered();
       if (progress) progress(done, total);
     };
-    return watch_.Ask([&] { return files_.Copy(from, to, alive); });
-  }
-  std::optional<std::string> MoveOver(const std::string& from, const std::string& to) override {
-    return files_.MoveOver(from, to);
-  }
-  bool IsHeldOpen(const std::string& path) override { return files_.IsHeldOpen(path); }
-  void Remove(const std::string& path) noexcept override { files_.Remove(path); }
-  void RemoveLeftovers(const std::string& destination) noexcept override { files_.RemoveLeftovers(destination); }
-  uint32_t ProcessId() override { return files_.ProcessId(); }
-  void CreateDirectories(const std::string& base, const std::string& name) override {
-    files_.CreateDirectories(base, name);
+    return watch_.Ask([&] { return WindowsCopySystem::Copy(from, to, alive); });
   }
 
   std::string FileVersion(const std::string& path) override {
@@ -75,7 +63,6 @@ class ShareRequests final : public CopySystem, public FileFacts {
 
   RequestWatch& watch_;
   const std::string share_;  // the shared directory with its separator: where each of its paths begins
-  WindowsCopySystem files_;
   WindowsFileFacts facts_;
 };
 
@@ -129,44 +116,68 @@ class ProgressRelay final : public UpdateProgress {
   uint64_t done_ = 0, total_ = 0;
 };
 
-// RunBounded with the share's time-box, 0 meaning the system's own waits.
-bool RunBoundedByShare(uint32_t limitMs, std::function<void(RequestWatch&)> work,
-                       const std::function<void()>& whileWaiting = {}) {
-  return RunBounded(limitMs ? limitMs : INFINITE, std::move(work), whileWaiting);
+// Work on the installation with its requests to the share bounded by the
+// share's time-box (0: the system's own waits). Once given up on, it belongs
+// to its thread and is never freed.
+struct ShareWork : BoundedWork {
+  ShareWork(const Installation& installation, const std::vector<Component>& components, uint32_t limitMs)
+      : BoundedWork(limitMs ? limitMs : INFINITE), installation(installation), components(components) {}
+  const Installation installation;
+  const std::vector<Component> components;
+};
+
+// The update, its progress relayed to the window.
+struct UpdateWork final : ShareWork {
+  UpdateWork(const Installation& installation, const std::vector<Component>& components, uint32_t limitMs,
+             ProgressWindow& window)
+      : ShareWork(installation, components, limitMs), window(window) {}
+  void Run(RequestWatch& watch) override {
+    ShareRequests files(watch, installation.sharedDir);
+    WindowsSignatureReader signatures;
+    UpdateLogFile log(installation.exeDir);
+    RemoveLeftoversOfEndedRuns(files, installation.exeDir, components, installation.targetName);
+    outcome = UpdateInstallation(
+        {.files = files, .facts = files, .signatures = signatures, .progress = relay, .record = log}, installation,
+        components);
+  }
+  void WhileWaiting() override { relay.ShowIn(window); }
+  ProgressWindow& window;  // the waiting thread's
+  ProgressRelay relay;
+  UpdateOutcome outcome;
+};
+
+// The comparison alone, for a start that may not write the installation.
+struct CompareWork final : ShareWork {
+  using ShareWork::ShareWork;
+  void Run(RequestWatch& watch) override {
+    ShareRequests files(watch, installation.sharedDir);
+    differs = InstallationDiffers(files, files, installation, components);
+  }
+  bool differs = false;
+};
+
+// Runs work; nothing when it was given up on, the work left to its thread.
+template <typename Work>
+std::unique_ptr<Work> RunShareWork(std::unique_ptr<Work> work) {
+  if (RunBounded(*work)) return work;
+  work.release();
+  return nullptr;
 }
 
 }  // namespace
 
 std::optional<UpdateOutcome> UpdateAside(const Installation& installation, const std::vector<Component>& components,
                                          ProgressWindow& window, uint32_t limitMs) {
-  // Shared with the update's thread, which outlives this call when it is given up on.
-  const auto relay = std::make_shared<ProgressRelay>();
-  const auto outcome = std::make_shared<UpdateOutcome>();
-  const bool ended = RunBoundedByShare(
-      limitMs,
-      [installation, components, relay, outcome](RequestWatch& watch) {
-        ShareRequests files(watch, installation.sharedDir);
-        WindowsSignatureReader signatures;
-        UpdateLogFile log(installation.exeDir);
-        RemoveLeftoversOfEndedRuns(files, installation.exeDir, components, installation.targetName);
-        *outcome = UpdateInstallation(
-            {.files = files, .facts = files, .signatures = signatures, .progress = *relay, .record = log},
-            installation, components);
-      },
-      [&] { relay->ShowIn(window); });
-  if (!ended) return std::nullopt;
-  return std::move(*outcome);
+  const auto work = RunShareWork(std::make_unique<UpdateWork>(installation, components, limitMs, window));
+  if (!work) return std::nullopt;
+  return std::move(work->outcome);
 }
 
 std::optional<bool> InstallationDiffersAside(const Installation& installation,
                                              const std::vector<Component>& components, uint32_t limitMs) {
-  const auto differs = std::make_shared<bool>(false);
-  const bool ended = RunBoundedByShare(limitMs, [installation, components, differs](RequestWatch& watch) {
-    ShareRequests files(watch, installation.sharedDir);
-    *differs = InstallationDiffers(files, files, installation, components);
-  });
-  if (!ended) return std::nullopt;
-  return *differs;
+  const auto work = RunShareWork(std::make_unique<CompareWork>(installation, components, limitMs));
+  if (!work) return std::nullopt;
+  return work->differs;
 }
 
 }  // namespace kolvex

@@ -2,7 +2,6 @@
 
 #include <cstring>
 #include <exception>
-#include <memory>
 #include <new>
 
 #include "common/win32/Handles.h"
@@ -40,28 +39,6 @@ DWORD WINAPI LookUp(void* shared) {
 
 // How often the waiting thread looks at the work's requests between its messages.
 constexpr DWORD kWatchPauseMs = 50;
-
-// What the work's thread and the waiting thread share: the one that is done
-// with it last frees it (a thread given up on that never returns, never).
-struct BoundedJob {
-  BoundedJob(DWORD limitMs, std::function<void(RequestWatch&)> work) : watch(limitMs), work(std::move(work)) {}
-  void Run() noexcept {
-    try {
-      work(watch);
-    } catch (...) {
-      failure = std::current_exception();
-    }
-  }
-  RequestWatch watch;
-  std::function<void(RequestWatch&)> work;
-  std::exception_ptr failure;
-};
-
-DWORD WINAPI RunJob(void* shared) {
-  const std::unique_ptr<std::shared_ptr<BoundedJob>> job(static_cast<std::shared_ptr<BoundedJob>*>(shared));
-  (*job)->Run();
-  return 0;
-}
 
 }  // namespace
 
@@ -113,25 +90,33 @@ bool RequestWatch::GiveUpIfOverdue() noexcept {
   return givenUp_;
 }
 
-bool RunBounded(DWORD limitMs, std::function<void(RequestWatch&)> work, const std::function<void()>& whileWaiting) {
-  const auto job = std::make_shared<BoundedJob>(limitMs, std::move(work));
-  auto* const shared = new std::shared_ptr<BoundedJob>(job);
-  const UniqueKernelHandle thread(CreateThread(nullptr, 0, &RunJob, shared, 0, nullptr));
-  if (!thread) {
-    delete shared;
-    job->Run();
+DWORD WINAPI RunWork(void* work) {
+  static_cast<BoundedWork*>(work)->RunHere();
+  return 0;
+}
+
+void BoundedWork::RunHere() noexcept {
+  try {
+    Run(watch_);
+  } catch (...) {
+    failure_ = std::current_exception();
   }
+}
+
+bool RunBounded(BoundedWork& work) {
+  const UniqueKernelHandle thread(CreateThread(nullptr, 0, &RunWork, &work, 0, nullptr));
+  if (!thread) work.RunHere();
   while (thread) {
     const HANDLE handle = thread.get();
     if (MsgWaitForMultipleObjects(1, &handle, FALSE, kWatchPauseMs, QS_ALLINPUT) == WAIT_OBJECT_0) break;
     HandleMessages();
-    if (whileWaiting) whileWaiting();
-    if (job->watch.GiveUpIfOverdue()) {
+    work.WhileWaiting();
+    if (work.watch_.GiveUpIfOverdue()) {
       CancelWaitingIo(handle);
       return false;
     }
   }
-  if (job->failure) std::rethrow_exception(job->failure);
+  if (work.failure_) std::rethrow_exception(work.failure_);
   return true;
 }
 

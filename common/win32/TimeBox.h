@@ -5,7 +5,7 @@
 // are made on threads of their own, so that their caller can stop waiting.
 #include <windows.h>
 
-#include <functional>
+#include <exception>
 #include <string>
 
 #include "common/ScopeExit.h"
@@ -71,15 +71,39 @@ class RequestWatch {
   bool givenUp_ = false;
 };
 
-// Runs work on a thread of its own, with the watch of its requests, and
-// waits for it while handling this thread's messages (the progress window
-// stays answering) and calling whileWaiting every few tens of milliseconds.
-// True when the work came to its end; what it raised is raised here. False
-// when one of its requests lasted longer than limitMs (INFINITE: never):
-// the work is given up on, its request cancelled (CancelWaitingIo), and its
-// thread ends when the request returns. Where no thread can be made, the
-// work runs here, unbounded.
-bool RunBounded(DWORD limitMs, std::function<void(RequestWatch&)> work,
-                const std::function<void()>& whileWaiting = {});
+// Work that asks a server which may stop answering, for RunBounded.
+class BoundedWork {
+ public:
+  explicit BoundedWork(DWORD limitMs) noexcept : watch_(limitMs) {}
+  virtual ~BoundedWork() = default;
+  BoundedWork(const BoundedWork&) = delete;
+  BoundedWork& operator=(const BoundedWork&) = delete;
+
+  // On the work's thread: the work, each request to the server made with
+  // watch.Ask. It writes only its own members, which RunBounded's caller
+  // reads once it has come to its end.
+  virtual void Run(RequestWatch& watch) = 0;
+  // On the waiting thread, every few tens of milliseconds.
+  virtual void WhileWaiting() {}
+
+ private:
+  friend bool RunBounded(BoundedWork& work);
+  friend DWORD WINAPI RunWork(void* work);
+  void RunHere() noexcept;
+
+  RequestWatch watch_;
+  std::exception_ptr failure_;
+};
+
+// Runs work on a thread of its own and waits for it while handling this
+// thread's messages (the progress window stays answering) and calling its
+// WhileWaiting. True when the work came to its end; what it raised is
+// raised here. False when one of its requests lasted longer than the limit
+// (INFINITE: never): the work is given up on, its request cancelled
+// (CancelWaitingIo), and its thread ends when the request returns. The work
+// then belongs to that thread for good: its caller leaves it allocated and
+// never touches it again. Where no thread can be made, it runs here,
+// unbounded.
+bool RunBounded(BoundedWork& work);
 
 }  // namespace kolvex

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
-#include <memory>
 
 #include "common/win32/Handles.h"
 #include "support/Robot.h"
@@ -18,24 +17,28 @@ TEST(RunBounded, ARequestPastTheLimitIsGivenUpOnCancelledAndNothingAfterItIsDone
   HANDLE read = nullptr, write = nullptr;
   ASSERT_TRUE(CreatePipe(&read, &write, nullptr, 0));
   const UniqueKernelHandle reader(read), writer(write);
-  struct Seen {
+  // Given up on, it stays with its thread: the test leaves it allocated.
+  struct Reading final : BoundedWork {
+    explicit Reading(HANDLE pipe) : BoundedWork(300), pipe(pipe) {}
+    void Run(RequestWatch& watch) override {
+      watch.Ask([&] {
+        char byte = 0;
+        DWORD count = 0;
+        ReadFile(pipe, &byte, 1, &count, nullptr);
+        returned = true;
+      });
+      after = true;
+    }
+    HANDLE pipe;
     std::atomic<bool> returned{false}, after{false};
   };
-  const auto seen = std::make_shared<Seen>();
+  auto* const work = new Reading(read);
   const DWORD start = GetTickCount();
-  EXPECT_FALSE(RunBounded(300, [seen, read](RequestWatch& watch) {
-    watch.Ask([&] {
-      char byte = 0;
-      DWORD count = 0;
-      ReadFile(read, &byte, 1, &count, nullptr);
-      seen->returned = true;
-    });
-    seen->after = true;
-  }));
+  EXPECT_FALSE(RunBounded(*work));
   EXPECT_GE(GetTickCount() - start, 280u);
-  EXPECT_TRUE(test::WaitUntil([&] { return seen->returned.load(); }, 2000)) << "the read was not cancelled";
+  EXPECT_TRUE(test::WaitUntil([&] { return work->returned.load(); }, 2000)) << "the read was not cancelled";
   Sleep(100);
-  EXPECT_FALSE(seen->after);
+  EXPECT_FALSE(work->after);
 }
 
 }  // namespace
