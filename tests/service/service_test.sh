@@ -12,9 +12,14 @@
 set -uo pipefail
 build=$(cd "$1" && pwd)
 source "$(dirname "$0")/../support/expect.sh"
-# Under the build: the folders above an installation the service writes may
-# not be writable by everybody, as /tmp is.
-work=$(mktemp -d "$build/service-test.XXXXXX")
+# The folders above an installation the service writes may not be writable
+# by everybody: under the build, unless it lies in such a folder (a clone in
+# /tmp), and then in /var/lib.
+parent=$build
+for d in "$build" $(d=$build; while [ "$d" != / ]; do d=$(dirname "$d"); echo "$d"; done); do
+  [ -z "$(find "$d" -maxdepth 0 -perm -o+w)" ] || { parent=/var/lib; break; }
+done
+work=$(mktemp -d "$parent/kolvex-service-test.XXXXXX")
 inst=$work/inst view=$work/widok
 cleanup() { umount -l "$view" 2>/dev/null; adm usluga usun "$(win "$inst")" >/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
