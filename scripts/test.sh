@@ -15,7 +15,7 @@ cmake --build --preset host
 ctest --preset host
 
 step "Host tier: fuzz targets, their corpora replayed and a few seconds of fuzzing"
-bash scripts/fuzz.sh "${KOLVEX_FUZZ_SECONDS:-5}"
+bash scripts/fuzz.sh "${KOLVEX_FUZZ_SECONDS:-3}"
 
 step "Wine tier: building the 32-bit Windows programs"
 cmake --preset win32 >/dev/null
