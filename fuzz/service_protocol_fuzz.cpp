@@ -5,7 +5,7 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "launcher/ServiceProtocol.h"
+#include "ipc/ServiceProtocol.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);

@@ -10,10 +10,10 @@
 #include <string>
 
 #include "common/TextDecode.h"
-#include "launcher/Settings.h"
-#include "launcher/SettingsIni.h"
-#include "launcher/ShareProbe.h"
-#include "launcher/Update.h"
+#include "update/Settings.h"
+#include "update/SettingsIni.h"
+#include "update/ShareProbe.h"
+#include "update/Update.h"
 
 namespace {
 

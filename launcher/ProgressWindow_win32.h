@@ -8,7 +8,7 @@
 #include <string>
 
 #include "common/win32/Handles.h"
-#include "launcher/Update.h"
+#include "update/Update.h"
 
 namespace kolvex {
 

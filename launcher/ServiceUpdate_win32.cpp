@@ -5,11 +5,11 @@
 #include "common/Paths.h"
 #include "common/win32/SystemText.h"
 #include "common/win32/Files.h"
-#include "launcher/Components.h"
-#include "launcher/FolderIdentity_win32.h"
-#include "launcher/ServiceClient_win32.h"
-#include "launcher/ServiceReplies.h"
-#include "launcher/ShareProbe.h"
+#include "update/Components.h"
+#include "ipc/FolderIdentity_win32.h"
+#include "ipc/ServiceClient_win32.h"
+#include "ipc/ServiceReplies.h"
+#include "update/ShareProbe.h"
 
 namespace kolvex {
 

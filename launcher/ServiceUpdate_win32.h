@@ -5,10 +5,10 @@
 // names; it shows what needs the user afterwards, as in today's way.
 #include <string>
 
-#include "launcher/Installation.h"
-#include "launcher/Settings.h"
-#include "launcher/Update.h"
-#include "launcher/UpdateOutcome.h"
+#include "update/Installation.h"
+#include "update/Settings.h"
+#include "update/Update.h"
+#include "update/UpdateOutcome.h"
 
 namespace kolvex {
 

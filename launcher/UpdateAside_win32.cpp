@@ -11,9 +11,9 @@
 #include "files/FileFacts_win32.h"
 #include "files/Signature_win32.h"
 #include "files/WindowsCopySystem_win32.h"
-#include "launcher/Leftovers.h"
-#include "launcher/Update.h"
-#include "launcher/UpdateLog_win32.h"
+#include "update/Leftovers.h"
+#include "update/Update.h"
+#include "update/UpdateLog_win32.h"
 
 namespace kolvex {
 

@@ -9,10 +9,10 @@
 #include <string>
 #include <vector>
 
-#include "launcher/Components.h"
-#include "launcher/Installation.h"
+#include "update/Components.h"
+#include "update/Installation.h"
 #include "launcher/ProgressWindow_win32.h"
-#include "launcher/UpdateOutcome.h"
+#include "update/UpdateOutcome.h"
 
 namespace kolvex {
 

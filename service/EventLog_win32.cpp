@@ -6,7 +6,7 @@
 #include <exception>
 
 #include "common/win32/Utf.h"
-#include "launcher/ServiceProtocol.h"
+#include "ipc/ServiceProtocol.h"
 
 namespace kolvex {
 

@@ -10,7 +10,7 @@
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
-#include "launcher/FolderIdentity_win32.h"
+#include "ipc/FolderIdentity_win32.h"
 #include "service/FolderRights.h"
 
 namespace kolvex {

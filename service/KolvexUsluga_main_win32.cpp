@@ -7,7 +7,7 @@
 #include "common/win32/Handles.h"
 #include "common/win32/Library.h"
 #include "common/win32/Utf.h"
-#include "launcher/ServiceProtocol.h"
+#include "ipc/ServiceProtocol.h"
 #include "service/EventLog_win32.h"
 #include "service/PipeServer_win32.h"
 #include "service/Requests_win32.h"

@@ -13,7 +13,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/ServiceProtocol.h"
+#include "ipc/ServiceProtocol.h"
 
 namespace kolvex {
 

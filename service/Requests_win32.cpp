@@ -4,10 +4,10 @@
 
 #include "common/ScopeExit.h"
 #include "common/win32/Utf.h"
-#include "launcher/PipeEnd_win32.h"
-#include "launcher/Settings_win32.h"
+#include "ipc/PipeEnd_win32.h"
+#include "update/Settings_win32.h"
 #include "service/FolderSafety_win32.h"
-#include "service/Registrations_win32.h"
+#include "ipc/Registrations_win32.h"
 #include "service/ShareView_win32.h"
 #include "service/UpdateJob_win32.h"
 #include "service/UpdateRules.h"

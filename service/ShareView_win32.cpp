@@ -8,7 +8,7 @@
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
-#include "launcher/ShareProbe_win32.h"
+#include "update/ShareProbe_win32.h"
 
 namespace kolvex {
 

@@ -3,8 +3,8 @@
 // account it reads the share with (the computer's, in a domain): kolvexadm
 // shows it to the administrator, whose own view of the share proves nothing
 // about the service's.
-#include "launcher/ServiceProtocol.h"
-#include "launcher/Settings.h"
+#include "ipc/ServiceProtocol.h"
+#include "update/Settings.h"
 
 namespace kolvex {
 

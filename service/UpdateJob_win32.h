@@ -5,7 +5,7 @@
 // start that asked, as replies.
 #include <string>
 
-#include "launcher/ServiceProtocol.h"
+#include "ipc/ServiceProtocol.h"
 #include "service/RequestBoard.h"
 
 namespace kolvex {

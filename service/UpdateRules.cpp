@@ -1,6 +1,6 @@
 #include "service/UpdateRules.h"
 
-#include "launcher/Components.h"
+#include "update/Components.h"
 
 namespace kolvex {
 

@@ -31,8 +31,8 @@
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
-#include "launcher/ShareProbe.h"
-#include "launcher/StartReport_win32.h"
+#include "update/ShareProbe.h"
+#include "update/StartReport_win32.h"
 
 namespace {
 

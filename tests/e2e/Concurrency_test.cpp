@@ -7,7 +7,7 @@
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 #include "e2e/UpdateSupport.h"
-#include "launcher/UpdateTurn.h"
+#include "update/UpdateTurn.h"
 #include "support/Robot.h"
 
 namespace kolvex::test {

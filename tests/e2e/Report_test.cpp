@@ -6,7 +6,7 @@
 #include "common/win32/Utf.h"
 #include "e2e/UpdateSupport.h"
 #include "files/FileVer_win32.h"
-#include "launcher/StartReport_win32.h"
+#include "update/StartReport_win32.h"
 #include "support/Robot.h"
 
 namespace kolvex::test {

@@ -6,7 +6,7 @@
 
 #include "common/Text.h"
 #include "e2e/UpdateSupport.h"
-#include "launcher/StartReport_win32.h"
+#include "update/StartReport_win32.h"
 
 namespace kolvex::test {
 namespace {

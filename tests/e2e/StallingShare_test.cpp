@@ -12,8 +12,8 @@
 #include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "e2e/UpdateSupport.h"
-#include "launcher/ShareProbe.h"
-#include "launcher/StartReport_win32.h"
+#include "update/ShareProbe.h"
+#include "update/StartReport_win32.h"
 #include "support/Robot.h"
 
 namespace kolvex::test {

@@ -6,7 +6,7 @@
 
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
-#include "launcher/UpdateTurn.h"
+#include "update/UpdateTurn.h"
 
 namespace kolvex::test {
 

@@ -5,7 +5,7 @@
 #include <gtest/gtest.h>
 
 #include "common/win32/Utf.h"
-#include "launcher/DirectUpdateTest.h"
+#include "update/DirectUpdateTest.h"
 #include "launcher/ProgressWindow_win32.h"
 #include "support/Robot.h"
 #include "support/TestSupport.h"

@@ -5,7 +5,7 @@
 
 #include "common/TextDecode.h"
 #include "common/win32/Utf.h"
-#include "launcher/Settings_win32.h"
+#include "update/Settings_win32.h"
 #include "support/TestSupport.h"
 
 namespace kolvex::test {

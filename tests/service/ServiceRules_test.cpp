@@ -8,7 +8,7 @@
 #include "service/FolderRights.h"
 #include "service/RequestBoard.h"
 #include "service/UpdateRules.h"
-#include "launcher/Components.h"
+#include "update/Components.h"
 
 namespace kolvex {
 namespace {

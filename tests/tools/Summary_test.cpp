@@ -2,7 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
-#include "launcher/Update.h"
+#include "update/Update.h"
 #include "tools/kolvexadm/ReportCache.h"
 #include "tools/kolvexadm/Summary.h"
 

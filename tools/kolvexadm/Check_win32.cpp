@@ -10,9 +10,9 @@
 #include "files/FileFacts_win32.h"
 #include "files/Signature_win32.h"
 #include "files/WindowsCopySystem_win32.h"
-#include "launcher/Settings.h"
-#include "launcher/ShareProbe_win32.h"
-#include "launcher/Update.h"
+#include "update/Settings.h"
+#include "update/ShareProbe_win32.h"
+#include "update/Update.h"
 #include "tools/kolvexadm/Check_win32.h"
 #include "tools/kolvexadm/Service_win32.h"
 

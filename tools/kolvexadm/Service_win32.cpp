@@ -11,11 +11,11 @@
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
-#include "launcher/FolderIdentity_win32.h"
-#include "launcher/ServiceClient_win32.h"
-#include "launcher/Settings_win32.h"
-#include "launcher/ShareProbe.h"
-#include "service/Registrations_win32.h"
+#include "ipc/FolderIdentity_win32.h"
+#include "ipc/ServiceClient_win32.h"
+#include "update/Settings_win32.h"
+#include "update/ShareProbe.h"
+#include "ipc/Registrations_win32.h"
 
 namespace kolvex {
 

@@ -7,7 +7,7 @@
 #include <cstdint>
 #include <string>
 
-#include "launcher/Settings.h"
+#include "update/Settings.h"
 #include "tools/kolvexadm/Check_win32.h"
 
 namespace kolvex {

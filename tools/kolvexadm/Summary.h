@@ -8,7 +8,7 @@
 #include <string>
 #include <vector>
 
-#include "launcher/StartReport.h"
+#include "update/StartReport.h"
 
 namespace kolvex {
 

@@ -1,0 +1,47 @@
+#include "ipc/PipeEnd_win32.h"
+
+namespace kolvex {
+
+PipeEnd::PipeEnd(UniqueFile pipe) : pipe_(std::move(pipe)), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+
+// Started and cancelled on the calling thread: CancelIo (Windows 2000's,
+// unlike CancelIoEx) cancels only what the thread itself started.
+bool PipeEnd::Transfer(bool write, void* bytes, DWORD size, DWORD ms, DWORD& done) {
+  done = 0;
+  if (!pipe_ || !event_) return false;
+  OVERLAPPED overlapped{};
+  overlapped.hEvent = event_.get();
+  ResetEvent(event_.get());
+  const BOOL atOnce = write ? WriteFile(pipe_.get(), bytes, size, nullptr, &overlapped)
+                            : ReadFile(pipe_.get(), bytes, size, nullptr, &overlapped);
+  if (!atOnce && GetLastError() != ERROR_IO_PENDING) return false;
+  if (WaitForSingleObject(event_.get(), ms) != WAIT_OBJECT_0) CancelIo(pipe_.get());
+  // After a cancel, the wait ends as soon as the system has let go of the buffer.
+  return GetOverlappedResult(pipe_.get(), &overlapped, &done, TRUE) != FALSE;
+}
+
+PipeEnd::Received PipeEnd::Receive(FrameReader& frames, DWORD ms, std::string& message) {
+  const DWORD start = GetTickCount();
+  while (true) {
+    if (std::optional<std::string> next = frames.Next()) {
+      message = std::move(*next);
+      return Received::Message;
+    }
+    if (frames.Spoilt()) return Received::TooLong;
+    const DWORD waited = GetTickCount() - start;  // right across the counter's wrap
+    if (waited >= ms) return Received::NotInTime;
+    char bytes[4096];
+    DWORD read = 0;
+    if (!Transfer(false, bytes, sizeof bytes, ms - waited, read))
+      return GetLastError() == ERROR_OPERATION_ABORTED ? Received::NotInTime : Received::Closed;
+    frames.Take({bytes, read});
+  }
+}
+
+bool PipeEnd::Send(std::string_view message, DWORD ms) {
+  std::string bytes = Framed(message);
+  DWORD written = 0;
+  return Transfer(true, bytes.data(), static_cast<DWORD>(bytes.size()), ms, written) && written == bytes.size();
+}
+
+}  // namespace kolvex

@@ -1,0 +1,128 @@
+#include "update/StartReport_win32.h"
+
+#include <windows.h>
+
+#include <lmcons.h>
+
+#include <memory>
+
+#include "common/Paths.h"
+#include "common/Text.h"
+#include "common/win32/DateTime.h"
+#include "common/win32/Files.h"
+#include "common/win32/TimeBox.h"
+#include "common/win32/Utf.h"
+#include "files/FileFacts_win32.h"
+#include "files/FileRetry_win32.h"
+#include "files/FileVer_win32.h"
+#include "files/WindowsCopySystem_win32.h"
+#include "update/ShareProbe_win32.h"
+#include "update/Update.h"
+
+namespace kolvex {
+
+namespace {
+
+std::string UserName() {
+  wchar_t name[UNLEN + 1];
+  DWORD size = UNLEN + 1;
+  return GetUserNameW(name, &size) && size > 0 ? Narrow({name, size - 1}) : std::string();
+}
+
+bool IsFile(const std::string& path) { return FileExists(LongPathForm(path)); }
+
+ReportedFile Installed(FileFacts& facts, const std::string& exeDir, const std::string& name, uint8_t mode) {
+  const std::string path = JoinPath(exeDir, name);
+  if (!IsFile(path)) return {name, std::string(kNoInstalledVersion)};
+  return {name, mode == kCompareByDate ? FormatSortableDateTime(facts.FileDate(path)) : facts.FileVersion(path)};
+}
+
+bool ShareAnswered(UpdateResult result) {
+  return result == UpdateResult::NothingToDo || result == UpdateResult::Updated || result == UpdateResult::Failed ||
+         result == UpdateResult::TurnRefused;
+}
+
+StartReport NewStartReport(const Installation& installation, const std::vector<Component>& components,
+                           const UpdateOutcome& outcome, bool startReadsShare, RequestWatch& watch) {
+  WindowsFileFacts facts;
+  const std::string& program = installation.targetName;
+  StartReport report{.computer = ComputerName(),
+                     .user = UserName(),
+                     .time = FormatSortableDateTime(Now()),
+                     .installation = installation.exeDir,
+                     .launcherVersion = GetFileVersionString(ModuleFileName(), "FileVersion"),
+                     .sharedDir = installation.sharedDir,
+                     .program = program};
+  SetOutcome(report, outcome);
+  std::vector<std::pair<std::string, uint8_t>> files{{program, kCompareByVersion}};
+  for (const Component& component : components) {
+    if (!SameFileName(component.name, program)) files.emplace_back(component.name, component.compareMode);
+  }
+  for (const auto& [name, mode] : files) {
+    report.files.push_back(Installed(facts, installation.exeDir, name, mode));
+    if (startReadsShare && ShareAnswered(outcome.result) &&
+        !watch.Ask([&] { return IsFile(JoinPath(installation.sharedDir, name)); }))
+      report.missingOnShare.push_back(name);
+  }
+  return report;
+}
+
+// Each touch of the report folder is a request of the watch.
+void WriteStartReport(const std::string& reportDir, StartReport report, RequestWatch& watch, uint32_t timeBoxMs) {
+  const std::optional<ShareReply> reply = AskShare(reportDir, timeBoxMs);
+  if (!reply || !reply->found) return;
+  const std::string path = JoinPath(reportDir, StartReportFileName(report.computer));
+  StartReport previous;
+  if (const std::optional<std::string> bytes = watch.Ask([&] { return ReadWholeFile(LongPathForm(path)); });
+      bytes && ParseStartReport(*bytes, previous))
+    CarryFailure(previous, report);
+  // Starts of other sessions of a terminal server write the same file,
+  // and a reader (an editor, a backup tool) may hold it for a moment.
+  WindowsCopySystem files;
+  watch.Ask([&] { files.RemoveLeftovers(path); });
+  const std::string partial = TemporaryCopyName(path, files.ProcessId()), bytes = FormatStartReport(report);
+  RetryWhileHeld([&] {
+    return watch.Ask([&] { return ReplaceFileWhole(path, partial, bytes) ? ERROR_SUCCESS : GetLastError(); });
+  });
+}
+
+}  // namespace
+
+std::string ComputerName() {
+  wchar_t name[MAX_COMPUTERNAME_LENGTH + 1];
+  DWORD size = MAX_COMPUTERNAME_LENGTH + 1;
+  return GetComputerNameW(name, &size) ? Narrow({name, size}) : std::string();
+}
+
+void ReportStart(const std::string& reportDir, const Installation& installation,
+                 const std::vector<Component>& components, const UpdateOutcome& outcome, bool startReadsShare,
+                 uint32_t timeBoxMs) noexcept {
+  // Once given up on, it belongs to its thread and is never freed.
+  struct ReportWork final : BoundedWork {
+    using BoundedWork::BoundedWork;
+    void Run(RequestWatch& watch) override {
+      WriteStartReport(reportDir, NewStartReport(installation, components, outcome, startReadsShare, watch), watch,
+                       timeBoxMs);
+    }
+    std::string reportDir;
+    Installation installation;
+    std::vector<Component> components;
+    UpdateOutcome outcome;
+    bool startReadsShare = false;
+    uint32_t timeBoxMs = 0;
+  };
+  try {
+    auto work = std::make_unique<ReportWork>(timeBoxMs ? timeBoxMs : INFINITE);
+    work->reportDir = reportDir;
+    work->installation = installation;
+    work->components = components;
+    work->outcome = outcome;
+    work->startReadsShare = startReadsShare;
+    work->timeBoxMs = timeBoxMs;
+    if (!RunBounded(*work)) work.release();
+  } catch (...) {
+    // The report is the administrator's; the user's start is not its business.
+  }
+}
+
+}  // namespace kolvex
