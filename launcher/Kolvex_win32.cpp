@@ -22,6 +22,10 @@
 #include "update/ShareProbe_win32.h"
 #include "update/StartReport_win32.h"
 #include "launcher/UpdateAside_win32.h"
+#include "launcher/Watch_win32.h"
+#include "update/Release_win32.h"
+#include "update/RollBack_win32.h"
+#include "update/UpdateLog_win32.h"
 #include "update/UpdateTurn.h"
 #include "update/UpdateTurn_win32.h"
 #include "messages/MessageWindow_win32.h"
@@ -83,15 +87,17 @@ void WarnAboutRefusedEntries(const std::vector<RefusedEntry>& refused) {
 // updated in its turn with the system's copy and file facts, the progress
 // shown in the window and each file brought in logged. Nothing here waits
 // for the user.
+// A release in stages decides before the turn whether this computer takes
+// the share's program now (watchVersion: the version whose first start is
+// watched once it is brought in).
 UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& settings, ProgressWindow& progress,
-                              const std::string& programName) {
+                              const std::string& programName, std::string& watchVersion) {
   // Before the first touch of the shared directory: a removable drive
   // without a medium gives the launcher's own message, not the system's box.
   const NoCriticalErrorBoxes noPrompts;
   if (std::optional<UpdateOutcome> without = OutcomeWithoutShare(installation.sharedDir, settings.shareTimeBoxMs))
     return std::move(*without);
   const std::vector<Component>& components = settings.components.components;
-  const UpdateTurn turn(installation.exeDir, progress, installation.targetName);
   const auto installed = [&] { return FileExists(JoinPath(installation.exeDir, installation.targetName)); };
   // A share that stopped answering is given up on: the installed program,
   // whole, starts as it is.
@@ -99,6 +105,14 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
     return installed() ? UpdateOutcome{.result = UpdateResult::ShareStopped}
                        : UpdateOutcome{.result = UpdateResult::Failed, .failure = ShareStoppedFailure(programName)};
   };
+  ReleaseDecision release;
+  if (!DecideReleaseHere(installation, settings.reportDir, settings.shareTimeBoxMs, release)) return stopped();
+  // Waiting, halted or held back: the installed program starts at once, and
+  // none of the release's files is taken.
+  if (release.step == ReleaseStep::Wait || release.step == ReleaseStep::Halted ||
+      release.step == ReleaseStep::HeldBack)
+    return {.release = ReleaseReportLine(release)};
+  const UpdateTurn turn(installation.exeDir, progress, installation.targetName);
   // Whoever may not write the installation changes nothing in it: the
   // installed program starts, and the report says why when it is behind.
   if (const DWORD refusal = turn.Refusal()) {
@@ -113,9 +127,27 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
   if (!turn.TurnCame())
     return installed() ? UpdateOutcome{.result = UpdateResult::TurnNotCome}
                        : UpdateOutcome{.result = UpdateResult::Failed, .failure = LockWaitTooLongMessage(programName)};
-  if (std::optional<UpdateOutcome> outcome = UpdateAside(installation, components, progress, settings.shareTimeBoxMs))
-    return std::move(*outcome);
-  return stopped();
+  // Going back: the backups kept when the version was taken come in as from
+  // the share; without the program's, the installation stays as it is.
+  Installation source = installation;
+  if (release.step == ReleaseStep::RollBack) {
+    if (!RollBackSource(source)) {
+      release.step = ReleaseStep::Halted;
+      release.why += "; bez pełnej kopii zapasowej zostaje wersja zainstalowana";
+      return {.release = ReleaseReportLine(release)};
+    }
+    WriteRollBackLog(release.version, installation.exeDir);
+  }
+  std::optional<UpdateOutcome> outcome = UpdateAside(source, components, progress, settings.shareTimeBoxMs);
+  if (!outcome) return stopped();
+  outcome->release = ReleaseReportLine(release);
+  for (const ComponentUpdate& update : outcome->updates) {
+    if (release.step == ReleaseStep::Take && SameFileName(update.name, installation.targetName) &&
+        update.newVersion == release.version)
+      watchVersion = release.version;
+  }
+  if (!watchVersion.empty()) KeepForRollBack(installation, outcome->updates);
+  return std::move(*outcome);
 }
 
 // The launcher's directory as its settings describe it, serving the program
@@ -125,7 +157,10 @@ Installation ThisInstallation(const std::string& exeDir, const Settings& setting
   return SettingsInstallation(exeDir, settings, arguments.size() > 1 ? arguments[1] : std::string());
 }
 
-void LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments) {
+// Starts the program; with watchVersion, its first start is watched, and a
+// start the shell refused is told as the failure the watch records.
+std::string LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments,
+                         const std::string& watchVersion) {
   const std::wstring file = Widen(JoinPath(installation.exeDir, installation.targetName));
   const std::wstring params = Widen(BuildForwardedParams(arguments));
   ComApartment com;
@@ -134,38 +169,52 @@ void LaunchTarget(const Installation& installation, const std::vector<std::strin
   // The launcher ends right after this call: the request must be handed
   // over completely before it returns.
   // Where nobody can see it, the shell must not show its own message either.
-  info.fMask = SEE_MASK_NOASYNC | (WindowsCanBeSeen() ? 0 : SEE_MASK_FLAG_NO_UI);
+  info.fMask = SEE_MASK_NOASYNC | (WindowsCanBeSeen() ? 0 : SEE_MASK_FLAG_NO_UI) |
+               (watchVersion.empty() ? 0 : SEE_MASK_NOCLOSEPROCESS);
   info.hwnd = GetDesktopWindow();
   info.lpVerb = L"open";
   info.lpFile = file.c_str();
   info.lpParameters = params.c_str();
   info.lpDirectory = nullptr;
   info.nShow = SW_SHOW;
-  ShellExecuteExW(&info);  // the shell shows its own message if it cannot open the file
+  // The shell shows its own message if it cannot open the file.
+  if (!ShellExecuteExW(&info)) {
+    const DWORD error = GetLastError();
+    return watchVersion.empty() ? std::string() : "nie uruchomił się: " + GetErrorReason(static_cast<int32_t>(error));
+  }
+  if (info.hProcess) {
+    StartWatch(info.hProcess, watchVersion);
+    CloseHandle(info.hProcess);
+  }
+  return {};
 }
 
 }  // namespace
 
 void RunLauncher(ProgressWindow& progress) {
+  const std::vector<std::string> arguments = SplitCommandLine(Narrow(GetCommandLineW()));
+  // The watch on a first start: no window, no wait, nothing for the user.
+  if (arguments.size() > 1 && arguments[1] == kWatchArgument) return RunWatch(arguments);
   Sleep(kStartDelayMs);
   const std::string exeDir = ExtractFileDir(ModuleFileName());
   const Settings settings = ReadSettings(exeDir);
-  const std::vector<std::string> arguments = SplitCommandLine(Narrow(GetCommandLineW()));
   const Installation installation = ThisInstallation(exeDir, settings, arguments);
   // Before the turn: the warning waits until it is read, and the other starts
   // of the installation must not wait that long too.
   WarnAboutRefusedEntries(settings.components.refused);
   const std::string programName = UpperCase(ExtractFileName(installation.targetName));
   // In the per-machine way only the update service writes the installation.
+  std::string watchVersion, notStarted;
   const UpdateOutcome outcome = settings.updatedByService
                                     ? UpdateThroughService(installation, settings, progress, programName)
-                                    : UpdateFromShare(installation, settings, progress, programName);
+                                    : UpdateFromShare(installation, settings, progress, programName, watchVersion);
   // Last of all, so that the user never waits for it: after the hand-off, or
   // after the failure was read (or could not be shown).
   const ScopeExit report([&] {
-    if (!settings.reportDir.empty())
-      ReportStart(settings.reportDir, installation, settings.components.components, outcome,
-                  !settings.updatedByService, settings.shareTimeBoxMs);
+    if (settings.reportDir.empty()) return;
+    ReportStart(settings.reportDir, installation, settings.components.components, outcome,
+                !settings.updatedByService, settings.shareTimeBoxMs);
+    if (!notStarted.empty()) RecordFailedStart(settings.reportDir, watchVersion, notStarted, settings.shareTimeBoxMs);
   });
   // The turn is left: a message read now holds up no other start.
   if (outcome.result == UpdateResult::Failed) {
@@ -175,7 +224,7 @@ void RunLauncher(ProgressWindow& progress) {
   if (outcome.result == UpdateResult::ShareStopped) TellUser(ShareStoppedWarning(), false);
   // The program's own window comes next: the update's is gone first.
   progress.Close();
-  LaunchTarget(installation, arguments);
+  notStarted = LaunchTarget(installation, arguments, watchVersion);
 }
 
 }  // namespace kolvex

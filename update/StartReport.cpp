@@ -52,6 +52,8 @@ constexpr std::string_view kMissingKey = "BRAK_W_KATALOGU_WSPOLNYM";
 constexpr std::string_view kRefusedKey = "ODRZUCONY";
 constexpr std::string_view kWaitingKey = "CZEKA";
 constexpr std::string_view kFileKey = "PLIK";
+constexpr std::string_view kReleaseKey = "WYDANIE";
+constexpr std::string_view kFailedStartKey = "NIEUDANY_START";
 constexpr std::string_view kReasonKey = "POWOD";
 constexpr std::string_view kFailureTimeKey = "BLAD_CZAS";
 constexpr std::string_view kFailureKey = "BLAD";  // one per line of the text
@@ -109,6 +111,8 @@ std::string FormatStartReport(const StartReport& report) {
   for (const Key& key : kHeadKeys) AppendLine(out, key.name, report.*key.field);
   AppendLine(out, kOutcomeKey, OutcomeText(report.outcome));
   if (!report.reason.empty()) AppendLine(out, kReasonKey, report.reason);
+  if (!report.release.empty()) AppendLine(out, kReleaseKey, report.release);
+  for (const std::string& failed : report.failedStarts) AppendLine(out, kFailedStartKey, failed);
   for (const std::string& change : report.changes) AppendLine(out, kChangeKey, change);
   for (const std::string& missing : report.missingOnShare) AppendLine(out, kMissingKey, missing);
   for (const std::string& refused : report.refused) AppendLine(out, kRefusedKey, refused);
@@ -135,6 +139,7 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
   for (const Key& key : kHeadKeys) report.*key.field = ini.Value(kSection, key.name).value_or("");
   report.failureTime = ini.Value(kSection, kFailureTimeKey).value_or("");
   report.reason = ini.Value(kSection, kReasonKey).value_or("");
+  report.release = ini.Value(kSection, kReleaseKey).value_or("");
   bool firstFailureLine = true;
   for (const IniEntry& entry : ini.Entries(kSection)) {
     if (SameTextIgnoringAsciiCase(entry.key, kChangeKey)) {
@@ -143,6 +148,8 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
       report.missingOnShare.push_back(entry.value);
     } else if (SameTextIgnoringAsciiCase(entry.key, kRefusedKey)) {
       report.refused.push_back(entry.value);
+    } else if (SameTextIgnoringAsciiCase(entry.key, kFailedStartKey)) {
+      report.failedStarts.push_back(entry.value);
     } else if (SameTextIgnoringAsciiCase(entry.key, kWaitingKey)) {
       report.waiting.push_back(entry.value);
     } else if (SameTextIgnoringAsciiCase(entry.key, kFileKey)) {
@@ -166,6 +173,7 @@ void SetOutcome(StartReport& report, const UpdateOutcome& outcome) {
     report.failureTime = report.time;
   }
   report.reason = outcome.reason;
+  report.release = outcome.release;
   for (const ComponentUpdate& update : outcome.updates) {
     const bool byDate = update.compareMode == kCompareByDate;
     const std::string from = !byDate                        ? update.oldVersion

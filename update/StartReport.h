@@ -36,6 +36,8 @@ struct StartReport {
   std::vector<std::string> waiting{};         // listed files another program held open, left as they were
   std::vector<ReportedFile> files{};          // the program first, then the listed files in their order
   std::string reason{};         // the system's text for SharedDirRefused and NotWritable
+  std::string release{};        // the release in stages: ReleaseReportLine of this start's decision
+  std::vector<std::string> failedStarts{};  // "1.0.1.4: 0xC0000005 (...)": this start's program failed to start
   // The last failure on this computer, kept until a start succeeds.
   std::string failureTime{};
   std::string failure{};        // as the user was shown it, message markup and all

@@ -56,4 +56,8 @@ void WriteWaitingLog(const std::string& fileName, const ComponentUpdate& update,
   AppendToUpdateLog(fileName, exeDir, UpdateLogWaitingLine(update, Now(), UserDateTimeFormats()));
 }
 
+void WriteRollBackLog(const std::string& version, const std::string& exeDir) {
+  AppendToUpdateLog({}, exeDir, UpdateLogRollBackLine(version, Now(), UserDateTimeFormats()));
+}
+
 }  // namespace kolvex

@@ -62,6 +62,7 @@ struct UpdateOutcome {
   std::string failure{};                   // the text of the "Błąd" window, exactly
   std::string reason{};                    // the system's or service's text for ShareRefused, TurnRefused
                                            // and ServiceUnavailable
+  std::string release{};                   // what the release in stages decided (update/Release.h), for the report
 };
 
 }  // namespace kolvex

@@ -22,6 +22,17 @@
 //
 //   kolvexadm usluga usun KATALOG
 //     Removes the registration; the service too when none is left.
+//
+//   kolvexadm wydanie pokaz|wstrzymaj|wznow PLIK
+//     The release in stages of PLIK (wydanie.set, or the shared folder that
+//     holds it): its rollout as a table of dates and percentages; or the
+//     release halted or resumed by hand, the file written whole under
+//     another name and renamed, so that no start reads half of it. Exit code
+//     0, 2 when the file is not understood, 3 when it cannot be read or written.
+//
+//   kolvexadm wydanie znaczniki FOLDER
+//     The failure markers in the report folder whose computer left no start
+//     report there (forged, or of a computer renamed or gone).
 #include <windows.h>
 
 #include <algorithm>
@@ -43,6 +54,7 @@
 #include "common/win32/Utf.h"
 #include "tools/kolvexadm/Check_win32.h"
 #include "tools/kolvexadm/Service_win32.h"
+#include "tools/kolvexadm/ReleaseView.h"
 #include "tools/kolvexadm/ReportCache.h"
 #include "tools/kolvexadm/Summary.h"
 
@@ -55,7 +67,11 @@ constexpr std::string_view kUsage =
     "  kolvexadm podsumuj FOLDER             podsumowanie raportów stanowisk (podsumowanie.html i .csv)\n"
     "  kolvexadm sprawdz KATALOG [PROGRAM]   co zrobi uruchomienie programu w tej instalacji\n"
     "  kolvexadm usluga zainstaluj KATALOG   aktualizacja instalacji przez usługę (foldery tylko dla administratorów)\n"
-    "  kolvexadm usluga usun KATALOG         koniec aktualizacji instalacji przez usługę\n";
+    "  kolvexadm usluga usun KATALOG         koniec aktualizacji instalacji przez usługę\n"
+    "  kolvexadm wydanie pokaz PLIK          etapy wydania (wydanie.set lub katalog wspólny)\n"
+    "  kolvexadm wydanie wstrzymaj PLIK      wstrzymanie wydania ręcznie\n"
+    "  kolvexadm wydanie wznow PLIK          wznowienie wstrzymanego wydania\n"
+    "  kolvexadm wydanie znaczniki FOLDER    znaczniki nieudanych startów bez raportu swojego komputera\n";
 constexpr std::string_view kPageName = "podsumowanie.html";
 constexpr std::string_view kCsvName = "podsumowanie.csv";
 
@@ -231,6 +247,63 @@ int Summarize(const std::string& folder) {
   return 0;
 }
 
+// The release file named by path: the file itself, or wydanie.set in the folder.
+std::string ReleaseFilePath(const std::string& path) {
+  const std::string full = FullPathName(path);
+  const DWORD attributes = GetFileAttributesW(WideLongPath(full).c_str());
+  return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY)
+             ? JoinPath(full, std::string(kReleaseFileName))
+             : full;
+}
+
+int ReleaseCommand(const std::string& what, const std::string& path) {
+  if (SameTextIgnoringAsciiCase(what, "znaczniki")) {
+    std::vector<std::string> names;
+    WIN32_FIND_DATAW found{};
+    const UniqueFind find(FindFirstFileW(WideLongPath(JoinPath(FullPathName(path), "*")).c_str(), &found));
+    if (!find) {
+      PrintOut("Nie można odczytać folderu " + path + ": " + GetLastErrorString() + "\n");
+      return kCheckNoInstallation;
+    }
+    do names.push_back(Narrow(found.cFileName));
+    while (FindNextFileW(find.get(), &found));
+    const std::vector<std::string> lone = MarkersWithoutReport(names);
+    std::string text = "Znaczniki bez raportu swojego komputera: " + FormatInteger(static_cast<int64_t>(lone.size())) + "\n";
+    for (const std::string& name : lone) text += "  " + name + "\n";
+    PrintOut(text);
+    return lone.empty() ? 0 : kCheckWarnings;
+  }
+  const bool halt = SameTextIgnoringAsciiCase(what, "wstrzymaj"), resume = SameTextIgnoringAsciiCase(what, "wznow") || what == "wznów";
+  if (!halt && !resume && !SameTextIgnoringAsciiCase(what, "pokaz") && what != "pokaż") {
+    PrintOut(kUsage);
+    return kCheckNoInstallation;
+  }
+  const std::string file = ReleaseFilePath(path);
+  const std::optional<std::string> bytes = ReadWholeFile(LongPathForm(file));
+  if (!bytes) {
+    PrintOut("Nie można odczytać pliku " + file + ": " + GetLastErrorString() + "\n");
+    return kCheckNoInstallation;
+  }
+  const std::string text = DecodeText(*bytes, FromAnsi);
+  ReleaseFile release = ParseRelease(text);
+  if (halt || resume) {
+    // Written in UTF-8 with its mark, as read: the launcher reads every encoding.
+    const std::string changed = "\xEF\xBB\xBF" + SetReleaseHalted(text, halt);
+    release = ParseRelease(changed.substr(3));
+    if (!release.release) {
+      PrintOut("Plik " + file + " nie został zmieniony: " + release.problem + ".\n");
+      return kCheckErrors;
+    }
+    if (!ReplaceFileWhole(LongPathForm(file), LongPathForm(file + ".kolvexadm.tmp"), changed)) {
+      PrintOut("Nie można zapisać pliku " + file + ": " + GetLastErrorString() + "\n");
+      return kCheckNoInstallation;
+    }
+    PrintOut(std::string(halt ? "Wydanie wstrzymane" : "Wydanie wznowione") + ": " + file + "\n");
+  }
+  PrintOut(ReleaseTable(release));
+  return release.release ? 0 : kCheckErrors;
+}
+
 int Run(const std::vector<std::string>& args) {
   const auto command = [&](std::string_view a, std::string_view b) {
     return args.size() >= 2 && (SameTextIgnoringAsciiCase(args[1], a) || args[1] == b);
@@ -250,6 +323,7 @@ int Run(const std::vector<std::string>& args) {
       return report.code;
     }
   }
+  if (command("wydanie", "wydanie") && args.size() == 4) return ReleaseCommand(args[2], args[3]);
   PrintOut(kUsage);
   return kCheckNoInstallation;
 }
