@@ -19,7 +19,10 @@ void ServiceReplies::Read(const ServiceReply& reply, std::uint64_t nowMs) {
   } else if (const auto* finished = std::get_if<FinishedReply>(&reply)) {
     outcome_.result = finished->result;
     outcome_.failure = finished->failure;
-    outcome_.reason = finished->reason;
+    // Where the update went ahead or had nothing to do, the reason carries
+    // what the release in stages decided.
+    const bool went = finished->result == UpdateResult::NothingToDo || finished->result == UpdateResult::Updated;
+    (went ? outcome_.release : outcome_.reason) = finished->reason;
   } else if (const auto* refused = std::get_if<RefusedReply>(&reply)) {
     refusal_ = refused->reason;
   }

@@ -88,10 +88,9 @@ void WarnAboutRefusedEntries(const std::vector<RefusedEntry>& refused) {
 // shown in the window and each file brought in logged. Nothing here waits
 // for the user.
 // A release in stages decides before the turn whether this computer takes
-// the share's program now (watchVersion: the version whose first start is
-// watched once it is brought in).
+// the share's program now.
 UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& settings, ProgressWindow& progress,
-                              const std::string& programName, std::string& watchVersion) {
+                              const std::string& programName) {
   // Before the first touch of the shared directory: a removable drive
   // without a medium gives the launcher's own message, not the system's box.
   const NoCriticalErrorBoxes noPrompts;
@@ -141,12 +140,7 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
   std::optional<UpdateOutcome> outcome = UpdateAside(source, components, progress, settings.shareTimeBoxMs);
   if (!outcome) return stopped();
   outcome->release = ReleaseReportLine(release);
-  for (const ComponentUpdate& update : outcome->updates) {
-    if (release.step == ReleaseStep::Take && SameFileName(update.name, installation.targetName) &&
-        update.newVersion == release.version)
-      watchVersion = release.version;
-  }
-  if (!watchVersion.empty()) KeepForRollBack(installation, outcome->updates);
+  if (!TakenVersion(*outcome, installation.targetName).empty()) KeepForRollBack(installation, outcome->updates);
   return std::move(*outcome);
 }
 
@@ -204,10 +198,12 @@ void RunLauncher(ProgressWindow& progress) {
   WarnAboutRefusedEntries(settings.components.refused);
   const std::string programName = UpperCase(ExtractFileName(installation.targetName));
   // In the per-machine way only the update service writes the installation.
-  std::string watchVersion, notStarted;
   const UpdateOutcome outcome = settings.updatedByService
                                     ? UpdateThroughService(installation, settings, progress, programName)
-                                    : UpdateFromShare(installation, settings, progress, programName, watchVersion);
+                                    : UpdateFromShare(installation, settings, progress, programName);
+  // The first start of a version taken in a release in stages is watched.
+  const std::string watchVersion = TakenVersion(outcome, installation.targetName);
+  std::string notStarted;
   // Last of all, so that the user never waits for it: after the hand-off, or
   // after the failure was read (or could not be shown).
   const ScopeExit report([&] {

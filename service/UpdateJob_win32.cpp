@@ -10,6 +10,8 @@
 #include "files/Signature_win32.h"
 #include "files/WindowsCopySystem_win32.h"
 #include "update/Leftovers.h"
+#include "update/Release_win32.h"
+#include "update/RollBack_win32.h"
 #include "update/Settings_win32.h"
 #include "update/ShareProbe_win32.h"
 #include "update/Update.h"
@@ -106,6 +108,22 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   const NoCriticalErrorBoxes noPrompts;
   if (std::optional<UpdateOutcome> without = OutcomeWithoutShare(installation.sharedDir, settings.shareTimeBoxMs))
     return std::move(*without);
+  // A release in stages: the same rule as a start's, for the same computer.
+  ReleaseDecision release;
+  if (!DecideReleaseHere(installation, settings.reportDir, settings.shareTimeBoxMs, release))
+    return UpdateOutcome{.result = UpdateResult::ShareStopped};
+  if (release.step == ReleaseStep::Wait || release.step == ReleaseStep::Halted ||
+      release.step == ReleaseStep::HeldBack)
+    return UpdateOutcome{.reason = ReleaseReportLine(release)};
+  Installation source = installation;
+  if (release.step == ReleaseStep::RollBack) {
+    if (!RollBackSource(source)) {
+      release.step = ReleaseStep::Halted;
+      release.why += "; bez pełnej kopii zapasowej zostaje wersja zainstalowana";
+      return UpdateOutcome{.reason = ReleaseReportLine(release)};
+    }
+    WriteRollBackLog(release.version, path);
+  }
   WindowsCopySystem files;
   WindowsFileFacts facts;
   WindowsSignatureReader signatures;
@@ -113,9 +131,15 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   LoggedRecord record(path, progress);
   const std::vector<Component>& components = settings.components.components;
   RemoveLeftoversOfEndedRuns(files, path, components, program);
-  return UpdateInstallation(
-      {.files = files, .facts = facts, .signatures = signatures, .progress = progress, .record = record},
-      installation, components);
+  UpdateOutcome outcome = UpdateInstallation(
+      {.files = files, .facts = facts, .signatures = signatures, .progress = progress, .record = record}, source,
+      components);
+  outcome.release = ReleaseReportLine(release);
+  if (!TakenVersion(outcome, program).empty()) KeepForRollBack(installation, outcome.updates);
+  // The start's report says it (ServiceReplies): the reply's reason carries it.
+  if (outcome.result == UpdateResult::NothingToDo || outcome.result == UpdateResult::Updated)
+    outcome.reason = outcome.release;
+  return outcome;
 }
 
 std::vector<ServiceReply> Replies(const UpdateOutcome& outcome) {

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "common/Integers.h"
+#include "common/Paths.h"
 #include "common/Text.h"
 #include "update/SettingsIni.h"
 
@@ -281,6 +282,16 @@ std::string ReleaseReportLine(const ReleaseDecision& d) {
     line += ')';
   }
   return line;
+}
+
+std::string TakenVersion(const UpdateOutcome& outcome, std::string_view targetName) {
+  for (const ComponentUpdate& update : outcome.updates) {
+    std::string line = update.newVersion;
+    line += ": ";
+    line += kReleaseStepTexts[static_cast<size_t>(ReleaseStep::Take)];
+    if (SameFileName(update.name, targetName) && outcome.release.starts_with(line)) return update.newVersion;
+  }
+  return {};
 }
 
 std::string FailureMarkerName(std::string_view computer, std::string_view version) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "common/DateTime.h"
+#include "update/UpdateOutcome.h"
 
 namespace kolvex {
 
@@ -137,6 +138,11 @@ std::string ReleaseReportLine(const ReleaseDecision& decision);
 // The step a report line tells, for the summary; nothing for an unknown one.
 // (update/ReleaseEdit.cpp, with what only the administrator's tool needs.)
 std::optional<ReleaseStep> ReleaseStepOfLine(std::string_view line);
+
+// The governed version the outcome took, when its release line says it was
+// taken and the program (targetName) was brought in at that version: the
+// first start to watch; empty otherwise.
+std::string TakenVersion(const UpdateOutcome& outcome, std::string_view targetName);
 
 // The failure markers: one small file per computer and version in the
 // report folder, "<computer>@<version>.nieudany".

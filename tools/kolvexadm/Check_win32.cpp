@@ -14,6 +14,10 @@
 #include "update/ShareProbe_win32.h"
 #include "update/Update.h"
 #include "tools/kolvexadm/Check_win32.h"
+
+#include "common/win32/DateTime.h"
+#include "update/Release_win32.h"
+#include "update/StartReport_win32.h"
 #include "tools/kolvexadm/Service_win32.h"
 
 namespace kolvex {
@@ -106,6 +110,35 @@ std::string ModeText(uint8_t mode) { return mode == kCompareByDate ? "porównani
 
 }  // namespace
 
+// The release in stages as this computer's next start decides it.
+void CheckRelease(Check& check, const Installation& installation, const Settings& settings) {
+  check.Line("");
+  check.Line("Wydanie w etapach (" + JoinPath(installation.sharedDir, std::string(kReleaseFileName)) + "):");
+  ReleaseDecision release;
+  if (!DecideReleaseHere(installation, settings.reportDir, settings.shareTimeBoxMs, release)) {
+    check.Fail("katalog wspólny albo folder raportów nie odpowiada: uruchomienie nie zmieni programu.");
+    return;
+  }
+  if (release.step == ReleaseStep::HeldBack && release.version.empty()) {
+    check.Fail("plik wstrzymuje każde wydanie: " + release.why + ".");
+    return;
+  }
+  if (release.version.empty()) {
+    check.Line("  nie obejmuje tego programu (brak pliku albo inna wersja): uruchomienie aktualizuje jak zwykle.");
+    return;
+  }
+  const std::string stage = release.stage ? "etap " + FormatInteger(release.stage->percent) + " % od " +
+                                                FormatSortableDateTime(release.stage->from).substr(0, 16)
+                                          : std::string("przed pierwszym etapem");
+  check.Line("  wersja " + release.version + ", komputer " + ComputerName() + ", koszyk " +
+             FormatInteger(release.bucket) + (release.pilot ? " (pilotaż)" : "") + ", " + stage +
+             ", nieudanych pierwszych uruchomień: " + FormatInteger(release.failures));
+  const std::string line = ReleaseReportLine(release);
+  const std::string next = line.empty() ? "ma już tę wersję albo ją weźmie jak zwykle" : line.substr(line.find(": ") + 2);
+  if (release.step == ReleaseStep::HeldBack) check.Fail("następne uruchomienie: " + next + ".");
+  else check.Line("  następne uruchomienie: " + next + ".");
+}
+
 CheckReport CheckInstallation(const std::string& exeDir, const std::string& program) {
   Check check;
   const DWORD dirAttributes = GetFileAttributesW(Widen(LongPathForm(exeDir)).c_str());
@@ -179,6 +212,7 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
     check.Line("Program: " + program);
     if (shareAnswers) check.File(exeDir, settings.sharedDir, program, kCompareByVersion, settings.signers);
   }
+  if (!program.empty() && shareAnswers) CheckRelease(check, SettingsInstallation(exeDir, settings, program), settings);
   return check.Done();
 }
 
