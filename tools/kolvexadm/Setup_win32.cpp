@@ -81,8 +81,8 @@ void ListFolder(const std::string& root, const std::string& relative, int depth,
     const std::string name = JoinPath(relative, Narrow(found.cFileName));
     if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) {
       files.push_back(name);
-    } else if (name != JoinPath(relative, ".") && name != JoinPath(relative, "..") && folders) {
-      folders->push_back(name);
+    } else if (name != JoinPath(relative, ".") && name != JoinPath(relative, "..")) {
+      if (folders) folders->push_back(name);
       if (depth > 0 && !(found.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT))
         ListFolder(root, name, depth - 1, files, folders);
     }
@@ -277,10 +277,12 @@ class WorkstationSetup {
     if (!IsAdministrator())
       return Refuse(kSetupNoRights, "To polecenie wymaga uprawnień administratora: uruchom je jako administrator "
                                     "albo jako system (skrypt startowy, Intune).");
-    if (const std::optional<UpdateResult> verdict = ShareVerdict(AskShare(share_, kShareTimeBoxMs)))
-      return Refuse(kSetupShareUnreachable, *verdict == UpdateResult::ShareNotAnswering
-                                                ? "Katalog wspólny " + share_ + " nie odpowiada."
-                                                : "Brak katalogu wspólnego " + share_ + ": " + LastError());
+    const std::optional<ShareReply> reply = AskShare(share_, kShareTimeBoxMs);
+    if (const std::optional<UpdateResult> verdict = ShareVerdict(reply))
+      return Refuse(kSetupShareUnreachable,
+                    !reply ? "Katalog wspólny " + share_ + " nie odpowiada."
+                           : "Brak katalogu wspólnego " + share_ + ": " +
+                                 (reply->found ? "to nie jest folder" : GetErrorReason(static_cast<int32_t>(reply->error))));
     const std::optional<std::string> sample = ReadWholeFile(JoinPath(share_, kSettingsTemplateName));
     settingsText_ = FillSettingsTemplate(sample ? DecodeText(*sample, &FromAnsi) : "", share_, request_.perMachine);
     log_.Line(sample ? "Plik baza.set według wzoru " + JoinPath(share_, kSettingsTemplateName) + "."
