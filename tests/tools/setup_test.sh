@@ -18,7 +18,7 @@ today="C:\\Program Files\\Firma Łódź $id" machine="C:\\Program Files\\Kolvex 
 view=$drive_c/widok-$id  # on the installation's own drive, which Wine gives its own volume serial
 unix() { local p=${1//\\//}; printf '%s' "$drive_c/${p#C:/}"; }
 cleanup() { umount -l "$view" 2>/dev/null; rmdir "$view"; adm odinstaluj "$today" >/dev/null; adm odinstaluj "$machine" >/dev/null
-            run msiexec /x "$build/Kolvex-narzedzia.msi" /qn >/dev/null; rm -rf "$work"; }
+            run msiexec /x "$build/Kolvex-narzedzia.msi" /qn >/dev/null; rm -rf "$work" "$(unix "$today")" "$(unix "$machine")"; }
 trap cleanup EXIT
 share="$work/udział wspólny"
 mkdir -p "$share/pomoc" "$view"
