@@ -16,9 +16,11 @@ work=$(mktemp -d "$parent/kolvex-setup-test.XXXXXX") id=${work##*.}
 drive_c=$build/wineprefix/drive_c menu="$build/wineprefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
 today="C:\\Program Files\\Firma Łódź $id" machine="C:\\Program Files\\Kolvex Test $id"
 view=$drive_c/widok-$id  # on the installation's own drive, which Wine gives its own volume serial
+msi=$(ls "$build"/Kolvex-*.msi) tools="$drive_c/Program Files (x86)/Kolvex"  # a 32-bit package
+[ -d "$drive_c/Program Files (x86)" ] || tools="$drive_c/Program Files/Kolvex"
 unix() { local p=${1//\\//}; printf '%s' "$drive_c/${p#C:/}"; }
 cleanup() { umount -l "$view" 2>/dev/null; rmdir "$view"; adm odinstaluj "$today" >/dev/null; adm odinstaluj "$machine" >/dev/null
-            run msiexec /x "$build/Kolvex-narzedzia.msi" /qn >/dev/null; rm -rf "$work" "$(unix "$today")" "$(unix "$machine")"; }
+            run msiexec /x "$(win "$work/stary.msi")" /qn; run msiexec /x "$(win "$msi")" /qn; rm -rf "$work" "$(unix "$today")" "$(unix "$machine")"; }
 trap cleanup EXIT
 share="$work/udział wspólny"
 mkdir -p "$share/pomoc" "$view"
@@ -100,5 +102,16 @@ out=$(cat "$work/out"); expect "removed per machine" 0 "$out" $? '^Usunięto rej
 [ -e "$(unix "$machine")" ] && fail "removed per machine: the folder stays"
 ls "$menu" "$drive_c/users/Public/Desktop" | grep -q "$id" && fail "a shortcut stays"
 run reg query "HKLM\\Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall" /s | grep -q "$id" && fail "an entry stays"
+# The tools' MSI: an older one installed, the build's upgrades it, and is removed.
+entries() { run reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall' /s | grep -A8 'narzedzia administratora'; }
+wxs=$(cd "$(dirname "$0")/../../packaging" && pwd)/kolvex.wxs
+(cd "$build" && wixl -D Version=0.9.0 -D BinDir=bin -D GuideDir=package -o "$work/stary.msi" "$wxs") || fail "no older MSI"
+run msiexec /i "$(win "$work/stary.msi")" /qn; code=$?; expect "older MSI" 0 "$(entries)" $code 'DisplayVersion.*0\.9\.0'
+run msiexec /i "$(win "$msi")" /qn; code=$?; out=$(entries); expect "MSI upgrade" 0 "$out" $code 'DisplayVersion.*1\.'
+grep -q '0\.9\.0' <<<"$out" && fail "MSI upgrade: the older version is still installed"
+for f in kolvexadm.exe KolvexUsluga.exe Kolvex.exe; do cmp -s "$build/bin/$f" "$tools/$f" || fail "MSI: no $f"; done
+[ -s "$tools/Kolvex-instrukcja.txt" ] || fail "MSI: no guide"
+run msiexec /x "$(win "$msi")" /qn; expect "MSI removed" 0 "" $?
+[ -e "$tools/kolvexadm.exe" ] || [ -n "$(entries)" ] && fail "MSI removed: the tools or the entry stay"
 echo "setup: $failures failed"
 [ "$failures" = 0 ]
