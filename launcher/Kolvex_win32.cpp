@@ -151,10 +151,12 @@ Installation ThisInstallation(const std::string& exeDir, const Settings& setting
   return SettingsInstallation(exeDir, settings, arguments.size() > 1 ? arguments[1] : std::string());
 }
 
-// Starts the program; with watchVersion, its first start is watched, and a
-// start the shell refused is told as the failure the watch records.
-std::string LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments,
-                         const std::string& watchVersion) {
+// Hands the program to the shell; the system's error code when the shell
+// could not open it (no such file, a name mistyped in the shortcut): the
+// shell has shown its own message, and the start report says so. With
+// watchVersion, the program's first start is watched (Watch_win32.h).
+DWORD LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments,
+                   const std::string& watchVersion) {
   const std::wstring file = Widen(JoinPath(installation.exeDir, installation.targetName));
   const std::wstring params = Widen(BuildForwardedParams(arguments));
   ComApartment com;
@@ -171,16 +173,18 @@ std::string LaunchTarget(const Installation& installation, const std::vector<std
   info.lpParameters = params.c_str();
   info.lpDirectory = nullptr;
   info.nShow = SW_SHOW;
-  // The shell shows its own message if it cannot open the file.
-  if (!ShellExecuteExW(&info)) {
-    const DWORD error = GetLastError();
-    return watchVersion.empty() ? std::string() : "nie uruchomił się: " + GetErrorReason(static_cast<int32_t>(error));
+  if (ShellExecuteExW(&info)) {
+    if (info.hProcess) {
+      StartWatch(info.hProcess, watchVersion);
+      CloseHandle(info.hProcess);
+    }
+    return ERROR_SUCCESS;
   }
-  if (info.hProcess) {
-    StartWatch(info.hProcess, watchVersion);
-    CloseHandle(info.hProcess);
-  }
-  return {};
+  // Wine sets no error of the system's, only the shell's own code (whose
+  // values for a missing file, path and access are the system's codes).
+  const DWORD error = GetLastError();
+  const auto shellCode = static_cast<DWORD>(reinterpret_cast<uintptr_t>(info.hInstApp));
+  return error ? error : shellCode ? shellCode : ERROR_FILE_NOT_FOUND;
 }
 
 }  // namespace
@@ -203,14 +207,17 @@ void RunLauncher(ProgressWindow& progress) {
                                     : UpdateFromShare(installation, settings, progress, programName);
   // The first start of a version taken in a release in stages is watched.
   const std::string watchVersion = TakenVersion(outcome, installation.targetName);
-  std::string notStarted;
   // Last of all, so that the user never waits for it: after the hand-off, or
   // after the failure was read (or could not be shown).
+  DWORD notStarted = ERROR_SUCCESS;
   const ScopeExit report([&] {
     if (settings.reportDir.empty()) return;
-    ReportStart(settings.reportDir, installation, settings.components.components, outcome,
+    const std::string reason = notStarted ? GetErrorReason(static_cast<int32_t>(notStarted)) : std::string();
+    ReportStart(settings.reportDir, installation, settings.components.components, outcome, reason,
                 !settings.updatedByService, settings.shareTimeBoxMs);
-    if (!notStarted.empty()) RecordFailedStart(settings.reportDir, watchVersion, notStarted, settings.shareTimeBoxMs);
+    // A taken version the shell could not start failed its first start.
+    if (notStarted && !watchVersion.empty())
+      RecordFailedStart(settings.reportDir, watchVersion, "nie uruchomił się: " + reason, settings.shareTimeBoxMs);
   });
   // The turn is left: a message read now holds up no other start.
   if (outcome.result == UpdateResult::Failed) {
@@ -220,6 +227,7 @@ void RunLauncher(ProgressWindow& progress) {
   if (outcome.result == UpdateResult::ShareStopped) TellUser(ShareStoppedWarning(), false);
   // The program's own window comes next: the update's is gone first.
   progress.Close();
+  // The exit code stays 0 (handed to the shell) either way, as callers rely on it.
   notStarted = LaunchTarget(installation, arguments, watchVersion);
 }
 

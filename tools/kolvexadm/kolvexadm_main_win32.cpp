@@ -33,6 +33,11 @@
 //   kolvexadm wydanie znaczniki FOLDER
 //     The failure markers in the report folder whose computer left no start
 //     report there (forged, or of a computer renamed or gone).
+//
+//   kolvexadm zainstaluj KATALOG_WSPOLNY KATALOG PROGRAM [/nazwa NAZWA] [/usluga] [/pulpit]
+//   kolvexadm odinstaluj KATALOG
+//     Sets a workstation up from the share, or repairs it, and takes it
+//     away again (Setup_win32.h); exit codes in Setup.h.
 #include <windows.h>
 
 #include <algorithm>
@@ -55,6 +60,7 @@
 #include "tools/kolvexadm/Check_win32.h"
 #include "tools/kolvexadm/Service_win32.h"
 #include "tools/kolvexadm/ReleaseView.h"
+#include "tools/kolvexadm/Setup_win32.h"
 #include "tools/kolvexadm/ReportCache.h"
 #include "tools/kolvexadm/Summary.h"
 
@@ -71,7 +77,10 @@ constexpr std::string_view kUsage =
     "  kolvexadm wydanie pokaz PLIK          etapy wydania (wydanie.set lub katalog wspólny)\n"
     "  kolvexadm wydanie wstrzymaj PLIK      wstrzymanie wydania ręcznie\n"
     "  kolvexadm wydanie wznow PLIK          wznowienie wstrzymanego wydania\n"
-    "  kolvexadm wydanie znaczniki FOLDER    znaczniki nieudanych startów bez raportu swojego komputera\n";
+    "  kolvexadm wydanie znaczniki FOLDER    znaczniki nieudanych startów bez raportu swojego komputera\n"
+    "  kolvexadm zainstaluj KATALOG_WSPOLNY KATALOG PROGRAM [/nazwa NAZWA] [/usluga] [/pulpit]\n"
+    "                                        stanowisko z katalogu wspólnego (także naprawa)\n"
+    "  kolvexadm odinstaluj KATALOG          usunięcie tego, co utworzyło zainstaluj\n";
 constexpr std::string_view kPageName = "podsumowanie.html";
 constexpr std::string_view kCsvName = "podsumowanie.csv";
 
@@ -239,9 +248,14 @@ int Summarize(const std::string& folder) {
   // Without it the next summary reads every report again: nothing to tell.
   const std::string cache = JoinPath(folder, kReportCacheName);
   ReplaceFileWhole(cache, cache + ".tmp", FormatReportCache(reading->known, reading->newestWriteTime));
-  PrintOut("Stanowiska: " + FormatInteger(static_cast<int64_t>(summary.all.size())) + ", najnowsza wersja: " +
-           (summary.newestVersion.empty() ? "(brak)" : summary.newestVersion) + ", starsze: " +
-           FormatInteger(static_cast<int64_t>(summary.behind.size())) + ", wymagające uwagi: " +
+  const auto counted = [&](ShareStanding standing) {
+    return FormatInteger(static_cast<int64_t>(summary.counts[static_cast<size_t>(standing)]));
+  };
+  PrintOut("Stanowiska: " + FormatInteger(static_cast<int64_t>(summary.all.size())) +
+           ", zgodne z katalogiem wspólnym: " + counted(ShareStanding::UpToDate) +
+           ", starsze: " + counted(ShareStanding::Behind) + ", nowsze: " + counted(ShareStanding::Ahead) +
+           ", katalog wspólny nieodczytany: " + counted(ShareStanding::NotSeen) +
+           ", wersja w katalogu wspólnym nieznana: " + counted(ShareStanding::Unknown) + ", wymagające uwagi: " +
            FormatInteger(static_cast<int64_t>(summary.failures.size())) + ", pliki nieczytelne: " +
            FormatInteger(static_cast<int64_t>(summary.unreadable.size())) + ".\n" + page + "\n" + csv + "\n");
   return 0;
@@ -324,6 +338,14 @@ int Run(const std::vector<std::string>& args) {
     }
   }
   if (command("wydanie", "wydanie") && args.size() == 4) return ReleaseCommand(args[2], args[3]);
+  if (command("zainstaluj", "zainstaluj")) {
+    std::string failure;
+    if (const std::optional<SetupRequest> request =
+            ParseSetupArguments(std::vector<std::string>(args.begin() + 2, args.end()), failure))
+      return SetUpWorkstation(*request, &PrintOut);
+    PrintOut(failure + "\n");
+  }
+  if (command("odinstaluj", "odinstaluj") && args.size() == 3) return RemoveWorkstation(args[2], &PrintOut);
   PrintOut(kUsage);
   return kCheckNoInstallation;
 }
