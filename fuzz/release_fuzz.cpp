@@ -19,16 +19,15 @@ std::string Latin(std::string_view bytes) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
   const std::string text = kolvex::DecodeText({reinterpret_cast<const char*>(data), size}, Latin);
   const kolvex::ReleaseFile file = kolvex::ParseRelease(text);
-  if (file.release.has_value() == !file.problem.empty()) std::abort();  // one or the other
-  if (!file.release) return 0;
-  if (file.release->version.empty() || file.release->failureLimit == 0) std::abort();
-  for (const kolvex::ReleaseStage& stage : file.release->stages) {
+  if (!file.problem.empty()) return 0;
+  if (file.release.version.empty() || file.release.failureLimit == 0) std::abort();
+  for (const kolvex::ReleaseStage& stage : file.release.stages) {
     if (stage.percent < 0 || stage.percent > 100) std::abort();
   }
   for (bool halted : {true, false}) {
     const kolvex::ReleaseFile again = kolvex::ParseRelease(kolvex::SetReleaseHalted(text, halted));
-    if (!again.release || again.release->halted != halted || again.release->version != file.release->version ||
-        again.release->stages != file.release->stages)
+    if (!again.problem.empty() || again.release.halted != halted || again.release.version != file.release.version ||
+        again.release.stages != file.release.stages)
       std::abort();
   }
   return 0;

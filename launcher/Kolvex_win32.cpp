@@ -132,7 +132,7 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
   if (release.step == ReleaseStep::RollBack) {
     if (!RollBackSource(source)) {
       release.step = ReleaseStep::Halted;
-      release.why += "; bez pełnej kopii zapasowej zostaje wersja zainstalowana";
+      release.why += "; brak kopii zapasowej";
       return {.release = ReleaseReportLine(release)};
     }
     WriteRollBackLog(release.version, installation.exeDir);

@@ -41,10 +41,9 @@ void StartWatch(HANDLE program, const std::string& version) noexcept {
     // watch too: the standard handles stay with the launcher.
     for (DWORD which : {STD_INPUT_HANDLE, STD_OUTPUT_HANDLE, STD_ERROR_HANDLE})
       SetHandleInformation(GetStdHandle(which), HANDLE_FLAG_INHERIT, 0);
-    const std::string module = ModuleFileName();
-    std::string command = "\"";
-    command += module;
-    command += "\" ";
+    // The program's own name goes first, as the watch reads its arguments;
+    // the system takes the file from the first parameter.
+    std::string command = "Kolvex ";
     command += kWatchArgument;
     for (HANDLE handle : {child, self}) {
       command += ' ';
@@ -59,7 +58,7 @@ void StartWatch(HANDLE program, const std::string& version) noexcept {
     startup.dwFlags = STARTF_FORCEOFFFEEDBACK;  // no busy cursor for a process that never shows a window
     PROCESS_INFORMATION process{};
     if (child && self &&
-        CreateProcessW(Widen(module).c_str(), wide.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
+        CreateProcessW(Widen(ModuleFileName()).c_str(), wide.data(), nullptr, nullptr, TRUE, 0, nullptr, nullptr, &startup,
                        &process)) {
       CloseHandle(process.hThread);
       CloseHandle(process.hProcess);

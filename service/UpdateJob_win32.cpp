@@ -119,7 +119,7 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   if (release.step == ReleaseStep::RollBack) {
     if (!RollBackSource(source)) {
       release.step = ReleaseStep::Halted;
-      release.why += "; bez pełnej kopii zapasowej zostaje wersja zainstalowana";
+      release.why += "; brak kopii zapasowej";
       return UpdateOutcome{.reason = ReleaseReportLine(release)};
     }
     WriteRollBackLog(release.version, path);

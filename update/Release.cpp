@@ -130,34 +130,29 @@ std::string FileSafeName(std::string_view computer) {
 }
 
 void AppendStage(std::string& out, const std::optional<ReleaseStage>& stage) {
-  if (!stage) {
-    out += "przed pierwszym etapem";
-    return;
-  }
-  out += "etap ";
-  out += FormatInteger(stage->percent);
-  out += " % od ";
-  out += FormatSortableDateTime(stage->from).substr(0, 16);
+  out += stage ? "etap " + FormatInteger(stage->percent) + " %" : "przed etapami";
 }
 
 }  // namespace
 
 std::optional<DateTime> ParseStageTime(std::string_view text) {
-  // YYYY-MM-DD hh:mm[:ss], each field exactly its digits.
-  constexpr std::string_view kShape = "dddd-dd-dd dd:dd";
-  if (text.size() != kShape.size() && text.size() != kShape.size() + 3) return std::nullopt;
-  const std::string_view shape = text.size() == kShape.size() ? kShape : "dddd-dd-dd dd:dd:dd";
+  // YYYY-MM-DD hh:mm[:ss], each field exactly its digits; the fields' values
+  // gathered as the shape is checked, a separator starting the next.
+  constexpr std::string_view kShape = "dddd-dd-dd dd:dd:dd";
+  if (text.size() != kShape.size() && text.size() != kShape.size() - 3) return std::nullopt;
+  int fields[6] = {};
+  int* field = fields;
   for (size_t i = 0; i < text.size(); ++i) {
-    const bool digit = text[i] >= '0' && text[i] <= '9';
-    if (shape[i] == 'd' ? !digit : text[i] != shape[i]) return std::nullopt;
+    if (kShape[i] != 'd') {
+      if (text[i] != kShape[i]) return std::nullopt;
+      ++field;
+    } else if (text[i] < '0' || text[i] > '9') {
+      return std::nullopt;
+    } else {
+      *field = *field * 10 + (text[i] - '0');
+    }
   }
-  const auto field = [&](size_t at, size_t length) { return static_cast<int>(*Number(text.substr(at, length), 9999)); };
-  return EncodeDateTime({.year = field(0, 4),
-                         .month = field(5, 2),
-                         .day = field(8, 2),
-                         .hour = field(11, 2),
-                         .minute = field(14, 2),
-                         .second = text.size() > kShape.size() ? field(17, 2) : 0});
+  return EncodeDateTime({fields[0], fields[1], fields[2], fields[3], fields[4], fields[5]});
 }
 
 ReleaseFile ParseRelease(std::string_view text) {
@@ -229,28 +224,28 @@ std::optional<ReleaseStage> StageInForce(const Release& release, DateTime now) {
 }
 
 bool NeedsFailureCount(const ReleaseFacts& facts) {
-  const std::optional<Release>& release = facts.file.release;
-  return facts.fileFound && release && facts.installed && facts.shareVersion == release->version &&
-         (facts.installedVersion != release->version || release->rollBack);
+  const Release& release = facts.file.release;
+  return facts.fileFound && facts.file.problem.empty() && facts.installed && facts.shareVersion == release.version &&
+         (facts.installedVersion != release.version || release.rollBack);
 }
 
 ReleaseDecision DecideRelease(const ReleaseFacts& facts) {
   if (!facts.fileFound || !facts.installed) return {};
-  const std::optional<Release>& release = facts.file.release;
-  if (!release) return {.step = ReleaseStep::HeldBack, .why = facts.file.problem};
-  if (facts.shareVersion != release->version) return {};
-  ReleaseDecision decision{.version = release->version,
-                           .bucket = ReleaseBucket(facts.computer, release->version),
-                           .pilot = IsPilot(*release, facts.computer),
-                           .stage = StageInForce(*release, facts.now),
+  const Release& release = facts.file.release;
+  if (!facts.file.problem.empty()) return {.step = ReleaseStep::HeldBack, .why = facts.file.problem};
+  if (facts.shareVersion != release.version) return {};
+  ReleaseDecision decision{.version = release.version,
+                           .bucket = ReleaseBucket(facts.computer, release.version),
+                           .pilot = IsPilot(release, facts.computer),
+                           .stage = StageInForce(release, facts.now),
                            .failures = facts.failures.value_or(0)};
-  const bool has = facts.installedVersion == release->version;
-  if (!facts.failures && (!has || release->rollBack)) {
+  const bool has = facts.installedVersion == release.version;
+  if (!facts.failures && (!has || release.rollBack)) {
     decision.step = ReleaseStep::HeldBack;
-    decision.why = "nie można odczytać znaczników w katalogu raportów";
-  } else if (release->halted || decision.failures >= release->failureLimit) {
-    decision.step = has && release->rollBack ? ReleaseStep::RollBack : has ? ReleaseStep::Free : ReleaseStep::Halted;
-    decision.why = release->halted ? "przez administratora" : "po nieudanych pierwszych uruchomieniach";
+    decision.why = "folder raportów nieczytelny";
+  } else if (release.halted || decision.failures >= release.failureLimit) {
+    decision.step = has && release.rollBack ? ReleaseStep::RollBack : has ? ReleaseStep::Free : ReleaseStep::Halted;
+    decision.why = release.halted ? "przez administratora" : "po nieudanych startach";
   } else if (has) {
     decision.step = ReleaseStep::Free;
   } else {
@@ -277,7 +272,7 @@ std::string ReleaseReportLine(const ReleaseDecision& d) {
     line += ')';
   }
   if (d.failures) {
-    line += " (nieudanych pierwszych uruchomień: ";
+    line += " (nieudanych startów: ";
     line += FormatInteger(d.failures);
     line += ')';
   }
@@ -285,11 +280,12 @@ std::string ReleaseReportLine(const ReleaseDecision& d) {
 }
 
 std::string TakenVersion(const UpdateOutcome& outcome, std::string_view targetName) {
+  const std::string_view line = outcome.release;
   for (const ComponentUpdate& update : outcome.updates) {
-    std::string line = update.newVersion;
-    line += ": ";
-    line += kReleaseStepTexts[static_cast<size_t>(ReleaseStep::Take)];
-    if (SameFileName(update.name, targetName) && outcome.release.starts_with(line)) return update.newVersion;
+    const std::string_view version = update.newVersion;
+    if (SameFileName(update.name, targetName) && line.starts_with(version) &&
+        line.substr(version.size()).starts_with(": przyjęte"))
+      return update.newVersion;
   }
   return {};
 }
@@ -328,8 +324,6 @@ std::string ExitCodeText(uint32_t code) {
   } kMeanings[] = {
       {0xC0000005u, "naruszenie dostępu do pamięci"},
       {0xC0000135u, "brak biblioteki DLL"},
-      {0xC0000139u, "brak funkcji w bibliotece DLL"},
-      {0xC000007Bu, "program lub biblioteka w złym formacie"},
   };
   const char* meaning = "wyjątek systemu";
   for (const auto& known : kMeanings) {

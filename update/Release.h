@@ -45,10 +45,10 @@ struct Release {
   bool rollBack = false;               // computers that took it go back while it is halted
 };
 
-// The file read: either a release, or the sentence that says why it holds
-// every release back.
+// The file read: the release, unless problem, the sentence that says why it
+// holds every release back, is given (release then means nothing).
 struct ReleaseFile {
-  std::optional<Release> release{};
+  Release release{};
   std::string problem{};
 };
 

@@ -8,6 +8,7 @@
 #include "common/Text.h"
 #include "common/TextDecode.h"
 #include "common/win32/DateTime.h"
+#include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/SystemText.h"
@@ -50,9 +51,11 @@ struct DecisionWork final : BoundedWork {
     WindowsFileFacts facts;
     const std::string file = JoinPath(installation.sharedDir, std::string(kReleaseFileName));
     DWORD error = 0;
+    // The share's program is asked in the same request, only when there is a release file.
     const std::optional<std::string> bytes = watch.Ask([&] {
       std::optional<std::string> read = ReadWholeFile(LongPathForm(file));
       error = GetLastError();
+      if (read) release.shareVersion = facts.FileVersion(JoinPath(installation.sharedDir, installation.targetName));
       return read;
     });
     release.fileFound = bytes || (error != ERROR_FILE_NOT_FOUND && error != ERROR_PATH_NOT_FOUND);
@@ -62,12 +65,10 @@ struct DecisionWork final : BoundedWork {
     const std::string program = JoinPath(installation.exeDir, installation.targetName);
     release.installed = FileExists(LongPathForm(program));
     release.installedVersion = facts.FileVersion(program);
-    release.shareVersion =
-        watch.Ask([&] { return facts.FileVersion(JoinPath(installation.sharedDir, installation.targetName)); });
     release.computer = ComputerName();
     release.now = Now();
     if (NeedsFailureCount(release)) {
-      const std::string& version = release.file.release->version;
+      const std::string& version = release.file.release.version;
       // No report folder, no markers: only a halt by hand stops the release.
       release.failures = 0u;
       if (!reportDir.empty()) {
@@ -99,26 +100,34 @@ bool DecideReleaseHere(const Installation& installation, const std::string& repo
 
 void RecordFailedStart(const std::string& reportDir, const std::string& version, const std::string& what,
                        uint32_t limitMs) noexcept {
-  // The computer's report with the line added; the marker is the same text,
-  // read back as a report is.
+  // The line at the end of the computer's report, which has one section,
+  // and the marker a report of its own: the computer and the line.
   struct RecordWork final : BoundedWork {
     using BoundedWork::BoundedWork;
     void Run(RequestWatch& watch) override {
-      const std::string path = JoinPath(reportDir, StartReportFileName(ComputerName()));
-      StartReport report;
-      if (const auto bytes = watch.Ask([&] { return ReadWholeFile(LongPathForm(path)); });
-          !bytes || !ParseStartReport(*bytes, report)) {
-        report.computer = ComputerName();
-        report.time = FormatSortableDateTime(Now());
-      }
-      // "1.0.1.4: 0xC0000135 (brak biblioteki DLL)"
-      report.failedStarts.push_back(version + ": " + what);
-      const std::string bytes = FormatStartReport(report);
-      WindowsCopySystem files;
-      for (const std::string& file : {JoinPath(reportDir, FailureMarkerName(ComputerName(), version)), path}) {
-        const std::string partial = TemporaryCopyName(file, files.ProcessId());
+      const std::string computer = ComputerName();
+      std::string line = "NIEUDANY_START=";
+      line += version;
+      line += ": ";
+      line += what;
+      line += "\r\n";
+      std::string marker = "\xEF\xBB\xBF[KOLVEX]\r\nKOMPUTER=";
+      marker += computer;
+      marker += "\r\n";
+      marker += line;
+      for (const bool report : {false, true}) {
+        const std::wstring path = WideLongPath(
+            JoinPath(reportDir, report ? StartReportFileName(computer) : FailureMarkerName(computer, version)));
+        const std::string& bytes = report ? line : marker;
         RetryWhileHeld([&] {
-          return watch.Ask([&] { return ReplaceFileWhole(file, partial, bytes) ? ERROR_SUCCESS : GetLastError(); });
+          return watch.Ask([&] {
+            const UniqueFile file = report ? OpenForWritingAlone(path) : CreateForWritingAlone(path);
+            DWORD written = 0;
+            return file && SetFilePointerEx(file.get(), LARGE_INTEGER{}, nullptr, FILE_END) &&
+                           WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
+                       ? ERROR_SUCCESS
+                       : GetLastError();
+          });
         });
       }
     }

@@ -4,7 +4,9 @@
 #include <gtest/gtest.h>
 
 #include "common/Integers.h"
+#include "common/win32/Utf.h"
 #include "e2e/UpdateSupport.h"
+#include "support/Robot.h"
 #include "update/Release.h"
 #include "update/StartReport.h"
 #include "update/StartReport_win32.h"
@@ -26,6 +28,19 @@ struct ReleaseScene {
     WriteFileBytes(app / "baza.set",
                    "[MAIN]\r\nREPORT_DIR=" + reports + "\r\n[SKLADNIKI]\r\npomoc=prog.hlp,2\r\n");
     WriteFileBytes(shared + "\\prog.hlp", "pomoc");
+  }
+  // The installed program, once the one started last has ended.
+  void Install(const std::string& fixture) const {
+    EXPECT_TRUE(WaitUntil(
+        [&] {
+          try {
+            WriteFileBytes(app / "prog.exe", FixtureBytes(fixture));
+            return true;
+          } catch (const std::exception&) {
+            return false;
+          }
+        },
+        15000));
   }
   StartReport Report() const {
     StartReport report;
@@ -60,7 +75,7 @@ TEST(ReleaseInStages, EachStartTakesTheShareProgramOnlyWhenItsStageLetsItIn) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    WriteFileBytes(s.app / "prog.exe", FixtureBytes("target_v1013"));
+    s.Install("target_v1013");
     DeleteFileW(Widen(s.app / "prog.hlp").c_str());
     WriteFileBytes(s.shared + "\\prog.exe", FixtureBytes("target_v1014"));
     const std::string file = s.shared + "\\wydanie.set";
@@ -91,7 +106,7 @@ TEST(ReleaseInStages, AFailedFirstStartLeavesAMarkerAndAReportLine) {
                                       std::pair{"needs_lib_v1014", "1.0.1.4: 0xC0000135 (brak biblioteki DLL)"},
                                       std::pair{"target_v1014", ""}}) {
     SCOPED_TRACE(fixture);
-    WriteFileBytes(s.app / "prog.exe", FixtureBytes("target_v1013"));
+    s.Install("target_v1013");
     WriteFileBytes(s.shared + "\\prog.exe", FixtureBytes(fixture));
     WriteFileBytes(s.shared + "\\wydanie.set", kHead + "PILOT=" + s.computer + "\r\n");
     DeleteFileW(Widen(marker).c_str());
@@ -113,7 +128,7 @@ TEST(ReleaseInStages, AFailedFirstStartLeavesAMarkerAndAReportLine) {
   // Two computers' markers hold it back from the next one that would take it.
   WriteFileBytes(s.reports + "\\" + FailureMarkerName("INNY", "1.0.1.4"), "");
   WriteFileBytes(s.reports + "\\" + FailureMarkerName(s.computer, "1.0.1.4"), "");
-  WriteFileBytes(s.app / "prog.exe", FixtureBytes("target_v1013"));
+  s.Install("target_v1013");
   EXPECT_EQ(s.app.RunLauncher(" prog.exe").exitCode, 0u);
   EXPECT_EQ(ReadFileBytes(s.app / "prog.exe"), FixtureBytes("target_v1013"));
   EXPECT_THAT(s.Report().release, StartsWith("1.0.1.4: wstrzymane"));
@@ -138,13 +153,13 @@ TEST(ReleaseInStages, HaltedWithRollBackAComputerThatTookItGoesBackToItsBackup) 
   EXPECT_THAT(s.Report().release, StartsWith("1.0.1.4: wycofane"));
   EXPECT_THAT(s.Report().changes, ElementsAre("prog.exe: 1.0.1.4 → 1.0.1.3"));
   // Taken again by hand, without the backup: it stays.
-  WriteFileBytes(s.app / "prog.exe", FixtureBytes("target_v1014"));
+  s.Install("target_v1014");
   for (const std::string& name : ListDir(s.app / "Kolvex.wycofanie"))
     DeleteFileW(Widen(s.app / "Kolvex.wycofanie\\" + name).c_str());
   RemoveDirectoryW(Widen(s.app / "Kolvex.wycofanie").c_str());
   EXPECT_EQ(s.app.RunLauncher(" prog.exe").exitCode, 0u);
   EXPECT_EQ(ReadFileBytes(s.app / "prog.exe"), FixtureBytes("target_v1014"));
-  EXPECT_THAT(s.Report().release, StartsWith("1.0.1.4: wstrzymane przez administratora; bez pełnej kopii"));
+  EXPECT_THAT(s.Report().release, StartsWith("1.0.1.4: wstrzymane przez administratora; brak kopii zapasowej"));
 }
 
 }  // namespace

@@ -33,7 +33,7 @@ TEST(ReleaseBucket, EvenOverTenThousandNamesStableAndDealtAnewForEachVersion) {
 }
 
 TEST(StageInForce, BeforeBetweenAfterAndAStageNeverBeforeASmallerOne) {
-  const Release release = *ParseRelease(kGood).release;
+  const Release release = ParseRelease(kGood).release;
   EXPECT_FALSE(StageInForce(release, At("2026-12-01 07:59")));
   EXPECT_EQ(StageInForce(release, At("2026-12-01 08:00"))->percent, 10);
   EXPECT_EQ(StageInForce(release, At("2026-12-03 07:59"))->percent, 10);
@@ -47,13 +47,13 @@ TEST(StageInForce, BeforeBetweenAfterAndAStageNeverBeforeASmallerOne) {
 
 TEST(ParseRelease, ReadsWhatItIsGivenAndEveryMalformedFormHoldsTheReleaseBack) {
   const ReleaseFile good = ParseRelease(kGood);
-  ASSERT_TRUE(good.release) << good.problem;
-  EXPECT_EQ(good.release->version, "1.0.1.4");
-  EXPECT_EQ(good.release->pilots, "KSIEG-*,sekretariat,");
-  EXPECT_EQ(good.release->stages.size(), 2u);
-  EXPECT_EQ(good.release->failureLimit, 3u);
-  EXPECT_TRUE(good.release->rollBack);
-  EXPECT_FALSE(good.release->halted);
+  ASSERT_EQ(good.problem, "");
+  EXPECT_EQ(good.release.version, "1.0.1.4");
+  EXPECT_EQ(good.release.pilots, "KSIEG-*,sekretariat,");
+  EXPECT_EQ(good.release.stages.size(), 2u);
+  EXPECT_EQ(good.release.failureLimit, 3u);
+  EXPECT_TRUE(good.release.rollBack);
+  EXPECT_FALSE(good.release.halted);
   const std::string head = "[WYDANIE]\r\nWERSJA=1.0.1.4\r\n";
   for (const std::string& bad : {
            std::string(""), std::string("WERSJA=1.0.1.4\r\nLIMIT_BLEDOW=3\r\n"), head,
@@ -66,18 +66,17 @@ TEST(ParseRelease, ReadsWhatItIsGivenAndEveryMalformedFormHoldsTheReleaseBack) {
            head + "LIMIT_BLEDOW=3\r\n[WYDANIE]\r\n", head + "LIMIT_BLEDOW=3\r\nETAP 2026-12-01 08:00 10\r\n",
            std::string("[WYDANIE]\r\nWERSJA=1.0 .1.4\r\nLIMIT_BLEDOW=3\r\n")}) {
     const ReleaseFile file = ParseRelease(bad);
-    EXPECT_FALSE(file.release) << bad;
     EXPECT_NE(file.problem, "") << bad;
   }
 }
 
 TEST(SetReleaseHalted, ChangesTheOneKeyAndKeepsTheRest) {
   const std::string halted = SetReleaseHalted(kGood, true);
-  EXPECT_TRUE(ParseRelease(halted).release->halted);
+  EXPECT_TRUE(ParseRelease(halted).release.halted);
   EXPECT_TRUE(halted.starts_with("; wydanie w etapach\r\n[WYDANIE]\r\nWSTRZYMANE=tak\r\nWERSJA=1.0.1.4\r\n")) << halted;
   const std::string resumed = SetReleaseHalted(halted, false);
   EXPECT_EQ(resumed, SetReleaseHalted(kGood, false));
-  EXPECT_FALSE(ParseRelease(resumed).release->halted);
+  EXPECT_FALSE(ParseRelease(resumed).release.halted);
   EXPECT_EQ(resumed.find("tak\r\nWERSJA"), std::string::npos);
 }
 
@@ -101,7 +100,7 @@ TEST(DecideRelease, WhoTakesWaitsIsHaltedOrGoesBack) {
   const Case cases[] = {
       {"as it is", [](ReleaseFacts&) {}, outside},
       {"a pilot", [](ReleaseFacts& f) { f.computer = "ksieg-2"; }, ReleaseStep::Take},
-      {"all of them", [](ReleaseFacts& f) { f.file.release->stages[0].percent = 100; f.now = At("2026-12-04 00:00"); },
+      {"all of them", [](ReleaseFacts& f) { f.file.release.stages[0].percent = 100; f.now = At("2026-12-04 00:00"); },
        ReleaseStep::Take},
       {"before the first stage", [](ReleaseFacts& f) { f.now = At("2026-11-30 00:00"); f.computer = "X"; },
        ReleaseStep::Wait},
@@ -111,13 +110,13 @@ TEST(DecideRelease, WhoTakesWaitsIsHaltedOrGoesBack) {
       {"a file not understood", [](ReleaseFacts& f) { f.file = ParseRelease("[WYDANIE]\r\n"); }, ReleaseStep::HeldBack},
       {"markers not read", [](ReleaseFacts& f) { f.failures.reset(); f.computer = "ksieg-2"; }, ReleaseStep::HeldBack},
       {"at the limit", [](ReleaseFacts& f) { f.failures = 3u; f.computer = "ksieg-2"; }, ReleaseStep::Halted},
-      {"halted by hand", [](ReleaseFacts& f) { f.file.release->halted = true; f.computer = "ksieg-2"; },
+      {"halted by hand", [](ReleaseFacts& f) { f.file.release.halted = true; f.computer = "ksieg-2"; },
        ReleaseStep::Halted},
       {"has it", [](ReleaseFacts& f) { f.installedVersion = "1.0.1.4"; }, ReleaseStep::Free},
       {"has it, halted", [](ReleaseFacts& f) { f.installedVersion = "1.0.1.4"; f.failures = 3u; },
        ReleaseStep::RollBack},
       {"has it, halted, no roll-back",
-       [](ReleaseFacts& f) { f.installedVersion = "1.0.1.4"; f.failures = 9u; f.file.release->rollBack = false; },
+       [](ReleaseFacts& f) { f.installedVersion = "1.0.1.4"; f.failures = 9u; f.file.release.rollBack = false; },
        ReleaseStep::Free},
   };
   for (const Case& c : cases) {

@@ -9,8 +9,8 @@
 namespace kolvex {
 
 std::string ReleaseTable(const ReleaseFile& file) {
-  if (!file.release) return "Plik wydania wstrzymuje każde wydanie: " + file.problem + ".\n";
-  const Release& release = *file.release;
+  if (!file.problem.empty()) return "Plik wydania wstrzymuje każde wydanie: " + file.problem + ".\n";
+  const Release& release = file.release;
   std::string out = "Wersja: " + release.version + "\nPilotaż: ";
   std::string pilots = release.pilots.empty() ? std::string("(brak)") : release.pilots.substr(0, release.pilots.size() - 1);
   for (size_t comma = pilots.find(','); comma != std::string::npos; comma = pilots.find(',', comma + 2))

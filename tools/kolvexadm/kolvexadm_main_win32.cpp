@@ -304,7 +304,7 @@ int ReleaseCommand(const std::string& what, const std::string& path) {
     // Written in UTF-8 with its mark, as read: the launcher reads every encoding.
     const std::string changed = "\xEF\xBB\xBF" + SetReleaseHalted(text, halt);
     release = ParseRelease(changed.substr(3));
-    if (!release.release) {
+    if (!release.problem.empty()) {
       PrintOut("Plik " + file + " nie został zmieniony: " + release.problem + ".\n");
       return kCheckErrors;
     }
@@ -315,7 +315,7 @@ int ReleaseCommand(const std::string& what, const std::string& path) {
     PrintOut(std::string(halt ? "Wydanie wstrzymane" : "Wydanie wznowione") + ": " + file + "\n");
   }
   PrintOut(ReleaseTable(release));
-  return release.release ? 0 : kCheckErrors;
+  return release.problem.empty() ? 0 : kCheckErrors;
 }
 
 int Run(const std::vector<std::string>& args) {
