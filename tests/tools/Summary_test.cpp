@@ -153,7 +153,7 @@ TEST(Summary, PutsFailuresFirstThenTheWorkstationsBehind) {
   const std::vector<std::vector<std::string>> csv = ReadCsv(SummaryCsv(summary));
   ASSERT_EQ(csv.size(), 9u);
   EXPECT_THAT(csv[0], ElementsAre("A", "", "2026-12-08 09:00:00", "1.0.1.10", "błąd", "2026-12-08 09:00:00",
-                                  "Brak \"miejsca\"; & <dysku>.", "", "", "wersja w katalogu wspólnym nieznana"));
+                                  "Brak \"miejsca\"; & <dysku>.", "", "", "wersja w katalogu wspólnym nieznana", "", ""));
 }
 
 // Each workstation against what its share offered: on a UNC share the
@@ -204,7 +204,36 @@ TEST(Summary, MeasuresEachWorkstationAgainstItsShare) {
                         "zgodna z katalogiem wspólnym: <b>1</b>, starsza niż w katalogu wspólnym: <b>1</b>, nowsza"));
   EXPECT_THAT(ReadCsv(SummaryCsv(summary))[0],
               ElementsAre("L-STARY", "", "2026-12-08 12:00:00", "1.0.0.1", "aktualny", "", "", local, "1.0.0.3",
-                          "starsza niż w katalogu wspólnym"));
+                          "starsza niż w katalogu wspólnym", "", ""));
+}
+
+TEST(Summary, TheReleaseInStagesAsTheReportsTellIt) {
+  std::vector<ReportEntry> entries;
+  const auto add = [&](std::string computer, std::string version, std::string release, std::string time) {
+    StartReport report = Station(computer, std::move(version));
+    report.release = std::move(release);
+    report.time = std::move(time);
+    entries.push_back({computer + ".txt", std::move(report), {}});
+  };
+  add("A", "1.0.1.4", "1.0.1.4: przyjęte (pilotaż, etap 10 %)", "2026-12-08 09:00:00");
+  add("B", "1.0.1.3", "1.0.1.4: czeka na swój etap (koszyk 57, etap 50 %)", "2026-12-09 09:00:00");
+  add("C", "1.0.1.3", "1.0.1.4: wstrzymane po nieudanych startach (nieudanych startów: 2)", "2026-12-09 10:00:00");
+  add("D", "1.0.1.3", "", "2026-12-09 10:00:00");
+  entries[0].report->failedStarts = {"1.0.1.4: 0xC0000135 (brak biblioteki DLL)", "1.0.1.2: 0xC0000005 (x)"};
+  const Summary summary = Summarize(std::move(entries));
+  ASSERT_EQ(summary.releases.size(), 1u);
+  const ReleaseTally& release = summary.releases[0];
+  EXPECT_EQ(release.version, "1.0.1.4");
+  EXPECT_EQ(release.stage, "etap 50 %") << "the newest start's";
+  EXPECT_EQ(release.have, 1u);
+  EXPECT_EQ(release.waiting, 1u);
+  EXPECT_EQ(release.halted, 1u);
+  EXPECT_EQ(release.why, "wstrzymane po nieudanych startach (nieudanych startów: 2)");
+  EXPECT_THAT(release.failedStarts, ElementsAre("A: 0xC0000135 (brak biblioteki DLL)"));
+  const std::string page = SummaryPage(summary, "r", "t");
+  EXPECT_THAT(page, HasSubstr("<h2>Wydanie</h2>"));
+  EXPECT_THAT(page, HasSubstr("<td>1<br>A: 0xC0000135 (brak biblioteki DLL)</td>"));
+  EXPECT_THAT(SummaryCsv(summary), HasSubstr(";\"1.0.1.4: czeka na swój etap (koszyk 57, etap 50 %)\";\"\"\r\n"));
 }
 
 TEST(Summary, CsvCellsOfAForgedReportStartNoFormula) {

@@ -96,6 +96,8 @@ std::string OutcomeLine(const StartReport& report) {
   for (const std::string& missing : report.missingOnShare) text += "\rbrak w katalogu wspólnym: " + missing;
   for (const std::string& refused : report.refused) text += "\rnie zainstalowano " + refused;
   for (const std::string& waiting : report.waiting) text += "\rczeka " + waiting + ": " + std::string(kWaitingReason);
+  if (!report.release.empty()) text += "\rwydanie " + report.release;
+  for (const std::string& failed : report.failedStarts) text += "\rnieudane pierwsze uruchomienie " + failed;
   return text;
 }
 
@@ -114,7 +116,9 @@ void AppendTable(std::string& out, const Summary& summary, const std::vector<siz
     AppendCell(out, VersionOrNone(ProgramVersion(report)));
     AppendCell(out, summary.offered[place]);
     AppendCell(out, StandingText(summary.standing[place]));
-    AppendCell(out, OutcomeLine(report));
+    out += "<td class=\"outcome\">";
+    AppendHtml(out, OutcomeLine(report));
+    out += "</td>";
     if (withFailure) {
       AppendCell(out, report.failureTime);
       out += "<td class=\"failure\">";
@@ -177,6 +181,10 @@ constexpr std::string_view kStyle =
     "h1{font-size:1.5em}h2{font-size:1.2em;margin-top:1.6em}"
     "table{border-collapse:collapse}th,td{border:1px solid #bbb;padding:.25em .6em;text-align:left;"
     "vertical-align:top}th{background:#eee}"
+    // The failure's text gets the room: the outcome, mostly a word or two,
+    // wraps first (a long change line anywhere), the failure keeps a
+    // readable measure.
+    ".outcome{max-width:16em;overflow-wrap:anywhere}td.failure{min-width:24em}"
     ".failure{color:#a00000}.bar{background:#3a6ea5;height:1em;display:inline-block}"
     ".none{color:#666}.counts td{border:none;padding:.1em .6em}";
 
@@ -296,6 +304,7 @@ Summary Summarize(std::vector<ReportEntry> entries) {
     return order != 0 ? order < 0 : summary.all[a].time < summary.all[b].time;
   });
   std::ranges::sort(summary.unreadable, {}, &ReportEntry::fileName);
+  summary.releases = TallyReleases(summary.all);
   return summary;
 }
 
@@ -320,6 +329,27 @@ std::string SummaryPage(const Summary& summary, const std::string& folder, const
   count("Stanowiska wymagające uwagi", summary.failures.size());
   count("Pliki nieczytelne", summary.unreadable.size());
   page += "</table>\n";
+
+  if (!summary.releases.empty()) {
+    page += "<h2>Wydanie</h2>\n<table><tr><th>Wersja</th><th>Etap</th><th>Mają ją</th><th>Czekają na swój etap</th>"
+            "<th>Nieudane pierwsze uruchomienia</th><th>Wstrzymane</th><th>Wycofane</th></tr>\n";
+    for (const ReleaseTally& release : summary.releases) {
+      std::string failed = FormatInteger(static_cast<int64_t>(release.failedStarts.size()));
+      for (const std::string& line : release.failedStarts) failed += "\r" + line;
+      page += "<tr>";
+      AppendCell(page, release.version);
+      AppendCell(page, release.stage);
+      AppendCell(page, FormatInteger(static_cast<int64_t>(release.have)));
+      AppendCell(page, FormatInteger(static_cast<int64_t>(release.waiting)));
+      AppendCell(page, failed);
+      AppendCell(page, release.halted ? "tak (" + FormatInteger(static_cast<int64_t>(release.halted)) +
+                                            " stanowisk): " + release.why
+                                      : std::string("nie"));
+      AppendCell(page, FormatInteger(static_cast<int64_t>(release.rolledBack)));
+      page += "</tr>\n";
+    }
+    page += "</table>\n";
+  }
 
   page += "<h2>Wymagają uwagi: błędy, program nieuruchomiony, pliki odrzucone za podpis, brak dostępu do katalogu wspólnego "
           "lub prawa zapisu w instalacji</h2>\n";
@@ -374,14 +404,16 @@ std::string SummaryPage(const Summary& summary, const std::string& folder, const
 
 std::string SummaryCsv(const Summary& summary) {
   std::string csv = "\xEF\xBB\xBFKomputer;Użytkownik;Ostatnie uruchomienie;Wersja programu;Wynik;Błąd – czas;Błąd;"
-                    "Katalog wspólny;W katalogu wspólnym;Względem katalogu wspólnego\r\n";
+                    "Katalog wspólny;W katalogu wspólnym;Względem katalogu wspólnego;Wydanie;Nieudane pierwsze uruchomienia\r\n";
   for (size_t place = 0; place < summary.all.size(); ++place) {
     const StartReport& report = summary.all[place];
     const std::string version = ProgramVersion(report), outcome = OutcomeLine(report);
+    std::string failed;
+    for (const std::string& line : report.failedStarts) failed += (failed.empty() ? "" : "\r") + line;
     const std::string_view fields[] = {report.computer,   report.user,      report.time,
                                        version,           outcome,          report.failureTime,
                                        report.failure,    report.sharedDir, summary.offered[place],
-                                       StandingText(summary.standing[place])};
+                                       StandingText(summary.standing[place]), report.release, failed};
     for (size_t i = 0; i < std::size(fields); ++i) {
       if (i > 0) csv += ';';
       AppendCsvField(csv, fields[i]);

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "tools/kolvexadm/ReleaseView.h"
 #include "update/StartReport.h"
 
 namespace kolvex {
@@ -68,6 +69,7 @@ struct Summary {
   };
   std::vector<VersionCount> versions;  // newest first
   std::vector<ReportEntry> unreadable;
+  std::vector<ReleaseTally> releases;  // the releases in stages the reports name (ReleaseView.h)
 };
 
 Summary Summarize(std::vector<ReportEntry> entries);
