@@ -142,12 +142,12 @@ TEST(ReleaseInStages, HaltedWithRollBackAComputerThatTookItGoesBackToItsBackup) 
   WriteFileBytes(s.shared + "\\prog.exe", FixtureBytes("target_v1014"));
   WriteFileBytes(file, pilot);
   EXPECT_EQ(s.app.RunLauncher(" prog.exe").exitCode, 0u);
+  EXPECT_TRUE(WaitUntil([&] { return TargetStarts(s.app) == 1; }, 15000));
   EXPECT_EQ(ReadFileBytes(s.app / "prog.hlp"), "pomoc");
   WriteFileBytes(s.shared + "\\prog.hlp", "pomoc 2");
   WriteFileBytes(file, pilot + "WSTRZYMANE=tak\r\n");
-  const int starts = TargetStarts(s.app);
   EXPECT_EQ(s.app.RunLauncher(" prog.exe").exitCode, 0u);
-  EXPECT_TRUE(WaitUntil([&] { return TargetStarts(s.app) == starts + 1; }, 15000));
+  EXPECT_TRUE(WaitUntil([&] { return TargetStarts(s.app) == 2; }, 15000));
   EXPECT_EQ(ReadFileBytes(s.app / "prog.exe"), FixtureBytes("target_v1013")) << "the old program started";
   EXPECT_EQ(ReadFileBytes(s.app / "prog.hlp"), "pomoc") << "going back reads nothing of the share";
   EXPECT_THAT(s.Report().release, StartsWith("1.0.1.4: wycofane"));

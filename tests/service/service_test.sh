@@ -71,6 +71,16 @@ out=$(report); expect report 0 "$out" 0 '^WYNIK=(zaktualizowany|aktualny)$' '^PL
 out=$(adm sprawdz "$(win "$inst")" prog.exe); code=$?
 expect check 0 "$out" $code '^Usługa aktualizacji \(AKTUALIZACJA=usluga\):$' '^  Usługa czyta katalog wspólny'
 
+# A release in stages: outside its stage the computer is not updated by the
+# service either (here an older version published again); its start runs
+# the program it has and its report says it waits.
+cp "$build/bin/demo_app_v1013.exe" "$work/share/prog.exe"
+printf '[WYDANIE]\r\nWERSJA=1.0.1.3\r\nLIMIT_BLEDOW=1\r\nETAP=2099-01-01 08:00, 100\r\n' >"$work/share/wydanie.set"
+before=$(runs); start; out=$(report)
+expect "release, waiting" 0 "$out" 0 '^WYDANIE=1.0.1.3: czeka na swój etap' '^PLIK=prog.exe \| 1.0.1.4$'
+started_after "$before" || fail "release, waiting: the program did not start"
+rm "$work/share/wydanie.set"; cp "$build/bin/demo_app_v1014.exe" "$work/share/prog.exe"
+
 # A look-alike copy is not the registered installation: its start runs the
 # program it has, and the report and sprawdz say why.
 cp -a "$inst" "$work/kopia"; cp "$build/bin/target_v1013.exe" "$work/kopia/prog.exe"
