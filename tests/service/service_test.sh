@@ -104,6 +104,7 @@ out=$(adm sprawdz "$(win "$inst")"); expect "still serving" 0 "$out" $? '^  Usł
 top=$build/wineprefix/drive_c; mode=$(stat -c %a "$top")
 mkdir "$top/kolvex-szczyt" && chmod o+w "$top"
 out=$(adm usluga zainstaluj 'C:\kolvex-szczyt'); code=$?
+[ $code = 2 ] || adm usluga usun 'C:\kolvex-szczyt' >/dev/null
 chmod "$mode" "$top"; rmdir "$top/kolvex-szczyt"
 expect "writable root" 2 "$out" $code '^Nie zarejestrowano instalacji C:\\kolvex-szczyt: folder C:\\ może zmieniać'
 
