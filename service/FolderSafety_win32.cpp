@@ -13,6 +13,7 @@
 #include "ipc/FolderIdentity_win32.h"
 #include "ipc/FolderRights.h"
 #include "ipc/FolderSecurity_win32.h"
+#include "service/UpdateRules.h"
 
 namespace kolvex {
 
@@ -52,8 +53,7 @@ std::optional<std::string> OneFolderRefusal(const std::string& path, FolderPlace
 
 std::optional<std::string> FolderRefusal(const std::string& folder, const FolderIdentity& registered) {
   if (auto refusal = OneFolderRefusal(folder, FolderPlace::Written, &registered)) return refusal;
-  for (std::string above = ExtractFileDir(folder), below = folder; above != below && !above.empty();
-       below = above, above = ExtractFileDir(above)) {
+  for (const std::string& above : FoldersAbove(folder)) {
     if (auto refusal = OneFolderRefusal(above, FolderPlace::Above, nullptr)) return refusal;
   }
   return std::nullopt;
