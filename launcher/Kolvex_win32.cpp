@@ -24,8 +24,6 @@
 #include "launcher/UpdateAside_win32.h"
 #include "launcher/Watch_win32.h"
 #include "update/Release_win32.h"
-#include "update/RollBack_win32.h"
-#include "update/UpdateLog_win32.h"
 #include "update/UpdateTurn.h"
 #include "update/UpdateTurn_win32.h"
 #include "messages/MessageWindow_win32.h"
@@ -106,6 +104,12 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
   };
   ReleaseDecision release;
   if (!DecideReleaseHere(installation, settings.reportDir, settings.shareTimeBoxMs, release)) return stopped();
+  // Going back is the update service's (the per-machine way): within its
+  // size Kolvex.exe keeps no backups of its own, and a start keeps what it has.
+  if (release.step == ReleaseStep::RollBack) {
+    release.step = ReleaseStep::Halted;
+    release.why += "; wycofuje tylko usługa aktualizacji";
+  }
   // Waiting, halted or held back: the installed program starts at once, and
   // none of the release's files is taken.
   if (release.step == ReleaseStep::Wait || release.step == ReleaseStep::Halted ||
@@ -126,21 +130,9 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
   if (!turn.TurnCame())
     return installed() ? UpdateOutcome{.result = UpdateResult::TurnNotCome}
                        : UpdateOutcome{.result = UpdateResult::Failed, .failure = LockWaitTooLongMessage(programName)};
-  // Going back: the backups kept when the version was taken come in as from
-  // the share; without the program's, the installation stays as it is.
-  Installation source = installation;
-  if (release.step == ReleaseStep::RollBack) {
-    if (!RollBackSource(source)) {
-      release.step = ReleaseStep::Halted;
-      release.why += "; brak kopii zapasowej";
-      return {.release = ReleaseReportLine(release)};
-    }
-    WriteRollBackLog(release.version, installation.exeDir);
-  }
-  std::optional<UpdateOutcome> outcome = UpdateAside(source, components, progress, settings.shareTimeBoxMs);
+  std::optional<UpdateOutcome> outcome = UpdateAside(installation, components, progress, settings.shareTimeBoxMs);
   if (!outcome) return stopped();
   outcome->release = ReleaseReportLine(release);
-  if (!TakenVersion(*outcome, installation.targetName).empty()) KeepForRollBack(installation, outcome->updates);
   return std::move(*outcome);
 }
 

@@ -115,9 +115,10 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   if (release.step == ReleaseStep::Wait || release.step == ReleaseStep::Halted ||
       release.step == ReleaseStep::HeldBack)
     return UpdateOutcome{.reason = ReleaseReportLine(release)};
-  Installation source = installation;
-  if (release.step == ReleaseStep::RollBack) {
-    if (!RollBackSource(source)) {
+  Installation backups;
+  const bool back = release.step == ReleaseStep::RollBack;
+  if (back) {
+    if (!RollBackSource(installation, backups)) {
       release.step = ReleaseStep::Halted;
       release.why += "; brak kopii zapasowej";
       return UpdateOutcome{.reason = ReleaseReportLine(release)};
@@ -132,8 +133,16 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   const std::vector<Component>& components = settings.components.components;
   RemoveLeftoversOfEndedRuns(files, path, components, program);
   UpdateOutcome outcome = UpdateInstallation(
-      {.files = files, .facts = facts, .signatures = signatures, .progress = progress, .record = record}, source,
+      {.files = files, .facts = facts, .signatures = signatures, .progress = progress, .record = record},
+      back ? backups : installation,
       components);
+  // A roll-back that could not put a file back (the program running in
+  // another session) keeps the start from nothing: it is tried again.
+  if (back && outcome.result == UpdateResult::Failed) {
+    release.why += "; wycofanie nie powiodło się: " + outcome.failure;
+    outcome = UpdateOutcome{.updates = std::move(outcome.updates)};
+    outcome.result = outcome.updates.empty() ? UpdateResult::NothingToDo : UpdateResult::Updated;
+  }
   outcome.release = ReleaseReportLine(release);
   if (!TakenVersion(outcome, program).empty()) KeepForRollBack(installation, outcome.updates);
   // The start's report says it (ServiceReplies): the reply's reason carries it.

@@ -164,12 +164,10 @@ ReleaseFile ParseRelease(std::string_view text) {
     if (!problem.empty()) break;
     const auto known = std::ranges::find_if(kReleaseKeys, [&](std::string_view k) { return Same(k, entry.key); });
     const unsigned bit = 1u << (known - kReleaseKeys.begin());
-    if (known == kReleaseKeys.end()) {
-      problem = Problem("nieznany klucz", entry.key);
-    } else if ((seen & bit) && *known != kReleasePilotKey && *known != kReleaseStageKey) {
-      problem = Problem("powtórzony klucz", entry.key);
-    } else if (!Take(release, entry)) {
-      problem = Problem("niezrozumiała wartość", entry.key);
+    // A key not known, repeated where only one counts, or a value not understood.
+    if (known == kReleaseKeys.end() || ((seen & bit) && *known != kReleasePilotKey && *known != kReleaseStageKey) ||
+        !Take(release, entry)) {
+      problem = Problem("niezrozumiały wpis", entry.key);
       problem.insert(problem.size() - 3, "=" + entry.value);
     }
     seen |= bit;
@@ -303,17 +301,10 @@ std::string FailureMarkerPattern(std::string_view version) {
   return pattern;
 }
 
-// A folder holds each name once, whatever its case: each marker is one
-// computer's. A name beginning with ~ is one still being written.
-uint32_t CountFailureMarkers(const std::vector<std::string>& names, std::string_view version) {
-  const std::string tail = FailureMarkerPattern(version).substr(1);
-  uint32_t count = 0;
-  for (const std::string& name : names) {
-    if (!name.starts_with('~') && name.size() > tail.size() && Same(name.substr(name.size() - tail.size()), tail))
-      ++count;
-  }
-  return count;
+bool IsFailureMarker(std::string_view name, std::string_view tail) {
+  return !name.starts_with('~') && name.size() > tail.size() && Same(name.substr(name.size() - tail.size()), tail);
 }
+
 
 bool IsFailedStartCode(uint32_t code) { return (code & 0xF0000000u) == 0xC0000000u; }
 

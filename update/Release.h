@@ -152,6 +152,10 @@ std::string FailureMarkerName(std::string_view computer, std::string_view versio
 std::string FailureMarkerPattern(std::string_view version);
 // Every marker of any version: computer and version; nothing for other names.
 std::optional<std::pair<std::string, std::string>> MarkerParts(std::string_view name);
+// Whether a listed name is a marker with tail ("@<version>.nieudany", the
+// pattern without its star): not one still being written (~), nor one
+// without a computer.
+bool IsFailureMarker(std::string_view name, std::string_view tail);
 // How many computers left a marker for version among a listing's names.
 uint32_t CountFailureMarkers(const std::vector<std::string>& names, std::string_view version);
 

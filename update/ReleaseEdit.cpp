@@ -67,4 +67,13 @@ std::optional<std::pair<std::string, std::string>> MarkerParts(std::string_view 
   return std::pair{std::string(name.substr(0, at)), std::string(name.substr(at + 1))};
 }
 
+
+// A folder holds each name once, whatever its case: each marker is one computer's.
+uint32_t CountFailureMarkers(const std::vector<std::string>& names, std::string_view version) {
+  const std::string tail = FailureMarkerPattern(version).substr(1);
+  uint32_t count = 0;
+  for (const std::string& name : names) count += IsFailureMarker(name, tail);
+  return count;
+}
+
 }  // namespace kolvex

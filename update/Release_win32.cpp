@@ -25,28 +25,35 @@ namespace kolvex {
 
 namespace {
 
-// The names one listing of dir gives for pattern; nothing when the folder
-// cannot be read (a folder with no such name is an empty listing).
-std::optional<std::vector<std::string>> ListNames(const std::string& dir, const std::string& pattern) {
+// The markers for version one listing of dir gives (IsFailureMarker: the
+// rule of CountFailureMarkers); nothing when the folder cannot be read (a
+// folder with no such name has none).
+std::optional<uint32_t> CountMarkers(const std::string& dir, const std::string& version) {
+  const std::string pattern = FailureMarkerPattern(version);
   WIN32_FIND_DATAW found;
   const UniqueFind find(FindFirstFileW(WideLongPath(JoinPath(dir, pattern)).c_str(), &found));
-  std::vector<std::string> names;
+  uint32_t count = 0;
   if (!find) {
     const DWORD error = GetLastError();
-    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return names;
+    if (error == ERROR_FILE_NOT_FOUND || error == ERROR_NO_MORE_FILES) return count;
     return std::nullopt;
   }
   do {
-    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)) names.push_back(Narrow(found.cFileName));
+    if (!(found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY))
+      count += IsFailureMarker(Narrow(found.cFileName), std::string_view(pattern).substr(1));
   } while (FindNextFileW(find.get(), &found));
   if (GetLastError() != ERROR_NO_MORE_FILES) return std::nullopt;
-  return names;
+  return count;
 }
 
 // Once given up on, it belongs to its thread and is never freed.
 struct DecisionWork final : BoundedWork {
+  // The installation's names only: its signer rule is not needed here.
   DecisionWork(const Installation& installation, const std::string& reportDir, DWORD limitMs)
-      : BoundedWork(limitMs), installation(installation), reportDir(reportDir) {}
+      : BoundedWork(limitMs),
+        installation{.exeDir = installation.exeDir, .sharedDir = installation.sharedDir,
+                     .targetName = installation.targetName},
+        reportDir(reportDir) {}
   void Run(RequestWatch& watch) override {
     WindowsFileFacts facts;
     const std::string file = JoinPath(installation.sharedDir, std::string(kReleaseFileName));
@@ -72,9 +79,7 @@ struct DecisionWork final : BoundedWork {
       // No report folder, no markers: only a halt by hand stops the release.
       release.failures = 0u;
       if (!reportDir.empty()) {
-        const auto names = watch.Ask([&] { return ListNames(reportDir, FailureMarkerPattern(version)); });
-        release.failures.reset();
-        if (names) release.failures = CountFailureMarkers(*names, version);
+        release.failures = watch.Ask([&] { return CountMarkers(reportDir, version); });
       }
     }
     decision = DecideRelease(release);

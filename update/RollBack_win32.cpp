@@ -6,7 +6,9 @@
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
+#include "common/win32/DateTime.h"
 #include "update/Backup.h"
+#include "update/UpdateLog_win32.h"
 
 namespace kolvex {
 
@@ -35,9 +37,18 @@ void KeepForRollBack(const Installation& installation, const std::vector<Compone
   }
 }
 
-bool RollBackSource(Installation& source) {
-  source.sharedDir = RollBackDir(source);
+bool RollBackSource(const Installation& installation, Installation& source) {
+  source.exeDir = installation.exeDir;
+  source.targetName = installation.targetName;
+  source.sharedDir = RollBackDir(installation);
   return FileExists(LongPathForm(JoinPath(source.sharedDir, source.targetName)));
+}
+
+void WriteRollBackLog(const std::string& version, const std::string& exeDir) {
+  // Into the installation's own log, whoever writes it (the service).
+  AppendToUpdateLog(std::string(kUpdateLogName), exeDir,
+                    FormatDateAndTime(Now(), UserDateTimeFormats()) + " - wycofanie wersji " + version +
+                        ": wracają kopie zapasowe\r\n");
 }
 
 }  // namespace kolvex

@@ -5,6 +5,7 @@
 // updates the installation from that folder as from the share: the same
 // verified, turn-taking update, the versions it brings back logged.
 #include <optional>
+#include <string>
 #include <string_view>
 #include <vector>
 
@@ -20,9 +21,15 @@ inline constexpr std::string_view kRollBackDirName = "Kolvex.wycofanie";
 // A failure is silent: the roll-back then finds no whole backup.
 void KeepForRollBack(const Installation& installation, const std::vector<ComponentUpdate>& updates) noexcept;
 
-// Points source's shared directory at kRollBackDirName; false when the
+// The installation as source with kRollBackDirName as its shared directory
+// (and no signer rule: the backups were taken under it); false when the
 // folder does not hold the program: without a whole backup the installation
 // stays as it is.
-bool RollBackSource(Installation& source);
+bool RollBackSource(const Installation& installation, Installation& source);
+
+// "now - wycofanie wersji VERSION: wracają kopie zapasowe" in the
+// installation's update log: a halted release goes back; the lines of the
+// files put back follow. Raises as WriteUpdateLog does.
+void WriteRollBackLog(const std::string& version, const std::string& exeDir);
 
 }  // namespace kolvex

@@ -35,12 +35,4 @@ std::string UpdateLogWaitingLine(const ComponentUpdate& update, DateTime now, co
          std::string(kWaitingReason) + "\r\n";
 }
 
-std::string UpdateLogRollBackLine(std::string_view version, DateTime now, const DateTimeFormats& formats) {
-  std::string line = FormatDateAndTime(now, formats);
-  line += " - wycofanie wersji ";
-  line += version;
-  line += ": wracają kopie zapasowe\r\n";
-  return line;
-}
-
 }  // namespace kolvex

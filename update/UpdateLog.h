@@ -23,8 +23,4 @@ std::string UpdateLogLine(uint8_t compareMode, const ComponentUpdate& update, Da
 // was for this start.
 std::string UpdateLogWaitingLine(const ComponentUpdate& update, DateTime now, const DateTimeFormats& formats);
 
-// "now - wycofanie wersji VERSION: wracają kopie zapasowe" and CR LF: a
-// halted release goes back; the lines of the files put back follow.
-std::string UpdateLogRollBackLine(std::string_view version, DateTime now, const DateTimeFormats& formats);
-
 }  // namespace kolvex

@@ -20,7 +20,8 @@ namespace {
                     static_cast<int>(error));
 }
 
-// Appends line to the log of UpdateLogPath, as WriteUpdateLog says.
+}  // namespace
+
 void AppendToUpdateLog(const std::string& fileName, const std::string& exeDir, const std::string& line) {
   const std::string path = UpdateLogPath(fileName, exeDir, ModuleFileName());
   const bool existed = FileExists(path);
@@ -45,7 +46,6 @@ void AppendToUpdateLog(const std::string& fileName, const std::string& exeDir, c
   if (!ok || written != bytes.size()) RaiseFileError("Nie można zapisać pliku", path, ok ? ERROR_DISK_FULL : error);
 }
 
-}  // namespace
 
 void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
                     const std::string& exeDir) {
@@ -56,8 +56,5 @@ void WriteWaitingLog(const std::string& fileName, const ComponentUpdate& update,
   AppendToUpdateLog(fileName, exeDir, UpdateLogWaitingLine(update, Now(), UserDateTimeFormats()));
 }
 
-void WriteRollBackLog(const std::string& version, const std::string& exeDir) {
-  AppendToUpdateLog({}, exeDir, UpdateLogRollBackLine(version, Now(), UserDateTimeFormats()));
-}
 
 }  // namespace kolvex

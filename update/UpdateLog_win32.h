@@ -17,8 +17,8 @@ void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const Comp
 // Appends UpdateLogWaitingLine to the same log, raising as WriteUpdateLog does.
 void WriteWaitingLog(const std::string& fileName, const ComponentUpdate& update, const std::string& exeDir);
 
-// Appends UpdateLogRollBackLine to the program's log, raising as WriteUpdateLog does.
-void WriteRollBackLog(const std::string& version, const std::string& exeDir);
+// Appends line (CR LF included) to the log of UpdateLogPath, raising as WriteUpdateLog does.
+void AppendToUpdateLog(const std::string& fileName, const std::string& exeDir, const std::string& line);
 
 // The update's record in a start: each file brought in is a line of the
 // update log of the installation in exeDir.

@@ -134,32 +134,21 @@ TEST(ReleaseInStages, AFailedFirstStartLeavesAMarkerAndAReportLine) {
   EXPECT_THAT(s.Report().release, StartsWith("1.0.1.4: wstrzymane"));
 }
 
-// Halted with roll-back: a computer that took the version goes back to what
-// it had, and one without the backup keeps what it has and says so.
-TEST(ReleaseInStages, HaltedWithRollBackAComputerThatTookItGoesBackToItsBackup) {
+// Halted with roll-back in the per-user way: the start keeps what it has
+// and says that only the update service goes back (service_test.sh).
+TEST(ReleaseInStages, HaltedWithRollBackAStartWithoutTheServiceKeepsWhatItHas) {
   const ReleaseScene s;
   const std::string file = s.shared + "\\wydanie.set", pilot = kHead + "WYCOFANIE=tak\r\nPILOT=" + s.computer + "\r\n";
   WriteFileBytes(s.shared + "\\prog.exe", FixtureBytes("target_v1014"));
   WriteFileBytes(file, pilot);
   EXPECT_EQ(s.app.RunLauncher(" prog.exe").exitCode, 0u);
   EXPECT_TRUE(WaitUntil([&] { return TargetStarts(s.app) == 1; }, 15000));
-  EXPECT_EQ(ReadFileBytes(s.app / "prog.hlp"), "pomoc");
-  WriteFileBytes(s.shared + "\\prog.hlp", "pomoc 2");
   WriteFileBytes(file, pilot + "WSTRZYMANE=tak\r\n");
   EXPECT_EQ(s.app.RunLauncher(" prog.exe").exitCode, 0u);
   EXPECT_TRUE(WaitUntil([&] { return TargetStarts(s.app) == 2; }, 15000));
-  EXPECT_EQ(ReadFileBytes(s.app / "prog.exe"), FixtureBytes("target_v1013")) << "the old program started";
-  EXPECT_EQ(ReadFileBytes(s.app / "prog.hlp"), "pomoc") << "going back reads nothing of the share";
-  EXPECT_THAT(s.Report().release, StartsWith("1.0.1.4: wycofane"));
-  EXPECT_THAT(s.Report().changes, ElementsAre("prog.exe: 1.0.1.4 → 1.0.1.3"));
-  // Taken again by hand, without the backup: it stays.
-  s.Install("target_v1014");
-  for (const std::string& name : ListDir(s.app / "Kolvex.wycofanie"))
-    DeleteFileW(Widen(s.app / "Kolvex.wycofanie\\" + name).c_str());
-  RemoveDirectoryW(Widen(s.app / "Kolvex.wycofanie").c_str());
-  EXPECT_EQ(s.app.RunLauncher(" prog.exe").exitCode, 0u);
   EXPECT_EQ(ReadFileBytes(s.app / "prog.exe"), FixtureBytes("target_v1014"));
-  EXPECT_THAT(s.Report().release, StartsWith("1.0.1.4: wstrzymane przez administratora; brak kopii zapasowej"));
+  EXPECT_THAT(s.Report().release,
+              StartsWith("1.0.1.4: wstrzymane przez administratora; wycofuje tylko usługa aktualizacji"));
 }
 
 }  // namespace

@@ -116,6 +116,17 @@ printf '[WYDANIE]\r\nWERSJA=1.0.1.3\r\nLIMIT_BLEDOW=1\r\nETAP=2099-01-01 08:00, 
 before=$(runs); start; out=$(report)
 expect "release, waiting" 0 "$out" 0 '^WYDANIE=1.0.1.3: czeka na swój etap' '^PLIK=prog.exe \| 1.0.1.4$'
 started_after "$before" || fail "release, waiting: the program did not start"
+# Taken (as a pilot, here 1.0.1.3 again), then halted with roll-back: the
+# service puts back the backup it kept, logged as a roll-back, and the start
+# runs the program it had.
+rel='[WYDANIE]\r\nWERSJA=1.0.1.3\r\nLIMIT_BLEDOW=1\r\nPILOT=*\r\nWYCOFANIE=tak\r\n'
+printf "$rel" >"$work/share/wydanie.set"; start; out=$(report)
+expect "release, taken" 0 "$out" 0 '^WYDANIE=1.0.1.3: przyjęte \(pilotaż' '^PLIK=prog.exe \| 1.0.1.3$'
+printf "${rel}WSTRZYMANE=tak\r\n" >"$work/share/wydanie.set"; sleep 6  # the program started last has ended
+before=$(runs); start; out=$(report)
+expect "release, rolled back" 0 "$out" 0 '^WYDANIE=1.0.1.3: wycofane przez administratora' '^PLIK=prog.exe \| 1.0.1.4$'
+started_after "$before" && tail -3 "$work/target-run.txt" | grep -q 'version=1.0.1.4' || fail "rolled back: not the old program"
+grep -q 'wycofanie wersji 1.0.1.3' "$inst/_updatefiles.LOG" || fail "rolled back: not in the update log"
 rm "$work/share/wydanie.set"; cp "$build/bin/demo_app_v1014.exe" "$work/share/prog.exe"
 
 # A look-alike copy is not the registered installation: its start runs the
