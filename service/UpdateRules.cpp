@@ -1,6 +1,8 @@
 #include "service/UpdateRules.h"
 
-#include "update/Components.h"
+#include <algorithm>
+
+#include "common/Paths.h"
 
 namespace kolvex {
 
@@ -14,6 +16,13 @@ std::vector<std::string> FoldersOnTheWay(std::string_view name) {
     folders.push_back(folder);
   }
   return folders;
+}
+
+bool IsListed(std::string_view name, const std::vector<Component>& components) {
+  const std::vector<std::string_view> parts = ResolvedNameParts(name);
+  return std::ranges::any_of(components, [&parts](const Component& component) {
+    return std::ranges::equal(ResolvedNameParts(component.name), parts, SameFileName);
+  });
 }
 
 }  // namespace kolvex

@@ -1,9 +1,11 @@
 #pragma once
 // The sub-folders a name under an installation leads through, which the
-// service checks before it writes there.
+// service checks before it writes there, and which names baza.set lists.
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "update/Components.h"
 
 namespace kolvex {
 
@@ -12,5 +14,11 @@ namespace kolvex {
 // to the installation and with "\": "a/b/../c/x.dll" gives "a" and "a\c".
 // The caller has checked the name (IsComponentName).
 std::vector<std::string> FoldersOnTheWay(std::string_view name);
+
+// Whether name is one of the files the administrator listed in [SKLADNIKI]:
+// an entry that leads to the same file as the system resolves both names,
+// letters compared without regard to case (SameFileName). Only such a name,
+// or a program installed already, is one the service brings in from the share.
+bool IsListed(std::string_view name, const std::vector<Component>& components);
 
 }  // namespace kolvex

@@ -67,6 +67,9 @@ struct UpdateEnvironment {
   SignatureReader& signatures;  // the signatures of the copies, judged by the installation's signers
   UpdateProgress& progress;     // told what is brought in and how far its copy is
   UpdateRecord& record;         // told of each file brought in
+  // The program itself waits too, as a listed file does, when another
+  // program holds it open: in the per-machine way no user stops the others.
+  bool programWaits = false;
 };
 
 // Refreshes one component of the installation, the shared directory's

@@ -40,12 +40,17 @@ TEST(UntrustedWriter, OnlyTheSystemAdministratorsAndTheCheckerMayChangeAFolder) 
   }
 }
 
-TEST(UpdateRules, FoldersOnTheWayAndTheServiceWaysFiles) {
+TEST(UpdateRules, FoldersOnTheWayTheServiceWaysFilesAndTheListedOnes) {
   EXPECT_EQ(FoldersOnTheWay("a/b/../c\\.\\x.dll"), (std::vector<std::string>{"a", "a\\c"}));
   EXPECT_EQ(FoldersOnTheWay("prog.exe"), std::vector<std::string>{});
   for (const char* name : {"baza.set", "BAZA.SET", ".\\Kolvex.lock", "sub\\..\\kolvexusluga.exe"})
     EXPECT_TRUE(IsServiceWayFile(name)) << name;
   for (const char* name : {"sub\\baza.set", "baza.set.txt", "prog.exe"}) EXPECT_FALSE(IsServiceWayFile(name)) << name;
+  // What baza.set lists, the only names the service brings in that are not installed yet.
+  const std::vector<Component> listed{{.name = "prog.dll"}, {.name = "pomoc\\prog.hlp"}};
+  for (const char* name : {"PROG.DLL", "pomoc/./prog.hlp", "x\\..\\Pomoc\\PROG.HLP"}) EXPECT_TRUE(IsListed(name, listed)) << name;
+  for (const char* name : {"dane\\notatka.txt", "prog.hlp", "pomoc", "pomoc\\prog.hlp\\x", "inny\\prog.dll"})
+    EXPECT_FALSE(IsListed(name, listed)) << name;
 }
 
 TEST(RequestBoard, StartsAskingAtOnceShareOneUpdateAndASessionHasItsMost) {

@@ -349,6 +349,13 @@ TEST_F(UpdateComponentTest, AFailedRefreshAbortsWithoutLogging) {
                                           "copy S:\\shared\\prog.exe > C:\\app\\prog.exe"));
   EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1");
   EXPECT_FALSE(system.logged);
+  // In the per-machine way the held program waits, as a held listed file does.
+  UpdateEnvironment perMachine = system.Env();
+  perMachine.programWaits = true;
+  const UpdateOutcome waited = UpdateComponent(perMachine, app, "prog.exe", "", 1, "", false);
+  EXPECT_EQ(waited.result, UpdateResult::NothingToDo);
+  EXPECT_THAT(waited.waiting, ElementsAre("prog.exe"));
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1");
 }
 
 TEST_F(UpdateComponentTest, TheInstallationStopsAtItsFirstFailureAndNamesWhatWasRefreshedBeforeIt) {
