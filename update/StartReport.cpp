@@ -52,6 +52,9 @@ constexpr std::string_view kMissingKey = "BRAK_W_KATALOGU_WSPOLNYM";
 constexpr std::string_view kRefusedKey = "ODRZUCONY";
 constexpr std::string_view kWaitingKey = "CZEKA";
 constexpr std::string_view kFileKey = "PLIK";
+constexpr std::string_view kShareKey = "KATALOG_WSPOLNY";  // whether the start read the share
+constexpr std::string_view kShareSeen = "odczytany", kShareNotSeen = "nieodczytany";
+constexpr std::string_view kSharedFileKey = "WSPOLNY_PLIK";
 constexpr std::string_view kReasonKey = "POWOD";
 constexpr std::string_view kFailureTimeKey = "BLAD_CZAS";
 constexpr std::string_view kFailureKey = "BLAD";  // one per line of the text
@@ -113,8 +116,13 @@ std::string FormatStartReport(const StartReport& report) {
   for (const std::string& missing : report.missingOnShare) AppendLine(out, kMissingKey, missing);
   for (const std::string& refused : report.refused) AppendLine(out, kRefusedKey, refused);
   for (const std::string& waiting : report.waiting) AppendLine(out, kWaitingKey, waiting);
-  for (const ReportedFile& file : report.files)
-    AppendLine(out, kFileKey, file.name + (file.version.empty() ? " |" : " | " + file.version));
+  const auto appendFile = [&](std::string_view key, const ReportedFile& file) {
+    AppendLine(out, key, file.name + (file.version.empty() ? " |" : " | " + file.version));
+  };
+  for (const ReportedFile& file : report.files) appendFile(kFileKey, file);
+  if (report.shareSight != ShareSight::Unknown)
+    AppendLine(out, kShareKey, report.shareSight == ShareSight::Seen ? kShareSeen : kShareNotSeen);
+  for (const ReportedFile& file : report.sharedFiles) appendFile(kSharedFileKey, file);
   if (!report.failure.empty()) {
     AppendLine(out, kFailureTimeKey, report.failureTime);
     for (std::string_view line : Lines(report.failure)) AppendLine(out, kFailureKey, line);
@@ -135,6 +143,10 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
   for (const Key& key : kHeadKeys) report.*key.field = ini.Value(kSection, key.name).value_or("");
   report.failureTime = ini.Value(kSection, kFailureTimeKey).value_or("");
   report.reason = ini.Value(kSection, kReasonKey).value_or("");
+  const std::string sight = ini.Value(kSection, kShareKey).value_or("");
+  report.shareSight = sight == kShareSeen      ? ShareSight::Seen
+                      : sight == kShareNotSeen ? ShareSight::NotSeen
+                                               : ShareSight::Unknown;
   bool firstFailureLine = true;
   for (const IniEntry& entry : ini.Entries(kSection)) {
     if (SameTextIgnoringAsciiCase(entry.key, kChangeKey)) {
@@ -145,11 +157,13 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
       report.refused.push_back(entry.value);
     } else if (SameTextIgnoringAsciiCase(entry.key, kWaitingKey)) {
       report.waiting.push_back(entry.value);
-    } else if (SameTextIgnoringAsciiCase(entry.key, kFileKey)) {
+    } else if (const bool shared = SameTextIgnoringAsciiCase(entry.key, kSharedFileKey);
+               shared || SameTextIgnoringAsciiCase(entry.key, kFileKey)) {
       const size_t bar = entry.value.rfind(kFileSeparator);
       const std::string_view value = entry.value;
-      report.files.push_back({std::string(Trim(value.substr(0, std::min(bar, value.size())))),
-                              bar == std::string::npos ? "" : std::string(Trim(value.substr(bar + 1)))});
+      (shared ? report.sharedFiles : report.files)
+          .push_back({std::string(Trim(value.substr(0, std::min(bar, value.size())))),
+                      bar == std::string::npos ? "" : std::string(Trim(value.substr(bar + 1)))});
     } else if (SameTextIgnoringAsciiCase(entry.key, kFailureKey)) {
       if (!firstFailureLine) report.failure += '\r';
       report.failure += entry.value;

@@ -59,6 +59,8 @@ TEST(StartReport, EachStartLeavesItsOutcomeAndAFailureStaysUntilAStartSucceeds) 
   EXPECT_THAT(report.changes, ElementsAre("prog.exe: 1.0.1.3 → 1.0.1.4"));
   EXPECT_THAT(report.files, ElementsAre(ReportedFile{"prog.exe", "1.0.1.4"}, ReportedFile{"prog.hlp", "brak"}));
   EXPECT_THAT(report.missingOnShare, ElementsAre("prog.hlp"));
+  EXPECT_EQ(report.shareSight, ShareSight::Seen);
+  EXPECT_THAT(report.sharedFiles, ElementsAre(ReportedFile{"prog.exe", "1.0.1.4"}, ReportedFile{"prog.hlp", "brak"}));
   EXPECT_EQ(report.installation, scene.app.dir());
   EXPECT_NE(report.user, "");
   const std::string launcherVersion = GetFileVersionString(scene.app / "Kolvex.exe", "FileVersion");
@@ -100,6 +102,7 @@ TEST(StartReport, EachStartLeavesItsOutcomeAndAFailureStaysUntilAStartSucceeds) 
   EXPECT_EQ(scene.Report().outcome, UpdateResult::ShareNotFound);
   EXPECT_EQ(scene.Report().failure, report.failure);
   EXPECT_THAT(scene.Report().missingOnShare, IsEmpty()) << "nothing looked for without the share";
+  EXPECT_EQ(scene.Report().shareSight, ShareSight::NotSeen);
   MoveFileW(Widen(scene.shared + "-off").c_str(), Widen(scene.shared).c_str());
   EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
   EXPECT_EQ(scene.Report().outcome, UpdateResult::Updated);

@@ -223,9 +223,14 @@ int Summarize(const std::string& folder) {
   // Without it the next summary reads every report again: nothing to tell.
   const std::string cache = JoinPath(folder, kReportCacheName);
   ReplaceFileWhole(cache, cache + ".tmp", FormatReportCache(reading->known, reading->newestWriteTime));
-  PrintOut("Stanowiska: " + FormatInteger(static_cast<int64_t>(summary.all.size())) + ", najnowsza wersja: " +
-           (summary.newestVersion.empty() ? "(brak)" : summary.newestVersion) + ", starsze: " +
-           FormatInteger(static_cast<int64_t>(summary.behind.size())) + ", wymagające uwagi: " +
+  const auto counted = [&](ShareStanding standing) {
+    return FormatInteger(static_cast<int64_t>(summary.counts[static_cast<size_t>(standing)]));
+  };
+  PrintOut("Stanowiska: " + FormatInteger(static_cast<int64_t>(summary.all.size())) +
+           ", zgodne z katalogiem wspólnym: " + counted(ShareStanding::UpToDate) +
+           ", starsze: " + counted(ShareStanding::Behind) + ", nowsze: " + counted(ShareStanding::Ahead) +
+           ", katalog wspólny nieodczytany: " + counted(ShareStanding::NotSeen) +
+           ", wersja w katalogu wspólnym nieznana: " + counted(ShareStanding::Unknown) + ", wymagające uwagi: " +
            FormatInteger(static_cast<int64_t>(summary.failures.size())) + ", pliki nieczytelne: " +
            FormatInteger(static_cast<int64_t>(summary.unreadable.size())) + ".\n" + page + "\n" + csv + "\n");
   return 0;
