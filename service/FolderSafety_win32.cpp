@@ -14,6 +14,7 @@
 #include "common/win32/Utf.h"
 #include "ipc/FolderIdentity_win32.h"
 #include "service/FolderRights.h"
+#include "service/UpdateRules.h"
 #include "update/Components.h"
 #include "update/InstallationFiles.h"
 
@@ -143,8 +144,8 @@ std::optional<std::string> FolderAndAboveRefusal(const std::string& folder, cons
   if (auto refusal = OneRefusal(folder, FolderPlace::Written, registered)) return refusal;
   size_t shareRoot = 0;
   if (folder.starts_with("\\\\")) shareRoot = std::min(folder.find('\\', folder.find('\\', 2) + 1), folder.size());
-  for (std::string above = ExtractFileDir(folder), below = folder;
-       above != below && !above.empty() && above.size() >= shareRoot; below = above, above = ExtractFileDir(above)) {
+  for (const std::string& above : FoldersAbove(folder)) {
+    if (above.size() < shareRoot) break;
     if (auto refusal = OneRefusal(above, FolderPlace::Above, nullptr)) return refusal;
   }
   return std::nullopt;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "common/Paths.h"
+#include "update/Components.h"
 
 namespace kolvex {
 
@@ -23,6 +24,14 @@ bool IsListed(std::string_view name, const std::vector<Component>& components) {
   return std::ranges::any_of(components, [&parts](const Component& component) {
     return std::ranges::equal(ResolvedNameParts(component.name), parts, SameFileName);
   });
+}
+
+std::vector<std::string> FoldersAbove(std::string_view folder) {
+  std::vector<std::string> above;
+  for (std::string up = ExtractFileDir(folder), below(folder); up != below && !up.empty();
+       below = up, up = ExtractFileDir(up))
+    above.push_back(up);
+  return above;
 }
 
 }  // namespace kolvex

@@ -1,6 +1,7 @@
 #pragma once
-// The sub-folders a name under an installation leads through, which the
-// service checks before it writes there, and which names baza.set lists.
+// The folders above an installation and the sub-folders a name under it
+// leads through, which the service checks before it writes there, and which
+// names baza.set lists.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -20,5 +21,9 @@ std::vector<std::string> FoldersOnTheWay(std::string_view name);
 // letters compared without regard to case (SameFileName). Only such a name,
 // or a program installed already, is one the service brings in from the share.
 bool IsListed(std::string_view name, const std::vector<Component>& components);
+
+// The folders above folder, the nearest first, up to its drive's root, the
+// root included: "C:\a\b" gives "C:\a" and "C:\".
+std::vector<std::string> FoldersAbove(std::string_view folder);
 
 }  // namespace kolvex

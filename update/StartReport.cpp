@@ -47,6 +47,10 @@ constexpr std::array<Key, 7> kHeadKeys{{
     {"PROGRAM", &StartReport::program},
 }};
 constexpr std::string_view kOutcomeKey = "WYNIK";
+// An update with a file refused for its signature; read back as its own
+// outcome, which its change lines tell.
+constexpr std::string_view kRefusedOutcome = "odrzucony za podpis";
+constexpr std::string_view kNotStartedKey = "NIE_URUCHOMIONO";
 constexpr std::string_view kChangeKey = "ZMIANA";
 constexpr std::string_view kMissingKey = "BRAK_W_KATALOGU_WSPOLNYM";
 constexpr std::string_view kRefusedKey = "ODRZUCONY";
@@ -90,6 +94,11 @@ std::vector<std::string_view> Lines(std::string_view text) {
 
 std::string_view OutcomeText(UpdateResult outcome) { return kOutcomeTexts[static_cast<size_t>(outcome)]; }
 
+std::string_view ReportedOutcomeText(const StartReport& report) {
+  const bool went = report.outcome == UpdateResult::NothingToDo || report.outcome == UpdateResult::Updated;
+  return went && !report.refused.empty() ? kRefusedOutcome : OutcomeText(report.outcome);
+}
+
 std::string StartReportFileName(std::string_view computer) {
   std::string name(computer.empty() ? "bez-nazwy" : computer);
   std::replace_if(
@@ -110,8 +119,9 @@ std::string FormatStartReport(const StartReport& report) {
   out += kSection;
   out += "]\r\n";
   for (const Key& key : kHeadKeys) AppendLine(out, key.name, report.*key.field);
-  AppendLine(out, kOutcomeKey, OutcomeText(report.outcome));
+  AppendLine(out, kOutcomeKey, ReportedOutcomeText(report));
   if (!report.reason.empty()) AppendLine(out, kReasonKey, report.reason);
+  if (!report.notStarted.empty()) AppendLine(out, kNotStartedKey, report.notStarted);
   for (const std::string& change : report.changes) AppendLine(out, kChangeKey, change);
   for (const std::string& missing : report.missingOnShare) AppendLine(out, kMissingKey, missing);
   for (const std::string& refused : report.refused) AppendLine(out, kRefusedKey, refused);
@@ -136,13 +146,14 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
   const auto outcome = ini.Value(kSection, kOutcomeKey);
   if (!outcome) return false;
   const auto known = std::ranges::find(kOutcomeTexts, *outcome);
-  if (known == kOutcomeTexts.end()) return false;
+  if (known == kOutcomeTexts.end() && *outcome != kRefusedOutcome) return false;
 
   report = StartReport{};
   report.outcome = static_cast<UpdateResult>(known - kOutcomeTexts.begin());
   for (const Key& key : kHeadKeys) report.*key.field = ini.Value(kSection, key.name).value_or("");
   report.failureTime = ini.Value(kSection, kFailureTimeKey).value_or("");
   report.reason = ini.Value(kSection, kReasonKey).value_or("");
+  report.notStarted = ini.Value(kSection, kNotStartedKey).value_or("");
   const std::string sight = ini.Value(kSection, kShareKey).value_or("");
   report.shareSight = sight == kShareSeen      ? ShareSight::Seen
                       : sight == kShareNotSeen ? ShareSight::NotSeen
@@ -170,6 +181,8 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
       firstFailureLine = false;
     }
   }
+  if (known == kOutcomeTexts.end())
+    report.outcome = report.changes.empty() ? UpdateResult::NothingToDo : UpdateResult::Updated;
   return true;
 }
 

@@ -43,6 +43,7 @@ struct StartReport {
   ShareSight shareSight = ShareSight::Unknown;
   std::vector<ReportedFile> sharedFiles{};    // Seen: the same files as the share offered them ("brak": not there)
   std::string reason{};         // the system's text for SharedDirRefused and NotWritable
+  std::string notStarted{};     // the system's text when the shell could not open the program: it did not start
   // The last failure on this computer, kept until a start succeeds.
   std::string failureTime{};
   std::string failure{};        // as the user was shown it, message markup and all
@@ -76,5 +77,10 @@ void CarryFailure(const StartReport& previous, StartReport& next);
 
 // The Polish word for an outcome, as the report and the summary show it.
 std::string_view OutcomeText(UpdateResult outcome);
+
+// The report's outcome in words (WYNIK): OutcomeText, except that a start
+// that brought nothing in or only some files, where a file was refused for its
+// signature, says the refusal.
+std::string_view ReportedOutcomeText(const StartReport& report);
 
 }  // namespace kolvex

@@ -113,19 +113,21 @@ std::string ComputerName() {
 }
 
 void ReportStart(const std::string& reportDir, const Installation& installation,
-                 const std::vector<Component>& components, const UpdateOutcome& outcome, bool startReadsShare,
-                 uint32_t timeBoxMs) noexcept {
+                 const std::vector<Component>& components, const UpdateOutcome& outcome,
+                 const std::string& notStarted, bool startReadsShare, uint32_t timeBoxMs) noexcept {
   // Once given up on, it belongs to its thread and is never freed.
   struct ReportWork final : BoundedWork {
     using BoundedWork::BoundedWork;
     void Run(RequestWatch& watch) override {
-      WriteStartReport(reportDir, NewStartReport(installation, components, outcome, startReadsShare, timeBoxMs, watch), watch,
-                       timeBoxMs);
+      StartReport report = NewStartReport(installation, components, outcome, startReadsShare, timeBoxMs, watch);
+      report.notStarted = notStarted;
+      WriteStartReport(reportDir, std::move(report), watch, timeBoxMs);
     }
     std::string reportDir;
     Installation installation;
     std::vector<Component> components;
     UpdateOutcome outcome;
+    std::string notStarted;
     bool startReadsShare = false;
     uint32_t timeBoxMs = 0;
   };
@@ -135,6 +137,7 @@ void ReportStart(const std::string& reportDir, const Installation& installation,
     work->installation = installation;
     work->components = components;
     work->outcome = outcome;
+    work->notStarted = notStarted;
     work->startReadsShare = startReadsShare;
     work->timeBoxMs = timeBoxMs;
     if (!RunBounded(*work)) work.release();

@@ -27,8 +27,9 @@ std::string ComputerName();
 // succeeded. Any failure is silent. Made on a thread of its own: a request
 // to the shared directory or the report folder that lasts longer than
 // timeBoxMs (0: as long as the system waits) gives the report up.
+// notStarted: the system's text when the shell could not open the program.
 void ReportStart(const std::string& reportDir, const Installation& installation,
-                 const std::vector<Component>& components, const UpdateOutcome& outcome, bool startReadsShare,
-                 uint32_t timeBoxMs) noexcept;
+                 const std::vector<Component>& components, const UpdateOutcome& outcome,
+                 const std::string& notStarted, bool startReadsShare, uint32_t timeBoxMs) noexcept;
 
 }  // namespace kolvex

@@ -126,6 +126,23 @@ TEST(StartReport, AStartThatCannotTakeTheTurnStartsTheInstalledProgramWritesNoth
   EXPECT_NE(report.reason, "");
 }
 
+// A name mistyped in the shortcut: the shell shows its own message, the exit
+// code stays as documented (handed to the shell), and the report says the
+// program did not start.
+TEST(StartReport, AProgramTheShellCannotOpenIsReportedAsNotStarted) {
+  const ReportScene scene;
+  scene.Settings(scene.reports);
+  const auto launcher = scene.app.StartLauncher(" prg.exe");
+  const HWND message = WaitForWindow({.processId = launcher->id()}, 20000);
+  ASSERT_TRUE(message);
+  EXPECT_EQ(PressButton(message, "OK"), PressResult::Pressed);
+  EXPECT_EQ(launcher->Wait(15000).exitCode, 0u);
+  EXPECT_NE(scene.Report().notStarted, "");
+  EXPECT_EQ(TargetStarts(scene.app), 0);
+  EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
+  EXPECT_EQ(scene.Report().notStarted, "") << "the next start that runs the program";
+}
+
 TEST(StartReport, NoKeyOrAFolderThatCannotTakeItChangesNothingForTheUser) {
   const ReportScene scene;
   for (const std::string& reportDir : {std::string(), scene.reports + "\\brak", scene.app / "prog.exe"}) {

@@ -56,6 +56,7 @@ TEST(SignedUpdates, TheSignersDecideWhatIsInstalledAndARefusedProgramStartsAsItW
     StartReport report;
     ASSERT_TRUE(ParseStartReport(ReadFileBytes(app / "raporty\\" + StartReportFileName(ComputerName())), report));
     EXPECT_EQ(report.refused, c.refusal.empty() ? std::vector<std::string>{} : std::vector{"prog.exe: " + c.refusal});
+    EXPECT_EQ(ReportedOutcomeText(report), c.refusal.empty() ? "zaktualizowany" : "odrzucony za podpis");
   }
 }
 

@@ -47,6 +47,14 @@ TEST(StartReport, ReadsBackWhatItWroteWhateverTheValues) {
   report.sharedFiles.clear();
   ASSERT_TRUE(ParseStartReport(FormatStartReport(report), back));
   EXPECT_EQ(back, report);
+  // Nothing brought in but a file refused: the outcome says the refusal, and reads back.
+  report.outcome = UpdateResult::NothingToDo;
+  report.failure = report.failureTime = "";
+  report.changes.clear();
+  report.notStarted = "Nie można odnaleźć określonego pliku.";
+  EXPECT_THAT(FormatStartReport(report), HasSubstr("\r\nWYNIK=odrzucony za podpis\r\n"));
+  ASSERT_TRUE(ParseStartReport(FormatStartReport(report), back));
+  EXPECT_EQ(back, report);
   EXPECT_FALSE(ParseStartReport("[KOLVEX]\r\nWYNIK=może\r\n", back));
   EXPECT_FALSE(ParseStartReport("[MAIN]\r\nSHARED_DIR=x\r\n", back));
 }
@@ -123,24 +131,27 @@ TEST(Summary, PutsFailuresFirstThenTheWorkstationsBehind) {
   entries.push_back({"R.txt", Station("R", "1.0.1.10"), {}});
   entries.back().report->refused = {"prog.exe: brak podpisu"};
   entries.back().report->waiting = {"prog.chm"};
+  entries.push_back({"S.txt", Station("S", "1.0.1.10"), {}});
+  entries.back().report->notStarted = "Nie można odnaleźć określonego pliku.";
   entries.push_back({"zepsuty.txt", std::nullopt, "to nie jest raport stanowiska"});
   const Summary summary = Summarize(std::move(entries));
 
   std::vector<std::string> order;
   for (const StartReport& report : summary.all) order.push_back(report.computer);
-  EXPECT_THAT(order, ElementsAre("A", "E", "F", "R", "Z", "B", "C", "D"));
-  EXPECT_EQ(summary.failures.size(), 4u) << "a failure, two workstations without the share, a file refused";
+  EXPECT_THAT(order, ElementsAre("A", "E", "F", "R", "S", "Z", "B", "C", "D"));
+  EXPECT_EQ(summary.failures.size(), 5u) << "a failure, two without the share, a file refused, one not started";
   ASSERT_EQ(summary.versions.size(), 2u);
-  EXPECT_EQ(summary.versions[0].workstations, 6u);
+  EXPECT_EQ(summary.versions[0].workstations, 7u);
   EXPECT_EQ(summary.unreadable.size(), 1u);
 
   const std::string page = SummaryPage(summary, "\\\\serwer\\raporty", "2026-12-08 10:00:00");
   EXPECT_THAT(page, HasSubstr("Brak &quot;miejsca&quot;; &amp; &lt;dysku&gt;."));
   EXPECT_THAT(page, Not(HasSubstr("<dysku>")));
   EXPECT_THAT(page, HasSubstr("zepsuty.txt"));
-  EXPECT_THAT(page, HasSubstr("aktualny<br>nie zainstalowano prog.exe: brak podpisu<br>czeka prog.chm: plik jest"));
+  EXPECT_THAT(page, HasSubstr("odrzucony za podpis<br>nie zainstalowano prog.exe: brak podpisu<br>czeka prog.chm: plik"));
+  EXPECT_THAT(page, HasSubstr("aktualny<br>program nie został uruchomiony: Nie można odnaleźć określonego pliku."));
   const std::vector<std::vector<std::string>> csv = ReadCsv(SummaryCsv(summary));
-  ASSERT_EQ(csv.size(), 8u);
+  ASSERT_EQ(csv.size(), 9u);
   EXPECT_THAT(csv[0], ElementsAre("A", "", "2026-12-08 09:00:00", "1.0.1.10", "błąd", "2026-12-08 09:00:00",
                                   "Brak \"miejsca\"; & <dysku>.", "", "", "wersja w katalogu wspólnym nieznana"));
 }

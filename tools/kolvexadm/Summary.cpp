@@ -47,7 +47,7 @@ bool NeedsAttention(const StartReport& report) {
     case UpdateResult::ShareStopped:
       return true;
     default:
-      return !report.failure.empty() || !report.refused.empty();
+      return !report.failure.empty() || !report.refused.empty() || !report.notStarted.empty();
   }
 }
 
@@ -89,8 +89,9 @@ constexpr std::array<std::string_view, kShareStandings> kStandingTexts{
 
 // What the last start did, in a few words.
 std::string OutcomeLine(const StartReport& report) {
-  std::string text(OutcomeText(report.outcome));
+  std::string text(ReportedOutcomeText(report));
   if (!report.reason.empty()) text += ": " + report.reason;
+  if (!report.notStarted.empty()) text += "\rprogram nie został uruchomiony: " + report.notStarted;
   for (const std::string& change : report.changes) text += "\r" + change;
   for (const std::string& missing : report.missingOnShare) text += "\rbrak w katalogu wspólnym: " + missing;
   for (const std::string& refused : report.refused) text += "\rnie zainstalowano " + refused;
@@ -320,7 +321,7 @@ std::string SummaryPage(const Summary& summary, const std::string& folder, const
   count("Pliki nieczytelne", summary.unreadable.size());
   page += "</table>\n";
 
-  page += "<h2>Wymagają uwagi: błędy, pliki odrzucone za podpis, brak dostępu do katalogu wspólnego "
+  page += "<h2>Wymagają uwagi: błędy, program nieuruchomiony, pliki odrzucone za podpis, brak dostępu do katalogu wspólnego "
           "lub prawa zapisu w instalacji</h2>\n";
   if (summary.failures.empty()) page += "<p class=\"none\">Brak.</p>\n";
   else AppendTable(page, summary, summary.failures, true);
