@@ -44,16 +44,17 @@ Itself OpenItself(const std::string& path, DWORD access) {
 
 std::string_view KindWord(bool folder) { return folder ? "folder" : "plik"; }
 
-// One folder (or file): no link, and nobody untrusted may change it as its place forbids.
+// One folder (or file): no link (unless a link is the administrator's
+// choice), and nobody untrusted may change it as its place forbids.
 std::optional<std::string> OneRefusal(const std::string& path, FolderPlace place, const FolderIdentity* registered,
-                                      bool folder = true) {
+                                      bool folder = true, bool linkChosen = false) {
   const std::string name = std::string(KindWord(folder)) + " " + path;
   const Itself itself = OpenItself(path, READ_CONTROL | FILE_READ_ATTRIBUTES);
   if (itself.failure) return name + ": " + *itself.failure;
   // A drive's root is the volume itself, never a link (where Wine shows
   // its drive letters' links to the Unix folders as ones).
   const bool root = ExtractFileDir(path) == path;
-  if (!root && (itself.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
+  if (!root && !linkChosen && (itself.attributes & FILE_ATTRIBUTE_REPARSE_POINT))
     return name + " jest łączem (dowiązaniem lub punktem połączenia), a usługa nie zapisuje przez łącza";
   if (folder != ((itself.attributes & FILE_ATTRIBUTE_DIRECTORY) != 0))
     return path + (folder ? " nie jest folderem" : " nie jest plikiem");
@@ -74,13 +75,16 @@ std::optional<std::string> OneRefusal(const std::string& path, FolderPlace place
 
 // The folder and those above it, as an installation's: up to the drive's
 // root, or to the share's (\\host\share), above which there are no folders.
-std::optional<std::string> FolderAndAboveRefusal(const std::string& folder, const FolderIdentity* registered) {
-  if (auto refusal = OneRefusal(folder, FolderPlace::Written, registered)) return refusal;
+// Links among them are refused unless they are the administrator's choice
+// (a shared directory's path: it is read, not written).
+std::optional<std::string> FolderAndAboveRefusal(const std::string& folder, const FolderIdentity* registered,
+                                                 bool linksChosen = false) {
+  if (auto refusal = OneRefusal(folder, FolderPlace::Written, registered, true, linksChosen)) return refusal;
   size_t shareRoot = 0;
   if (folder.starts_with("\\\\")) shareRoot = std::min(folder.find('\\', folder.find('\\', 2) + 1), folder.size());
   for (const std::string& above : FoldersAbove(folder)) {
     if (above.size() < shareRoot) break;
-    if (auto refusal = OneRefusal(above, FolderPlace::Above, nullptr)) return refusal;
+    if (auto refusal = OneRefusal(above, FolderPlace::Above, nullptr, true, linksChosen)) return refusal;
   }
   return std::nullopt;
 }
@@ -162,7 +166,7 @@ std::optional<std::string> ShareLinkRefusal(const std::string& sharedDir, std::s
 
 std::optional<std::string> LocalShareRefusal(const std::string& sharedDir, const std::vector<std::string>& subFolders) {
   if (!IsOnThisComputer(sharedDir)) return std::nullopt;
-  if (auto refusal = FolderAndAboveRefusal(sharedDir, nullptr))
+  if (auto refusal = FolderAndAboveRefusal(sharedDir, nullptr, true))
     return "katalog wspólny jest folderem tego komputera: " + *refusal;
   if (auto refusal = SubFolderRefusal(sharedDir, subFolders))
     return "katalog wspólny jest folderem tego komputera: " + *refusal;
