@@ -19,7 +19,7 @@ install() {  # DIR BAZA_SET_TEXT: an installation at 1.0.1.3 with its share at 1
 for piece in TfTrwaAktualizacja TRWA_AKTUALIZACJA; do
   grep -qaP "$(sed 's/./&\\x00/g' <<<"$piece")" "$build/bin/kolvexadm.exe" && fail "kolvexadm.exe holds $piece"
 done
-grep -qa _updatefiles "$build/bin/kolvexadm.exe" && fail "kolvexadm.exe holds the update log"
+grep -qaF "] to [" "$build/bin/kolvexadm.exe" && fail "kolvexadm.exe holds the update log's writer"
 
 # A clean installation: the program would be copied, the help file is current.
 install "$work/czysta" '[SKLADNIKI]\r\npomoc=prog.hlp,2,Pomoc\r\n'
