@@ -19,12 +19,6 @@ struct SharedFileFacts {
   friend bool operator==(const SharedFileFacts&, const SharedFileFacts&) = default;
 };
 
-struct RememberedRefusal {
-  std::string name;  // relative to the installation
-  SharedFileFacts facts;
-  std::string reason;  // RefusalReason, as the report gives it
-};
-
 class RefusalMemory {
  public:
   // The reason the file of that name was refused when it had exactly these
@@ -32,7 +26,7 @@ class RefusalMemory {
   // size that could not be read matches nothing.
   std::optional<std::string> Refusal(std::string_view name, const SharedFileFacts& facts) const;
   // Keeps a refusal, in place of any earlier one of the same name.
-  void Remember(RememberedRefusal refusal);
+  void Remember(std::string_view name, const SharedFileFacts& facts, std::string_view reason);
   // Drops the refusal of a name (its file was taken since).
   void Forget(std::string_view name);
   bool Changed() const { return changed_; }
@@ -45,7 +39,7 @@ class RefusalMemory {
   static RefusalMemory Parse(std::string_view text);
 
  private:
-  std::vector<RememberedRefusal> refusals_;
+  std::vector<std::string> lines_;  // as Format writes them, without their line ends
   bool changed_ = false;
 };
 

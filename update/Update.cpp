@@ -156,7 +156,7 @@ bool UpdateInto(UpdateOutcome& outcome, const UpdateEnvironment& env, const Inst
     }
     if (verdict && verdict->kind != SignatureVerdict::Accepted) {
       outcome.refused.push_back({update.name, RefusalReason(*verdict)});
-      if (env.refusals) env.refusals->Remember({update.name, shared, outcome.refused.back().reason});
+      if (env.refusals) env.refusals->Remember(update.name, shared, outcome.refused.back().reason);
       return true;
     }
     if (decision == kDecisionsAtMost) {
