@@ -2,6 +2,7 @@
 
 #include "common/DateTime.h"
 #include "common/Paths.h"
+#include "common/ScopeExit.h"
 #include "common/Unicode.h"
 #include "update/Backup.h"
 #include "update/UpdateTurn.h"
@@ -133,10 +134,11 @@ bool UpdateInto(UpdateOutcome& outcome, const UpdateEnvironment& env, const Inst
 
     // The log must name what was installed: a copy of a shared file that
     // was replaced after the decision is not put in place. Its signature is
-    // checked on the very bytes that would be installed. The backup is made
-    // only of a file about to be replaced, so that a refused copy leaves the
-    // older backup as it was; it is a copy: the installed file stays in
-    // place until the refresh overwrites it.
+    // checked on the very bytes that would be installed, and the copy checked
+    // stays unwritable until it is in place. The backup is made only of a file
+    // about to be replaced, so that a refused copy leaves the older backup as
+    // it was; it is a copy: the installed file stays in place until the
+    // refresh overwrites it.
     std::optional<SignatureVerdict> verdict;
     bool backupFailed = false;
     const CopyAcceptance isDecided = [&](const std::string& copy) {
@@ -148,6 +150,7 @@ bool UpdateInto(UpdateOutcome& outcome, const UpdateEnvironment& env, const Inst
                      Copy(env.files, update.dst, backup, failure) != CopyResult::Copied;
       return !backupFailed;
     };
+    const ScopeExit letGo([&] { env.signatures.LetGo(); });
     const CopyResult result = Copy(env.files, update.src, update.dst, failure, isDecided, progress);
     if (result == CopyResult::Failed || backupFailed) return CopyFailed(outcome, env, fileName, update, tell);
     if (result == CopyResult::Copied) {

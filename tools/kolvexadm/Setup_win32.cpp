@@ -458,7 +458,7 @@ class WorkstationSetup {
     entryChanged |= SetNumber(key.get(), "NoRepair", 1, failed);
     if (failed) return Refuse(kSetupFailed, "Nie można zapisać wpisu w „Programy i funkcje”: " + LastError());
     if (entryChanged) {
-      log_.Line("Wpis w „Programy i funkcje”: " + request_.name + ".");
+      log_.Line("Wpis w „Programy i funkcje”: " + request_.name + " (HKLM\\" + Narrow(EntryKey(folder_)) + ").");
       changed_ = true;
     }
     return kSetupDone;
