@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "common/Text.h"
@@ -65,7 +66,10 @@ TEST(SignedUpdates, TheSignersDecideWhatIsInstalledAndARefusedProgramStartsAsItW
 
   // The changed program is remembered: the share's file made good with the same size, date and
   // version is not copied again (the refusal still reported) until its date changes.
-  const Installation& app = *apps[4];
+  const size_t changed = static_cast<size_t>(
+      std::ranges::find(cases, std::string("signed\\v1014_p1_changed"), &Case::shared) - std::begin(cases));
+  ASSERT_LT(changed, apps.size());
+  const Installation& app = *apps[changed];
   const auto start = [&] {
     EXPECT_EQ(app.RunLauncher(" prog.exe").exitCode, 0u);
     StartReport report;
