@@ -5,7 +5,7 @@
 
 #include <thread>
 
-#include "service/FolderRights.h"
+#include "ipc/FolderRights.h"
 #include "service/RequestBoard.h"
 #include "service/UpdateRules.h"
 #include "update/Components.h"

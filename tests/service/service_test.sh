@@ -21,7 +21,8 @@ for d in "$build" $(d=$build; while [ "$d" != / ]; do d=$(dirname "$d"); echo "$
 done
 work=$(mktemp -d "$parent/kolvex-service-test.XXXXXX")
 inst=$work/inst view=$work/widok
-cleanup() { umount -l "$view" 2>/dev/null; adm usluga usun "$(win "$inst")" >/dev/null; rm -rf "$work"; }
+cleanup() { umount -l "$view" "$work/wolny/share" 2>/dev/null; for i in "$work/wolny/inst" "$inst"; do
+  adm usluga usun "$(win "$i")" >/dev/null; done; [ -z "${fuse:-}" ] || kill -KILL "$fuse" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 probe() { run "$build/bin/pipe_probe.exe" "$@"; }
 frame() { printf "$(printf '\\x%02x\\x%02x\\x00\\x00' $(($1 & 255)) $(($1 >> 8)))"; }  # a length, as the pipe's frames begin
@@ -47,6 +48,20 @@ run reg add 'HKCU\Software\Wine\AppDefaults\kolvexadm.exe' /v Version /d winxp /
 out=$(adm usluga zainstaluj "$(win "$inst")"); expect "on XP" 2 "$out" $? 'wymaga systemu Windows Vista lub nowszego'
 run reg delete 'HKCU\Software\Wine\AppDefaults\kolvexadm.exe' /f >/dev/null
 
+# The service's program is taken only as built with kolvexadm, and only from
+# a folder nobody but administrators may change: a package anyone may write
+# in, or a program other than its own, installs nothing.
+package() {  # DIR: kolvexadm run from there, registering the installation
+  "$build/wine-run" "$1/kolvexadm.exe" usluga zainstaluj "$(win "$inst")" </dev/null 2>/dev/null | iconv -f $oem -t UTF-8 |
+    tr -d '\r'; return "${PIPESTATUS[0]}"
+}
+for p in pakiet pakiet-zmieniony; do mkdir "$work/$p"; cp "$build/bin/"{kolvexadm,KolvexUsluga}.exe "$work/$p/"; done
+chmod o+w "$work/pakiet"; printf x >>"$work/pakiet-zmieniony/KolvexUsluga.exe"
+out=$(package "$work/pakiet"); expect "package anyone may change" 2 "$out" $? 'folder .*pakiet może zmieniać'
+out=$(package "$work/pakiet-zmieniony"); expect "another service program" 2 "$out" $? \
+  'KolvexUsluga.exe nie jest programem usługi z pakietu tego kolvexadm.exe'
+run sc query KolvexUsluga >/dev/null && fail "a refused package installed the service"
+
 out=$(adm usluga zainstaluj "$(win "$inst")"); code=$?
 expect register 0 "$out" $code '^Zarejestrowano instalację' 'Usługa czyta katalog wspólny .*share \(plików: 2\)'
 
@@ -67,6 +82,28 @@ cmp -s "$inst/prog.exe" "$work/share/prog.exe" && cmp -s "$inst/prog.exeOLD" "$b
   fail "prog.exe not updated with its backup"
 ls "$inst" | grep -qE '^~prog\.(exe|dll)\.[0-9]+\.kolvex-old$' || fail "nothing running was moved aside"
 out=$(report); expect report 0 "$out" 0 '^WYNIK=(zaktualizowany|aktualny)$' '^PLIK=prog.exe \| 1.0.1.4$'
+
+# The service copying for seconds over a slow line (the FUSE share the
+# stalling share's tests use, each read 0.2 s): the start's "Aktualizacja"
+# window answers a ping every 200 ms, each within a second, until it goes.
+slow=$work/wolny
+mkdir -p "$slow/share-backing/linia" "$slow/share" "$slow/inst"
+/usr/bin/python3 "$(dirname "$0")/../e2e/stalling_share.py" "$slow/share-backing" "$slow/share" 2>"$slow/fuse.log" &
+fuse=$!
+for _ in $(seq 100); do mountpoint -q "$slow/share" && break; sleep 0.1; done
+mountpoint -q "$slow/share" || fail "slow share: the FUSE share did not mount (root, /dev/fuse, python3-fusepy)"
+cp "$build/bin/Kolvex.exe" "$slow/inst/"; cp "$build/bin/target_v1013.exe" "$slow/inst/prog.exe"
+{ cat "$build/bin/target_v1014.exe"; head -c 12M /dev/urandom; } >"$slow/share-backing/linia/prog.exe"
+printf '[MAIN]\r\nSHARED_DIR=%s\r\nAKTUALIZACJA=usluga\r\n' "$(win "$slow/share/linia")" >"$slow/inst/baza.set"
+out=$(adm usluga zainstaluj "$(win "$slow/inst")"); expect "slow share: register" 0 "$out" $?
+echo 0.2 >"$slow/share-backing/linia/slow"
+run "$slow/inst/Kolvex.exe" prog.exe & slowstart=$!
+out=$(run "$build/bin/robot.exe" ping Aktualizacja --timeout 20000)
+expect "slow share: pings" 0 "$out" $? '^answered=([1-9][0-9]+) unanswered=0$'
+wait $slowstart
+cmp -s "$slow/inst/prog.exe" "$slow/share-backing/linia/prog.exe" || fail "slow share: prog.exe not updated"
+adm usluga usun "$(win "$slow/inst")" >/dev/null
+fusermount -u -z "$slow/share"; kill -KILL $fuse; wait $fuse 2>/dev/null
 
 out=$(adm sprawdz "$(win "$inst")" prog.exe); code=$?
 expect check 0 "$out" $code '^Usługa aktualizacji \(AKTUALIZACJA=usluga\):$' '^  Usługa czyta katalog wspólny'
