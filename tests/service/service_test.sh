@@ -21,10 +21,8 @@ for d in "$build" $(d=$build; while [ "$d" != / ]; do d=$(dirname "$d"); echo "$
 done
 work=$(mktemp -d "$parent/kolvex-service-test.XXXXXX")
 inst=$work/inst view=$work/widok
-cleanup() {
-  umount -l "$view" 2>/dev/null; fusermount -u -z "$work/wolny/share" 2>/dev/null
-  adm usluga usun "$(win "$work/wolny/inst")" >/dev/null; adm usluga usun "$(win "$inst")" >/dev/null; rm -rf "$work"
-}
+cleanup() { umount -l "$view" "$work/wolny/share" 2>/dev/null; for i in "$work/wolny/inst" "$inst"; do
+  adm usluga usun "$(win "$i")" >/dev/null; done; [ -z "${fuse:-}" ] || kill -KILL "$fuse" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 probe() { run "$build/bin/pipe_probe.exe" "$@"; }
 frame() { printf "$(printf '\\x%02x\\x%02x\\x00\\x00' $(($1 & 255)) $(($1 >> 8)))"; }  # a length, as the pipe's frames begin
@@ -57,9 +55,7 @@ package() {  # DIR: kolvexadm run from there, registering the installation
   "$build/wine-run" "$1/kolvexadm.exe" usluga zainstaluj "$(win "$inst")" </dev/null 2>/dev/null | iconv -f $oem -t UTF-8 |
     tr -d '\r'; return "${PIPESTATUS[0]}"
 }
-mkdir "$work/pakiet" "$work/pakiet-zmieniony"
-cp "$build/bin/kolvexadm.exe" "$build/bin/KolvexUsluga.exe" "$work/pakiet/"
-cp "$build/bin/kolvexadm.exe" "$build/bin/KolvexUsluga.exe" "$work/pakiet-zmieniony/"
+for p in pakiet pakiet-zmieniony; do mkdir "$work/$p"; cp "$build/bin/"{kolvexadm,KolvexUsluga}.exe "$work/$p/"; done
 chmod o+w "$work/pakiet"; printf x >>"$work/pakiet-zmieniony/KolvexUsluga.exe"
 out=$(package "$work/pakiet"); expect "package anyone may change" 2 "$out" $? 'folder .*pakiet może zmieniać'
 out=$(package "$work/pakiet-zmieniony"); expect "another service program" 2 "$out" $? \
