@@ -11,6 +11,7 @@
 #include "files/Signature_win32.h"
 #include "files/WindowsCopySystem_win32.h"
 #include "update/Leftovers.h"
+#include "update/RefusalMemory_win32.h"
 #include "update/Settings_win32.h"
 #include "update/ShareProbe_win32.h"
 #include "update/Update.h"
@@ -147,13 +148,17 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   LoggedRecord record(path, progress);
   const std::vector<Component>& components = settings.components.components;
   RemoveLeftoversOfEndedRuns(files, path, components, program);
+  // The service keeps the installation's memory of refused files, as a start of today's way does.
+  RefusalMemory refusals = ReadRefusalMemory(path);
   UpdateOutcome outcome = UpdateInstallation({.files = files,
                                               .facts = facts,
                                               .signatures = signatures,
                                               .progress = progress,
                                               .record = record,
+                                              .refusals = &refusals,
                                               .programWaits = true},
                                              installation, components);
+  KeepRefusalMemory(path, refusals);
   if (outcome.result != UpdateResult::Failed && !record.Failure().empty()) outcome.reason = record.Failure();
   return outcome;
 }
