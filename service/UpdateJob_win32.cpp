@@ -10,6 +10,7 @@
 #include "files/Signature_win32.h"
 #include "files/WindowsCopySystem_win32.h"
 #include "update/Leftovers.h"
+#include "update/RefusalMemory_win32.h"
 #include "update/Settings_win32.h"
 #include "update/ShareProbe_win32.h"
 #include "update/Update.h"
@@ -113,9 +114,17 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   LoggedRecord record(path, progress);
   const std::vector<Component>& components = settings.components.components;
   RemoveLeftoversOfEndedRuns(files, path, components, program);
-  return UpdateInstallation(
-      {.files = files, .facts = facts, .signatures = signatures, .progress = progress, .record = record},
-      installation, components);
+  // The service keeps the installation's memory of refused files, as a start of today's way does.
+  RefusalMemory refusals = ReadRefusalMemory(path);
+  UpdateOutcome outcome = UpdateInstallation({.files = files,
+                                              .facts = facts,
+                                              .signatures = signatures,
+                                              .progress = progress,
+                                              .record = record,
+                                              .refusals = &refusals},
+                                             installation, components);
+  KeepRefusalMemory(path, refusals);
+  return outcome;
 }
 
 std::vector<ServiceReply> Replies(const UpdateOutcome& outcome) {
