@@ -219,6 +219,8 @@ grep -q 'bajty=[1-9]' "$work/squatter" && fail "the squatter was sent a request"
 out=$(adm usluga usun "$(win "$inst")"); code=$?
 expect unregister 1 "$out" $code 'UWAGA: baza.set tej instalacji nadal wybiera usługę' '^Usunięto usługę aktualizacji'
 run sc query KolvexUsluga >/dev/null && fail "the service is still installed"
+run reg query 'HKLM\SOFTWARE\Kolvex\Usluga' >/dev/null && fail "the registrations' empty key is left"
+out=$(adm usluga usun "$(win "$inst")"); expect "unregister again" 4 "$out" $? 'nie jest zarejestrowana'
 # A service of that name that is not the update service, and another
 # program's pipe: the start talks to a pipe only when its server is the
 # service's own process.
@@ -236,6 +238,9 @@ run sc stop KolvexUsluga >/dev/null; run sc delete KolvexUsluga >/dev/null
 before=$(runs); start; out=$(report)
 started_after "$before" || fail "no service: the program did not start"
 expect "no service" 0 "$out" 0 '^WYNIK=usługa aktualizacji nie zaktualizowała instalacji$' '^POWOD=.+'
-out=$(adm sprawdz "$(win "$view")"); expect "sprawdz, no service" 2 "$out" $? 'BŁĄD: .*uruchomienia nie będą'
+cp "$build/bin/demo_lib_v1013.dll" "$inst/prog.dll"  # behind the share, and nothing will copy it
+out=$(adm sprawdz "$(win "$view")"); expect "sprawdz, no service" 2 "$out" $? 'BŁĄD: .*[^.]: uruchomienia nie będą' \
+  '1\.0\.1\.3, w katalogu wspólnym: 1\.0\.1\.4 . nie zostanie skopiowany: usługa'
+grep -q 'zostanie skopiowany\.' <<<"$out" && fail "sprawdz, no service: a file said to be copied"
 echo "service: $failures failed"
 [ "$failures" = 0 ]

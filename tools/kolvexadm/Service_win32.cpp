@@ -237,6 +237,7 @@ std::string RemoveService() {
     if (!DeleteService(service.get())) return "Nie można usunąć usługi: " + LastError() + "\n";
   }
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEventSourceKey);
+  RemoveEmptyRegistrationKeys();
   const std::string program = InstalledProgram();
   DeleteFileNamed(WideLongPath(program));
   RemoveDirectoryW(WideLongPath(ExtractFileDir(program)).c_str());
@@ -346,7 +347,7 @@ CheckReport UnregisterFromService(const std::string& argument) {
     if (registration.folder == identity || SamePath(registration.path, folder))
       removed = Unregister(registration.folder) || removed;
   }
-  if (!removed) return {"Instalacja " + folder + " nie jest zarejestrowana w usłudze aktualizacji.\n", kCheckWarnings};
+  if (!removed) return {"Instalacja " + folder + " nie jest zarejestrowana w usłudze aktualizacji.\n", kNotRegistered};
   std::string text = "Usunięto rejestrację instalacji " + folder + ".\n";
   CheckCode code = kCheckClean;
   if (ReadSettings(folder).updatedByService) {
