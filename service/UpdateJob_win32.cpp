@@ -11,6 +11,7 @@
 #include "files/WindowsCopySystem_win32.h"
 #include "update/Leftovers.h"
 #include "update/RefusalMemory_win32.h"
+#include "update/ServiceWayPaths_win32.h"
 #include "update/Settings_win32.h"
 #include "update/ShareProbe_win32.h"
 #include "update/Update.h"
@@ -98,6 +99,7 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   if (!settings.updatedByService)
     return RefusedReply{"plik baza.set tej instalacji nie wybiera usługi aktualizacji (" + std::string(kUpdateKey) +
                         "=" + std::string(kUpdateByService) + ")"};
+  if (std::optional<std::string> fault = ServiceWayPathsRefusal(settings)) return RefusedReply{*fault};
   const std::string& program = request.programName;
   if (IsServiceWayFile(program)) return RefusedReply{"usługa aktualizacji nie zastępuje pliku " + program};
   if (std::optional<std::string> refusal = SubFolderRefusal(path, FoldersWritten(settings, program)))
