@@ -46,10 +46,11 @@ bool MarkFailed(UpdateOutcome& outcome) {
 
 // Ends a component's update whose copy failed. A listed file that another
 // program holds open (a help file that a user of a terminal server has open)
-// does not stop the start: it waits, as it was, for a later start.
+// does not stop the start: it waits, as it was, for a later start; so does
+// the program where the environment says so.
 bool CopyFailed(UpdateOutcome& outcome, const UpdateEnvironment& env, const std::string& fileName,
                 const ComponentUpdate& update, bool listed) {
-  if (!listed || !env.files.IsHeldOpen(update.dst)) return MarkFailed(outcome);
+  if (!(listed || env.programWaits) || !env.files.IsHeldOpen(update.dst)) return MarkFailed(outcome);
   outcome.failure.clear();
   env.record.Waiting(fileName, update);
   outcome.waiting.push_back(update.name);

@@ -71,6 +71,9 @@ struct UpdateEnvironment {
   // Share files refused for their signature: one remembered is skipped (and
   // reported refused again) until it changes. None: each start checks again.
   RefusalMemory* refusals = nullptr;
+  // The program itself waits too, as a listed file does, when another
+  // program holds it open: in the per-machine way no user stops the others.
+  bool programWaits = false;
 };
 
 // Refreshes one component of the installation, the shared directory's

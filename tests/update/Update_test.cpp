@@ -369,6 +369,13 @@ TEST_F(UpdateComponentTest, AFailedRefreshAbortsWithoutLogging) {
   EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe"));
   EXPECT_FALSE(system.files.contains("C:\\app\\prog.exeOLD")) << "no backup of a file not replaced";
   EXPECT_FALSE(system.logged);
+  // In the per-machine way the held program waits, as a held listed file does.
+  UpdateEnvironment perMachine = system.Env();
+  perMachine.programWaits = true;
+  const UpdateOutcome waited = UpdateComponent(perMachine, app, "prog.exe", "", 1, "", false);
+  EXPECT_EQ(waited.result, UpdateResult::NothingToDo);
+  EXPECT_THAT(waited.waiting, ElementsAre("prog.exe"));
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1");
 }
 
 // A share file refused for its signature leaves the older backup alone and is

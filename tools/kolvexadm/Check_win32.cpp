@@ -164,7 +164,9 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
     blocked = "usługa aktualizacji nie sięgnie katalogu wspólnego";
   } else if (settings.updatedByService) {
     // What starts will get: the service's own view, not this account's.
-    const ServiceLook look = LookThroughService(exeDir, settings);
+    // The program too, when named: the service brings in only what the
+    // administrator installed or listed.
+    const ServiceLook look = LookThroughService(exeDir, settings, IsComponentName(program) ? program : std::string());
     check.Line("Usługa aktualizacji (" + std::string(kUpdateKey) + "=" + std::string(kUpdateByService) + "):");
     if (look.kind == ServiceLook::Kind::Readable) {
       check.Line("  " + look.text);

@@ -290,13 +290,14 @@ bool SamePath(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-ServiceLook LookThroughService(const std::string& folder, const Settings& settings) {
+ServiceLook LookThroughService(const std::string& folder, const Settings& settings, const std::string& program) {
   const std::optional<FolderIdentity> identity = FolderIdentityAt(folder);
   if (!identity)
     return {ServiceLook::Kind::NoAnswer, "nie można odczytać tożsamości folderu " + folder + ": " + LastError()};
   ServiceLook look{ServiceLook::Kind::NoAnswer, {}};
   const std::optional<std::string> failure =
-      AskService({.kind = RequestKind::LookAtShare, .folder = *identity}, ServiceLimitMs(settings),
+      AskService({.kind = RequestKind::LookAtShare, .folder = *identity, .programName = program},
+                 ServiceLimitMs(settings),
                  [&look](const ServiceReply& reply) {
                    if (const auto* view = std::get_if<ShareViewReply>(&reply)) {
                      look = {view->readable ? ServiceLook::Kind::Readable : ServiceLook::Kind::Unreadable, view->text};
