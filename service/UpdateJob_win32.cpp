@@ -1,5 +1,7 @@
 #include "service/UpdateJob_win32.h"
 
+#include <windows.h>
+
 #include <exception>
 #include <mutex>
 
@@ -111,6 +113,12 @@ class ShareCopySystem final : public WindowsCopySystem {
         return refusal;
     }
     return WindowsCopySystem::Copy(from, to, progress);
+  }
+
+ protected:
+  // The file itself is opened: a link put in its place since the check is not followed.
+  unsigned long SourceFlags(const std::string& from) override {
+    return from.starts_with(prefix_) ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
   }
 
  private:
