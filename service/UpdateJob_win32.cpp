@@ -14,6 +14,7 @@
 #include "files/WindowsCopySystem_win32.h"
 #include "update/Leftovers.h"
 #include "update/RefusalMemory_win32.h"
+#include "update/ServiceWayPaths_win32.h"
 #include "update/Settings_win32.h"
 #include "update/ShareProbe_win32.h"
 #include "update/Update.h"
@@ -190,6 +191,7 @@ std::optional<std::string> UpdateRefusal(const std::string& path, const FolderId
   if (!settings.updatedByService)
     return "plik baza.set tej instalacji nie wybiera usługi aktualizacji (" + std::string(kUpdateKey) + "=" +
            std::string(kUpdateByService) + ")";
+  if (std::optional<std::string> fault = ServiceWayPathsRefusal(settings)) return fault;
   return ProgramRefusal(path, program, settings);
 }
 
