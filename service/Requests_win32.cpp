@@ -5,6 +5,7 @@
 #include "common/ScopeExit.h"
 #include "common/win32/Utf.h"
 #include "ipc/PipeEnd_win32.h"
+#include "update/ServiceWayPaths_win32.h"
 #include "update/Settings_win32.h"
 #include "service/FolderSafety_win32.h"
 #include "ipc/Registrations_win32.h"
@@ -55,6 +56,7 @@ ServiceReply ShareViewFor(const ServiceRequest& request, const std::string& path
   if (std::optional<std::string> refusal = FolderRefusal(path, request.folder)) return RefusedReply{*refusal};
   if (std::optional<std::string> refusal = SettingsFileRefusal(path)) return RefusedReply{*refusal};
   const Settings settings = ReadSettings(path);
+  if (std::optional<std::string> fault = ServiceWayPathsRefusal(settings)) return RefusedReply{*fault};
   std::vector<std::string> folders;
   for (const Component& component : settings.components.components) {
     for (std::string& folder : FoldersOnTheWay(component.name)) folders.push_back(std::move(folder));
