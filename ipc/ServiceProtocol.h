@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -54,7 +55,7 @@ struct FolderIdentity {
 
 // The identity from the system's answers: the 128-bit file id as it comes,
 // or the 64-bit index as its two halves, least significant byte first.
-FolderIdentity FolderIdentityOf(std::uint64_t volumeSerial, const std::uint8_t (&fileId)[16]);
+FolderIdentity FolderIdentityOf(std::uint64_t volumeSerial, std::span<const std::uint8_t, 16> fileId);
 FolderIdentity FolderIdentityOf(std::uint32_t volumeSerial, std::uint32_t indexHigh, std::uint32_t indexLow);
 
 enum class RequestKind : std::uint8_t {
@@ -66,7 +67,8 @@ struct ServiceRequest {
   RequestKind kind = RequestKind::Update;
   FolderIdentity folder{};
   // Update: the start's program relative to the installation, a name by the
-  // rules of a [SKLADNIKI] entry's (IsComponentName); LookAtShare: empty.
+  // rules of a [SKLADNIKI] entry's (IsComponentName); LookAtShare: empty, or
+  // the program kolvexadm checks, named so too.
   std::string programName{};
   friend bool operator==(const ServiceRequest&, const ServiceRequest&) = default;
 };

@@ -1,6 +1,9 @@
 #include "ipc/ServiceReplies.h"
 
+#include <algorithm>
+
 #include "common/Paths.h"
+#include "update/Release.h"
 
 namespace kolvex {
 
@@ -20,9 +23,16 @@ void ServiceReplies::Read(const ServiceReply& reply, std::uint64_t nowMs) {
     outcome_.result = finished->result;
     outcome_.failure = finished->failure;
     // Where the update went ahead or had nothing to do, the reason carries
-    // what the release in stages decided.
+    // what the release in stages decided ("1.0.1.4: czeka ..."), or why the
+    // log was not written.
+    const std::string_view reason = finished->reason;
+    const size_t colon = reason.find(": ");
     const bool went = finished->result == UpdateResult::NothingToDo || finished->result == UpdateResult::Updated;
-    (went ? outcome_.release : outcome_.reason) = finished->reason;
+    const bool release = went && colon != std::string_view::npos &&
+                         std::ranges::any_of(kReleaseStepTexts, [&](std::string_view step) {
+                           return !step.empty() && reason.substr(colon + 2).starts_with(step);
+                         });
+    (release ? outcome_.release : outcome_.reason) = finished->reason;
   } else if (const auto* refused = std::get_if<RefusedReply>(&reply)) {
     refusal_ = refused->reason;
   }

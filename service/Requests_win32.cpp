@@ -5,6 +5,7 @@
 #include "common/ScopeExit.h"
 #include "common/win32/Utf.h"
 #include "ipc/PipeEnd_win32.h"
+#include "update/ServiceWayPaths_win32.h"
 #include "update/Settings_win32.h"
 #include "service/FolderSafety_win32.h"
 #include "ipc/Registrations_win32.h"
@@ -49,16 +50,26 @@ std::string ReceiveFailure(PipeEnd::Received received) {
 }
 
 // What the service sees of the installation's share, after the same checks
-// of its folders as before an update.
+// of its folders, its baza.set and the program kolvexadm names (if any) as
+// before an update.
 ServiceReply ShareViewFor(const ServiceRequest& request, const std::string& path) {
   if (std::optional<std::string> refusal = FolderRefusal(path, request.folder)) return RefusedReply{*refusal};
+  if (std::optional<std::string> refusal = SettingsFileRefusal(path)) return RefusedReply{*refusal};
   const Settings settings = ReadSettings(path);
+  if (std::optional<std::string> fault = ServiceWayPathsRefusal(settings)) return RefusedReply{*fault};
   std::vector<std::string> folders;
   for (const Component& component : settings.components.components) {
     for (std::string& folder : FoldersOnTheWay(component.name)) folders.push_back(std::move(folder));
   }
   if (std::optional<std::string> refusal = SubFolderRefusal(path, folders)) return RefusedReply{*refusal};
-  return LookAtShare(settings);
+  if (!request.programName.empty()) {
+    if (std::optional<std::string> refusal = ProgramRefusal(path, request.programName, settings))
+      return RefusedReply{*refusal};
+  }
+  ShareViewReply view = LookAtShare(settings);
+  if (!view.readable) return view;
+  if (std::optional<std::string> refusal = ShareRefusal(settings, request.programName)) return RefusedReply{*refusal};
+  return view;
 }
 
 // The replies as they come, and something at least every kKeepAlive while
@@ -118,6 +129,10 @@ void ServeConnection(UniqueFile pipe, RequestBoard& board) {
   std::shared_ptr<SharedReplies> replies;
   try {
     if (request->kind == RequestKind::Update) {
+      // A name the service would never update costs it no thread and no file.
+      Settings settings;
+      if (std::optional<std::string> refusal = UpdateRefusal(*path, request->folder, request->programName, settings))
+        return refuse(std::move(*refusal));
       const UpdateKey key{request->folder, UpperCase(request->programName)};
       bool started = false;
       replies = board.Join(key, started);

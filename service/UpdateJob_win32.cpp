@@ -1,8 +1,11 @@
 #include "service/UpdateJob_win32.h"
 
+#include <windows.h>
+
 #include <exception>
 #include <mutex>
 
+#include "common/Exceptions.h"
 #include "common/Paths.h"
 #include "common/win32/ErrorMode.h"
 #include "common/win32/Utf.h"
@@ -12,6 +15,8 @@
 #include "update/Leftovers.h"
 #include "update/Release_win32.h"
 #include "update/RollBack_win32.h"
+#include "update/RefusalMemory_win32.h"
+#include "update/ServiceWayPaths_win32.h"
 #include "update/Settings_win32.h"
 #include "update/ShareProbe_win32.h"
 #include "update/Update.h"
@@ -63,22 +68,63 @@ class ReplyProgress final : public UpdateProgress {
   bool told_ = false;
 };
 
-// The update log of the installation, as a start keeps it.
+// The update log of the installation, as a start keeps it, shared with
+// its readers. Anybody may read the log of a per-machine installation: one
+// who keeps it from being written does not make a finished update fail, the
+// outcome only says so (Failure).
 class LoggedRecord final : public UpdateRecord {
  public:
-  LoggedRecord(const std::string& exeDir, ReplyProgress& progress) : log_(exeDir), progress_(progress) {}
+  LoggedRecord(const std::string& exeDir, ReplyProgress& progress) : log_(exeDir, true), progress_(progress) {}
   void Refreshed(const std::string& fileName, const ComponentUpdate& update) override {
-    log_.Refreshed(fileName, update);
+    Keep([&] { log_.Refreshed(fileName, update); });
     progress_.FileDone();
   }
   void Waiting(const std::string& fileName, const ComponentUpdate& update) override {
-    log_.Waiting(fileName, update);
+    Keep([&] { log_.Waiting(fileName, update); });
     progress_.FileDone();
+  }
+  // Why a line could not be written, the first time.
+  const std::string& Failure() const { return failure_; }
+
+ private:
+  template <typename Write>
+  void Keep(Write write) {
+    try {
+      write();
+    } catch (const EInOutError& e) {
+      if (failure_.empty()) failure_ = "nie zapisano dziennika aktualizacji: " + std::string(e.what());
+    }
+  }
+
+  UpdateLogFile log_;
+  ReplyProgress& progress_;
+  std::string failure_;
+};
+
+// The system's copy, which reads nothing from the share through a link
+// below the shared directory: the parts of a file to copy from it are looked
+// at once more right before the copy opens it, as the share may have
+// changed since the update began.
+class ShareCopySystem final : public WindowsCopySystem {
+ public:
+  explicit ShareCopySystem(std::string sharedDir) : sharedDir_(std::move(sharedDir)), prefix_(JoinPath(sharedDir_, "")) {}
+  std::optional<std::string> Copy(const std::string& from, const std::string& to,
+                                  const CopyProgress& progress) override {
+    if (from.starts_with(prefix_)) {
+      if (std::optional<std::string> refusal = ShareLinkRefusal(sharedDir_, from.substr(prefix_.size())))
+        return refusal;
+    }
+    return WindowsCopySystem::Copy(from, to, progress);
+  }
+
+ protected:
+  // The file itself is opened: a link put in its place since the check is not followed.
+  unsigned long SourceFlags(const std::string& from) override {
+    return from.starts_with(prefix_) ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
   }
 
  private:
-  UpdateLogFile log_;
-  ReplyProgress& progress_;
+  std::string sharedDir_, prefix_;
 };
 
 std::vector<std::string> FoldersWritten(const Settings& settings, const std::string& programName) {
@@ -94,13 +140,10 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
                                                  RequestBoard& board, SharedReplies& replies) {
   std::unique_lock turn(board.Turn(request.folder), std::defer_lock);
   if (!turn.try_lock_for(kTurnWait)) return RefusedReply{"inna aktualizacja tej instalacji trwa zbyt długo"};
-  if (std::optional<std::string> refusal = FolderRefusal(path, request.folder)) return RefusedReply{*refusal};
-  const Settings settings = ReadSettings(path);
-  if (!settings.updatedByService)
-    return RefusedReply{"plik baza.set tej instalacji nie wybiera usługi aktualizacji (" + std::string(kUpdateKey) +
-                        "=" + std::string(kUpdateByService) + ")"};
+  Settings settings;
   const std::string& program = request.programName;
-  if (IsServiceWayFile(program)) return RefusedReply{"usługa aktualizacji nie zastępuje pliku " + program};
+  if (std::optional<std::string> refusal = UpdateRefusal(path, request.folder, program, settings))
+    return RefusedReply{*refusal};
   if (std::optional<std::string> refusal = SubFolderRefusal(path, FoldersWritten(settings, program)))
     return RefusedReply{*refusal};
 
@@ -108,6 +151,7 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   const NoCriticalErrorBoxes noPrompts;
   if (std::optional<UpdateOutcome> without = OutcomeWithoutShare(installation.sharedDir, settings.shareTimeBoxMs))
     return std::move(*without);
+  if (std::optional<std::string> refusal = ShareRefusal(settings, program)) return RefusedReply{*refusal};
   // A release in stages: the same rule as a start's, for the same computer.
   ReleaseDecision release;
   if (!DecideReleaseHere(installation, settings.reportDir, settings.shareTimeBoxMs, release))
@@ -125,17 +169,25 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
     }
     WriteRollBackLog(release.version, path);
   }
-  WindowsCopySystem files;
+  ShareCopySystem files(back ? backups.sharedDir : installation.sharedDir);
   WindowsFileFacts facts;
   WindowsSignatureReader signatures;
   ReplyProgress progress(replies, UpperCase(ExtractFileName(program)));
   LoggedRecord record(path, progress);
   const std::vector<Component>& components = settings.components.components;
   RemoveLeftoversOfEndedRuns(files, path, components, program);
-  UpdateOutcome outcome = UpdateInstallation(
-      {.files = files, .facts = facts, .signatures = signatures, .progress = progress, .record = record},
-      back ? backups : installation,
-      components);
+  // The service keeps the installation's memory of refused files, as a start of today's way does.
+  RefusalMemory refusals = ReadRefusalMemory(path);
+  UpdateOutcome outcome = UpdateInstallation({.files = files,
+                                              .facts = facts,
+                                              .signatures = signatures,
+                                              .progress = progress,
+                                              .record = record,
+                                              .refusals = &refusals,
+                                              .programWaits = true},
+                                             back ? backups : installation, components);
+  KeepRefusalMemory(path, refusals);
+  if (outcome.result != UpdateResult::Failed && !record.Failure().empty()) outcome.reason = record.Failure();
   // A roll-back that could not put a file back (the program running in
   // another session) keeps the start from nothing: it is tried again.
   if (back && outcome.result == UpdateResult::Failed) {
@@ -145,8 +197,10 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   }
   outcome.release = ReleaseReportLine(release);
   if (!TakenVersion(outcome, program).empty()) KeepForRollBack(installation, outcome.updates);
-  // The start's report says it (ServiceReplies): the reply's reason carries it.
-  if (outcome.result == UpdateResult::NothingToDo || outcome.result == UpdateResult::Updated)
+  // The start's report says it (ServiceReplies): the reply's reason carries
+  // it, unless it tells why the log was not written.
+  if ((outcome.result == UpdateResult::NothingToDo || outcome.result == UpdateResult::Updated) &&
+      outcome.reason.empty())
     outcome.reason = outcome.release;
   return outcome;
 }
@@ -161,6 +215,43 @@ std::vector<ServiceReply> Replies(const UpdateOutcome& outcome) {
 }
 
 }  // namespace
+
+std::optional<std::string> UpdateRefusal(const std::string& path, const FolderIdentity& folder,
+                                         const std::string& program, Settings& settings) {
+  if (std::optional<std::string> refusal = FolderRefusal(path, folder)) return refusal;
+  if (std::optional<std::string> refusal = SettingsFileRefusal(path)) return refusal;
+  settings = ReadSettings(path);
+  if (!settings.updatedByService)
+    return "plik baza.set tej instalacji nie wybiera usługi aktualizacji (" + std::string(kUpdateKey) + "=" +
+           std::string(kUpdateByService) + ")";
+  if (std::optional<std::string> fault = ServiceWayPathsRefusal(settings)) return fault;
+  return ProgramRefusal(path, program, settings);
+}
+
+std::optional<std::string> ProgramRefusal(const std::string& path, const std::string& program,
+                                          const Settings& settings) {
+  if (IsServiceWayFile(program)) return "usługa aktualizacji nie zastępuje pliku " + program;
+  // Only what the administrator installed or listed: any other name would
+  // bring into the installation whatever a user found on the share.
+  if (IsListed(program, settings.components.components)) return std::nullopt;
+  if (std::optional<std::string> refusal = SubFolderRefusal(path, FoldersOnTheWay(program))) return refusal;
+  return InstalledProgramRefusal(path, program);
+}
+
+std::optional<std::string> ShareRefusal(const Settings& settings, const std::string& program) {
+  std::vector<std::string> names;
+  if (!program.empty()) names.push_back(program);
+  for (const Component& component : settings.components.components) names.push_back(component.name);
+  std::vector<std::string> folders;
+  for (const std::string& name : names) {
+    if (std::optional<std::string> refusal = ShareLinkRefusal(settings.sharedDir, name)) return refusal;
+    for (std::string& folder : FoldersOnTheWay(name)) folders.push_back(std::move(folder));
+  }
+  // A folder of this computer that users may change would ship their code
+  // to everybody; signed files are judged by their signature instead.
+  if (settings.signers.Active()) return std::nullopt;
+  return LocalShareRefusal(settings.sharedDir, folders);
+}
 
 void RunUpdate(const UpdateKey& key, const ServiceRequest& request, const std::string& path, RequestBoard& board,
                SharedReplies& replies) {

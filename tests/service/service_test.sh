@@ -37,7 +37,8 @@ echo pomoc >"$inst/pomoc/prog.hlp"; cp -p "$inst/pomoc/prog.hlp" "$work/share/po
 printf '[MAIN]\r\nSHARED_DIR=%s\r\nREPORT_DIR=%s\r\nAKTUALIZACJA=usluga\r\n[SKLADNIKI]\r\nlib=prog.dll\r\npomoc=pomoc\\prog.hlp,2\r\n' \
   "$(win "$work/share")" "$(win "$work/raporty")" >"$inst/baza.set"
 mount --bind "$inst" "$view" && mount -o remount,bind,ro "$view" || fail "no read-only view (run as root)"
-start() { run "$view/Kolvex.exe" prog.exe "$@"; }  # a start through the view
+# A start through the view; one that waits for a user (an error box) fails within a minute.
+start() { timeout 60 "$build/wine-run" "$view/Kolvex.exe" prog.exe "$@" </dev/null >/dev/null 2>&1; }
 report() { cat "$work/raporty/"*.txt 2>/dev/null | tr -d '\r'; }  # the one computer's
 runs() { cat "$work/target-run.txt" 2>/dev/null | grep -c '^cmdline='; }
 # Waits until the program has recorded more than N starts.
@@ -128,6 +129,51 @@ expect "release, rolled back" 0 "$out" 0 '^WYDANIE=1.0.1.3: wycofane przez admin
 started_after "$before" && tail -3 "$work/target-run.txt" | grep -q 'version=1.0.1.4' || fail "rolled back: not the old program"
 grep -q 'wycofanie wersji 1.0.1.3' "$inst/_updatefiles.LOG" || fail "rolled back: not in the update log"
 rm "$work/share/wydanie.set"; cp "$build/bin/demo_app_v1014.exe" "$work/share/prog.exe"
+# Only what the administrator installed or listed: names under a plain folder
+# of the share and through a link on it bring nothing in; with no program of
+# that name, the start says why and ends with exit code 1.
+mkdir "$work/share/dane" "$work/tajne"; echo x >"$work/share/dane/notatka.txt"; echo x >"$work/tajne/hasla.txt"
+ln -s "$work/tajne" "$work/share/lacze"
+for name in 'dane\notatka.txt' 'lacze\hasla.txt'; do
+  "$build/wine-run" "$view/Kolvex.exe" "$name" </dev/null >/dev/null 2>&1 & launcher=$!
+  for title in Błąd 'Application Error'; do run "$build/bin/robot.exe" press "$title" OK --timeout 20000 >/dev/null; done
+  wait $launcher; code=$?; out=$(report)
+  expect "$name" 1 "$out" $code "nie jest zainstalowany w folderze .*inst ani wymieniony w sekcji \[SKLADNIKI\]"
+done
+[ -e "$inst/dane" ] || [ -e "$inst/lacze" ] && fail "a name never installed came into the installation"
+out=$(adm sprawdz "$(win "$inst")" 'dane\notatka.txt'); expect "sprawdz, never installed" 2 "$out" $? \
+  'BŁĄD: program dane\\notatka.txt nie jest zainstalowany'
+rm -r "$work/share/dane" "$work/share/lacze"
+# No link below the shared directory: a listed file's folder linked elsewhere
+# on the share is not read; the installed program starts.
+mv "$work/share/pomoc" "$work/share/pomoc-x"; ln -s "$work/share/pomoc-x" "$work/share/pomoc"
+before=$(runs); start; out=$(report)
+expect "link on the share" 0 "$out" 0 '^POWOD=w katalogu wspólnym .*share\\pomoc jest łączem'
+started_after "$before" || fail "link on the share: the program did not start"
+rm "$work/share/pomoc"; mv "$work/share/pomoc-x" "$work/share/pomoc"
+# A shared directory on this computer that everybody may change, and a
+# baza.set that everybody may change: neither is trusted.
+chmod o+w "$work/share"; out=$(adm sprawdz "$(win "$inst")"); code=$?; chmod o-w "$work/share"
+expect "share everybody may change" 2 "$out" $code 'BŁĄD: katalog wspólny jest folderem tego komputera: folder .*share może zmieniać'
+chmod o+w "$inst/baza.set"; out=$(adm sprawdz "$(win "$inst")"); code=$?; chmod o-w "$inst/baza.set"
+expect "baza.set everybody may change" 2 "$out" $code 'BŁĄD: plik .*baza.set może zmieniać'
+
+# A held file stops nobody: the program held open by a viewer (no delete
+# sharing) waits, and the log held by a reader is only reported; a later
+# start completes the update (here a return to the older version).
+cp "$build/bin/demo_app_v1013.exe" "$work/share/prog.exe"
+mkfifo "$work/h1" "$work/h2"
+"$build/wine-run" "$build/bin/locker.exe" "$(win "$inst/prog.exe")" read <"$work/h1" >"$work/h1.out" 2>/dev/null &
+exec 7>"$work/h1"
+"$build/wine-run" "$build/bin/locker.exe" "$(win "$inst/_updatefiles.LOG")" <"$work/h2" >"$work/h2.out" 2>/dev/null &
+exec 8>"$work/h2"
+for _ in $(seq 100); do [ "$(cat "$work/h1.out" "$work/h2.out")" = 11 ] && break; sleep 0.1; done
+before=$(runs); start; out=$(report)
+expect "held program and log" 0 "$out" 0 '^CZEKA=prog.exe$' '^POWOD=nie zapisano dziennika aktualizacji: '
+started_after "$before" && tr -d '\r' <"$work/target-run.txt" | grep version= | tail -1 | grep -q '=1.0.1.4$' ||
+  fail "held: not the installed program"
+exec 7>&- 8>&-; wait
+start; out=$(report); expect "no longer held" 0 "$out" 0 '^WYNIK=zaktualizowany$' '^PLIK=prog.exe \| 1.0.1.3$'
 
 # A look-alike copy is not the registered installation: its start runs the
 # program it has, and the report and sprawdz say why.
@@ -157,14 +203,11 @@ out=$(probe send "$(win "$work/half")"); expect stalled 0 "$out" $? '^Refused: �
 probe send "$(win "$work/half")" close
 out=$(adm sprawdz "$(win "$inst")"); expect "still serving" 0 "$out" $? '^  Usługa czyta katalog wspólny'
 
-# A folder everybody may change at the very top of an installation's path
-# (the root of the prefix's drive C:): the service refuses the installation.
-top=$build/wineprefix/drive_c; mode=$(stat -c %a "$top")
-mkdir "$top/kolvex-szczyt" && chmod o+w "$top"
+# Everybody may change the top of an installation's path (the prefix's C:\): refused.
+top=$build/wineprefix/drive_c; mkdir "$top/kolvex-szczyt"; chmod o+w "$top"
 out=$(adm usluga zainstaluj 'C:\kolvex-szczyt'); code=$?
-[ $code = 2 ] || adm usluga usun 'C:\kolvex-szczyt' >/dev/null
-chmod "$mode" "$top"; rmdir "$top/kolvex-szczyt"
-expect "writable root" 2 "$out" $code '^Nie zarejestrowano instalacji C:\\kolvex-szczyt: folder C:\\ może zmieniać'
+[ $code = 2 ] || adm usluga usun 'C:\kolvex-szczyt' >/dev/null; chmod o-w "$top"; rmdir "$top/kolvex-szczyt"
+expect "writable root" 2 "$out" $code '^Nie zarejestrowano instalacji .*: folder C:\\ może zmieniać'
 
 # A service that does not answer (stopped in its tracks): the start waits
 # the share's time-box, then starts the installed program; the report says why.
@@ -193,6 +236,8 @@ grep -q 'bajty=[1-9]' "$work/squatter" && fail "the squatter was sent a request"
 out=$(adm usluga usun "$(win "$inst")"); code=$?
 expect unregister 1 "$out" $code 'UWAGA: baza.set tej instalacji nadal wybiera usługę' '^Usunięto usługę aktualizacji'
 run sc query KolvexUsluga >/dev/null && fail "the service is still installed"
+run reg query 'HKLM\SOFTWARE\Kolvex\Usluga' >/dev/null && fail "the registrations' empty key is left"
+out=$(adm usluga usun "$(win "$inst")"); expect "unregister again" 4 "$out" $? 'nie jest zarejestrowana'
 # A service of that name that is not the update service, and another
 # program's pipe: the start talks to a pipe only when its server is the
 # service's own process.
@@ -210,6 +255,16 @@ run sc stop KolvexUsluga >/dev/null; run sc delete KolvexUsluga >/dev/null
 before=$(runs); start; out=$(report)
 started_after "$before" || fail "no service: the program did not start"
 expect "no service" 0 "$out" 0 '^WYNIK=usługa aktualizacji nie zaktualizowała instalacji$' '^POWOD=.+'
-out=$(adm sprawdz "$(win "$view")"); expect "sprawdz, no service" 2 "$out" $? 'BŁĄD: .*uruchomienia nie będą'
+cp "$build/bin/demo_lib_v1013.dll" "$inst/prog.dll"  # behind the share, and nothing will copy it
+out=$(adm sprawdz "$(win "$view")"); expect "sprawdz, no service" 2 "$out" $? 'BŁĄD: .*[^.]: uruchomienia nie będą' \
+  '1\.0\.1\.3, w katalogu wspólnym: 1\.0\.1\.4 . nie zostanie skopiowany: usługa'
+grep -q 'zostanie skopiowany\.' <<<"$out" && fail "sprawdz, no service: a file said to be copied"
+# A share on a drive letter the system does not show this process (under Wine, where all processes
+# share the letters, one that is not there; on Windows a user's mapped drive): registering and the
+# check refuse it, saying to give the UNC path.
+printf '[MAIN]\r\nSHARED_DIR=P:\\programy\r\nAKTUALIZACJA=usluga\r\n' >"$inst/baza.set"
+out=$(adm usluga zainstaluj "$(win "$inst")"); expect "mapped drive, registering" 2 "$out" $? 'dysku P: nie ma.*podaj ścieżkę UNC'
+run sc query KolvexUsluga >/dev/null && fail "mapped drive: the service was installed"
+out=$(adm sprawdz "$(win "$inst")"); expect "mapped drive, sprawdz" 2 "$out" $? 'BŁĄD: SHARED_DIR=P:.programy: dysku P: nie ma'
 echo "service: $failures failed"
 [ "$failures" = 0 ]
