@@ -85,7 +85,6 @@ void LoadLibrariesFromTheSystemOnly() {
 
 int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int) {
   LoadLibrariesFromTheSystemOnly();
-
   // The progress window outlives the run: it stays in sight behind the
   // error box, as long as the process.
   kolvex::ProgressWindow progress;

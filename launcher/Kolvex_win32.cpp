@@ -22,7 +22,6 @@
 #include "update/ShareProbe_win32.h"
 #include "update/StartReport_win32.h"
 #include "launcher/UpdateAside_win32.h"
-#include "launcher/Watch_win32.h"
 #include "update/Release_win32.h"
 #include "update/UpdateTurn.h"
 #include "update/UpdateTurn_win32.h"
@@ -145,10 +144,8 @@ Installation ThisInstallation(const std::string& exeDir, const Settings& setting
 
 // Hands the program to the shell; the system's error code when the shell
 // could not open it (no such file, a name mistyped in the shortcut): the
-// shell has shown its own message, and the start report says so. With
-// watchVersion, the program's first start is watched (Watch_win32.h).
-DWORD LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments,
-                   const std::string& watchVersion) {
+// shell has shown its own message, and the start report says so.
+DWORD LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments) {
   const std::wstring file = Widen(JoinPath(installation.exeDir, installation.targetName));
   const std::wstring params = Widen(BuildForwardedParams(arguments));
   ComApartment com;
@@ -157,21 +154,14 @@ DWORD LaunchTarget(const Installation& installation, const std::vector<std::stri
   // The launcher ends right after this call: the request must be handed
   // over completely before it returns.
   // Where nobody can see it, the shell must not show its own message either.
-  info.fMask = SEE_MASK_NOASYNC | (WindowsCanBeSeen() ? 0 : SEE_MASK_FLAG_NO_UI) |
-               (watchVersion.empty() ? 0 : SEE_MASK_NOCLOSEPROCESS);
+  info.fMask = SEE_MASK_NOASYNC | (WindowsCanBeSeen() ? 0 : SEE_MASK_FLAG_NO_UI);
   info.hwnd = GetDesktopWindow();
   info.lpVerb = L"open";
   info.lpFile = file.c_str();
   info.lpParameters = params.c_str();
   info.lpDirectory = nullptr;
   info.nShow = SW_SHOW;
-  if (ShellExecuteExW(&info)) {
-    if (info.hProcess) {
-      StartWatch(info.hProcess, watchVersion);
-      CloseHandle(info.hProcess);
-    }
-    return ERROR_SUCCESS;
-  }
+  if (ShellExecuteExW(&info)) return ERROR_SUCCESS;
   // Wine sets no error of the system's, only the shell's own code (whose
   // values for a missing file, path and access are the system's codes).
   const DWORD error = GetLastError();
@@ -182,12 +172,10 @@ DWORD LaunchTarget(const Installation& installation, const std::vector<std::stri
 }  // namespace
 
 void RunLauncher(ProgressWindow& progress) {
-  const std::vector<std::string> arguments = SplitCommandLine(Narrow(GetCommandLineW()));
-  // The watch on a first start: no window, no wait, nothing for the user.
-  if (arguments.size() > 1 && arguments[1] == kWatchArgument) return RunWatch(arguments);
   Sleep(kStartDelayMs);
   const std::string exeDir = ExtractFileDir(ModuleFileName());
   const Settings settings = ReadSettings(exeDir);
+  const std::vector<std::string> arguments = SplitCommandLine(Narrow(GetCommandLineW()));
   const Installation installation = ThisInstallation(exeDir, settings, arguments);
   // Before the turn: the warning waits until it is read, and the other starts
   // of the installation must not wait that long too.
@@ -197,19 +185,14 @@ void RunLauncher(ProgressWindow& progress) {
   const UpdateOutcome outcome = settings.updatedByService
                                     ? UpdateThroughService(installation, settings, progress, programName)
                                     : UpdateFromShare(installation, settings, progress, programName);
-  // The first start of a version taken in a release in stages is watched.
-  const std::string watchVersion = TakenVersion(outcome, installation.targetName);
   // Last of all, so that the user never waits for it: after the hand-off, or
   // after the failure was read (or could not be shown).
   DWORD notStarted = ERROR_SUCCESS;
   const ScopeExit report([&] {
-    if (settings.reportDir.empty()) return;
-    const std::string reason = notStarted ? GetErrorReason(static_cast<int32_t>(notStarted)) : std::string();
-    ReportStart(settings.reportDir, installation, settings.components.components, outcome, reason,
-                !settings.updatedByService, settings.shareTimeBoxMs);
-    // A taken version the shell could not start failed its first start.
-    if (notStarted && !watchVersion.empty())
-      RecordFailedStart(settings.reportDir, watchVersion, "nie uruchomił się: " + reason, settings.shareTimeBoxMs);
+    if (!settings.reportDir.empty())
+      ReportStart(settings.reportDir, installation, settings.components.components, outcome,
+                  notStarted ? GetErrorReason(static_cast<int32_t>(notStarted)) : std::string(),
+                  !settings.updatedByService, settings.shareTimeBoxMs);
   });
   // The turn is left: a message read now holds up no other start.
   if (outcome.result == UpdateResult::Failed) {
@@ -220,7 +203,7 @@ void RunLauncher(ProgressWindow& progress) {
   // The program's own window comes next: the update's is gone first.
   progress.Close();
   // The exit code stays 0 (handed to the shell) either way, as callers rely on it.
-  notStarted = LaunchTarget(installation, arguments, watchVersion);
+  notStarted = LaunchTarget(installation, arguments);
 }
 
 }  // namespace kolvex

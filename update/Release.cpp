@@ -277,22 +277,7 @@ std::string ReleaseReportLine(const ReleaseDecision& d) {
   return line;
 }
 
-std::string TakenVersion(const UpdateOutcome& outcome, std::string_view targetName) {
-  const std::string_view line = outcome.release;
-  for (const ComponentUpdate& update : outcome.updates) {
-    const std::string_view version = update.newVersion;
-    if (SameFileName(update.name, targetName) && line.starts_with(version) &&
-        line.substr(version.size()).starts_with(": przyjęte"))
-      return update.newVersion;
-  }
-  return {};
-}
 
-std::string FailureMarkerName(std::string_view computer, std::string_view version) {
-  std::string name = FileSafeName(computer);
-  name += FailureMarkerPattern(version).substr(1);
-  return name;
-}
 
 std::string FailureMarkerPattern(std::string_view version) {
   std::string pattern = "*@";
@@ -306,27 +291,7 @@ bool IsFailureMarker(std::string_view name, std::string_view tail) {
 }
 
 
-bool IsFailedStartCode(uint32_t code) { return (code & 0xF0000000u) == 0xC0000000u; }
 
-std::string ExitCodeText(uint32_t code) {
-  constexpr struct {
-    uint32_t code;
-    const char* meaning;
-  } kMeanings[] = {
-      {0xC0000005u, "naruszenie dostępu do pamięci"},
-      {0xC0000135u, "brak biblioteki DLL"},
-  };
-  const char* meaning = "wyjątek systemu";
-  for (const auto& known : kMeanings) {
-    if (known.code == code) meaning = known.meaning;
-  }
-  std::string text = "0x";
-  text += FormatInteger(code, 8, 16);
-  text += " (";
-  text += meaning;
-  text += ')';
-  return text;
-}
 
 
 }  // namespace kolvex

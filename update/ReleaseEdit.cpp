@@ -3,7 +3,10 @@
 #include <algorithm>
 
 #include "common/Text.h"
+#include "common/Integers.h"
+#include "common/Paths.h"
 #include "update/Release.h"
+#include "update/StartReport.h"
 
 namespace kolvex {
 
@@ -74,6 +77,47 @@ uint32_t CountFailureMarkers(const std::vector<std::string>& names, std::string_
   uint32_t count = 0;
   for (const std::string& name : names) count += IsFailureMarker(name, tail);
   return count;
+}
+
+bool IsFailedStartCode(uint32_t code) { return (code & 0xF0000000u) == 0xC0000000u; }
+
+std::string TakenVersion(const UpdateOutcome& outcome, std::string_view targetName) {
+  const std::string_view line = outcome.release;
+  for (const ComponentUpdate& update : outcome.updates) {
+    const std::string_view version = update.newVersion;
+    if (SameFileName(update.name, targetName) && line.starts_with(version) &&
+        line.substr(version.size()).starts_with(": przyjęte"))
+      return update.newVersion;
+  }
+  return {};
+}
+
+std::string FailureMarkerName(std::string_view computer, std::string_view version) {
+  // The computer's name as its report is named, without the report's extension.
+  std::string name = StartReportFileName(computer);
+  name.resize(name.size() - 4);
+  name += FailureMarkerPattern(version).substr(1);
+  return name;
+}
+
+std::string ExitCodeText(uint32_t code) {
+  constexpr struct {
+    uint32_t code;
+    const char* meaning;
+  } kMeanings[] = {
+      {0xC0000005u, "naruszenie dostępu do pamięci"},
+      {0xC0000135u, "brak biblioteki DLL"},
+  };
+  const char* meaning = "wyjątek systemu";
+  for (const auto& known : kMeanings) {
+    if (known.code == code) meaning = known.meaning;
+  }
+  std::string text = "0x";
+  text += FormatInteger(code, 8, 16);
+  text += " (";
+  text += meaning;
+  text += ')';
+  return text;
 }
 
 }  // namespace kolvex

@@ -8,17 +8,12 @@
 #include "common/Text.h"
 #include "common/TextDecode.h"
 #include "common/win32/DateTime.h"
-#include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/SystemText.h"
 #include "common/win32/TimeBox.h"
 #include "common/win32/Utf.h"
-#include "files/CopyVerified.h"
 #include "files/FileFacts_win32.h"
-#include "files/FileRetry_win32.h"
-#include "files/WindowsCopySystem_win32.h"
-#include "update/StartReport.h"
 #include "update/StartReport_win32.h"
 
 namespace kolvex {
@@ -103,51 +98,5 @@ bool DecideReleaseHere(const Installation& installation, const std::string& repo
   return true;
 }
 
-void RecordFailedStart(const std::string& reportDir, const std::string& version, const std::string& what,
-                       uint32_t limitMs) noexcept {
-  // The line at the end of the computer's report, which has one section,
-  // and the marker a report of its own: the computer and the line.
-  struct RecordWork final : BoundedWork {
-    using BoundedWork::BoundedWork;
-    void Run(RequestWatch& watch) override {
-      const std::string computer = ComputerName();
-      std::string line = "NIEUDANY_START=";
-      line += version;
-      line += ": ";
-      line += what;
-      line += "\r\n";
-      std::string marker = "\xEF\xBB\xBF[KOLVEX]\r\nKOMPUTER=";
-      marker += computer;
-      marker += "\r\n";
-      marker += line;
-      for (const bool report : {false, true}) {
-        const std::wstring path = WideLongPath(
-            JoinPath(reportDir, report ? StartReportFileName(computer) : FailureMarkerName(computer, version)));
-        const std::string& bytes = report ? line : marker;
-        RetryWhileHeld([&] {
-          return watch.Ask([&] {
-            const UniqueFile file = report ? OpenForWritingAlone(path) : CreateForWritingAlone(path);
-            DWORD written = 0;
-            return file && SetFilePointerEx(file.get(), LARGE_INTEGER{}, nullptr, FILE_END) &&
-                           WriteFile(file.get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr)
-                       ? ERROR_SUCCESS
-                       : GetLastError();
-          });
-        });
-      }
-    }
-    std::string reportDir, version, what;
-  };
-  try {
-    if (reportDir.empty()) return;
-    auto work = std::make_unique<RecordWork>(limitMs ? limitMs : INFINITE);
-    work->reportDir = reportDir;
-    work->version = version;
-    work->what = what;
-    if (!RunBounded(*work)) work.release();
-  } catch (...) {
-    // The administrator's record; the user's program is not its business.
-  }
-}
 
 }  // namespace kolvex

@@ -19,11 +19,5 @@ namespace kolvex {
 bool DecideReleaseHere(const Installation& installation, const std::string& reportDir, uint32_t limitMs,
                        ReleaseDecision& decision);
 
-// A first start of version that failed (what: the exit code and its
-// meaning, or why it did not start): the computer's marker in reportDir and
-// the line in its start report, each written whole under another name and
-// renamed, each request bounded by limitMs. Silent on any failure.
-void RecordFailedStart(const std::string& reportDir, const std::string& version, const std::string& what,
-                       uint32_t limitMs) noexcept;
 
 }  // namespace kolvex

@@ -45,10 +45,12 @@ bool RollBackSource(const Installation& installation, Installation& source) {
 }
 
 void WriteRollBackLog(const std::string& version, const std::string& exeDir) {
-  // Into the installation's own log, whoever writes it (the service).
+  // Into the installation's own log, whoever writes it (the service, beside
+  // its readers as it writes the update's lines).
   AppendToUpdateLog(std::string(kUpdateLogName), exeDir,
                     FormatDateAndTime(Now(), UserDateTimeFormats()) + " - wycofanie wersji " + version +
-                        ": wracają kopie zapasowe\r\n");
+                        ": wracają kopie zapasowe\r\n",
+                    true);
 }
 
 }  // namespace kolvex

@@ -21,8 +21,10 @@ void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const Comp
 void WriteWaitingLog(const std::string& fileName, const ComponentUpdate& update, const std::string& exeDir,
                      bool besideReaders = false);
 
-// Appends line (CR LF included) to the log of UpdateLogPath, raising as WriteUpdateLog does.
-void AppendToUpdateLog(const std::string& fileName, const std::string& exeDir, const std::string& line);
+// Appends line (CR LF included) to the log of UpdateLogPath, raising and
+// sharing it (besideReaders) as WriteUpdateLog does.
+void AppendToUpdateLog(const std::string& fileName, const std::string& exeDir, const std::string& line,
+                       bool besideReaders);
 
 // The update's record in a start: each file brought in is a line of the
 // update log of the installation in exeDir.

@@ -97,43 +97,6 @@ TEST(ReleaseInStages, EachStartTakesTheShareProgramOnlyWhenItsStageLetsItIn) {
   }
 }
 
-// The first start of the version taken: a program that fails leaves the
-// computer's marker and a line in its report; one that starts leaves none.
-TEST(ReleaseInStages, AFailedFirstStartLeavesAMarkerAndAReportLine) {
-  const ReleaseScene s;
-  const std::string marker = s.reports + "\\" + FailureMarkerName(s.computer, "1.0.1.4");
-  for (const auto& [fixture, line] : {std::pair{"crash_v1014", "1.0.1.4: 0xC0000005 (naruszenie dostępu do pamięci)"},
-                                      std::pair{"needs_lib_v1014", "1.0.1.4: 0xC0000135 (brak biblioteki DLL)"},
-                                      std::pair{"target_v1014", ""}}) {
-    SCOPED_TRACE(fixture);
-    s.Install("target_v1013");
-    WriteFileBytes(s.shared + "\\prog.exe", FixtureBytes(fixture));
-    WriteFileBytes(s.shared + "\\wydanie.set", kHead + "PILOT=" + s.computer + "\r\n");
-    DeleteFileW(Widen(marker).c_str());
-    const ProcessResult run = s.app.RunLauncher(" prog.exe");
-    EXPECT_EQ(run.exitCode, 0u);
-    if (*line) {
-      EXPECT_TRUE(WaitUntil([&] { return GetFileAttributesW(Widen(marker).c_str()) != INVALID_FILE_ATTRIBUTES; },
-                            15000));
-      EXPECT_TRUE(WaitUntil([&] { return !s.Report().failedStarts.empty(); }, 5000));
-      EXPECT_THAT(s.Report().failedStarts, ElementsAre(line));
-      EXPECT_NE(ReadFileBytes(marker).find(line), std::string::npos);
-    } else {
-      EXPECT_TRUE(WaitUntil([&] { return TargetStarts(s.app) == 1; }, 15000));
-      Sleep(1500);
-      EXPECT_EQ(GetFileAttributesW(Widen(marker).c_str()), INVALID_FILE_ATTRIBUTES);
-      EXPECT_THAT(s.Report().failedStarts, IsEmpty());
-    }
-  }
-  // Two computers' markers hold it back from the next one that would take it.
-  WriteFileBytes(s.reports + "\\" + FailureMarkerName("INNY", "1.0.1.4"), "");
-  WriteFileBytes(s.reports + "\\" + FailureMarkerName(s.computer, "1.0.1.4"), "");
-  s.Install("target_v1013");
-  EXPECT_EQ(s.app.RunLauncher(" prog.exe").exitCode, 0u);
-  EXPECT_EQ(ReadFileBytes(s.app / "prog.exe"), FixtureBytes("target_v1013"));
-  EXPECT_THAT(s.Report().release, StartsWith("1.0.1.4: wstrzymane"));
-}
-
 // Halted with roll-back in the per-user way: the start keeps what it has
 // and says that only the update service goes back (service_test.sh).
 TEST(ReleaseInStages, HaltedWithRollBackAStartWithoutTheServiceKeepsWhatItHas) {
