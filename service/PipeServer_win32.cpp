@@ -20,6 +20,7 @@ namespace {
 constexpr DWORD kOutBuffer = 64 * 1024;
 constexpr DWORD kInBuffer = 4 * 1024;
 constexpr DWORD kIdleCheckMs = 1000;
+constexpr DWORD kFailedInstancePauseMs = 50;
 
 UniqueFile NewInstance(bool first) {
   PSECURITY_DESCRIPTOR descriptor = nullptr;
@@ -41,16 +42,20 @@ bool AwaitClient(HANDLE instance, HANDLE stop, DWORD idleMs, RequestBoard& board
   const UniqueKernelHandle connected(CreateEventW(nullptr, TRUE, FALSE, nullptr));
   OVERLAPPED overlapped{};
   overlapped.hEvent = connected.get();
+  // A client that came and went before the wait began (ERROR_NO_DATA), or
+  // any other failure of the instance, is handed over as a connection all
+  // the same (it ends at once, and a new instance takes its place): no
+  // client ends the service.
   if (ConnectNamedPipe(instance, &overlapped) || GetLastError() == ERROR_PIPE_CONNECTED) return true;
-  if (GetLastError() != ERROR_IO_PENDING) return false;
+  if (GetLastError() != ERROR_IO_PENDING) {
+    Sleep(kFailedInstancePauseMs);
+    return true;
+  }
   ULONGLONG busyLast = GetTickCount64();
   const HANDLE events[] = {connected.get(), stop};
   while (true) {
     const DWORD woken = WaitForMultipleObjects(2, events, FALSE, kIdleCheckMs);
-    if (woken == WAIT_OBJECT_0) {
-      DWORD ignored = 0;
-      return GetOverlappedResult(instance, &overlapped, &ignored, FALSE) || GetLastError() == ERROR_PIPE_CONNECTED;
-    }
+    if (woken == WAIT_OBJECT_0) return true;  // connected, or failed: see above
     if (!board.Idle()) busyLast = GetTickCount64();
     // While an installation is registered the name stays the service's:
     // no user can take it before the next start asks.

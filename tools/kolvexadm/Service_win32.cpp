@@ -208,8 +208,11 @@ std::optional<std::string> InstallService() {
   DelayedStart delayed{TRUE};
   std::wstring privileges(kServicePrivileges, std::size(kServicePrivileges));
   RequiredPrivileges required{privileges.data()};
-  if (!ChangeServiceConfig2W(service.get(), kDelayedStartLevel, &delayed) ||
-      !ChangeServiceConfig2W(service.get(), kRequiredPrivilegesLevel, &required))
+  // A service manager that does not know a setting (Wine's) leaves it out.
+  const auto set = [&](DWORD level, void* value) {
+    return ChangeServiceConfig2W(service.get(), level, value) || GetLastError() == ERROR_INVALID_LEVEL;
+  };
+  if (!set(kDelayedStartLevel, &delayed) || !set(kRequiredPrivilegesLevel, &required))
     return "Nie można zmienić ustawień usługi: " + LastError();
   const Descriptor access = FromText(Widen(ServiceAccessText()).c_str());
   if (!access.get() || !SetServiceObjectSecurity(service.get(), DACL_SECURITY_INFORMATION, access.get()))
