@@ -61,7 +61,7 @@ SignerRule ParseSignerRule(std::string_view value) {
     if (item.empty()) continue;
     if (item == kSameAsInstalled) {
       rule.sameAsInstalled = true;
-    } else if (item.size() == 40 && std::ranges::all_of(item, IsHexDigit)) {
+    } else if ((item.size() == 40 || item.size() == 64) && std::ranges::all_of(item, IsHexDigit)) {
       rule.thumbprints.push_back(item);
     } else {
       rule.malformed.emplace_back(written);
@@ -99,8 +99,10 @@ SignatureVerdict JudgeSignature(const SignerRule& rule, const SignatureFacts& fi
   if (!verified || !file.signer)
     return {SignatureVerdict::BadSignature, file.signer};
   const Certificate& signer = *file.signer;
-  if (std::ranges::find(rule.thumbprints, signer.thumbprint) != rule.thumbprints.end())
-    return {SignatureVerdict::Accepted, signer};
+  const auto pinned = [&](const std::string& thumbprint) {
+    return std::ranges::find(rule.thumbprints, thumbprint) != rule.thumbprints.end();
+  };
+  if (pinned(signer.thumbprint) || pinned(signer.sha256)) return {SignatureVerdict::Accepted, signer};
   if (rule.sameAsInstalled && file.status == SignatureStatus::Trusted) {
     // An installed file whose certificate has expired since still names its publisher.
     const SignatureFacts installed = installedFile();
@@ -114,7 +116,7 @@ SignatureVerdict JudgeSignature(const SignerRule& rule, const SignatureFacts& fi
 std::optional<SignatureVerdict> CheckSignature(const SignerRule& rule, SignatureReader& reader,
                                                const std::string& candidate, const std::string& installed) {
   if (!rule.Active()) return std::nullopt;
-  const std::optional<SignatureFacts> facts = reader.Read(candidate);
+  const std::optional<SignatureFacts> facts = reader.ReadHolding(candidate);
   if (!facts) return std::nullopt;
   // The installed file's facts are worth asking only if it is a program too.
   return JudgeSignature(rule, *facts, [&] { return reader.Read(installed).value_or(SignatureFacts{}); });

@@ -17,14 +17,15 @@ inline constexpr std::string_view kSameAsInstalled = "SAME_AS_INSTALLED";
 
 // The signers an installation accepts. Without any item, nothing is checked.
 struct SignerRule {
-  std::vector<std::string> thumbprints{};  // SHA-1 of each accepted certificate: 40 upper-case hex digits
+  // Each accepted certificate's SHA-1 (40 upper-case hex digits) or SHA-256 (64)
+  std::vector<std::string> thumbprints{};
   bool sameAsInstalled = false;            // or the installed file's publisher, under a trusted root
   std::vector<std::string> malformed{};    // items that are neither, as written: they match no signer
   bool Active() const { return !thumbprints.empty() || sameAsInstalled || !malformed.empty(); }
 };
 
 // The rule from its setting: items separated by commas, each a thumbprint
-// (hexadecimal in either case; spaces and colons inside, and the invisible
+// (SHA-1 or SHA-256, hexadecimal in either case; spaces and colons inside, and the invisible
 // direction mark Windows' certificate window copies with it, are dropped) or
 // kSameAsInstalled in any case. An empty value is no rule.
 SignerRule ParseSignerRule(std::string_view value);
@@ -48,6 +49,7 @@ struct Certificate {
   std::string subject{};     // the distinguished name, as the system writes it out
   std::string issuer{};      // the issuing authority's name, likewise
   std::string thumbprint{};  // SHA-1 of the certificate, 40 upper-case hex digits
+  std::string sha256{};      // SHA-256 of the certificate, 64 upper-case hex digits
 };
 
 struct SignatureFacts {
@@ -62,6 +64,11 @@ class SignatureReader {
   // name); nothing for any other file, which cannot carry such a signature.
   // A missing file is Unsigned, one that cannot be read Invalid.
   virtual std::optional<SignatureFacts> Read(const std::string& path) = 0;
+  // Read, through a handle that lets nobody write the file, kept until
+  // LetGo: the file stays the bytes checked while it is put in place (a
+  // rename, which the handle allows). A file someone is writing is Invalid.
+  virtual std::optional<SignatureFacts> ReadHolding(const std::string& path) { return Read(path); }
+  virtual void LetGo() noexcept {}
 
  protected:
   ~SignatureReader() = default;
@@ -72,7 +79,8 @@ struct SignatureVerdict {
   std::optional<Certificate> signer{};
 };
 
-// The verdict on a file's facts under rule. A pinned thumbprint is the trust
+// The verdict on a file's facts under rule. A pinned thumbprint (of either
+// kind) is the trust
 // itself (an internal authority, a self-signed certificate); otherwise, with
 // kSameAsInstalled, the signer must have the subject and issuer of the
 // installed file's signer (its facts asked for only then) under a trusted root.
@@ -80,7 +88,8 @@ SignatureVerdict JudgeSignature(const SignerRule& rule, const SignatureFacts& fi
                                 const std::function<SignatureFacts()>& installedFile);
 
 // The verdict on candidate, a file about to replace installed (which may be
-// missing); nothing when it needs none: no rule, or no Windows program.
+// missing), read holding it (ReadHolding); nothing when it needs none: no
+// rule, or no Windows program.
 std::optional<SignatureVerdict> CheckSignature(const SignerRule& rule, SignatureReader& reader,
                                                const std::string& candidate, const std::string& installed);
 

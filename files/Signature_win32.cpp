@@ -8,6 +8,7 @@
 #include <array>
 
 #include "common/Integers.h"
+#include "common/Sha256.h"
 #include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
@@ -78,6 +79,9 @@ std::optional<Certificate> Signer(const TrustFunctions& trust, HANDLE state) {
   Certificate found{.subject = NameText(trust, certificate->pCertInfo->Subject),
                     .issuer = NameText(trust, certificate->pCertInfo->Issuer)};
   for (const BYTE byte : hash) found.thumbprint += FormatInteger(byte, 2, 16);
+  // Computed here: the system's own SHA-256 of a certificate comes only with
+  // later service packs of XP.
+  found.sha256 = Sha256Hex(std::as_bytes(std::span(certificate->pbCertEncoded, certificate->cbCertEncoded)));
   return found;
 }
 
@@ -119,11 +123,21 @@ class TrustCheck {
 }  // namespace
 
 std::optional<SignatureFacts> WindowsSignatureReader::Read(const std::string& path) {
+  UniqueFile file;
+  return ReadThrough(path, file, false);
+}
+
+std::optional<SignatureFacts> WindowsSignatureReader::ReadHolding(const std::string& path) {
+  held_.reset();
+  return ReadThrough(path, held_, true);
+}
+
+std::optional<SignatureFacts> WindowsSignatureReader::ReadThrough(const std::string& path, UniqueFile& file,
+                                                                  bool deniesWriting) {
   const std::wstring wide = WideLongPath(path);
   // A fresh copy may be held for a moment by an on-access virus scanner.
-  UniqueFile file;
   const DWORD error = RetryWhileHeld([&] {
-    file = OpenForReadingSharedWithAll(wide);
+    file = deniesWriting ? OpenForReadingSharedExceptWriting(wide) : OpenForReadingSharedWithAll(wide);
     return file ? ERROR_SUCCESS : GetLastError();
   });
   if (!file) {

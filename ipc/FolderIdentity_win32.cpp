@@ -1,7 +1,5 @@
 #include "ipc/FolderIdentity_win32.h"
 
-#include <cstring>
-
 #include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Library.h"
@@ -23,20 +21,13 @@ using GetFileInformationByHandleExFunction = BOOL(WINAPI*)(HANDLE, int, LPVOID, 
 }  // namespace
 
 std::optional<FolderIdentity> IdentityOf(HANDLE file) {
-  FolderIdentity identity;
   const auto getEx = ProcAddress<GetFileInformationByHandleExFunction>(GetModuleHandleW(L"kernel32"),
                                                                        "GetFileInformationByHandleEx");
-  if (FileIdInfo info{}; getEx && getEx(file, kFileIdInfoClass, &info, sizeof info)) {
-    identity.volumeSerial = info.volumeSerialNumber;
-    std::memcpy(identity.fileId.data(), info.fileId, sizeof info.fileId);
-    return identity;
-  }
+  if (FileIdInfo info{}; getEx && getEx(file, kFileIdInfoClass, &info, sizeof info))
+    return FolderIdentityOf(info.volumeSerialNumber, info.fileId);
   BY_HANDLE_FILE_INFORMATION info{};
   if (!GetFileInformationByHandle(file, &info)) return std::nullopt;
-  identity.volumeSerial = info.dwVolumeSerialNumber;
-  const ULONGLONG index = ULONGLONG{info.nFileIndexHigh} << 32 | info.nFileIndexLow;
-  for (size_t i = 0; i < 8; ++i) identity.fileId[i] = static_cast<std::uint8_t>(index >> (8 * i));
-  return identity;
+  return FolderIdentityOf(info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow);
 }
 
 std::optional<FolderIdentity> FolderIdentityAt(const std::string& path) {

@@ -1,8 +1,22 @@
 #include "ipc/PipeEnd_win32.h"
 
+#include "common/win32/Window.h"
+
 namespace kolvex {
 
-PipeEnd::PipeEnd(UniqueFile pipe) : pipe_(std::move(pipe)), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)) {}
+PipeEnd::PipeEnd(UniqueFile pipe, bool handlingMessages)
+    : pipe_(std::move(pipe)), event_(CreateEventW(nullptr, TRUE, FALSE, nullptr)), handlingMessages_(handlingMessages) {}
+
+bool PipeEnd::Ended(DWORD ms) {
+  const HANDLE event = event_.get();
+  if (!handlingMessages_) return WaitForSingleObject(event, ms) == WAIT_OBJECT_0;
+  for (const DWORD start = GetTickCount();;) {
+    const DWORD passed = GetTickCount() - start;  // right across the counter's wrap
+    const DWORD result = MsgWaitForMultipleObjects(1, &event, FALSE, passed >= ms ? 0 : ms - passed, QS_ALLINPUT);
+    if (result != WAIT_OBJECT_0 + 1) return result == WAIT_OBJECT_0;
+    HandleMessages();
+  }
+}
 
 // Started and cancelled on the calling thread: CancelIo (Windows 2000's,
 // unlike CancelIoEx) cancels only what the thread itself started.
@@ -15,7 +29,7 @@ bool PipeEnd::Transfer(bool write, void* bytes, DWORD size, DWORD ms, DWORD& don
   const BOOL atOnce = write ? WriteFile(pipe_.get(), bytes, size, nullptr, &overlapped)
                             : ReadFile(pipe_.get(), bytes, size, nullptr, &overlapped);
   if (!atOnce && GetLastError() != ERROR_IO_PENDING) return false;
-  if (WaitForSingleObject(event_.get(), ms) != WAIT_OBJECT_0) CancelIo(pipe_.get());
+  if (!Ended(ms)) CancelIo(pipe_.get());
   // After a cancel, the wait ends as soon as the system has let go of the buffer.
   return GetOverlappedResult(pipe_.get(), &overlapped, &done, TRUE) != FALSE;
 }

@@ -15,8 +15,10 @@ namespace kolvex {
 
 class PipeEnd {
  public:
-  // pipe: opened for overlapped use (FILE_FLAG_OVERLAPPED).
-  explicit PipeEnd(UniqueFile pipe);
+  // pipe: opened for overlapped use (FILE_FLAG_OVERLAPPED). handlingMessages:
+  // while it waits, the thread's window messages are handled, so that a
+  // window of the thread answers however long the other end takes.
+  explicit PipeEnd(UniqueFile pipe, bool handlingMessages = false);
   PipeEnd(const PipeEnd&) = delete;
   PipeEnd& operator=(const PipeEnd&) = delete;
 
@@ -33,9 +35,12 @@ class PipeEnd {
  private:
   // One overlapped read or write, waited for at most ms and cancelled after.
   bool Transfer(bool write, void* bytes, DWORD size, DWORD ms, DWORD& done);
+  // Whether the transfer under way ended within ms.
+  bool Ended(DWORD ms);
 
   UniqueFile pipe_;
   UniqueKernelHandle event_;
+  bool handlingMessages_;
 };
 
 }  // namespace kolvex

@@ -139,7 +139,8 @@ std::optional<std::string> AskService(const ServiceRequest& request, std::uint32
   const std::optional<ULONG> server = ServerProcess(pipe.get());
   std::string ignored;
   if (!server || RunningService(deadline, ignored) != *server) return std::string(kPipeTaken);
-  PipeEnd end(std::move(pipe));
+  // The start's "Aktualizacja" window answers while the service works.
+  PipeEnd end(std::move(pipe), true);
   if (!end.Send(EncodeRequest(request), std::max(deadline.Left(), DWORD{1}))) return std::string(kServiceSilent);
   FrameReader frames(kMostReplyBytes);
   while (true) {

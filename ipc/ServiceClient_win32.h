@@ -2,7 +2,8 @@
 // A start's side of the update service, and kolvexadm's: the service
 // started when it is not running, its pipe reached with identification-level
 // security only and checked to be the service's own, one request sent and
-// the replies read as they come.
+// the replies read as they come, the thread's window messages handled while
+// it waits for them.
 #include <functional>
 #include <optional>
 #include <string>

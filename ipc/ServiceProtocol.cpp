@@ -1,6 +1,8 @@
 #include "ipc/ServiceProtocol.h"
 
+#include <algorithm>
 #include <bit>
+#include <iterator>
 
 #include "common/Exceptions.h"
 #include "common/TextDecode.h"
@@ -159,6 +161,19 @@ ServiceReply ReadReply(Reader& in, uint8_t kind) {
 }
 
 }  // namespace
+
+FolderIdentity FolderIdentityOf(uint64_t volumeSerial, const uint8_t (&fileId)[16]) {
+  FolderIdentity identity{.volumeSerial = volumeSerial};
+  std::copy(std::begin(fileId), std::end(fileId), identity.fileId.begin());
+  return identity;
+}
+
+FolderIdentity FolderIdentityOf(uint32_t volumeSerial, uint32_t indexHigh, uint32_t indexLow) {
+  FolderIdentity identity{.volumeSerial = volumeSerial};
+  const uint64_t index = uint64_t{indexHigh} << 32 | indexLow;
+  for (size_t i = 0; i < 8; ++i) identity.fileId[i] = static_cast<uint8_t>(index >> (8 * i));
+  return identity;
+}
 
 std::string Framed(std::string_view message) {
   Writer out("");

@@ -52,6 +52,11 @@ struct FolderIdentity {
   friend auto operator<=>(const FolderIdentity&, const FolderIdentity&) = default;
 };
 
+// The identity from the system's answers: the 128-bit file id as it comes,
+// or the 64-bit index as its two halves, least significant byte first.
+FolderIdentity FolderIdentityOf(std::uint64_t volumeSerial, const std::uint8_t (&fileId)[16]);
+FolderIdentity FolderIdentityOf(std::uint32_t volumeSerial, std::uint32_t indexHigh, std::uint32_t indexLow);
+
 enum class RequestKind : std::uint8_t {
   Update = 1,       // a start: update the installation, then say how it went
   LookAtShare = 2,  // kolvexadm: read the installation's shared directory as the service does

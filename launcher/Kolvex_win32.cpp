@@ -125,7 +125,10 @@ Installation ThisInstallation(const std::string& exeDir, const Settings& setting
   return SettingsInstallation(exeDir, settings, arguments.size() > 1 ? arguments[1] : std::string());
 }
 
-void LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments) {
+// Hands the program to the shell; the system's error code when the shell
+// could not open it (no such file, a name mistyped in the shortcut): the
+// shell has shown its own message, and the start report says so.
+DWORD LaunchTarget(const Installation& installation, const std::vector<std::string>& arguments) {
   const std::wstring file = Widen(JoinPath(installation.exeDir, installation.targetName));
   const std::wstring params = Widen(BuildForwardedParams(arguments));
   ComApartment com;
@@ -141,7 +144,12 @@ void LaunchTarget(const Installation& installation, const std::vector<std::strin
   info.lpParameters = params.c_str();
   info.lpDirectory = nullptr;
   info.nShow = SW_SHOW;
-  ShellExecuteExW(&info);  // the shell shows its own message if it cannot open the file
+  if (ShellExecuteExW(&info)) return ERROR_SUCCESS;
+  // Wine sets no error of the system's, only the shell's own code (whose
+  // values for a missing file, path and access are the system's codes).
+  const DWORD error = GetLastError();
+  const auto shellCode = static_cast<DWORD>(reinterpret_cast<uintptr_t>(info.hInstApp));
+  return error ? error : shellCode ? shellCode : ERROR_FILE_NOT_FOUND;
 }
 
 }  // namespace
@@ -162,9 +170,11 @@ void RunLauncher(ProgressWindow& progress) {
                                     : UpdateFromShare(installation, settings, progress, programName);
   // Last of all, so that the user never waits for it: after the hand-off, or
   // after the failure was read (or could not be shown).
+  DWORD notStarted = ERROR_SUCCESS;
   const ScopeExit report([&] {
     if (!settings.reportDir.empty())
       ReportStart(settings.reportDir, installation, settings.components.components, outcome,
+                  notStarted ? GetErrorReason(static_cast<int32_t>(notStarted)) : std::string(),
                   !settings.updatedByService, settings.shareTimeBoxMs);
   });
   // The turn is left: a message read now holds up no other start.
@@ -175,7 +185,8 @@ void RunLauncher(ProgressWindow& progress) {
   if (outcome.result == UpdateResult::ShareStopped) TellUser(ShareStoppedWarning(), false);
   // The program's own window comes next: the update's is gone first.
   progress.Close();
-  LaunchTarget(installation, arguments);
+  // The exit code stays 0 (handed to the shell) either way, as callers rely on it.
+  notStarted = LaunchTarget(installation, arguments);
 }
 
 }  // namespace kolvex

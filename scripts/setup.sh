@@ -7,7 +7,7 @@ packages=(cmake make g++ clang libclang-rt-14-dev googletest libbenchmark-dev
           g++-mingw-w64-i686-posix g++-mingw-w64-i686-win32 mingw-w64-i686-dev binutils-mingw-w64-i686
           wine wine32:i386 wine64 xvfb xauth xdotool imagemagick
           fonts-liberation fonts-wine locales zip unzip fuse3 python3-fusepy
-          chromium openssl osslsigncode)
+          chromium openssl osslsigncode wixl msitools)
 
 if ! dpkg --print-foreign-architectures | grep -qx i386; then
   echo "setup: enabling the i386 architecture (for wine32)"

@@ -1,5 +1,6 @@
 #include "service/UpdateRules.h"
 
+#include "common/Paths.h"
 #include "update/Components.h"
 
 namespace kolvex {
@@ -14,6 +15,14 @@ std::vector<std::string> FoldersOnTheWay(std::string_view name) {
     folders.push_back(folder);
   }
   return folders;
+}
+
+std::vector<std::string> FoldersAbove(std::string_view folder) {
+  std::vector<std::string> above;
+  for (std::string up = ExtractFileDir(folder), below(folder); up != below && !up.empty();
+       below = up, up = ExtractFileDir(up))
+    above.push_back(up);
+  return above;
 }
 
 }  // namespace kolvex

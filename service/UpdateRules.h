@@ -1,6 +1,6 @@
 #pragma once
-// The sub-folders a name under an installation leads through, which the
-// service checks before it writes there.
+// The folders above an installation and the sub-folders a name under it
+// leads through, which the service checks before it writes there.
 #include <string>
 #include <string_view>
 #include <vector>
@@ -12,5 +12,9 @@ namespace kolvex {
 // to the installation and with "\": "a/b/../c/x.dll" gives "a" and "a\c".
 // The caller has checked the name (IsComponentName).
 std::vector<std::string> FoldersOnTheWay(std::string_view name);
+
+// The folders above folder, the nearest first, up to its drive's root, the
+// root included: "C:\a\b" gives "C:\a" and "C:\".
+std::vector<std::string> FoldersAbove(std::string_view folder);
 
 }  // namespace kolvex

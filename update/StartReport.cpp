@@ -47,11 +47,18 @@ constexpr std::array<Key, 7> kHeadKeys{{
     {"PROGRAM", &StartReport::program},
 }};
 constexpr std::string_view kOutcomeKey = "WYNIK";
+// An update with a file refused for its signature; read back as its own
+// outcome, which its change lines tell.
+constexpr std::string_view kRefusedOutcome = "odrzucony za podpis";
+constexpr std::string_view kNotStartedKey = "NIE_URUCHOMIONO";
 constexpr std::string_view kChangeKey = "ZMIANA";
 constexpr std::string_view kMissingKey = "BRAK_W_KATALOGU_WSPOLNYM";
 constexpr std::string_view kRefusedKey = "ODRZUCONY";
 constexpr std::string_view kWaitingKey = "CZEKA";
 constexpr std::string_view kFileKey = "PLIK";
+constexpr std::string_view kShareKey = "KATALOG_WSPOLNY";  // whether the start read the share
+constexpr std::string_view kShareSeen = "odczytany", kShareNotSeen = "nieodczytany";
+constexpr std::string_view kSharedFileKey = "WSPOLNY_PLIK";
 constexpr std::string_view kReasonKey = "POWOD";
 constexpr std::string_view kFailureTimeKey = "BLAD_CZAS";
 constexpr std::string_view kFailureKey = "BLAD";  // one per line of the text
@@ -87,6 +94,11 @@ std::vector<std::string_view> Lines(std::string_view text) {
 
 std::string_view OutcomeText(UpdateResult outcome) { return kOutcomeTexts[static_cast<size_t>(outcome)]; }
 
+std::string_view ReportedOutcomeText(const StartReport& report) {
+  const bool went = report.outcome == UpdateResult::NothingToDo || report.outcome == UpdateResult::Updated;
+  return went && !report.refused.empty() ? kRefusedOutcome : OutcomeText(report.outcome);
+}
+
 std::string StartReportFileName(std::string_view computer) {
   std::string name(computer.empty() ? "bez-nazwy" : computer);
   std::replace_if(
@@ -107,14 +119,20 @@ std::string FormatStartReport(const StartReport& report) {
   out += kSection;
   out += "]\r\n";
   for (const Key& key : kHeadKeys) AppendLine(out, key.name, report.*key.field);
-  AppendLine(out, kOutcomeKey, OutcomeText(report.outcome));
+  AppendLine(out, kOutcomeKey, ReportedOutcomeText(report));
   if (!report.reason.empty()) AppendLine(out, kReasonKey, report.reason);
+  if (!report.notStarted.empty()) AppendLine(out, kNotStartedKey, report.notStarted);
   for (const std::string& change : report.changes) AppendLine(out, kChangeKey, change);
   for (const std::string& missing : report.missingOnShare) AppendLine(out, kMissingKey, missing);
   for (const std::string& refused : report.refused) AppendLine(out, kRefusedKey, refused);
   for (const std::string& waiting : report.waiting) AppendLine(out, kWaitingKey, waiting);
-  for (const ReportedFile& file : report.files)
-    AppendLine(out, kFileKey, file.name + (file.version.empty() ? " |" : " | " + file.version));
+  const auto appendFile = [&](std::string_view key, const ReportedFile& file) {
+    AppendLine(out, key, file.name + (file.version.empty() ? " |" : " | " + file.version));
+  };
+  for (const ReportedFile& file : report.files) appendFile(kFileKey, file);
+  if (report.shareSight != ShareSight::Unknown)
+    AppendLine(out, kShareKey, report.shareSight == ShareSight::Seen ? kShareSeen : kShareNotSeen);
+  for (const ReportedFile& file : report.sharedFiles) appendFile(kSharedFileKey, file);
   if (!report.failure.empty()) {
     AppendLine(out, kFailureTimeKey, report.failureTime);
     for (std::string_view line : Lines(report.failure)) AppendLine(out, kFailureKey, line);
@@ -128,13 +146,18 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
   const auto outcome = ini.Value(kSection, kOutcomeKey);
   if (!outcome) return false;
   const auto known = std::ranges::find(kOutcomeTexts, *outcome);
-  if (known == kOutcomeTexts.end()) return false;
+  if (known == kOutcomeTexts.end() && *outcome != kRefusedOutcome) return false;
 
   report = StartReport{};
   report.outcome = static_cast<UpdateResult>(known - kOutcomeTexts.begin());
   for (const Key& key : kHeadKeys) report.*key.field = ini.Value(kSection, key.name).value_or("");
   report.failureTime = ini.Value(kSection, kFailureTimeKey).value_or("");
   report.reason = ini.Value(kSection, kReasonKey).value_or("");
+  report.notStarted = ini.Value(kSection, kNotStartedKey).value_or("");
+  const std::string sight = ini.Value(kSection, kShareKey).value_or("");
+  report.shareSight = sight == kShareSeen      ? ShareSight::Seen
+                      : sight == kShareNotSeen ? ShareSight::NotSeen
+                                               : ShareSight::Unknown;
   bool firstFailureLine = true;
   for (const IniEntry& entry : ini.Entries(kSection)) {
     if (SameTextIgnoringAsciiCase(entry.key, kChangeKey)) {
@@ -145,17 +168,21 @@ bool ParseStartReport(std::string_view text, StartReport& report) {
       report.refused.push_back(entry.value);
     } else if (SameTextIgnoringAsciiCase(entry.key, kWaitingKey)) {
       report.waiting.push_back(entry.value);
-    } else if (SameTextIgnoringAsciiCase(entry.key, kFileKey)) {
+    } else if (const bool shared = SameTextIgnoringAsciiCase(entry.key, kSharedFileKey);
+               shared || SameTextIgnoringAsciiCase(entry.key, kFileKey)) {
       const size_t bar = entry.value.rfind(kFileSeparator);
       const std::string_view value = entry.value;
-      report.files.push_back({std::string(Trim(value.substr(0, std::min(bar, value.size())))),
-                              bar == std::string::npos ? "" : std::string(Trim(value.substr(bar + 1)))});
+      (shared ? report.sharedFiles : report.files)
+          .push_back({std::string(Trim(value.substr(0, std::min(bar, value.size())))),
+                      bar == std::string::npos ? "" : std::string(Trim(value.substr(bar + 1)))});
     } else if (SameTextIgnoringAsciiCase(entry.key, kFailureKey)) {
       if (!firstFailureLine) report.failure += '\r';
       report.failure += entry.value;
       firstFailureLine = false;
     }
   }
+  if (known == kOutcomeTexts.end())
+    report.outcome = report.changes.empty() ? UpdateResult::NothingToDo : UpdateResult::Updated;
   return true;
 }
 

@@ -5,6 +5,7 @@
 // last start went. UTF-8 with a byte-order mark and CR LF, so that Notepad
 // shows it as it is; INI-shaped, so that it reads back by the settings'
 // own rules.
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -19,6 +20,10 @@ struct ReportedFile {
   std::string version;  // the version, or for files compared by date the date (YYYY-MM-DD hh:mm:ss); empty: none
   friend bool operator==(const ReportedFile&, const ReportedFile&) = default;
 };
+
+// What the start saw on the shared directory. A report of the older form
+// does not say: Unknown.
+enum class ShareSight : uint8_t { Unknown, Seen, NotSeen };
 
 // Each field starts empty, so that a designated initializer may leave it out.
 struct StartReport {
@@ -35,7 +40,10 @@ struct StartReport {
   std::vector<std::string> refused{};         // "prog.exe: brak podpisu", one per file its signature kept out
   std::vector<std::string> waiting{};         // listed files another program held open, left as they were
   std::vector<ReportedFile> files{};          // the program first, then the listed files in their order
+  ShareSight shareSight = ShareSight::Unknown;
+  std::vector<ReportedFile> sharedFiles{};    // Seen: the same files as the share offered them ("brak": not there)
   std::string reason{};         // the system's text for SharedDirRefused and NotWritable
+  std::string notStarted{};     // the system's text when the shell could not open the program: it did not start
   // The last failure on this computer, kept until a start succeeds.
   std::string failureTime{};
   std::string failure{};        // as the user was shown it, message markup and all
@@ -69,5 +77,10 @@ void CarryFailure(const StartReport& previous, StartReport& next);
 
 // The Polish word for an outcome, as the report and the summary show it.
 std::string_view OutcomeText(UpdateResult outcome);
+
+// The report's outcome in words (WYNIK): OutcomeText, except that a start
+// that brought nothing in or only some files, where a file was refused for its
+// signature, says the refusal.
+std::string_view ReportedOutcomeText(const StartReport& report);
 
 }  // namespace kolvex

@@ -31,19 +31,36 @@ std::string UserName() {
 
 bool IsFile(const std::string& path) { return FileExists(LongPathForm(path)); }
 
-ReportedFile Installed(FileFacts& facts, const std::string& exeDir, const std::string& name, uint8_t mode) {
-  const std::string path = JoinPath(exeDir, name);
+// A file of the installation (or of the share) as it is now.
+ReportedFile Installed(FileFacts& facts, const std::string& dir, const std::string& name, uint8_t mode) {
+  const std::string path = JoinPath(dir, name);
   if (!IsFile(path)) return {name, std::string(kNoInstalledVersion)};
   return {name, mode == kCompareByDate ? FormatSortableDateTime(facts.FileDate(path)) : facts.FileVersion(path)};
 }
 
-bool ShareAnswered(UpdateResult result) {
-  return result == UpdateResult::NothingToDo || result == UpdateResult::Updated || result == UpdateResult::Failed ||
-         result == UpdateResult::TurnRefused;
+// Whether the start read the share. A start that found it gone or silent
+// is not made to wait for it again; one that left it to the service (or
+// never came to it) looks at it now, within the share's time-box.
+ShareSight LookAtShare(const std::string& sharedDir, UpdateResult result, bool startReadsShare, uint32_t timeBoxMs) {
+  switch (result) {
+    case UpdateResult::ShareNotFound:
+    case UpdateResult::ShareNotAnswering:
+    case UpdateResult::ShareRefused:
+    case UpdateResult::ShareStopped:
+      return ShareSight::NotSeen;
+    case UpdateResult::TurnNotCome:
+    case UpdateResult::ServiceUnavailable:
+      break;
+    default:
+      if (startReadsShare) return ShareSight::Seen;
+  }
+  const std::optional<ShareReply> reply = AskShare(sharedDir, timeBoxMs);
+  return reply && reply->found ? ShareSight::Seen : ShareSight::NotSeen;
 }
 
 StartReport NewStartReport(const Installation& installation, const std::vector<Component>& components,
-                           const UpdateOutcome& outcome, bool startReadsShare, RequestWatch& watch) {
+                           const UpdateOutcome& outcome, bool startReadsShare, uint32_t timeBoxMs,
+                           RequestWatch& watch) {
   WindowsFileFacts facts;
   const std::string& program = installation.targetName;
   StartReport report{.computer = ComputerName(),
@@ -52,7 +69,8 @@ StartReport NewStartReport(const Installation& installation, const std::vector<C
                      .installation = installation.exeDir,
                      .launcherVersion = GetFileVersionString(ModuleFileName(), "FileVersion"),
                      .sharedDir = installation.sharedDir,
-                     .program = program};
+                     .program = program,
+                     .shareSight = LookAtShare(installation.sharedDir, outcome.result, startReadsShare, timeBoxMs)};
   SetOutcome(report, outcome);
   std::vector<std::pair<std::string, uint8_t>> files{{program, kCompareByVersion}};
   for (const Component& component : components) {
@@ -60,9 +78,9 @@ StartReport NewStartReport(const Installation& installation, const std::vector<C
   }
   for (const auto& [name, mode] : files) {
     report.files.push_back(Installed(facts, installation.exeDir, name, mode));
-    if (startReadsShare && ShareAnswered(outcome.result) &&
-        !watch.Ask([&] { return IsFile(JoinPath(installation.sharedDir, name)); }))
-      report.missingOnShare.push_back(name);
+    if (report.shareSight != ShareSight::Seen) continue;
+    report.sharedFiles.push_back(watch.Ask([&] { return Installed(facts, installation.sharedDir, name, mode); }));
+    if (report.sharedFiles.back().version == kNoInstalledVersion) report.missingOnShare.push_back(name);
   }
   return report;
 }
@@ -95,19 +113,21 @@ std::string ComputerName() {
 }
 
 void ReportStart(const std::string& reportDir, const Installation& installation,
-                 const std::vector<Component>& components, const UpdateOutcome& outcome, bool startReadsShare,
-                 uint32_t timeBoxMs) noexcept {
+                 const std::vector<Component>& components, const UpdateOutcome& outcome,
+                 const std::string& notStarted, bool startReadsShare, uint32_t timeBoxMs) noexcept {
   // Once given up on, it belongs to its thread and is never freed.
   struct ReportWork final : BoundedWork {
     using BoundedWork::BoundedWork;
     void Run(RequestWatch& watch) override {
-      WriteStartReport(reportDir, NewStartReport(installation, components, outcome, startReadsShare, watch), watch,
-                       timeBoxMs);
+      StartReport report = NewStartReport(installation, components, outcome, startReadsShare, timeBoxMs, watch);
+      report.notStarted = notStarted;
+      WriteStartReport(reportDir, std::move(report), watch, timeBoxMs);
     }
     std::string reportDir;
     Installation installation;
     std::vector<Component> components;
     UpdateOutcome outcome;
+    std::string notStarted;
     bool startReadsShare = false;
     uint32_t timeBoxMs = 0;
   };
@@ -117,6 +137,7 @@ void ReportStart(const std::string& reportDir, const Installation& installation,
     work->installation = installation;
     work->components = components;
     work->outcome = outcome;
+    work->notStarted = notStarted;
     work->startReadsShare = startReadsShare;
     work->timeBoxMs = timeBoxMs;
     if (!RunBounded(*work)) work.release();

@@ -18,16 +18,18 @@ std::string ComputerName();
 // the user, the time, the installation's directory, the launcher's version,
 // the shared directory as read, the program and the listed files as
 // installed now (version, or date for files compared by date; "brak" when
-// missing), and, where the share answered this start (startReadsShare: not
-// in the per-machine way, where only the service reads it), the files it
-// does not hold. It
+// missing), and whether the share was read and the same files as it offers
+// them: where the start found the share gone or silent, not read; where the
+// start did not read it itself (startReadsShare false: in the per-machine
+// way only the service does), asked now within the time-box. It
 // replaces the computer's report in the report folder (written under
 // another name, then renamed), keeping the last failure while no start has
 // succeeded. Any failure is silent. Made on a thread of its own: a request
 // to the shared directory or the report folder that lasts longer than
 // timeBoxMs (0: as long as the system waits) gives the report up.
+// notStarted: the system's text when the shell could not open the program.
 void ReportStart(const std::string& reportDir, const Installation& installation,
-                 const std::vector<Component>& components, const UpdateOutcome& outcome, bool startReadsShare,
-                 uint32_t timeBoxMs) noexcept;
+                 const std::vector<Component>& components, const UpdateOutcome& outcome,
+                 const std::string& notStarted, bool startReadsShare, uint32_t timeBoxMs) noexcept;
 
 }  // namespace kolvex

@@ -1,6 +1,7 @@
 #include "update/Update.h"
 
 #include "common/Paths.h"
+#include "common/ScopeExit.h"
 #include "common/Unicode.h"
 #include "update/Backup.h"
 #include "update/UpdateTurn.h"
@@ -134,12 +135,14 @@ bool UpdateInto(UpdateOutcome& outcome, const UpdateEnvironment& env, const Inst
     // The log must name what was installed: a copy of a shared file that
     // was replaced after the decision is not put in place. Its signature is
     // checked on the very bytes that would be installed.
+    // The copy checked stays unwritable until it is in place.
     std::optional<SignatureVerdict> verdict;
     const CopyAcceptance isDecided = [&](const std::string& copy) {
       if (!IsTheDecidedFile(env.facts, compareMode, update, copy)) return false;
       verdict = CheckSignature(installation.signers, env.signatures, copy, update.dst);
       return !verdict || verdict->kind == SignatureVerdict::Accepted;
     };
+    const ScopeExit letGo([&] { env.signatures.LetGo(); });
     const CopyResult result = Copy(env.files, update.src, update.dst, failure, isDecided, progress);
     if (result == CopyResult::Failed) return CopyFailed(outcome, env, fileName, update, tell);
     if (result == CopyResult::Copied) break;

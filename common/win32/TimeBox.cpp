@@ -20,6 +20,7 @@ constexpr SIZE_T kWorkerStackBytes = 64 * 1024;
 // caller stopped waiting.
 struct Look {
   LONG volatile owners;
+  AttributesLookUp lookUp;
   DWORD attributes;
   DWORD error;
   wchar_t path[1];  // as long as the path and its terminating zero
@@ -31,7 +32,7 @@ void Release(Look* look) {
 
 DWORD WINAPI LookUp(void* shared) {
   Look* look = static_cast<Look*>(shared);
-  look->attributes = GetFileAttributesW(look->path);
+  look->attributes = look->lookUp(look->path);
   look->error = GetLastError();
   Release(look);
   return 0;
@@ -137,11 +138,13 @@ bool RunBounded(BoundedWork& work) {
   return true;
 }
 
-bool FileAttributesWithin(const std::wstring& path, DWORD limitMs, DWORD& attributes, DWORD& error) {
+bool FileAttributesWithin(const std::wstring& path, DWORD limitMs, DWORD& attributes, DWORD& error,
+                          AttributesLookUp lookUp) {
   const size_t bytes = sizeof(Look) + path.size() * sizeof(wchar_t);
   Look* look = static_cast<Look*>(LocalAlloc(LMEM_FIXED, bytes));
   if (!look) throw std::bad_alloc();
   look->owners = 2;
+  look->lookUp = lookUp;
   std::memcpy(look->path, path.c_str(), (path.size() + 1) * sizeof(wchar_t));
   const UniqueKernelHandle thread(
       CreateThread(nullptr, kWorkerStackBytes, &LookUp, look, STACK_SIZE_PARAM_IS_A_RESERVATION, nullptr));

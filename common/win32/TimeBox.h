@@ -20,8 +20,11 @@ namespace kolvex {
 // look-up is cancelled (CancelWaitingIo) and the thread left to end when it
 // returns; it frees what it shares with the caller itself. Where no thread can be made, the system
 // is asked here, whatever it takes. The worker touches no function-local
-// static (Kolvex.exe initialises those without locks).
-bool FileAttributesWithin(const std::wstring& path, DWORD limitMs, DWORD& attributes, DWORD& error);
+// static (Kolvex.exe initialises those without locks). lookUp is the
+// system's call but where a test stands in one that waits as a dead server does.
+using AttributesLookUp = DWORD(WINAPI*)(LPCWSTR path);
+bool FileAttributesWithin(const std::wstring& path, DWORD limitMs, DWORD& attributes, DWORD& error,
+                          AttributesLookUp lookUp = &GetFileAttributesW);
 
 // Cancels the synchronous request thread waits in (CancelSynchronousIo,
 // from Vista on, looked up at run time; nothing on XP): a look-up stuck on a

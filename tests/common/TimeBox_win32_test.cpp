@@ -1,6 +1,6 @@
-// Work whose request lasts past its limit, on a request the system can
-// cancel under Wine too: a read from a pipe nobody writes waits as a look-up
-// on a dead server does.
+// Work whose request lasts past its limit, and a first look at a share that
+// does not answer, on a request the system can cancel under Wine too: a read
+// from a pipe nobody writes waits as a look-up on a dead server does.
 #include "common/win32/TimeBox.h"
 
 #include <gtest/gtest.h>
@@ -12,6 +12,17 @@
 
 namespace kolvex {
 namespace {
+
+// The share's first look, standing in for GetFileAttributesW: a read from such a pipe.
+HANDLE stalledPipe = nullptr;
+std::atomic<bool> lookUpReturned{false};
+DWORD WINAPI ReadStalledPipe(LPCWSTR) {
+  char byte = 0;
+  DWORD count = 0;
+  ReadFile(stalledPipe, &byte, 1, &count, nullptr);
+  lookUpReturned = true;
+  return INVALID_FILE_ATTRIBUTES;
+}
 
 TEST(RunBounded, ARequestPastTheLimitIsGivenUpOnCancelledAndNothingAfterItIsDone) {
   HANDLE read = nullptr, write = nullptr;
@@ -39,6 +50,11 @@ TEST(RunBounded, ARequestPastTheLimitIsGivenUpOnCancelledAndNothingAfterItIsDone
   EXPECT_TRUE(test::WaitUntil([&] { return work->returned.load(); }, 2000)) << "the read was not cancelled";
   Sleep(100);
   EXPECT_FALSE(work->after);
+
+  stalledPipe = read;
+  DWORD attributes = 0, error = 0;
+  EXPECT_FALSE(FileAttributesWithin(L"\\\\serwer\\dane", 300, attributes, error, &ReadStalledPipe));
+  EXPECT_TRUE(test::WaitUntil([] { return lookUpReturned.load(); }, 2000)) << "the look-up was not cancelled";
 }
 
 }  // namespace

@@ -59,6 +59,8 @@ TEST(StartReport, EachStartLeavesItsOutcomeAndAFailureStaysUntilAStartSucceeds) 
   EXPECT_THAT(report.changes, ElementsAre("prog.exe: 1.0.1.3 → 1.0.1.4"));
   EXPECT_THAT(report.files, ElementsAre(ReportedFile{"prog.exe", "1.0.1.4"}, ReportedFile{"prog.hlp", "brak"}));
   EXPECT_THAT(report.missingOnShare, ElementsAre("prog.hlp"));
+  EXPECT_EQ(report.shareSight, ShareSight::Seen);
+  EXPECT_THAT(report.sharedFiles, ElementsAre(ReportedFile{"prog.exe", "1.0.1.4"}, ReportedFile{"prog.hlp", "brak"}));
   EXPECT_EQ(report.installation, scene.app.dir());
   EXPECT_NE(report.user, "");
   const std::string launcherVersion = GetFileVersionString(scene.app / "Kolvex.exe", "FileVersion");
@@ -100,6 +102,7 @@ TEST(StartReport, EachStartLeavesItsOutcomeAndAFailureStaysUntilAStartSucceeds) 
   EXPECT_EQ(scene.Report().outcome, UpdateResult::ShareNotFound);
   EXPECT_EQ(scene.Report().failure, report.failure);
   EXPECT_THAT(scene.Report().missingOnShare, IsEmpty()) << "nothing looked for without the share";
+  EXPECT_EQ(scene.Report().shareSight, ShareSight::NotSeen);
   MoveFileW(Widen(scene.shared + "-off").c_str(), Widen(scene.shared).c_str());
   EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
   EXPECT_EQ(scene.Report().outcome, UpdateResult::Updated);
@@ -121,6 +124,23 @@ TEST(StartReport, AStartThatCannotTakeTheTurnStartsTheInstalledProgramWritesNoth
   const StartReport report = scene.Report();
   EXPECT_EQ(report.outcome, UpdateResult::TurnRefused);
   EXPECT_NE(report.reason, "");
+}
+
+// A name mistyped in the shortcut: the shell shows its own message, the exit
+// code stays as documented (handed to the shell), and the report says the
+// program did not start.
+TEST(StartReport, AProgramTheShellCannotOpenIsReportedAsNotStarted) {
+  const ReportScene scene;
+  scene.Settings(scene.reports);
+  const auto launcher = scene.app.StartLauncher(" prg.exe");
+  const HWND message = WaitForWindow({.processId = launcher->id()}, 20000);
+  ASSERT_TRUE(message);
+  EXPECT_EQ(PressButton(message, "OK"), PressResult::Pressed);
+  EXPECT_EQ(launcher->Wait(15000).exitCode, 0u);
+  EXPECT_NE(scene.Report().notStarted, "");
+  EXPECT_EQ(TargetStarts(scene.app), 0);
+  EXPECT_EQ(scene.app.RunLauncher(" prog.exe").exitCode, 0u);
+  EXPECT_EQ(scene.Report().notStarted, "") << "the next start that runs the program";
 }
 
 TEST(StartReport, NoKeyOrAFolderThatCannotTakeItChangesNothingForTheUser) {

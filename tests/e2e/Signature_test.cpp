@@ -12,8 +12,8 @@ namespace kolvex::test {
 namespace {
 
 TEST(SignedUpdates, TheSignersDecideWhatIsInstalledAndARefusedProgramStartsAsItWas) {
-  const auto thumbprint = [](const std::string& signer) {
-    return std::string(Trim(ReadFileBytes(BinDir() + "\\signed\\" + signer + ".sha1")));
+  const auto thumbprint = [](const std::string& signer, const std::string& hash = "sha1") {
+    return std::string(Trim(ReadFileBytes(BinDir() + "\\signed\\" + signer + "." + hash)));
   };
   const std::string pinned = thumbprint("p1") + "," + thumbprint("p2");  // the second a renewal
   const std::string other = "inny wydawca: CN=Kolvex Test Wydawca, O=Kolvex Test, C=PL, " + thumbprint("p3");
@@ -23,6 +23,7 @@ TEST(SignedUpdates, TheSignersDecideWhatIsInstalledAndARefusedProgramStartsAsItW
       {pinned, "target_v1013", "signed\\v1014_p1", ""},
       {pinned, "target_v1013", "signed\\v1014_p2", ""},
       {pinned, "target_v1013", "signed\\v1014_p3", other},  // the same subject, not pinned
+      {thumbprint("p3", "sha256"), "target_v1013", "signed\\v1014_p3", ""},
       {pinned, "target_v1013", "target_v1014", "brak podpisu"},
       {pinned, "target_v1013", "signed\\v1014_p1_changed", "podpis nieprawidłowy"},
       {"SAME_AS_INSTALLED", "signed\\v1013_p1", "signed\\v1014_p2", ""},
@@ -56,6 +57,7 @@ TEST(SignedUpdates, TheSignersDecideWhatIsInstalledAndARefusedProgramStartsAsItW
     StartReport report;
     ASSERT_TRUE(ParseStartReport(ReadFileBytes(app / "raporty\\" + StartReportFileName(ComputerName())), report));
     EXPECT_EQ(report.refused, c.refusal.empty() ? std::vector<std::string>{} : std::vector{"prog.exe: " + c.refusal});
+    EXPECT_EQ(ReportedOutcomeText(report), c.refusal.empty() ? "zaktualizowany" : "odrzucony za podpis");
   }
 }
 

@@ -7,6 +7,8 @@
 
 #include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
+#include "common/win32/Handles.h"
+#include "files/Signature_win32.h"
 #include "files/WindowsCopySystem_win32.h"
 #include "support/TestSupport.h"
 
@@ -148,6 +150,22 @@ TEST_F(CopyFileVerifiedWin32, ARunningProgramMovedAsideComesBackWhenTheCopyCanno
   ForeignLock running(dir / "held", target);
   EXPECT_TRUE(system.MoveOver(TemporaryCopyName(target, GetCurrentProcessId()), target));
   EXPECT_EQ(ReadFileBytes(target), program);
+  EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
+}
+
+// A copy whose signature was checked is held so that nobody can write it,
+// and is put in the program's place while held.
+TEST_F(CopyFileVerifiedWin32, ACopyHeldByItsSignatureCheckCannotBeWrittenButTakesTheProgramsPlace) {
+  const std::string copy = TemporaryCopyName(target, GetCurrentProcessId());
+  test::CopyFileTo(test::BinDir() + "\\target_v1014.exe", copy);
+  WindowsSignatureReader signatures;
+  ASSERT_TRUE(signatures.ReadHolding(copy));
+  EXPECT_FALSE(UniqueFile(CreateFileW(Widen(copy).c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE |
+                                      FILE_SHARE_DELETE, nullptr, OPEN_EXISTING, 0, nullptr)));
+  EXPECT_EQ(GetLastError(), DWORD{ERROR_SHARING_VIOLATION});
+  EXPECT_EQ(system.MoveOver(copy, target), std::nullopt);
+  signatures.LetGo();
+  EXPECT_EQ(ReadFileBytes(target), ReadFileBytes(test::BinDir() + "\\target_v1014.exe"));
   EXPECT_THAT(ListDir(local), ElementsAre("prog.exe"));
 }
 

@@ -68,6 +68,19 @@ TEST(ProgressWindow, TwoCallsMakeOneWindowShowingTheSecondName) {
   EXPECT_EQ(WindowText(progress.Form()->Label1()), "Trwa aktualizacja sk\u0142adnika ...");
 }
 
+TEST(ProgressWindow, TheProgramsNameWaitsForASecondOfItsCopy) {
+  ProgressWindow progress;
+  progress.RefreshingProgram("bin\\prog.exe");
+  progress.Copying(1, 4);
+  EXPECT_FALSE(progress.Form()) << "a quick copy shows no window";
+  Sleep(1050);  // past a second however GetTickCount steps
+  progress.Copying(2, 4);
+  ASSERT_TRUE(progress.Form());
+  EXPECT_TRUE(IsWindowVisible(progress.Form()->Handle()));
+  EXPECT_EQ(WindowText(progress.Form()->L_NazwaSkl()), "PROG.EXE");
+  EXPECT_EQ(WindowText(progress.Form()->L_Postep()), "50%");
+}
+
 TEST(ProgressWindow, IsCreatedHiddenWithoutOwner) {
   TfTrwaAktualizacja form;
   ASSERT_NE(form.Handle(), nullptr);

@@ -5,8 +5,8 @@
 
 #include <thread>
 
+#include "ipc/FolderRights.h"
 #include "ipc/ServiceAccess.h"
-#include "service/FolderRights.h"
 #include "service/RequestBoard.h"
 #include "service/UpdateRules.h"
 #include "update/Components.h"
@@ -41,9 +41,10 @@ TEST(UntrustedWriter, OnlyTheSystemAdministratorsAndTheCheckerMayChangeAFolder) 
   }
 }
 
-TEST(UpdateRules, FoldersOnTheWayAndTheServiceWaysFiles) {
+TEST(UpdateRules, FoldersOnTheWayAndAboveAndTheServiceWaysFiles) {
   EXPECT_EQ(FoldersOnTheWay("a/b/../c\\.\\x.dll"), (std::vector<std::string>{"a", "a\\c"}));
   EXPECT_EQ(FoldersOnTheWay("prog.exe"), std::vector<std::string>{});
+  EXPECT_EQ(FoldersAbove("C:\\a\\b"), (std::vector<std::string>{"C:\\a", "C:\\"}));
   for (const char* name : {"baza.set", "BAZA.SET", ".\\Kolvex.lock", "sub\\..\\kolvexusluga.exe"})
     EXPECT_TRUE(IsServiceWayFile(name)) << name;
   for (const char* name : {"sub\\baza.set", "baza.set.txt", "prog.exe"}) EXPECT_FALSE(IsServiceWayFile(name)) << name;

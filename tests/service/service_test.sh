@@ -23,9 +23,9 @@ work=$(mktemp -d "$parent/kolvex-service-test.XXXXXX")
 inst=$work/inst view=$work/widok
 fuse=
 cleanup() {
-  umount -l "$view" 2>/dev/null; adm usluga usun "$(win "$inst")" >/dev/null
+  umount -l "$view" 2>/dev/null; fusermount -u -z "$work/wolny/share" 2>/dev/null
   [ -z "$fuse" ] || { fusermount -u -z "$work/fuse/share"; kill -KILL $fuse; }
-  rm -rf "$work"
+  adm usluga usun "$(win "$work/wolny/inst")" >/dev/null; adm usluga usun "$(win "$inst")" >/dev/null; rm -rf "$work"
 }
 trap cleanup EXIT
 probe() { run "$build/bin/pipe_probe.exe" "$@"; }
@@ -52,6 +52,22 @@ run reg add 'HKCU\Software\Wine\AppDefaults\kolvexadm.exe' /v Version /d winxp /
 out=$(adm usluga zainstaluj "$(win "$inst")"); expect "on XP" 2 "$out" $? 'wymaga systemu Windows Vista lub nowszego'
 run reg delete 'HKCU\Software\Wine\AppDefaults\kolvexadm.exe' /f >/dev/null
 
+# The service's program is taken only as built with kolvexadm, and only from
+# a folder nobody but administrators may change: a package anyone may write
+# in, or a program other than its own, installs nothing.
+package() {  # DIR: kolvexadm run from there, registering the installation
+  "$build/wine-run" "$1/kolvexadm.exe" usluga zainstaluj "$(win "$inst")" </dev/null 2>/dev/null | iconv -f $oem -t UTF-8 |
+    tr -d '\r'; return "${PIPESTATUS[0]}"
+}
+mkdir "$work/pakiet" "$work/pakiet-zmieniony"
+cp "$build/bin/kolvexadm.exe" "$build/bin/KolvexUsluga.exe" "$work/pakiet/"
+cp "$build/bin/kolvexadm.exe" "$build/bin/KolvexUsluga.exe" "$work/pakiet-zmieniony/"
+chmod o+w "$work/pakiet"; printf x >>"$work/pakiet-zmieniony/KolvexUsluga.exe"
+out=$(package "$work/pakiet"); expect "package anyone may change" 2 "$out" $? 'folder .*pakiet może zmieniać'
+out=$(package "$work/pakiet-zmieniony"); expect "another service program" 2 "$out" $? \
+  'KolvexUsluga.exe nie jest programem usługi z pakietu tego kolvexadm.exe'
+run sc query KolvexUsluga >/dev/null && fail "a refused package installed the service"
+
 out=$(adm usluga zainstaluj "$(win "$inst")"); code=$?
 expect register 0 "$out" $code '^Zarejestrowano instalację' 'Usługa czyta katalog wspólny .*share \(plików: 2\)'
 
@@ -72,6 +88,28 @@ cmp -s "$inst/prog.exe" "$work/share/prog.exe" && cmp -s "$inst/prog.exeOLD" "$b
   fail "prog.exe not updated with its backup"
 ls "$inst" | grep -qE '^~prog\.(exe|dll)\.[0-9]+\.kolvex-old$' || fail "nothing running was moved aside"
 out=$(report); expect report 0 "$out" 0 '^WYNIK=(zaktualizowany|aktualny)$' '^PLIK=prog.exe \| 1.0.1.4$'
+
+# The service copying for seconds over a slow line (the FUSE share the
+# stalling share's tests use, each read 0.2 s): the start's "Aktualizacja"
+# window answers a ping every 200 ms, each within a second, until it goes.
+slow=$work/wolny
+mkdir -p "$slow/share-backing/linia" "$slow/share" "$slow/inst"
+/usr/bin/python3 "$(dirname "$0")/../e2e/stalling_share.py" "$slow/share-backing" "$slow/share" 2>"$slow/fuse.log" &
+fuse=$!
+for _ in $(seq 100); do mountpoint -q "$slow/share" && break; sleep 0.1; done
+mountpoint -q "$slow/share" || fail "slow share: the FUSE share did not mount (root, /dev/fuse, python3-fusepy)"
+cp "$build/bin/Kolvex.exe" "$slow/inst/"; cp "$build/bin/target_v1013.exe" "$slow/inst/prog.exe"
+{ cat "$build/bin/target_v1014.exe"; head -c 12M /dev/urandom; } >"$slow/share-backing/linia/prog.exe"
+printf '[MAIN]\r\nSHARED_DIR=%s\r\nAKTUALIZACJA=usluga\r\n' "$(win "$slow/share/linia")" >"$slow/inst/baza.set"
+out=$(adm usluga zainstaluj "$(win "$slow/inst")"); expect "slow share: register" 0 "$out" $?
+echo 0.2 >"$slow/share-backing/linia/slow"
+run "$slow/inst/Kolvex.exe" prog.exe & slowstart=$!
+out=$(run "$build/bin/robot.exe" ping Aktualizacja --timeout 20000)
+expect "slow share: pings" 0 "$out" $? '^answered=([1-9][0-9]+) unanswered=0$'
+wait $slowstart
+cmp -s "$slow/inst/prog.exe" "$slow/share-backing/linia/prog.exe" || fail "slow share: prog.exe not updated"
+adm usluga usun "$(win "$slow/inst")" >/dev/null
+fusermount -u -z "$slow/share"; kill -KILL $fuse; wait $fuse 2>/dev/null
 
 out=$(adm sprawdz "$(win "$inst")" prog.exe); code=$?
 expect check 0 "$out" $code '^Usługa aktualizacji \(AKTUALIZACJA=usluga\):$' '^  Usługa czyta katalog wspólny'
@@ -103,6 +141,15 @@ out=$(probe send "$(win "$work/long")"); expect too-long 0 "$out" $? '^Refused: 
 out=$(probe send "$(win "$work/half")"); expect stalled 0 "$out" $? '^Refused: żądanie nie nadeszło w całości w ciągu 2 s$'
 probe send "$(win "$work/half")" close
 out=$(adm sprawdz "$(win "$inst")"); expect "still serving" 0 "$out" $? '^  Usługa czyta katalog wspólny'
+
+# A folder everybody may change at the very top of an installation's path
+# (the root of the prefix's drive C:): the service refuses the installation.
+top=$build/wineprefix/drive_c; mode=$(stat -c %a "$top")
+mkdir "$top/kolvex-szczyt" && chmod o+w "$top"
+out=$(adm usluga zainstaluj 'C:\kolvex-szczyt'); code=$?
+[ $code = 2 ] || adm usluga usun 'C:\kolvex-szczyt' >/dev/null
+chmod "$mode" "$top"; rmdir "$top/kolvex-szczyt"
+expect "writable root" 2 "$out" $code '^Nie zarejestrowano instalacji C:\\kolvex-szczyt: folder C:\\ może zmieniać'
 
 # The service's process (Linux's id) in this build's prefix.
 service_pid() { for p in $(pgrep -f 'KolvexUsluga\.exe'); do

@@ -2,6 +2,8 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <map>
+
 #include "update/Update.h"
 #include "tools/kolvexadm/ReportCache.h"
 #include "tools/kolvexadm/Summary.h"
@@ -33,11 +35,25 @@ TEST(StartReport, ReadsBackWhatItWroteWhateverTheValues) {
   report.reason = "Odmowa dostępu.";
   report.refused = {"prog.exe: inny wydawca: CN=Firma, O=\"Firma\", C=PL, 129BE005"};
   report.files.push_back({"raporty\\wydruki=1.dll", ""});
+  report.shareSight = ShareSight::Seen;
+  report.sharedFiles = {{"prog.exe", "1.0.1.5"}, {"raporty\\wydruki=1.dll", "brak"}};
   const std::string text = FormatStartReport(report);
   EXPECT_TRUE(text.starts_with("\xEF\xBB\xBF[KOLVEX]\r\n"));
   StartReport back;
   ASSERT_TRUE(ParseStartReport(text, back));
   report.failure = "Błąd kopiowania pliku: prog.exe\r\r\"Brak miejsca\" na <dysku>.\r ";  // each line break one CR
+  EXPECT_EQ(back, report);
+  report.shareSight = ShareSight::NotSeen;
+  report.sharedFiles.clear();
+  ASSERT_TRUE(ParseStartReport(FormatStartReport(report), back));
+  EXPECT_EQ(back, report);
+  // Nothing brought in but a file refused: the outcome says the refusal, and reads back.
+  report.outcome = UpdateResult::NothingToDo;
+  report.failure = report.failureTime = "";
+  report.changes.clear();
+  report.notStarted = "Nie można odnaleźć określonego pliku.";
+  EXPECT_THAT(FormatStartReport(report), HasSubstr("\r\nWYNIK=odrzucony za podpis\r\n"));
+  ASSERT_TRUE(ParseStartReport(FormatStartReport(report), back));
   EXPECT_EQ(back, report);
   EXPECT_FALSE(ParseStartReport("[KOLVEX]\r\nWYNIK=może\r\n", back));
   EXPECT_FALSE(ParseStartReport("[MAIN]\r\nSHARED_DIR=x\r\n", back));
@@ -107,43 +123,98 @@ TEST(Summary, PutsFailuresFirstThenTheWorkstationsBehind) {
   std::vector<ReportEntry> entries;
   for (const char* name : {"D", "C", "B"}) entries.push_back({std::string(name) + ".txt", Station(name, "1.0.1.10"), {}});
   entries.push_back({"Z.txt", Station("Z", "1.0.1.9"), {}});
+  entries.back().report->shareSight = ShareSight::Seen;
+  entries.back().report->sharedFiles = {{"prog.exe", "1.0.1.10"}};
   entries.push_back({"A.txt", Station("A", "1.0.1.10", UpdateResult::Failed, "Brak \"miejsca\"; & <dysku>."), {}});
   entries.push_back({"E.txt", Station("E", "1.0.1.9", UpdateResult::ShareNotFound), {}});
   entries.push_back({"F.txt", Station("F", "1.0.1.10", UpdateResult::ShareNotAnswering), {}});
   entries.push_back({"R.txt", Station("R", "1.0.1.10"), {}});
   entries.back().report->refused = {"prog.exe: brak podpisu"};
   entries.back().report->waiting = {"prog.chm"};
+  entries.push_back({"S.txt", Station("S", "1.0.1.10"), {}});
+  entries.back().report->notStarted = "Nie można odnaleźć określonego pliku.";
   entries.push_back({"zepsuty.txt", std::nullopt, "to nie jest raport stanowiska"});
   const Summary summary = Summarize(std::move(entries));
 
-  EXPECT_EQ(summary.newestVersion, "1.0.1.10");
   std::vector<std::string> order;
   for (const StartReport& report : summary.all) order.push_back(report.computer);
-  EXPECT_THAT(order, ElementsAre("A", "E", "F", "R", "Z", "B", "C", "D"));
-  EXPECT_EQ(summary.failures.size(), 4u) << "a failure, two workstations without the share, a file refused";
+  EXPECT_THAT(order, ElementsAre("A", "E", "F", "R", "S", "Z", "B", "C", "D"));
+  EXPECT_EQ(summary.failures.size(), 5u) << "a failure, two without the share, a file refused, one not started";
   ASSERT_EQ(summary.versions.size(), 2u);
-  EXPECT_EQ(summary.versions[0].workstations, 6u);
-  EXPECT_EQ(summary.behind.size(), 2u);
+  EXPECT_EQ(summary.versions[0].workstations, 7u);
   EXPECT_EQ(summary.unreadable.size(), 1u);
 
   const std::string page = SummaryPage(summary, "\\\\serwer\\raporty", "2026-12-08 10:00:00");
   EXPECT_THAT(page, HasSubstr("Brak &quot;miejsca&quot;; &amp; &lt;dysku&gt;."));
   EXPECT_THAT(page, Not(HasSubstr("<dysku>")));
   EXPECT_THAT(page, HasSubstr("zepsuty.txt"));
-  EXPECT_THAT(page, HasSubstr("aktualny<br>nie zainstalowano prog.exe: brak podpisu<br>czeka prog.chm: plik jest"));
+  EXPECT_THAT(page, HasSubstr("odrzucony za podpis<br>nie zainstalowano prog.exe: brak podpisu<br>czeka prog.chm: plik"));
+  EXPECT_THAT(page, HasSubstr("aktualny<br>program nie został uruchomiony: Nie można odnaleźć określonego pliku."));
   const std::vector<std::vector<std::string>> csv = ReadCsv(SummaryCsv(summary));
-  ASSERT_EQ(csv.size(), 8u);
+  ASSERT_EQ(csv.size(), 9u);
   EXPECT_THAT(csv[0], ElementsAre("A", "", "2026-12-08 09:00:00", "1.0.1.10", "błąd", "2026-12-08 09:00:00",
-                                  "Brak \"miejsca\"; & <dysku>."));
+                                  "Brak \"miejsca\"; & <dysku>.", "", "", "wersja w katalogu wspólnym nieznana"));
+}
+
+// Each workstation against what its share offered: on a UNC share the
+// newest offer any start saw (a roll-back published since), elsewhere what
+// its own start saw, as a drive letter or a local folder may be another
+// folder on each computer.
+TEST(Summary, MeasuresEachWorkstationAgainstItsShare) {
+  const auto seen = [](std::string computer, std::string time, std::string share, std::vector<ReportedFile> installed,
+                       std::vector<ReportedFile> offered) {
+    StartReport report = Station(std::move(computer), "");
+    report.time = std::move(time);
+    report.sharedDir = std::move(share);
+    report.files = std::move(installed);
+    report.shareSight = offered.empty() ? ShareSight::NotSeen : ShareSight::Seen;
+    report.sharedFiles = std::move(offered);
+    return ReportEntry{report.computer + ".txt", report, {}};
+  };
+  const std::string unc = "\\\\srv\\prog", local = "C:\\Prog\\SHARED";
+  const ReportedFile help{"prog.hlp", "2026-03-02 08:00:00"}, olderHelp{"prog.hlp", "2026-03-01 08:00:00"};
+  std::vector<ReportEntry> entries{
+      seen("WYCOFANY", "2026-12-08 10:00:00", unc, {{"prog.exe", "1.0.0.1"}, help}, {{"prog.exe", "1.0.0.1"}, help}),
+      seen("PRZED", "2026-12-08 09:00:00", unc + "\\", {{"prog.exe", "1.0.0.2"}, help}, {{"prog.exe", "1.0.0.2"}, help}),
+      seen("POMOC", "2026-12-08 09:30:00", "\\\\SRV\\Prog", {{"prog.exe", "1.0.0.1"}, olderHelp},
+           {{"prog.exe", "1.0.0.2"}, {"prog.hlp", "brak"}}),
+      seen("DALEKO", "2026-12-08 11:00:00", unc, {{"prog.exe", "1.0.0.1"}}, {}),
+      seen("L-STARY", "2026-12-08 12:00:00", local, {{"prog.exe", "1.0.0.1"}}, {{"prog.exe", "1.0.0.3"}}),
+      seen("L-NOWY", "2026-12-08 08:00:00", local, {{"prog.exe", "1.0.0.1"}}, {{"prog.exe", "1.0.0.0"}}),
+      {"DAWNY.txt", Station("DAWNY", "1.0.0.1"), {}}};
+  entries.back().report->sharedDir = unc;
+  const Summary summary = Summarize(std::move(entries));
+  std::map<std::string, std::string> standing;
+  for (size_t i = 0; i < summary.all.size(); ++i)
+    standing[summary.all[i].computer] = StandingText(summary.standing[i]);
+  EXPECT_EQ(standing, (std::map<std::string, std::string>{{"DALEKO", "katalog wspólny nieodczytany"},
+                                                          {"DAWNY", "wersja w katalogu wspólnym nieznana"},
+                                                          {"L-NOWY", "nowsza niż w katalogu wspólnym"},
+                                                          {"L-STARY", "starsza niż w katalogu wspólnym"},
+                                                          {"POMOC", "starsza niż w katalogu wspólnym"},
+                                                          {"PRZED", "nowsza niż w katalogu wspólnym"},
+                                                          {"WYCOFANY", "zgodna z katalogiem wspólnym"}}));
+  ASSERT_EQ(summary.shares.size(), 2u);
+  EXPECT_EQ(summary.shares[0].offered, "1.0.0.1");
+  EXPECT_EQ(summary.shares[0].places.size(), 5u);
+  EXPECT_EQ(summary.shares[1].offered, "1.0.0.3") << "the newest start's";
+  EXPECT_EQ(summary.behind.size(), 2u);
+  EXPECT_THAT(SummaryPage(summary, "r", "t"),
+              HasSubstr("<h2>Katalog wspólny \\\\srv\\prog</h2>\n<p>Wersja programu w katalogu wspólnym: 1.0.0.1<br>"
+                        "zgodna z katalogiem wspólnym: <b>1</b>, starsza niż w katalogu wspólnym: <b>1</b>, nowsza"));
+  EXPECT_THAT(ReadCsv(SummaryCsv(summary))[0],
+              ElementsAre("L-STARY", "", "2026-12-08 12:00:00", "1.0.0.1", "aktualny", "", "", local, "1.0.0.3",
+                          "starsza niż w katalogu wspólnym"));
 }
 
 TEST(Summary, CsvCellsOfAForgedReportStartNoFormula) {
+  // A report of the older form says nothing of the share: none behind.
   StartReport forged = Station("=HYPERLINK(\"http://x\")", "-1+2", UpdateResult::Failed, "@SUM(A1)");
   forged.user = "+48 600";
   forged.time = "\t=1";
   EXPECT_THAT(SummaryCsv(Summarize({{"F.txt", forged, {}}})),
               HasSubstr("\"'=HYPERLINK(\"\"http://x\"\")\";\"'+48 600\";\"'\t=1\";\"'-1+2\";\"błąd\";"
-                        "\"2026-12-08 09:00:00\";\"'@SUM(A1)\"\r\n"));
+                        "\"2026-12-08 09:00:00\";\"'@SUM(A1)\";"));
 }
 
 TEST(ReportCache, KeepsReportsByteForByteButNotTheLastTwoSecondsNorADamagedFile) {

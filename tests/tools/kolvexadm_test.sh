@@ -19,7 +19,7 @@ install() {  # DIR BAZA_SET_TEXT: an installation at 1.0.1.3 with its share at 1
 for piece in TfTrwaAktualizacja TRWA_AKTUALIZACJA; do
   grep -qaP "$(sed 's/./&\\x00/g' <<<"$piece")" "$build/bin/kolvexadm.exe" && fail "kolvexadm.exe holds $piece"
 done
-grep -qa _updatefiles "$build/bin/kolvexadm.exe" && fail "kolvexadm.exe holds the update log"
+grep -qaF "] to [" "$build/bin/kolvexadm.exe" && fail "kolvexadm.exe holds the update log's writer"
 
 # A clean installation: the program would be copied, the help file is current.
 install "$work/czysta" '[SKLADNIKI]\r\npomoc=prog.hlp,2,Pomoc\r\n'
@@ -62,7 +62,7 @@ report STANOWISKO-1 1.0.1.10 aktualny; report STANOWISKO-22 1.0.1.10 zaktualizow
 report SERWER-TS 1.0.1.9 aktualny; report KASA 1.0.1.10 błąd 'Błąd kopiowania pliku: prog.exe <dysk pełny>'
 printf 'to nie raport' >"$reports/notatka.txt"
 out=$(adm podsumuj "$(win "$reports")"); code=$?
-expect summary 0 "$out" $code 'Stanowiska: 4, najnowsza wersja: 1\.0\.1\.10, starsze: 1, wymagające uwagi: 1, pliki nieczytelne: 1'
+expect summary 0 "$out" $code 'Stanowiska: 4, zgodne z katalogiem wspólnym: 0, starsze: 0, nowsze: 0, katalog wspólny nieodczytany: 0, wersja w katalogu wspólnym nieznana: 4, wymagające uwagi: 1, pliki nieczytelne: 1'
 page="$reports/podsumowanie.html"
 grep -q '"KASA";"jan";"2026-12-04 08:00:00";"1.0.1.10";"błąd"' "$reports/podsumowanie.csv" || fail "csv: no line for KASA"
 browser=$(command -v chromium || true)
@@ -85,6 +85,25 @@ adm podsumuj "$(win "$reports")" >/dev/null
 grep -q '^[0-9]* [0-9]* STANOWISKO-22.txt$' "$reports/podsumowanie.dat" || fail "cache: the reports read are not kept"
 report SERWER-TS 1.0.1.10 zaktualizowany
 out=$(adm podsumuj "$(win "$reports")"); code=$?
-expect "summary again" 0 "$out" $code 'Stanowiska: 4, najnowsza wersja: 1\.0\.1\.10, starsze: 0, wymagające uwagi: 1, pliki'
+expect "summary again" 0 "$out" $code 'Stanowiska: 4, .*nieznana: 4, wymagające uwagi: 1, pliki'
+grep -q '"SERWER-TS";"jan";"2026-12-09 08:00:00";"1.0.1.10";"zaktualizowany"' "$reports/podsumowanie.csv" ||
+  fail "cache: SERWER-TS not read again"
+
+# A roll-back published: the start that took it is up to date; one that could not take it (no right
+# to write the installation: its turn file cannot be opened) still runs the newer version, ahead.
+rb="$work/wycofanie"; install "$rb" ''; mkdir -p "$rb/raporty"
+printf '[MAIN]\r\nREPORT_DIR=%s\r\n' "$(win "$rb/raporty")" >"$rb/baza.set"
+cp "$build/bin/Kolvex.exe" "$rb/"
+run "$rb/Kolvex.exe" prog.exe; cp "$build/bin/target_v1013.exe" "$rb/SHARED/prog.exe"
+rm "$rb/Kolvex.lock"; mkdir "$rb/Kolvex.lock"
+run "$rb/Kolvex.exe" prog.exe
+own=$(cd "$rb/raporty" && ls); sed 's/^KOMPUTER=.*/KOMPUTER=BEZ-PRAWA/' "$rb/raporty/$own" >"$rb/raporty/BEZ-PRAWA.txt"
+rmdir "$rb/Kolvex.lock"; sleep 2; run "$rb/Kolvex.exe" prog.exe
+out=$(adm podsumuj "$(win "$rb/raporty")"); code=$?
+expect "roll-back" 0 "$out" $code 'Stanowiska: 2, zgodne z katalogiem wspólnym: 1, starsze: 0, nowsze: 1,'
+grep -q '^"BEZ-PRAWA";.*"1.0.1.4";"brak prawa zapisu w katalogu instalacji: .*;"1.0.1.3";"nowsza niż w katalogu wspólnym"' \
+  "$rb/raporty/podsumowanie.csv" || fail "roll-back: the workstation that did not take it is not ahead"
+grep -q '"1.0.1.3";"zgodna z katalogiem wspólnym"' "$rb/raporty/podsumowanie.csv" ||
+  fail "roll-back: the workstation that took it is not up to date"
 echo "kolvexadm: $failures failed"
 [ "$failures" = 0 ]

@@ -41,12 +41,18 @@ class FakeSystem final : public CopySystem, public FileFacts, public UpdateProgr
   std::optional<ComponentUpdate> logged;
   bool logFails = false;
 
-  struct NoPrograms final : SignatureReader {
-    std::optional<SignatureFacts> Read(const std::string&) override { return std::nullopt; }
-  } noPrograms;
+  // No Windows programs unless a test gives their facts; every path asked about is written down.
+  struct Signatures final : SignatureReader {
+    std::optional<SignatureFacts> Read(const std::string& path) override {
+      asked.push_back(path);
+      return facts;
+    }
+    std::optional<SignatureFacts> facts;
+    std::vector<std::string> asked;
+  } signatures;
 
   UpdateEnvironment Env() {
-    return {.files = *this, .facts = *this, .signatures = noPrograms, .progress = *this, .record = *this};
+    return {.files = *this, .facts = *this, .signatures = signatures, .progress = *this, .record = *this};
   }
 
   bool FileExists(const std::string& path) override { return files.contains(path); }
@@ -199,6 +205,19 @@ TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAnd
   EXPECT_THAT(system.effects, SizeIs(4)) << "one backup, then three decisions' copies at most";
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
   EXPECT_FALSE(system.logged);
+
+  // The signature judged is the copy's, the bytes that would be installed;
+  // a rule whose only item is mistyped lets no signed program in.
+  app.signers = ParseSignerRule("129BE005");
+  system = FakeSystem();
+  system.signatures.facts = {SignatureStatus::Trusted, Certificate{.subject = "CN=Firma", .thumbprint = "77AB"}};
+  Installed("prog.exe", "1.0.1.3");
+  Shared("prog.exe", "1.0.1.4");
+  const UpdateOutcome refused = UpdateComponent(system.Env(), app, "prog.exe", "", kCompareByVersion, "", false);
+  EXPECT_THAT(system.signatures.asked, ElementsAre("C:\\app\\~prog.exe.7.kolvex-tmp"));
+  ASSERT_THAT(refused.refused, SizeIs(1));
+  EXPECT_EQ(refused.refused[0].reason, "inny wydawca: CN=Firma, 77AB");
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
 }
 
 TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak) {

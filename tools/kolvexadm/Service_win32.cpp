@@ -6,17 +6,20 @@
 #include <shlobj.h>
 
 #include "common/Paths.h"
+#include "common/Sha256.h"
 #include "common/win32/SystemText.h"
 #include "common/win32/FileIO.h"
 #include "common/win32/Files.h"
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
 #include "ipc/FolderIdentity_win32.h"
+#include "ipc/FolderSecurity_win32.h"
 #include "ipc/ServiceAccess.h"
 #include "ipc/ServiceClient_win32.h"
 #include "update/Settings_win32.h"
 #include "update/ShareProbe.h"
 #include "ipc/Registrations_win32.h"
+#include "tools/kolvexadm/ServiceProgramHash.h"
 
 namespace kolvex {
 
@@ -145,13 +148,42 @@ void StopService(SC_HANDLE service) {
   }
 }
 
+// Why the folder the service's program comes from is no place to take a
+// program that will run as the system from; nothing when only
+// administrators, the system (and the installer) may change it.
+std::optional<std::string> SourceFolderRefusal(const std::string& folder) {
+  const UniqueFile opened = OpenFolderItself(WideLongPath(folder), READ_CONTROL);
+  const std::optional<FolderSecurity> security = opened ? SecurityOf(opened.get()) : std::nullopt;
+  if (!security) return "nie można odczytać uprawnień folderu " + folder + ": " + LastError();
+  const std::string trusted[] = {OwnAccount()};
+  const std::optional<std::string> writer = UntrustedWriter(*security, FolderPlace::Written, trusted);
+  if (!writer) return std::nullopt;
+  return (*writer == security->owner ? "właścicielem folderu " + folder + " jest "
+                                     : "folder " + folder + " może zmieniać ") +
+         AccountName(*writer) + ", a program usługi, który działa jako system, wolno wziąć tylko z folderu, "
+         "który mogą zmieniać wyłącznie administratorzy i system. Rozpakuj pakiet Kolvex do takiego folderu "
+         "(na przykład w Program Files) i uruchom polecenie stamtąd";
+}
+
 // The program beside kolvexadm put in the service's folder, unless the very
-// same one is there: only this command ever replaces it.
+// same one is there: only this command ever replaces it. Only the program
+// this kolvexadm was built with, from a folder nobody else may change: the
+// bytes checked are the bytes written.
 bool PlaceProgram(SC_HANDLE existing, const std::string& target, std::string& failure) {
   const std::string source = JoinPath(ExtractFileDir(ModuleFileName()), kServiceProgram);
+  if (const std::optional<std::string> refusal = SourceFolderRefusal(ExtractFileDir(source))) {
+    failure = "Nie zainstalowano usługi: " + *refusal + ".";
+    return false;
+  }
   const std::optional<std::string> bytes = ReadWholeFile(source);
   if (!bytes) {
     failure = "Nie można odczytać programu usługi " + source + ": " + LastError();
+    return false;
+  }
+  if (Sha256Hex(std::as_bytes(std::span(*bytes))) != kServiceProgramSha256) {
+    failure = "Nie zainstalowano usługi: " + source +
+              " nie jest programem usługi z pakietu tego kolvexadm.exe (inna wersja albo plik zmieniony). "
+              "Rozpakuj ponownie cały pakiet Kolvex i uruchom polecenie z rozpakowanego folderu.";
     return false;
   }
   if (ReadWholeFile(target) == bytes) return true;

@@ -1,6 +1,7 @@
 #include "tools/kolvexadm/Summary.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 #include <map>
 #include <numeric>
@@ -8,6 +9,7 @@
 #include "common/Integers.h"
 #include "common/Paths.h"
 #include "common/Text.h"
+#include "update/Update.h"
 
 namespace kolvex {
 
@@ -45,7 +47,7 @@ bool NeedsAttention(const StartReport& report) {
     case UpdateResult::ShareStopped:
       return true;
     default:
-      return !report.failure.empty() || !report.refused.empty();
+      return !report.failure.empty() || !report.refused.empty() || !report.notStarted.empty();
   }
 }
 
@@ -80,10 +82,16 @@ void AppendCell(std::string& out, std::string_view text) {
 // another program, as the file of a failed update may be).
 std::string_view VersionOrNone(std::string_view version) { return version.empty() ? "(wersja nieznana)" : version; }
 
+// In the order of ShareStanding.
+constexpr std::array<std::string_view, kShareStandings> kStandingTexts{
+    "zgodna z katalogiem wspólnym", "starsza niż w katalogu wspólnym", "nowsza niż w katalogu wspólnym",
+    "katalog wspólny nieodczytany", "wersja w katalogu wspólnym nieznana"};
+
 // What the last start did, in a few words.
 std::string OutcomeLine(const StartReport& report) {
-  std::string text(OutcomeText(report.outcome));
+  std::string text(ReportedOutcomeText(report));
   if (!report.reason.empty()) text += ": " + report.reason;
+  if (!report.notStarted.empty()) text += "\rprogram nie został uruchomiony: " + report.notStarted;
   for (const std::string& change : report.changes) text += "\r" + change;
   for (const std::string& missing : report.missingOnShare) text += "\rbrak w katalogu wspólnym: " + missing;
   for (const std::string& refused : report.refused) text += "\rnie zainstalowano " + refused;
@@ -92,19 +100,20 @@ std::string OutcomeLine(const StartReport& report) {
 }
 
 // A table of the reports at the given places of all.
-void AppendTable(std::string& out, const std::vector<StartReport>& all, const std::vector<size_t>& places,
-                 bool withFailure) {
+void AppendTable(std::string& out, const Summary& summary, const std::vector<size_t>& places, bool withFailure) {
   out += "<table><tr><th>Komputer</th><th>Użytkownik</th><th>Ostatnie uruchomienie</th><th>Wersja programu</th>"
-         "<th>Wynik</th>";
+         "<th>W katalogu wspólnym</th><th>Względem katalogu wspólnego</th><th>Wynik</th>";
   if (withFailure) out += "<th>Błąd – czas</th><th>Błąd</th>";
   out += "</tr>\n";
   for (const size_t place : places) {
-    const StartReport& report = all[place];
+    const StartReport& report = summary.all[place];
     out += "<tr>";
     AppendCell(out, report.computer);
     AppendCell(out, report.user);
     AppendCell(out, report.time);
     AppendCell(out, VersionOrNone(ProgramVersion(report)));
+    AppendCell(out, summary.offered[place]);
+    AppendCell(out, StandingText(summary.standing[place]));
     AppendCell(out, OutcomeLine(report));
     if (withFailure) {
       AppendCell(out, report.failureTime);
@@ -115,6 +124,38 @@ void AppendTable(std::string& out, const std::vector<StartReport>& all, const st
     out += "</tr>\n";
   }
   out += "</table>\n";
+}
+
+// A version or a date as the report gives it, against another of its kind:
+// dates (YYYY-MM-DD hh:mm:ss) sort as text.
+int CompareReported(std::string_view a, std::string_view b) {
+  const auto isDate = [](std::string_view text) { return text.size() == 19 && text[4] == '-' && text[13] == ':'; };
+  if (isDate(a) && isDate(b)) return a.compare(b) < 0 ? -1 : a.compare(b) > 0 ? 1 : 0;
+  return CompareVersions(a, b);
+}
+
+// The installed files against an offer: a file the share does not hold, or
+// whose version the start could not read on either side, tells nothing.
+ShareStanding Measure(const std::vector<ReportedFile>& installed, const std::vector<ReportedFile>& offer) {
+  bool ahead = false;
+  for (const ReportedFile& offered : offer) {
+    if (offered.version.empty() || offered.version == kNoInstalledVersion) continue;
+    const auto file = std::ranges::find_if(installed, [&](const ReportedFile& f) { return SameFileName(f.name, offered.name); });
+    if (file == installed.end() || file->version.empty()) continue;
+    if (file->version == kNoInstalledVersion) return ShareStanding::Behind;
+    const int order = CompareReported(file->version, offered.version);
+    if (order < 0) return ShareStanding::Behind;
+    ahead = ahead || order > 0;
+  }
+  return ahead ? ShareStanding::Ahead : ShareStanding::UpToDate;
+}
+
+// Shares named alike, by letters without case and without a closing separator.
+std::string ShareKey(std::string_view sharedDir) {
+  while (sharedDir.size() > 1 && (sharedDir.back() == '\\' || sharedDir.back() == '/')) sharedDir.remove_suffix(1);
+  std::string key(sharedDir);
+  for (char& c : key) c = c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c;
+  return key;
 }
 
 // A cell that a spreadsheet would run as a formula (one that begins with =,
@@ -158,6 +199,8 @@ std::string ProgramVersion(const StartReport& report) {
   return {};
 }
 
+std::string_view StandingText(ShareStanding standing) { return kStandingTexts[static_cast<size_t>(standing)]; }
+
 Summary Summarize(std::vector<ReportEntry> entries) {
   Summary summary;
   std::vector<StartReport> reports;
@@ -170,7 +213,6 @@ Summary Summarize(std::vector<ReportEntry> entries) {
     }
     versions.push_back(ProgramVersion(*entry.report));
     ++counts[versions.back()];
-    if (CompareVersions(versions.back(), summary.newestVersion) > 0) summary.newestVersion = versions.back();
     reports.push_back(std::move(*entry.report));
   }
   for (auto& [version, count] : counts) summary.versions.push_back({version, count});
@@ -179,14 +221,34 @@ Summary Summarize(std::vector<ReportEntry> entries) {
     return order != 0 ? order > 0 : a.version < b.version;
   });
 
-  // Failures first, then the workstations behind, then the rest.
+  // The newest offer seen on each share named by a UNC path.
   const size_t count = reports.size();
-  std::vector<bool> isBehind(count);
-  std::vector<int> rank(count);
+  std::map<std::string, size_t> newestOffer;
   for (size_t i = 0; i < count; ++i) {
-    isBehind[i] = CompareVersions(versions[i], summary.newestVersion) < 0;
-    rank[i] = NeedsAttention(reports[i]) ? 0 : isBehind[i] ? 1 : 2;
+    if (reports[i].shareSight != ShareSight::Seen || !reports[i].sharedDir.starts_with("\\\\")) continue;
+    const auto [seen, first] = newestOffer.try_emplace(ShareKey(reports[i].sharedDir), i);
+    if (!first && reports[seen->second].time < reports[i].time) seen->second = i;
   }
+  std::vector<ShareStanding> standing(count);
+  std::vector<std::string> offered(count);
+  for (size_t i = 0; i < count; ++i) {
+    const StartReport& report = reports[i];
+    if (report.shareSight != ShareSight::Seen) {
+      standing[i] = report.shareSight == ShareSight::NotSeen ? ShareStanding::NotSeen : ShareStanding::Unknown;
+      continue;
+    }
+    const auto newest = newestOffer.find(ShareKey(report.sharedDir));
+    const StartReport& offer = newest == newestOffer.end() ? report : reports[newest->second];
+    standing[i] = Measure(report.files, offer.sharedFiles);
+    for (const ReportedFile& file : offer.sharedFiles) {
+      if (SameFileName(file.name, report.program)) offered[i] = file.version;
+    }
+  }
+
+  // Failures first, then the workstations behind, then the rest.
+  std::vector<int> rank(count);
+  for (size_t i = 0; i < count; ++i)
+    rank[i] = NeedsAttention(reports[i]) ? 0 : standing[i] == ShareStanding::Behind ? 1 : 2;
   std::vector<size_t> order(count);
   std::iota(order.begin(), order.end(), size_t{0});
   std::ranges::sort(order, [&](size_t a, size_t b) {
@@ -194,13 +256,37 @@ Summary Summarize(std::vector<ReportEntry> entries) {
   });
   summary.all.reserve(count);
   std::vector<std::string_view> sortedVersions;
+  std::map<std::string, size_t> shareOf;
+  std::vector<std::string> offerTimes;  // of each share: the time of the report its offered version is from
   for (const size_t i : order) {
     const size_t place = summary.all.size();
     summary.all.push_back(std::move(reports[i]));
+    summary.standing.push_back(standing[i]);
+    summary.offered.push_back(std::move(offered[i]));
     sortedVersions.push_back(versions[i]);
     if (rank[i] == 0) summary.failures.push_back(place);
-    if (isBehind[i]) summary.behind.push_back(place);
+    if (standing[i] == ShareStanding::Behind) summary.behind.push_back(place);
+    ++summary.counts[static_cast<size_t>(standing[i])];
   }
+  for (size_t place = 0; place < count; ++place) {
+    const std::string& sharedDir = summary.all[place].sharedDir;
+    const auto [group, added] = shareOf.try_emplace(ShareKey(sharedDir), summary.shares.size());
+    if (added) {
+      summary.shares.push_back({.sharedDir = sharedDir});
+      offerTimes.emplace_back();
+    }
+    Summary::Share& share = summary.shares[group->second];
+    share.places.push_back(place);
+    ++share.counts[static_cast<size_t>(summary.standing[place])];
+    // The program's version in the newest offer any of them saw.
+    const StartReport& report = summary.all[place];
+    if (report.shareSight == ShareSight::Seen && report.time >= offerTimes[group->second]) {
+      offerTimes[group->second] = report.time;
+      share.offered = summary.offered[place];
+      share.sharedDir = sharedDir;
+    }
+  }
+  std::ranges::sort(summary.shares, {}, [](const Summary::Share& share) { return ShareKey(share.sharedDir); });
   const auto failureTime = [&](size_t place) {
     return std::max(summary.all[place].failureTime, summary.all[place].time);
   };
@@ -225,22 +311,37 @@ std::string SummaryPage(const Summary& summary, const std::string& folder, const
             "</b></td></tr>";
   };
   count("Stanowiska", total);
-  count("Najnowsza wersja programu: " + Html(VersionOrNone(summary.newestVersion)),
-        total - summary.behind.size());
-  count("Stanowiska ze starszą wersją", summary.behind.size());
+  constexpr std::array<std::string_view, kShareStandings> kCountLabels{
+      "Stanowiska zgodne z katalogiem wspólnym", "Stanowiska ze starszą wersją niż w katalogu wspólnym",
+      "Stanowiska z nowszą wersją niż w katalogu wspólnym (wycofanie jeszcze nieprzyjęte)",
+      "Stanowiska, które nie odczytały katalogu wspólnego",
+      "Stanowiska z raportem starszej postaci (wersja w katalogu wspólnym nieznana)"};
+  for (size_t i = 0; i < kShareStandings; ++i) count(kCountLabels[i], summary.counts[i]);
   count("Stanowiska wymagające uwagi", summary.failures.size());
   count("Pliki nieczytelne", summary.unreadable.size());
   page += "</table>\n";
 
-  page += "<h2>Wymagają uwagi: błędy, pliki odrzucone za podpis, brak dostępu do katalogu wspólnego "
+  page += "<h2>Wymagają uwagi: błędy, program nieuruchomiony, pliki odrzucone za podpis, brak dostępu do katalogu wspólnego "
           "lub prawa zapisu w instalacji</h2>\n";
   if (summary.failures.empty()) page += "<p class=\"none\">Brak.</p>\n";
-  else AppendTable(page, summary.all, summary.failures, true);
+  else AppendTable(page, summary, summary.failures, true);
 
-  page += "<h2>Starsza wersja niż najnowsza" +
-          (summary.newestVersion.empty() ? std::string() : " (" + Html(summary.newestVersion) + ")") + "</h2>\n";
-  if (summary.behind.empty()) page += "<p class=\"none\">Brak.</p>\n";
-  else AppendTable(page, summary.all, summary.behind, false);
+  // Each share with its workstations that are not as it offers.
+  for (const Summary::Share& share : summary.shares) {
+    page += "<h2>Katalog wspólny " + Html(share.sharedDir.empty() ? "(nie podano)" : share.sharedDir) +
+            "</h2>\n<p>Wersja programu w katalogu wspólnym: " +
+            Html(share.offered.empty() ? "(nieznana)" : share.offered) + "<br>";
+    for (size_t i = 0; i < kShareStandings; ++i) {
+      page += (i ? ", " : "") + std::string(StandingText(static_cast<ShareStanding>(i))) + ": <b>" +
+              FormatInteger(static_cast<int64_t>(share.counts[i])) + "</b>";
+    }
+    page += "</p>\n";
+    std::vector<size_t> notInStep;
+    std::ranges::copy_if(share.places, std::back_inserter(notInStep),
+                         [&](size_t place) { return summary.standing[place] != ShareStanding::UpToDate; });
+    if (notInStep.empty()) page += "<p class=\"none\">Wszystkie stanowiska zgodne z katalogiem wspólnym.</p>\n";
+    else AppendTable(page, summary, notInStep, false);
+  }
 
   page += "<h2>Wersje programu</h2>\n<table>\n";
   for (const Summary::VersionCount& version : summary.versions) {
@@ -266,17 +367,21 @@ std::string SummaryPage(const Summary& summary, const std::string& folder, const
   page += "<h2>Wszystkie stanowiska</h2>\n";
   std::vector<size_t> everyone(summary.all.size());
   std::iota(everyone.begin(), everyone.end(), size_t{0});
-  AppendTable(page, summary.all, everyone, true);
+  AppendTable(page, summary, everyone, true);
   page += "</body></html>\n";
   return page;
 }
 
 std::string SummaryCsv(const Summary& summary) {
-  std::string csv = "\xEF\xBB\xBFKomputer;Użytkownik;Ostatnie uruchomienie;Wersja programu;Wynik;Błąd – czas;Błąd\r\n";
-  for (const StartReport& report : summary.all) {
+  std::string csv = "\xEF\xBB\xBFKomputer;Użytkownik;Ostatnie uruchomienie;Wersja programu;Wynik;Błąd – czas;Błąd;"
+                    "Katalog wspólny;W katalogu wspólnym;Względem katalogu wspólnego\r\n";
+  for (size_t place = 0; place < summary.all.size(); ++place) {
+    const StartReport& report = summary.all[place];
     const std::string version = ProgramVersion(report), outcome = OutcomeLine(report);
-    const std::string_view fields[] = {report.computer, report.user,        report.time,   version,
-                                       outcome,         report.failureTime, report.failure};
+    const std::string_view fields[] = {report.computer,   report.user,      report.time,
+                                       version,           outcome,          report.failureTime,
+                                       report.failure,    report.sharedDir, summary.offered[place],
+                                       StandingText(summary.standing[place])};
     for (size_t i = 0; i < std::size(fields); ++i) {
       if (i > 0) csv += ';';
       AppendCsvField(csv, fields[i]);

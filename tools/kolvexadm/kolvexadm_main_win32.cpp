@@ -22,6 +22,11 @@
 //
 //   kolvexadm usluga usun KATALOG
 //     Removes the registration; the service too when none is left.
+//
+//   kolvexadm zainstaluj KATALOG_WSPOLNY KATALOG PROGRAM [/nazwa NAZWA] [/usluga] [/pulpit]
+//   kolvexadm odinstaluj KATALOG
+//     Sets a workstation up from the share, or repairs it, and takes it
+//     away again (Setup_win32.h); exit codes in Setup.h.
 #include <windows.h>
 
 #include <algorithm>
@@ -43,6 +48,7 @@
 #include "common/win32/Utf.h"
 #include "tools/kolvexadm/Check_win32.h"
 #include "tools/kolvexadm/Service_win32.h"
+#include "tools/kolvexadm/Setup_win32.h"
 #include "tools/kolvexadm/ReportCache.h"
 #include "tools/kolvexadm/Summary.h"
 
@@ -55,7 +61,10 @@ constexpr std::string_view kUsage =
     "  kolvexadm podsumuj FOLDER             podsumowanie raportów stanowisk (podsumowanie.html i .csv)\n"
     "  kolvexadm sprawdz KATALOG [PROGRAM]   co zrobi uruchomienie programu w tej instalacji\n"
     "  kolvexadm usluga zainstaluj KATALOG   aktualizacja instalacji przez usługę (foldery tylko dla administratorów)\n"
-    "  kolvexadm usluga usun KATALOG         koniec aktualizacji instalacji przez usługę\n";
+    "  kolvexadm usluga usun KATALOG         koniec aktualizacji instalacji przez usługę\n"
+    "  kolvexadm zainstaluj KATALOG_WSPOLNY KATALOG PROGRAM [/nazwa NAZWA] [/usluga] [/pulpit]\n"
+    "                                        stanowisko z katalogu wspólnego (także naprawa)\n"
+    "  kolvexadm odinstaluj KATALOG          usunięcie tego, co utworzyło zainstaluj\n";
 constexpr std::string_view kPageName = "podsumowanie.html";
 constexpr std::string_view kCsvName = "podsumowanie.csv";
 
@@ -223,9 +232,14 @@ int Summarize(const std::string& folder) {
   // Without it the next summary reads every report again: nothing to tell.
   const std::string cache = JoinPath(folder, kReportCacheName);
   ReplaceFileWhole(cache, cache + ".tmp", FormatReportCache(reading->known, reading->newestWriteTime));
-  PrintOut("Stanowiska: " + FormatInteger(static_cast<int64_t>(summary.all.size())) + ", najnowsza wersja: " +
-           (summary.newestVersion.empty() ? "(brak)" : summary.newestVersion) + ", starsze: " +
-           FormatInteger(static_cast<int64_t>(summary.behind.size())) + ", wymagające uwagi: " +
+  const auto counted = [&](ShareStanding standing) {
+    return FormatInteger(static_cast<int64_t>(summary.counts[static_cast<size_t>(standing)]));
+  };
+  PrintOut("Stanowiska: " + FormatInteger(static_cast<int64_t>(summary.all.size())) +
+           ", zgodne z katalogiem wspólnym: " + counted(ShareStanding::UpToDate) +
+           ", starsze: " + counted(ShareStanding::Behind) + ", nowsze: " + counted(ShareStanding::Ahead) +
+           ", katalog wspólny nieodczytany: " + counted(ShareStanding::NotSeen) +
+           ", wersja w katalogu wspólnym nieznana: " + counted(ShareStanding::Unknown) + ", wymagające uwagi: " +
            FormatInteger(static_cast<int64_t>(summary.failures.size())) + ", pliki nieczytelne: " +
            FormatInteger(static_cast<int64_t>(summary.unreadable.size())) + ".\n" + page + "\n" + csv + "\n");
   return 0;
@@ -250,6 +264,14 @@ int Run(const std::vector<std::string>& args) {
       return report.code;
     }
   }
+  if (command("zainstaluj", "zainstaluj")) {
+    std::string failure;
+    if (const std::optional<SetupRequest> request =
+            ParseSetupArguments(std::vector<std::string>(args.begin() + 2, args.end()), failure))
+      return SetUpWorkstation(*request, &PrintOut);
+    PrintOut(failure + "\n");
+  }
+  if (command("odinstaluj", "odinstaluj") && args.size() == 3) return RemoveWorkstation(args[2], &PrintOut);
   PrintOut(kUsage);
   return kCheckNoInstallation;
 }

@@ -1,4 +1,4 @@
-#include "service/FolderRights.h"
+#include "ipc/FolderRights.h"
 
 #include <algorithm>
 
