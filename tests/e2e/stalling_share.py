@@ -8,9 +8,10 @@ network; with "inside", only those of names inside a directory of it (the
 share's files, not the share itself: a share that answers its first look and
 then drops). While it holds
 a file "deny", they are refused (EACCES), as a server refuses a user without
-the right to the share; while it holds "slow" reading "SECONDS [FROM]", each
-read of a file (from byte FROM on) waits that long, as a slow line brings a
-large copy (or a server stops answering in the middle of one).
+the right to the share; while it holds "slow" reading SECONDS, each read of
+a file waits that long, as a slow line brings a large copy; while it holds
+"slow-from" reading "SECONDS FROM", each read past byte FROM waits that long,
+as a server that stops answering in the middle of a copy.
 Opening and reading never wait: Wine opens files in its server process, and a
 stalled open would freeze every Wine process. The kernel looks up one name of
 a directory at a time, so each test stalls below a directory of its own.
@@ -64,9 +65,11 @@ class StallingShare(Operations):
     def read(self, path, size, offset, fh):
         slow = os.path.join(self.backing, path.strip("/").split("/")[0], "slow")
         if os.path.exists(slow):
-            words = open(slow).read().split() + ["0"]
-            if offset + size > int(words[1]):
-                time.sleep(float(words[0]))
+            time.sleep(float(open(slow).read()))
+        if os.path.exists(slow + "-from"):
+            seconds, start = open(slow + "-from").read().split()
+            if offset + size > int(start):
+                time.sleep(float(seconds))
         return os.pread(fh, size, offset)
 
     def release(self, path, fh):

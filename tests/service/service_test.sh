@@ -175,9 +175,11 @@ printf '[MAIN]\r\nSHARED_DIR=%s\r\nREPORT_DIR=%s\r\nAKTUALIZACJA=usluga\r\nSHARE
 # its session until it ends, and only one of its requests waits for the
 # installation's turn, so the service's threads stay few; the starts are
 # served, and the service goes on.
-behind; echo 0.05 >"$slow"
+behind; echo 0.1 >"$slow"
 pid=$(service_pid); most=$(threads $pid)
-start /zalew & s1=$!; sleep 1; start /zalew & s2=$!; sleep 2
+# Both starts share the one update before the flood begins: Wine has one
+# session, and the flood's waiting request is that session's one.
+start /zalew & s1=$!; sleep 1; start /zalew & s2=$!; sleep 3
 probe flood "$(win "$view")" 60 >"$work/flood" &
 for _ in $(seq 600); do
   kill -0 $s1 2>/dev/null || kill -0 $s2 2>/dev/null || break
@@ -195,7 +197,7 @@ rm -f "$slow"
 # MB comes, the rest no sooner than in 6 s, the time-box 3 s): the start ends
 # within the time-box and a few seconds, the installed program whole, and
 # the stuck copy removes its half once the share answers again.
-behind; echo 6 $((1 << 20)) >"$slow"
+behind; echo 6 $((1 << 20)) >"$slow-from"
 before=$(runs); began=$(date +%s%N)
 start & s1=$!
 run "$build/bin/robot.exe" press Uwaga OK --timeout 20000 >/dev/null || fail "share stopped: no warning"
@@ -204,16 +206,16 @@ elapsed=$((($(date +%s%N) - began) / 1000000)); wait $s1
 started_after "$before" || fail "share stopped: the program did not start"
 cmp -s "$inst/prog.exe" "$build/bin/demo_app_v1013.exe" || fail "share stopped: prog.exe is not whole"
 out=$(report); expect "share stopped" 0 "$out" 0 '^WYNIK=katalog wspólny przestał odpowiadać$'
-rm -f "$slow"
+rm -f "$slow-from"
 for _ in $(seq 150); do ls "$inst" | grep -q kolvex-tmp || break; sleep 0.1; done
 ls "$inst" | grep -q kolvex-tmp && fail "share stopped: the half copy stayed"
 
 # The service killed in the middle of a copy: the installed program stays
 # whole; once the service manager has seen it end, the next start completes
 # the update and leaves nothing behind.
-behind; echo 0.05 >"$slow"
+behind; echo 0.2 >"$slow"
 start & s1=$!
-for _ in $(seq 100); do ls "$inst" | grep -q kolvex-tmp && break; sleep 0.1; done
+for _ in $(seq 200); do ls "$inst" | grep -q kolvex-tmp && break; sleep 0.1; done
 ls "$inst" | grep -q kolvex-tmp || fail "killed: no copy under way"
 kill -KILL "$(service_pid)"; wait $s1
 cmp -s "$inst/prog.exe" "$build/bin/demo_app_v1013.exe" || fail "killed: prog.exe is not whole"
