@@ -105,7 +105,7 @@ echo
 echo "== 3. The service's resident cost while idle"
 sleep 3  # the last start's connection gone
 pid=$(for p in $(pgrep -f 'KolvexUsluga\.exe'); do
-  grep -qz "^WINEPREFIX=$WINEPREFIX\$" /proc/$p/environ 2>/dev/null && echo $p; done | head -1)
+  grep -qz "^WINEPREFIX=$WINEPREFIX\$" /proc/$p/environ 2>/dev/null && echo $p; done | head -1 || true)
 [ -n "$pid" ] || fail "the service is not running"
 awk '/^(RssAnon|VmRSS|Threads):/ { printf "  %-10s %s %s\n", $1, $2, $3 }' /proc/$pid/status
 echo "  (under Wine: RssAnon is the process's private memory in RAM; Wine's own libraries count in VmRSS)"
