@@ -35,6 +35,9 @@ struct FolderSecurity {
 enum class FolderPlace : std::uint8_t {
   // The installation's folder and every sub-folder the update writes:
   // nobody else may add, change or remove anything in it, nor its rights.
+  // A file the service reads as the administrator's (baza.set) is judged
+  // so too: on a file the same bits write its data, append to it and
+  // change its attributes.
   Written,
   // A folder above the installation's: nobody else may rename, remove or
   // replace what is in it, nor change its rights. Adding new files or

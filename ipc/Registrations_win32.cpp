@@ -101,4 +101,20 @@ bool Unregister(const FolderIdentity& folder) {
   return error == ERROR_SUCCESS;
 }
 
+void RemoveEmptyRegistrationKeys() {
+  // From the innermost up; a key that holds anything (another program's
+  // value under SOFTWARE\Kolvex) stays.
+  std::wstring path = kKey;
+  for (int level = 0; level < 3; ++level) {
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_QUERY_VALUE, &key) != ERROR_SUCCESS) return;
+    DWORD subKeys = 1, values = 1;
+    const LONG error = RegQueryInfoKeyW(key, nullptr, nullptr, nullptr, &subKeys, nullptr, nullptr, &values, nullptr,
+                                        nullptr, nullptr, nullptr);
+    RegCloseKey(key);
+    if (error != ERROR_SUCCESS || subKeys || values || RegDeleteKeyW(HKEY_LOCAL_MACHINE, path.c_str())) return;
+    path.resize(path.rfind(L'\\'));
+  }
+}
+
 }  // namespace kolvex

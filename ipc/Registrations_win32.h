@@ -27,4 +27,9 @@ std::vector<Registration> Registrations();
 bool Register(const Registration& registration);
 bool Unregister(const FolderIdentity& folder);
 
+// Removes the registrations' key, and the keys above it up to
+// SOFTWARE\Kolvex, each while it holds nothing: once the last installation
+// is unregistered, nothing of the service is left in the registry.
+void RemoveEmptyRegistrationKeys();
+
 }  // namespace kolvex

@@ -210,7 +210,8 @@ std::optional<ServiceRequest> ParseRequest(std::string_view bytes) {
   request.programName = in.Text(kMostRequestBytes);
   in.Require(request.kind == RequestKind::Update ? IsComponentName(request.programName)
                                                   : kind == static_cast<uint8_t>(RequestKind::LookAtShare) &&
-                                                        request.programName.empty());
+                                                        (request.programName.empty() ||
+                                                         IsComponentName(request.programName)));
   if (!in.Whole()) return std::nullopt;
   return request;
 }

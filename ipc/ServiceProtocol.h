@@ -66,7 +66,8 @@ struct ServiceRequest {
   RequestKind kind = RequestKind::Update;
   FolderIdentity folder{};
   // Update: the start's program relative to the installation, a name by the
-  // rules of a [SKLADNIKI] entry's (IsComponentName); LookAtShare: empty.
+  // rules of a [SKLADNIKI] entry's (IsComponentName); LookAtShare: empty, or
+  // the program kolvexadm checks, named so too.
   std::string programName{};
   friend bool operator==(const ServiceRequest&, const ServiceRequest&) = default;
 };

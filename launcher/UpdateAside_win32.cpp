@@ -9,7 +9,11 @@
 #include "common/win32/TimeBox.h"
 #include "files/Signature_win32.h"
 #include "update/Leftovers.h"
+<<<<<<< HEAD
 #include "update/ShareRequests_win32.h"
+=======
+#include "update/RefusalMemory_win32.h"
+>>>>>>> main
 #include "update/Update.h"
 #include "update/UpdateLog_win32.h"
 
@@ -87,9 +91,15 @@ struct UpdateWork final : ShareWork {
     WindowsSignatureReader signatures;
     UpdateLogFile log(installation.exeDir);
     RemoveLeftoversOfEndedRuns(files, installation.exeDir, components, installation.targetName);
-    outcome = UpdateInstallation(
-        {.files = files, .facts = files, .signatures = signatures, .progress = relay, .record = log}, installation,
-        components);
+    RefusalMemory refusals = ReadRefusalMemory(installation.exeDir);
+    outcome = UpdateInstallation({.files = files,
+                                  .facts = files,
+                                  .signatures = signatures,
+                                  .progress = relay,
+                                  .record = log,
+                                  .refusals = &refusals},
+                                 installation, components);
+    KeepRefusalMemory(installation.exeDir, refusals);
   }
   void WhileWaiting() override { relay.ShowIn(window); }
   ProgressWindow& window;  // the waiting thread's

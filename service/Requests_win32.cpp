@@ -48,18 +48,31 @@ std::string ReceiveFailure(PipeEnd::Received received) {
 }
 
 // What the service sees of the installation's share, after the same checks
-// of its folders as before an update.
+// of its folders, its baza.set and the program kolvexadm names (if any) as
+// before an update.
 ServiceReply ShareViewFor(const ServiceRequest& request, const std::string& path) {
   if (std::optional<std::string> refusal = FolderRefusal(path, request.folder)) return RefusedReply{*refusal};
+<<<<<<< HEAD
   const std::optional<Settings> read = ReadSettingsWithin(path);
   if (!read) return RefusedReply{SettingsNotInTime()};
   const Settings& settings = *read;
+=======
+  if (std::optional<std::string> refusal = SettingsFileRefusal(path)) return RefusedReply{*refusal};
+  const Settings settings = ReadSettings(path);
+>>>>>>> main
   std::vector<std::string> folders;
   for (const Component& component : settings.components.components) {
     for (std::string& folder : FoldersOnTheWay(component.name)) folders.push_back(std::move(folder));
   }
   if (std::optional<std::string> refusal = SubFolderRefusal(path, folders)) return RefusedReply{*refusal};
-  return LookAtShare(settings);
+  if (!request.programName.empty()) {
+    if (std::optional<std::string> refusal = ProgramRefusal(path, request.programName, settings))
+      return RefusedReply{*refusal};
+  }
+  ShareViewReply view = LookAtShare(settings);
+  if (!view.readable) return view;
+  if (std::optional<std::string> refusal = ShareRefusal(settings, request.programName)) return RefusedReply{*refusal};
+  return view;
 }
 
 // The replies as they come, and something at least every kKeepAlive while
@@ -120,6 +133,7 @@ void Serve(UniqueFile pipe, RequestBoard& board) {
     if (placed) board.Leave(session);
   });
   std::shared_ptr<SharedReplies> replies;
+<<<<<<< HEAD
   if (request->kind == RequestKind::Update) {
     const UpdateKey key{request->folder, UpperCase(request->programName)};
     bool started = false;
@@ -138,6 +152,33 @@ void Serve(UniqueFile pipe, RequestBoard& board) {
           unstarted.Dismiss();
         } catch (const std::system_error&) {
         }
+=======
+  try {
+    if (request->kind == RequestKind::Update) {
+      // A name the service would never update costs it no thread and no file.
+      Settings settings;
+      if (std::optional<std::string> refusal = UpdateRefusal(*path, request->folder, request->programName, settings))
+        return refuse(std::move(*refusal));
+      const UpdateKey key{request->folder, UpperCase(request->programName)};
+      bool started = false;
+      replies = board.Join(key, started);
+      if (started) {
+        // A thread that cannot be made ends the update at once, for every start that joined it.
+        ScopeExit unstarted([&] {
+          board.Finished(key);
+          replies->Add(EncodeReply(RefusedReply{std::string(kNoThread)}), true);
+        });
+        std::thread([key, request = *request, path = *path, &board, replies] {
+          RunUpdate(key, request, path, board, *replies);
+        }).detach();
+        unstarted.Dismiss();
+      }
+    } else {
+      replies = std::make_shared<SharedReplies>();
+      std::thread([replies, request = *request, path = *path] {
+        replies->Add(EncodeReply(ShareViewFor(request, path)), true);
+      }).detach();
+>>>>>>> main
     }
   } else {
     if (!placed) return refuse(tooMany);

@@ -3,11 +3,13 @@
 #include <exception>
 #include <mutex>
 
+#include "common/Exceptions.h"
 #include "common/Paths.h"
 #include "common/win32/ErrorMode.h"
 #include "common/win32/Utf.h"
 #include "files/Signature_win32.h"
 #include "update/Leftovers.h"
+#include "update/RefusalMemory_win32.h"
 #include "update/Settings_win32.h"
 #include "update/ShareProbe_win32.h"
 #include "update/Update.h"
@@ -70,22 +72,57 @@ class ReplyProgress final : public UpdateProgress {
   bool told_ = false;
 };
 
-// The update log of the installation, as a start keeps it.
+// The update log of the installation, as a start keeps it, shared with
+// its readers. Anybody may read the log of a per-machine installation: one
+// who keeps it from being written does not make a finished update fail, the
+// outcome only says so (Failure).
 class LoggedRecord final : public UpdateRecord {
  public:
-  LoggedRecord(const std::string& exeDir, ReplyProgress& progress) : log_(exeDir), progress_(progress) {}
+  LoggedRecord(const std::string& exeDir, ReplyProgress& progress) : log_(exeDir, true), progress_(progress) {}
   void Refreshed(const std::string& fileName, const ComponentUpdate& update) override {
-    log_.Refreshed(fileName, update);
+    Keep([&] { log_.Refreshed(fileName, update); });
     progress_.FileDone();
   }
   void Waiting(const std::string& fileName, const ComponentUpdate& update) override {
-    log_.Waiting(fileName, update);
+    Keep([&] { log_.Waiting(fileName, update); });
     progress_.FileDone();
+  }
+  // Why a line could not be written, the first time.
+  const std::string& Failure() const { return failure_; }
+
+ private:
+  template <typename Write>
+  void Keep(Write write) {
+    try {
+      write();
+    } catch (const EInOutError& e) {
+      if (failure_.empty()) failure_ = "nie zapisano dziennika aktualizacji: " + std::string(e.what());
+    }
+  }
+
+  UpdateLogFile log_;
+  ReplyProgress& progress_;
+  std::string failure_;
+};
+
+// The system's copy, which reads nothing from the share through a link
+// below the shared directory: the parts of a file to copy from it are looked
+// at once more right before the copy opens it, as the share may have
+// changed since the update began.
+class ShareCopySystem final : public WindowsCopySystem {
+ public:
+  explicit ShareCopySystem(std::string sharedDir) : sharedDir_(std::move(sharedDir)), prefix_(JoinPath(sharedDir_, "")) {}
+  std::optional<std::string> Copy(const std::string& from, const std::string& to,
+                                  const CopyProgress& progress) override {
+    if (from.starts_with(prefix_)) {
+      if (std::optional<std::string> refusal = ShareLinkRefusal(sharedDir_, from.substr(prefix_.size())))
+        return refusal;
+    }
+    return WindowsCopySystem::Copy(from, to, progress);
   }
 
  private:
-  UpdateLogFile log_;
-  ReplyProgress& progress_;
+  std::string sharedDir_, prefix_;
 };
 
 std::vector<std::string> FoldersWritten(const Settings& settings, const std::string& programName) {
@@ -134,6 +171,7 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
                                                  const std::shared_ptr<SharedReplies>& replies) {
   const auto until = std::chrono::steady_clock::now() + kWorkMost;
   std::unique_lock turn(board.Turn(request.folder), std::defer_lock);
+<<<<<<< HEAD
   if (!turn.try_lock()) {
     // One waiting request of a session per installation: more would only hold threads.
     if (!board.Queue(session, request.folder))
@@ -148,8 +186,13 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   if (!settings.updatedByService)
     return RefusedReply{"plik baza.set tej instalacji nie wybiera usługi aktualizacji (" + std::string(kUpdateKey) +
                         "=" + std::string(kUpdateByService) + ")"};
+=======
+  if (!turn.try_lock_for(kTurnWait)) return RefusedReply{"inna aktualizacja tej instalacji trwa zbyt długo"};
+  Settings settings;
+>>>>>>> main
   const std::string& program = request.programName;
-  if (IsServiceWayFile(program)) return RefusedReply{"usługa aktualizacji nie zastępuje pliku " + program};
+  if (std::optional<std::string> refusal = UpdateRefusal(path, request.folder, program, settings))
+    return RefusedReply{*refusal};
   if (std::optional<std::string> refusal = SubFolderRefusal(path, FoldersWritten(settings, program)))
     return RefusedReply{*refusal};
 
@@ -157,6 +200,7 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   const NoCriticalErrorBoxes noPrompts;
   if (std::optional<UpdateOutcome> without = OutcomeWithoutShare(installation.sharedDir, settings.shareTimeBoxMs))
     return std::move(*without);
+<<<<<<< HEAD
   auto work = std::make_unique<UpdateWork>(installation, settings.components.components, path, program, replies, until,
                                             settings.shareTimeBoxMs);
   if (RunBounded(*work)) return std::move(work->outcome);
@@ -165,6 +209,29 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   // Given up on where it stood: no file it had not finished took an installed one's place.
   if (FileExists(JoinPath(path, program))) return UpdateOutcome{.result = UpdateResult::ShareStopped};
   return UpdateOutcome{.result = UpdateResult::Failed, .failure = ShareStoppedFailure(UpperCase(ExtractFileName(program)))};
+=======
+  if (std::optional<std::string> refusal = ShareRefusal(settings, program)) return RefusedReply{*refusal};
+  ShareCopySystem files(installation.sharedDir);
+  WindowsFileFacts facts;
+  WindowsSignatureReader signatures;
+  ReplyProgress progress(replies, UpperCase(ExtractFileName(program)));
+  LoggedRecord record(path, progress);
+  const std::vector<Component>& components = settings.components.components;
+  RemoveLeftoversOfEndedRuns(files, path, components, program);
+  // The service keeps the installation's memory of refused files, as a start of today's way does.
+  RefusalMemory refusals = ReadRefusalMemory(path);
+  UpdateOutcome outcome = UpdateInstallation({.files = files,
+                                              .facts = facts,
+                                              .signatures = signatures,
+                                              .progress = progress,
+                                              .record = record,
+                                              .refusals = &refusals,
+                                              .programWaits = true},
+                                             installation, components);
+  KeepRefusalMemory(path, refusals);
+  if (outcome.result != UpdateResult::Failed && !record.Failure().empty()) outcome.reason = record.Failure();
+  return outcome;
+>>>>>>> main
 }
 
 std::vector<ServiceReply> Replies(const UpdateOutcome& outcome) {
@@ -178,6 +245,7 @@ std::vector<ServiceReply> Replies(const UpdateOutcome& outcome) {
 
 }  // namespace
 
+<<<<<<< HEAD
 std::string WorkTimeUp() {
   return "usługa aktualizacji przerwała pracę nad tym żądaniem po " +
          std::to_string(std::chrono::duration_cast<std::chrono::minutes>(kWorkMost).count()) + " min";
@@ -186,6 +254,46 @@ std::string WorkTimeUp() {
 void RunUpdate(const UpdateKey& key, const ServiceRequest& request, const std::string& path, std::uint32_t session,
                RequestBoard& board, const std::shared_ptr<SharedReplies>& replies) noexcept {
   const ScopeExit leave([&] { board.Leave(session); });
+=======
+std::optional<std::string> UpdateRefusal(const std::string& path, const FolderIdentity& folder,
+                                         const std::string& program, Settings& settings) {
+  if (std::optional<std::string> refusal = FolderRefusal(path, folder)) return refusal;
+  if (std::optional<std::string> refusal = SettingsFileRefusal(path)) return refusal;
+  settings = ReadSettings(path);
+  if (!settings.updatedByService)
+    return "plik baza.set tej instalacji nie wybiera usługi aktualizacji (" + std::string(kUpdateKey) + "=" +
+           std::string(kUpdateByService) + ")";
+  return ProgramRefusal(path, program, settings);
+}
+
+std::optional<std::string> ProgramRefusal(const std::string& path, const std::string& program,
+                                          const Settings& settings) {
+  if (IsServiceWayFile(program)) return "usługa aktualizacji nie zastępuje pliku " + program;
+  // Only what the administrator installed or listed: any other name would
+  // bring into the installation whatever a user found on the share.
+  if (IsListed(program, settings.components.components)) return std::nullopt;
+  if (std::optional<std::string> refusal = SubFolderRefusal(path, FoldersOnTheWay(program))) return refusal;
+  return InstalledProgramRefusal(path, program);
+}
+
+std::optional<std::string> ShareRefusal(const Settings& settings, const std::string& program) {
+  std::vector<std::string> names;
+  if (!program.empty()) names.push_back(program);
+  for (const Component& component : settings.components.components) names.push_back(component.name);
+  std::vector<std::string> folders;
+  for (const std::string& name : names) {
+    if (std::optional<std::string> refusal = ShareLinkRefusal(settings.sharedDir, name)) return refusal;
+    for (std::string& folder : FoldersOnTheWay(name)) folders.push_back(std::move(folder));
+  }
+  // A folder of this computer that users may change would ship their code
+  // to everybody; signed files are judged by their signature instead.
+  if (settings.signers.Active()) return std::nullopt;
+  return LocalShareRefusal(settings.sharedDir, folders);
+}
+
+void RunUpdate(const UpdateKey& key, const ServiceRequest& request, const std::string& path, RequestBoard& board,
+               SharedReplies& replies) {
+>>>>>>> main
   std::vector<ServiceReply> last;
   try {
     auto done = Update(request, path, session, board, replies);

@@ -1,5 +1,7 @@
 #include "service/UpdateRules.h"
 
+#include <algorithm>
+
 #include "common/Paths.h"
 #include "update/Components.h"
 
@@ -15,6 +17,13 @@ std::vector<std::string> FoldersOnTheWay(std::string_view name) {
     folders.push_back(folder);
   }
   return folders;
+}
+
+bool IsListed(std::string_view name, const std::vector<Component>& components) {
+  const std::vector<std::string_view> parts = ResolvedNameParts(name);
+  return std::ranges::any_of(components, [&parts](const Component& component) {
+    return std::ranges::equal(ResolvedNameParts(component.name), parts, SameFileName);
+  });
 }
 
 std::vector<std::string> FoldersAbove(std::string_view folder) {

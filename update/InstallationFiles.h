@@ -16,6 +16,10 @@ inline constexpr std::string_view kTurnFileName = "Kolvex.lock";
 // The update log, in the launcher's directory.
 inline constexpr std::string_view kUpdateLogName = "_updatefiles.LOG";
 
+// Share files refused for their signature (RefusalMemory_win32.h), so that
+// later starts do not copy them again until they change.
+inline constexpr std::string_view kRefusalMemoryName = "Kolvex.odrzucone";
+
 // The update service's program, which the per-machine way never lets the
 // share replace.
 inline constexpr std::string_view kServiceProgram = "KolvexUsluga.exe";

@@ -1,5 +1,6 @@
 #include "update/Update.h"
 
+#include "common/DateTime.h"
 #include "common/Paths.h"
 #include "common/ScopeExit.h"
 #include "common/Unicode.h"
@@ -45,10 +46,11 @@ bool MarkFailed(UpdateOutcome& outcome) {
 
 // Ends a component's update whose copy failed. A listed file that another
 // program holds open (a help file that a user of a terminal server has open)
-// does not stop the start: it waits, as it was, for a later start.
+// does not stop the start: it waits, as it was, for a later start; so does
+// the program where the environment says so.
 bool CopyFailed(UpdateOutcome& outcome, const UpdateEnvironment& env, const std::string& fileName,
                 const ComponentUpdate& update, bool listed) {
-  if (!listed || !env.files.IsHeldOpen(update.dst)) return MarkFailed(outcome);
+  if (!(listed || env.programWaits) || !env.files.IsHeldOpen(update.dst)) return MarkFailed(outcome);
   outcome.failure.clear();
   env.record.Waiting(fileName, update);
   outcome.waiting.push_back(update.name);
@@ -118,36 +120,47 @@ bool UpdateInto(UpdateOutcome& outcome, const UpdateEnvironment& env, const Inst
   for (int decision = 1;; ++decision) {
     if (!env.files.FileExists(update.src) || !NeedsUpdate(env.files, env.facts, compareMode, update)) return true;
 
-    if (decision == 1) tell ? env.progress.Refreshing(update.name, caption) : env.progress.RefreshingProgram(update.name);
-
-    // The backup is a copy: the installed file stays in place until the
-    // refresh overwrites it, so a failed refresh leaves it as it was (and a
-    // decision taken again finds the backup already made).
-    if (decision == 1) {
-      if (env.files.FileExists(update.dst)) {
-        const std::string backup = BackupName(update.dst, ext);
-        if (!backup.empty() && Copy(env.files, update.dst, backup, failure) != CopyResult::Copied)
-          return CopyFailed(outcome, env, fileName, update, tell);
-      } else {
-        env.files.CreateDirectories(installation.exeDir, update.name);
+    // A share file refused before and unchanged since is not copied again.
+    SharedFileFacts shared;
+    if (env.refusals) {
+      shared = {env.files.GetFileSizeByName(update.src), FormatSortableDateTime(env.facts.FileDate(update.src)),
+                compareMode == kCompareByVersion ? update.newVersion : std::string()};
+      if (std::optional<std::string> reason = env.refusals->Refusal(update.name, shared)) {
+        outcome.refused.push_back({update.name, std::move(*reason)});
+        return true;
       }
     }
+    if (decision == 1) tell ? env.progress.Refreshing(update.name, caption) : env.progress.RefreshingProgram(update.name);
+    if (decision == 1 && !env.files.FileExists(update.dst)) env.files.CreateDirectories(installation.exeDir, update.name);
+
     // The log must name what was installed: a copy of a shared file that
     // was replaced after the decision is not put in place. Its signature is
-    // checked on the very bytes that would be installed.
-    // The copy checked stays unwritable until it is in place.
+    // checked on the very bytes that would be installed, and the copy checked
+    // stays unwritable until it is in place. The backup is made only of a file
+    // about to be replaced, so that a refused copy leaves the older backup as
+    // it was; it is a copy: the installed file stays in place until the
+    // refresh overwrites it.
     std::optional<SignatureVerdict> verdict;
+    bool backupFailed = false;
     const CopyAcceptance isDecided = [&](const std::string& copy) {
       if (!IsTheDecidedFile(env.facts, compareMode, update, copy)) return false;
       verdict = CheckSignature(installation.signers, env.signatures, copy, update.dst);
-      return !verdict || verdict->kind == SignatureVerdict::Accepted;
+      if (verdict && verdict->kind != SignatureVerdict::Accepted) return false;
+      const std::string backup = BackupName(update.dst, ext);
+      backupFailed = !backup.empty() && env.files.FileExists(update.dst) &&
+                     Copy(env.files, update.dst, backup, failure) != CopyResult::Copied;
+      return !backupFailed;
     };
     const ScopeExit letGo([&] { env.signatures.LetGo(); });
     const CopyResult result = Copy(env.files, update.src, update.dst, failure, isDecided, progress);
-    if (result == CopyResult::Failed) return CopyFailed(outcome, env, fileName, update, tell);
-    if (result == CopyResult::Copied) break;
-    if (verdict) {
+    if (result == CopyResult::Failed || backupFailed) return CopyFailed(outcome, env, fileName, update, tell);
+    if (result == CopyResult::Copied) {
+      if (env.refusals) env.refusals->Forget(update.name);
+      break;
+    }
+    if (verdict && verdict->kind != SignatureVerdict::Accepted) {
       outcome.refused.push_back({update.name, RefusalReason(*verdict)});
+      if (env.refusals) env.refusals->Remember(update.name, shared, outcome.refused.back().reason);
       return true;
     }
     if (decision == kDecisionsAtMost) {

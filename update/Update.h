@@ -14,6 +14,7 @@
 #include "files/Signature.h"
 #include "update/Components.h"
 #include "update/Installation.h"
+#include "update/RefusalMemory.h"
 #include "update/UpdateOutcome.h"
 
 namespace kolvex {
@@ -67,6 +68,12 @@ struct UpdateEnvironment {
   SignatureReader& signatures;  // the signatures of the copies, judged by the installation's signers
   UpdateProgress& progress;     // told what is brought in and how far its copy is
   UpdateRecord& record;         // told of each file brought in
+  // Share files refused for their signature: one remembered is skipped (and
+  // reported refused again) until it changes. None: each start checks again.
+  RefusalMemory* refusals = nullptr;
+  // The program itself waits too, as a listed file does, when another
+  // program holds it open: in the per-machine way no user stops the others.
+  bool programWaits = false;
 };
 
 // Refreshes one component of the installation, the shared directory's

@@ -21,7 +21,8 @@ namespace {
 }
 
 // Appends line to the log of UpdateLogPath, as WriteUpdateLog says.
-void AppendToUpdateLog(const std::string& fileName, const std::string& exeDir, const std::string& line) {
+void AppendToUpdateLog(const std::string& fileName, const std::string& exeDir, const std::string& line,
+                       bool besideReaders) {
   const std::string path = UpdateLogPath(fileName, exeDir, ModuleFileName());
   const bool existed = FileExists(path);
   // The log as it stands, or a new one; never truncated, and nobody else's
@@ -30,7 +31,8 @@ void AppendToUpdateLog(const std::string& fileName, const std::string& exeDir, c
   const std::wstring widePath = Widen(LongPathForm(path));
   UniqueFile log;
   const DWORD openError = RetryWhileHeld([&] {
-    log = OpenOrCreateAlone(widePath, GENERIC_READ | GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL);
+    log = besideReaders ? OpenOrCreateBesideReaders(widePath, GENERIC_READ | GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL)
+                        : OpenOrCreateAlone(widePath, GENERIC_READ | GENERIC_WRITE, FILE_ATTRIBUTE_NORMAL);
     return log ? ERROR_SUCCESS : GetLastError();
   });
   if (openError != ERROR_SUCCESS)
@@ -48,12 +50,13 @@ void AppendToUpdateLog(const std::string& fileName, const std::string& exeDir, c
 }  // namespace
 
 void WriteUpdateLog(const std::string& fileName, uint8_t compareMode, const ComponentUpdate& update,
-                    const std::string& exeDir) {
-  AppendToUpdateLog(fileName, exeDir, UpdateLogLine(compareMode, update, Now(), UserDateTimeFormats()));
+                    const std::string& exeDir, bool besideReaders) {
+  AppendToUpdateLog(fileName, exeDir, UpdateLogLine(compareMode, update, Now(), UserDateTimeFormats()), besideReaders);
 }
 
-void WriteWaitingLog(const std::string& fileName, const ComponentUpdate& update, const std::string& exeDir) {
-  AppendToUpdateLog(fileName, exeDir, UpdateLogWaitingLine(update, Now(), UserDateTimeFormats()));
+void WriteWaitingLog(const std::string& fileName, const ComponentUpdate& update, const std::string& exeDir,
+                     bool besideReaders) {
+  AppendToUpdateLog(fileName, exeDir, UpdateLogWaitingLine(update, Now(), UserDateTimeFormats()), besideReaders);
 }
 
 }  // namespace kolvex

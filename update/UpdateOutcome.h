@@ -61,7 +61,8 @@ struct UpdateOutcome {
   std::vector<std::string> waiting{};      // listed files another program holds open: left as they were
   std::string failure{};                   // the text of the "Błąd" window, exactly
   std::string reason{};                    // the system's or service's text for ShareRefused, TurnRefused
-                                           // and ServiceUnavailable
+                                           // and ServiceUnavailable; after the service's update, why its
+                                           // log was not written
 };
 
 }  // namespace kolvex

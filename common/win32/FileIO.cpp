@@ -44,6 +44,10 @@ UniqueFile OpenOrCreateAlone(const std::wstring& path, DWORD access, DWORD attri
   return Open(path, access, 0, OPEN_ALWAYS, attributes);
 }
 
+UniqueFile OpenOrCreateBesideReaders(const std::wstring& path, DWORD access, DWORD attributes) {
+  return Open(path, access, FILE_SHARE_READ, OPEN_ALWAYS, attributes);
+}
+
 UniqueFile OpenFolderItself(const std::wstring& path, DWORD access) {
   return Open(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, OPEN_EXISTING,
               FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT);

@@ -37,6 +37,10 @@ UniqueFile CreateNewForWritingAlone(const std::wstring& path);
 // (GENERIC_WRITE, with GENERIC_READ or without), shared with no one: refused
 // with ERROR_SHARING_VIOLATION while anyone else has it open.
 UniqueFile OpenOrCreateAlone(const std::wstring& path, DWORD access, DWORD attributes);
+// The same, shared with those who only read it and let it be written
+// meanwhile (a viewer of a log): refused while anyone else writes it or
+// keeps it from being written.
+UniqueFile OpenOrCreateBesideReaders(const std::wstring& path, DWORD access, DWORD attributes);
 
 // A folder itself, never what a link in its place leads to
 // (FILE_FLAG_OPEN_REPARSE_POINT), with access (its attributes, its rights),

@@ -2,6 +2,7 @@
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <memory>
 
 #include "common/Text.h"
@@ -37,7 +38,9 @@ TEST(SignedUpdates, TheSignersDecideWhatIsInstalledAndARefusedProgramStartsAsItW
     MakeDir(app / "SHARED");
     MakeDir(app / "raporty");
     WriteFileBytes(app / "prog.exe", FixtureBytes(c.installed));
+    WriteFileBytes(app / "prog.exeOLD", "starsza kopia");
     WriteFileBytes(app / "SHARED\\prog.exe", FixtureBytes(c.shared));
+    SetLocalWriteTime(app / "SHARED\\prog.exe", Local(2026, 2, 1));
     WriteFileBytes(app / "prog.hlp", "pomoc");  // no Windows program: taken as always
     SetLocalWriteTime(app / "prog.hlp", Local(2026, 1, 1));
     WriteFileBytes(app / "SHARED\\prog.hlp", "nowa pomoc");
@@ -52,6 +55,7 @@ TEST(SignedUpdates, TheSignersDecideWhatIsInstalledAndARefusedProgramStartsAsItW
     EXPECT_EQ(launchers[i]->Wait(30000).exitCode, 0u);
     EXPECT_NE(app.WaitForTargetRecord(app.dir()).find("\"/x\""), std::string::npos);
     EXPECT_EQ(ReadFileBytes(app / "prog.exe"), FixtureBytes(c.refusal.empty() ? c.shared : c.installed));
+    EXPECT_EQ(ReadFileBytes(app / "prog.exeOLD"), c.refusal.empty() ? FixtureBytes(c.installed) : "starsza kopia");
     EXPECT_EQ(ReadFileBytes(app / "prog.hlp"), "nowa pomoc");
     EXPECT_EQ(LogTails(ReadUpdateLog(app.dir())).size(), c.refusal.empty() ? 2u : 1u);
     StartReport report;
@@ -59,6 +63,26 @@ TEST(SignedUpdates, TheSignersDecideWhatIsInstalledAndARefusedProgramStartsAsItW
     EXPECT_EQ(report.refused, c.refusal.empty() ? std::vector<std::string>{} : std::vector{"prog.exe: " + c.refusal});
     EXPECT_EQ(ReportedOutcomeText(report), c.refusal.empty() ? "zaktualizowany" : "odrzucony za podpis");
   }
+
+  // The changed program is remembered: the share's file made good with the same size, date and
+  // version is not copied again (the refusal still reported) until its date changes.
+  const size_t changed = static_cast<size_t>(
+      std::ranges::find(cases, std::string("signed\\v1014_p1_changed"), &Case::shared) - std::begin(cases));
+  ASSERT_LT(changed, apps.size());
+  const Installation& app = *apps[changed];
+  const auto start = [&] {
+    EXPECT_EQ(app.RunLauncher(" prog.exe").exitCode, 0u);
+    StartReport report;
+    EXPECT_TRUE(ParseStartReport(ReadFileBytes(app / "raporty\\" + StartReportFileName(ComputerName())), report));
+    return report.refused;
+  };
+  WriteFileBytes(app / "SHARED\\prog.exe", FixtureBytes("signed\\v1014_p1"));
+  SetLocalWriteTime(app / "SHARED\\prog.exe", Local(2026, 2, 1));
+  EXPECT_THAT(start(), ::testing::ElementsAre("prog.exe: podpis nieprawidłowy"));
+  EXPECT_EQ(ReadFileBytes(app / "prog.exe"), FixtureBytes("target_v1013"));
+  SetLocalWriteTime(app / "SHARED\\prog.exe", Local(2026, 2, 2));
+  EXPECT_THAT(start(), ::testing::IsEmpty());
+  EXPECT_EQ(ReadFileBytes(app / "prog.exe"), FixtureBytes("signed\\v1014_p1"));
 }
 
 }  // namespace

@@ -26,6 +26,8 @@ TEST(ServiceProtocol, RequestsAndRepliesReadBackAsWritten) {
   EXPECT_EQ(ParseRequest(EncodeRequest(kRequest)), kRequest);
   const ServiceRequest look{.kind = RequestKind::LookAtShare, .folder = kRequest.folder};
   EXPECT_EQ(ParseRequest(EncodeRequest(look)), look);
+  const ServiceRequest lookAtProgram{.kind = RequestKind::LookAtShare, .programName = "bin\\prog.exe"};
+  EXPECT_EQ(ParseRequest(EncodeRequest(lookAtProgram)), lookAtProgram);
 
   const ServiceReply replies[] = {
       ProgressReply{"KSIĘGI.EXE"},
@@ -75,7 +77,7 @@ TEST(ServiceProtocol, AnythingButAWholeMessageIsRefused) {
       named("prog.exe:strumień"),
       named("\xC4prog.exe"),
       named(std::string(kMostRequestBytes, 'a')),
-      lookingWith("prog.exe"),
+      lookingWith("..\\prog.exe"),
   };
   for (const std::string& bytes : badRequests) EXPECT_FALSE(ParseRequest(bytes)) << testing::PrintToString(bytes);
 

@@ -35,19 +35,25 @@ TEST(UntrustedWriter, OnlyTheSystemAdministratorsAndTheCheckerMayChangeAFolder) 
        std::nullopt},
       {{own, std::vector{AccessEntry{.rights = 0x10000, .sid = users}}}, FolderPlace::Above, users},  // delete
       {{own, std::vector{AccessEntry{.rights = 0x100, .sid = users}}}, FolderPlace::Written, users},  // attributes
+      {{own, std::vector{AccessEntry{.rights = 0x2, .sid = users}}}, FolderPlace::Written, users},  // baza.set's data
   };
   for (const auto& c : cases) {
     EXPECT_EQ(UntrustedWriter(c.security, c.place, trusted), c.writer) << c.security.owner;
   }
 }
 
-TEST(UpdateRules, FoldersOnTheWayAndAboveAndTheServiceWaysFiles) {
+TEST(UpdateRules, FoldersOnTheWayAndAboveTheServiceWaysFilesAndTheListedOnes) {
   EXPECT_EQ(FoldersOnTheWay("a/b/../c\\.\\x.dll"), (std::vector<std::string>{"a", "a\\c"}));
   EXPECT_EQ(FoldersOnTheWay("prog.exe"), std::vector<std::string>{});
   EXPECT_EQ(FoldersAbove("C:\\a\\b"), (std::vector<std::string>{"C:\\a", "C:\\"}));
   for (const char* name : {"baza.set", "BAZA.SET", ".\\Kolvex.lock", "sub\\..\\kolvexusluga.exe"})
     EXPECT_TRUE(IsServiceWayFile(name)) << name;
   for (const char* name : {"sub\\baza.set", "baza.set.txt", "prog.exe"}) EXPECT_FALSE(IsServiceWayFile(name)) << name;
+  // What baza.set lists, the only names the service brings in that are not installed yet.
+  const std::vector<Component> listed{{"prog.dll", 1, ""}, {"pomoc\\prog.hlp", 2, ""}};
+  for (const char* name : {"PROG.DLL", "pomoc/./prog.hlp", "x\\..\\Pomoc\\PROG.HLP"}) EXPECT_TRUE(IsListed(name, listed)) << name;
+  for (const char* name : {"dane\\notatka.txt", "prog.hlp", "pomoc", "pomoc\\prog.hlp\\x", "inny\\prog.dll"})
+    EXPECT_FALSE(IsListed(name, listed)) << name;
 }
 
 TEST(RequestBoard, StartsAskingAtOnceShareOneUpdateAndASessionHasItsMost) {

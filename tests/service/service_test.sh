@@ -21,12 +21,8 @@ for d in "$build" $(d=$build; while [ "$d" != / ]; do d=$(dirname "$d"); echo "$
 done
 work=$(mktemp -d "$parent/kolvex-service-test.XXXXXX")
 inst=$work/inst view=$work/widok
-fuse=
-cleanup() {
-  umount -l "$view" 2>/dev/null; fusermount -u -z "$work/wolny/share" 2>/dev/null
-  [ -z "$fuse" ] || { fusermount -u -z "$work/fuse/share"; kill -KILL $fuse; }
-  adm usluga usun "$(win "$work/wolny/inst")" >/dev/null; adm usluga usun "$(win "$inst")" >/dev/null; rm -rf "$work"
-}
+cleanup() { umount -l "$view" "$work/wolny/share" "$work/fuse/share" 2>/dev/null; for i in "$work/wolny/inst" "$inst"; do
+  adm usluga usun "$(win "$i")" >/dev/null; done; [ -z "${fuse:-}" ] || kill -KILL "$fuse" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 probe() { run "$build/bin/pipe_probe.exe" "$@"; }
 frame() { printf "$(printf '\\x%02x\\x%02x\\x00\\x00' $(($1 & 255)) $(($1 >> 8)))"; }  # a length, as the pipe's frames begin
@@ -41,7 +37,8 @@ echo pomoc >"$inst/pomoc/prog.hlp"; cp -p "$inst/pomoc/prog.hlp" "$work/share/po
 printf '[MAIN]\r\nSHARED_DIR=%s\r\nREPORT_DIR=%s\r\nAKTUALIZACJA=usluga\r\n[SKLADNIKI]\r\nlib=prog.dll\r\npomoc=pomoc\\prog.hlp,2\r\n' \
   "$(win "$work/share")" "$(win "$work/raporty")" >"$inst/baza.set"
 mount --bind "$inst" "$view" && mount -o remount,bind,ro "$view" || fail "no read-only view (run as root)"
-start() { run "$view/Kolvex.exe" prog.exe "$@"; }  # a start through the view
+# A start through the view; one that waits for a user (an error box) fails within a minute.
+start() { timeout 60 "$build/wine-run" "$view/Kolvex.exe" prog.exe "$@" </dev/null >/dev/null 2>&1; }
 report() { cat "$work/raporty/"*.txt 2>/dev/null | tr -d '\r'; }  # the one computer's
 runs() { cat "$work/target-run.txt" 2>/dev/null | grep -c '^cmdline='; }
 # Waits until the program has recorded more than N starts.
@@ -59,9 +56,7 @@ package() {  # DIR: kolvexadm run from there, registering the installation
   "$build/wine-run" "$1/kolvexadm.exe" usluga zainstaluj "$(win "$inst")" </dev/null 2>/dev/null | iconv -f $oem -t UTF-8 |
     tr -d '\r'; return "${PIPESTATUS[0]}"
 }
-mkdir "$work/pakiet" "$work/pakiet-zmieniony"
-cp "$build/bin/kolvexadm.exe" "$build/bin/KolvexUsluga.exe" "$work/pakiet/"
-cp "$build/bin/kolvexadm.exe" "$build/bin/KolvexUsluga.exe" "$work/pakiet-zmieniony/"
+for p in pakiet pakiet-zmieniony; do mkdir "$work/$p"; cp "$build/bin/"{kolvexadm,KolvexUsluga}.exe "$work/$p/"; done
 chmod o+w "$work/pakiet"; printf x >>"$work/pakiet-zmieniony/KolvexUsluga.exe"
 out=$(package "$work/pakiet"); expect "package anyone may change" 2 "$out" $? 'folder .*pakiet może zmieniać'
 out=$(package "$work/pakiet-zmieniony"); expect "another service program" 2 "$out" $? \
@@ -113,6 +108,52 @@ fusermount -u -z "$slow/share"; kill -KILL $fuse; wait $fuse 2>/dev/null
 
 out=$(adm sprawdz "$(win "$inst")" prog.exe); code=$?
 expect check 0 "$out" $code '^Usługa aktualizacji \(AKTUALIZACJA=usluga\):$' '^  Usługa czyta katalog wspólny'
+
+# Only what the administrator installed or listed: names under a plain folder
+# of the share and through a link on it bring nothing in; with no program of
+# that name, the start says why and ends with exit code 1.
+mkdir "$work/share/dane" "$work/tajne"; echo x >"$work/share/dane/notatka.txt"; echo x >"$work/tajne/hasla.txt"
+ln -s "$work/tajne" "$work/share/lacze"
+for name in 'dane\notatka.txt' 'lacze\hasla.txt'; do
+  "$build/wine-run" "$view/Kolvex.exe" "$name" </dev/null >/dev/null 2>&1 & launcher=$!
+  for title in Błąd 'Application Error'; do run "$build/bin/robot.exe" press "$title" OK --timeout 20000 >/dev/null; done
+  wait $launcher; code=$?; out=$(report)
+  expect "$name" 1 "$out" $code "nie jest zainstalowany w folderze .*inst ani wymieniony w sekcji \[SKLADNIKI\]"
+done
+[ -e "$inst/dane" ] || [ -e "$inst/lacze" ] && fail "a name never installed came into the installation"
+out=$(adm sprawdz "$(win "$inst")" 'dane\notatka.txt'); expect "sprawdz, never installed" 2 "$out" $? \
+  'BŁĄD: program dane\\notatka.txt nie jest zainstalowany'
+rm -r "$work/share/dane" "$work/share/lacze"
+# No link below the shared directory: a listed file's folder linked elsewhere
+# on the share is not read; the installed program starts.
+mv "$work/share/pomoc" "$work/share/pomoc-x"; ln -s "$work/share/pomoc-x" "$work/share/pomoc"
+before=$(runs); start; out=$(report)
+expect "link on the share" 0 "$out" 0 '^POWOD=w katalogu wspólnym .*share\\pomoc jest łączem'
+started_after "$before" || fail "link on the share: the program did not start"
+rm "$work/share/pomoc"; mv "$work/share/pomoc-x" "$work/share/pomoc"
+# A shared directory on this computer that everybody may change, and a
+# baza.set that everybody may change: neither is trusted.
+chmod o+w "$work/share"; out=$(adm sprawdz "$(win "$inst")"); code=$?; chmod o-w "$work/share"
+expect "share everybody may change" 2 "$out" $code 'BŁĄD: katalog wspólny jest folderem tego komputera: folder .*share może zmieniać'
+chmod o+w "$inst/baza.set"; out=$(adm sprawdz "$(win "$inst")"); code=$?; chmod o-w "$inst/baza.set"
+expect "baza.set everybody may change" 2 "$out" $code 'BŁĄD: plik .*baza.set może zmieniać'
+
+# A held file stops nobody: the program held open by a viewer (no delete
+# sharing) waits, and the log held by a reader is only reported; a later
+# start completes the update (here a return to the older version).
+cp "$build/bin/demo_app_v1013.exe" "$work/share/prog.exe"
+mkfifo "$work/h1" "$work/h2"
+"$build/wine-run" "$build/bin/locker.exe" "$(win "$inst/prog.exe")" read <"$work/h1" >"$work/h1.out" 2>/dev/null &
+exec 7>"$work/h1"
+"$build/wine-run" "$build/bin/locker.exe" "$(win "$inst/_updatefiles.LOG")" <"$work/h2" >"$work/h2.out" 2>/dev/null &
+exec 8>"$work/h2"
+for _ in $(seq 100); do [ "$(cat "$work/h1.out" "$work/h2.out")" = 11 ] && break; sleep 0.1; done
+before=$(runs); start; out=$(report)
+expect "held program and log" 0 "$out" 0 '^CZEKA=prog.exe$' '^POWOD=nie zapisano dziennika aktualizacji: '
+started_after "$before" && tr -d '\r' <"$work/target-run.txt" | grep version= | tail -1 | grep -q '=1.0.1.4$' ||
+  fail "held: not the installed program"
+exec 7>&- 8>&-; wait
+start; out=$(report); expect "no longer held" 0 "$out" 0 '^WYNIK=zaktualizowany$' '^PLIK=prog.exe \| 1.0.1.3$'
 
 # A look-alike copy is not the registered installation: its start runs the
 # program it has, and the report and sprawdz say why.
@@ -261,6 +302,8 @@ grep -q 'bajty=[1-9]' "$work/squatter" && fail "the squatter was sent a request"
 out=$(adm usluga usun "$(win "$inst")"); code=$?
 expect unregister 1 "$out" $code 'UWAGA: baza.set tej instalacji nadal wybiera usługę' '^Usunięto usługę aktualizacji'
 run sc query KolvexUsluga >/dev/null && fail "the service is still installed"
+run reg query 'HKLM\SOFTWARE\Kolvex\Usluga' >/dev/null && fail "the registrations' empty key is left"
+out=$(adm usluga usun "$(win "$inst")"); expect "unregister again" 4 "$out" $? 'nie jest zarejestrowana'
 # A service of that name that is not the update service, and another
 # program's pipe: the start talks to a pipe only when its server is the
 # service's own process.
@@ -278,6 +321,9 @@ run sc stop KolvexUsluga >/dev/null; run sc delete KolvexUsluga >/dev/null
 before=$(runs); start; out=$(report)
 started_after "$before" || fail "no service: the program did not start"
 expect "no service" 0 "$out" 0 '^WYNIK=usługa aktualizacji nie zaktualizowała instalacji$' '^POWOD=.+'
-out=$(adm sprawdz "$(win "$view")"); expect "sprawdz, no service" 2 "$out" $? 'BŁĄD: .*uruchomienia nie będą'
+cp "$build/bin/demo_lib_v1013.dll" "$inst/prog.dll"  # behind the share, and nothing will copy it
+out=$(adm sprawdz "$(win "$view")"); expect "sprawdz, no service" 2 "$out" $? 'BŁĄD: .*[^.]: uruchomienia nie będą' \
+  '1\.0\.1\.3, w katalogu wspólnym: 1\.0\.1\.4 . nie zostanie skopiowany: usługa'
+grep -q 'zostanie skopiowany\.' <<<"$out" && fail "sprawdz, no service: a file said to be copied"
 echo "service: $failures failed"
 [ "$failures" = 0 ]

@@ -79,7 +79,8 @@ TEST(SetupRemoval, TheUpdatesFilesAndLeftoversButNothingElse) {
                            "_updatefiles.LOG", "Kolvex.lock", "kolvex-instalacja.log", "~prog.exe.4242.kolvex-old",
                            "pomoc\\~a.hlp.17.kolvex-tmp"})
     EXPECT_TRUE(IsInstallationFile(made, names)) << made;
-  for (const char* other : {"dane.mdb", "a.hlp", "pomoc\\prog.exe", "~prog.exe.x.kolvex-old", "~inny.exe.1.kolvex-old"})
+  for (const char* other : {"dane.mdb", "a.hlp", "pomoc\\prog.exe", "~prog.exe.x.kolvex-old", "~inny.exe.1.kolvex-old",
+                            "~a.hlp.1.kolvex-tmp"})
     EXPECT_FALSE(IsInstallationFile(other, names)) << other;
 }
 

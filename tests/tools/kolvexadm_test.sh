@@ -46,8 +46,16 @@ cp "$build/bin/signed/v1014_p1.exe" "$work/podpisy/SHARED/prog.dll"; echo help >
 printf '[ZoneTransfer]\r\nZoneId=3\r\n' >"$work/podpisy/SHARED/prog.hlp:Zone.Identifier"
 out=$(adm sprawdz "$(win "$work/podpisy")" prog.exe); code=$?
 expect signers 2 "$out" $code '^  certyfikatu [0-9A-F]{40}$' 'podpis: CN=Kolvex Test Wydawca, O=Kolvex Test, C=PL, [0-9A-F]{40} . przyjęty\.' \
-  'podpis: nie dotyczy' 'BŁĄD: podpis: brak . plik nie zostanie zainstalowany: brak podpisu\.' \
+  'podpis: nie dotyczy' 'BŁĄD: zainstalowany: 1\.0\.1\.3, w katalogu wspólnym: 1\.0\.1\.4 . nie zostanie zainstalowany: brak podpisu\.' \
+  '^    podpis: brak\.$' \
   'UWAGA: plik w katalogu wspólnym ma znacznik pobrania z internetu' 'błędy 1, ostrzeżenia 1'
+# A tampered and a foreign-signed program: the signature's real state, and one verdict line each.
+for f in v1014_p1_changed:nieprawidłowy v1014_p3:inny; do
+  cp "$build/bin/signed/${f%%:*}.exe" "$work/podpisy/SHARED/prog.exe"
+  out=$(adm sprawdz "$(win "$work/podpisy")" prog.exe); code=$?
+  expect "signature ${f#*:}" 2 "$out" $code "^    podpis: .*${f#*:}"
+  [ "$(sed -n '/^Program:/,$p' <<<"$out" | grep -c 'zostanie')" = 1 ] || fail "signature ${f#*:}: not one verdict"
+done
 out=$(adm sprawdz "$(win "$work/nie-ma")"); code=$?
 expect missing 3 "$out" $code 'Nie ma katalogu'
 

@@ -19,8 +19,9 @@ view=$drive_c/widok-$id  # on the installation's own drive, which Wine gives its
 msi=$(ls "$build"/Kolvex-*.msi) tools="$drive_c/Program Files (x86)/Kolvex"  # a 32-bit package
 [ -d "$drive_c/Program Files (x86)" ] || tools="$drive_c/Program Files/Kolvex"
 unix() { local p=${1//\\//}; printf '%s' "$drive_c/${p#C:/}"; }
-cleanup() { umount -l "$view" 2>/dev/null; rmdir "$view"; adm odinstaluj "$today" >/dev/null; adm odinstaluj "$machine" >/dev/null
-            run msiexec /x "$(win "$work/stary.msi")" /qn; run msiexec /x "$(win "$msi")" /qn; rm -rf "$work" "$(unix "$today")" "$(unix "$machine")"; }
+cleanup() { umount -l "$view" 2>/dev/null; rmdir "$view"
+  for f in "$today" "$machine" "$(win "$work/nowy")"; do adm odinstaluj "$f" >/dev/null; done
+  run msiexec /x "$(win "$work/stary.msi")" /qn; run msiexec /x "$(win "$msi")" /qn; rm -rf "$work" "$(unix "$today")" "$(unix "$machine")"; }
 trap cleanup EXIT
 share="$work/udział wspólny"
 mkdir -p "$share/pomoc" "$view"
@@ -77,6 +78,13 @@ file missing|11|prog.dll$|niepelny|nowy
 unsigned program|13|^  prog.exe: brak podpisu$|podpisany|nowy
 another program|14|jest inny program|udział wspólny|inny/Program
 CASES
+# A copy that fails (a share's file another program holds): what the run made is taken away.
+coproc lock { "$build/wine-run" "$build/bin/locker.exe" "$(win "$share/pomoc/prog.hlp")" 2>/dev/null; }
+read -r -n1 -u "${lock[0]}" held
+out=$(adm zainstaluj "$(win "$share")" "$(win "$work/nowy")" prog.exe); code=$?
+exec {lock[1]}>&-; wait
+expect "copy failed" 15 "$out" $code 'pomoc\\prog.hlp' '^Instalacja przerwana'
+[ "$held" = 1 ] && [ ! -e "$work/nowy" ] || fail "copy failed: the folder stays"
 
 # Per machine: registered; a start through a read-only view updates through the service.
 out=$(setup "$machine" prog.exe /usluga /nazwa "Kolvex Test $id"); code=$?
@@ -89,9 +97,12 @@ mount --bind "$(unix "$machine")" "$view" && mount -o remount,bind,ro "$view" ||
 run "$view/Kolvex.exe" prog.exe; sleep 1
 cmp -s "$share/prog.exe" "$(unix "$machine")/prog.exe" || fail "per machine: the service did not update prog.exe"
 umount -l "$view"
-# The program it started runs for five seconds: odinstaluj says so and leaves everything.
+# With the program running, odinstaluj says so and leaves everything.
+"$build/wine-run" "$(unix "$machine")/prog.exe" /dlugo </dev/null >/dev/null 2>&1 & running=$!
+for _ in $(seq 100); do grep -q dlugo "$work/run.txt" 2>/dev/null && break; sleep 0.1; done
 out=$(adm odinstaluj "$machine"); expect "running" 16 "$out" $? 'w użyciu' 'Kolvex Test .*\\prog.exe$'
 [ -f "$(unix "$machine")/Kolvex.exe" ] && [ -f "$menu/Kolvex Test $id.lnk" ] || fail "running: something was removed"
+kill $running; wait $running 2>/dev/null
 
 # odinstaluj: no file it made, no shortcut, registration or entry; a file of the user's stays, named.
 rm -f "$(unix "$today")/target-run.txt" "$(unix "$machine")/target-run.txt"; touch "$(unix "$today")/dane.mdb"

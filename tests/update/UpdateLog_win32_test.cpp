@@ -7,6 +7,7 @@
 
 #include "common/DateTime.h"
 #include "common/Exceptions.h"
+#include "common/win32/Handles.h"
 #include "common/win32/SystemText.h"
 #include "common/win32/Utf.h"
 #include "update/UpdateLog_win32.h"
@@ -158,6 +159,16 @@ TEST_F(UpdateLogFile, LockedLogRaisesTheFileErrorAndStaysAsItWas) {
     }
   }
   EXPECT_EQ(ReadFileBytes(LogPath()), before);
+}
+
+TEST_F(UpdateLogFile, BesideReadersALineIsWrittenWhileAViewerReadsTheLog) {
+  WriteUpdateLog("prog.exe", 1, {.name = "prog.exe", .oldVersion = "1", .newVersion = "2"}, exeDir);
+  const UniqueFile viewer(CreateFileW(Widen(LogPath()).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                                      nullptr, OPEN_EXISTING, 0, nullptr));
+  ASSERT_TRUE(viewer);
+  EXPECT_THROW(WriteUpdateLog("a.exe", 1, {.name = "a.exe"}, exeDir), EInOutError);  // nobody else's
+  WriteUpdateLog("prog.exe", 1, {.name = "prog.exe", .oldVersion = "2", .newVersion = "3"}, exeDir, true);
+  EXPECT_EQ(Count(ReadFileBytes(LogPath()), "prog.exe from"), 2u);
 }
 
 TEST_F(UpdateLogFile, LogThatCannotBeCreatedRaises) {

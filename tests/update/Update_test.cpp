@@ -131,8 +131,9 @@ TEST_F(UpdateComponentTest, DifferentVersionsKeepABackupRefreshAndLog) {
   Installed("prog.exe", "1.0.1.3");
   Shared("prog.exe", "1.0.1.4");
   UpdateComponent(system.Env(), app, "prog.exe", "", 1, "", false);
-  EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
-                                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe", "log prog.exe 1"));
+  // The backup once the copy is accepted, just before it replaces the installed file.
+  EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe",
+                                          "copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD", "log prog.exe 1"));
   EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1.0.1.3");
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "new 1.0.1.4");
   ASSERT_TRUE(system.logged);
@@ -202,7 +203,7 @@ TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAnd
   const UpdateOutcome changing = run({{"5", 1.0, "new 1.0.1.5"}, {"6", 1.0, "new 1.0.1.6"}, {"7", 1.0, "new 1.0.1.7"}});
   EXPECT_EQ(changing.result, UpdateResult::Failed);
   EXPECT_THAT(changing.failure, StartsWith("Nie można zaktualizować pliku: prog.exe\r\r"));
-  EXPECT_THAT(system.effects, SizeIs(4)) << "one backup, then three decisions' copies at most";
+  EXPECT_THAT(system.effects, SizeIs(3)) << "three decisions' copies at most, and no backup: nothing replaced";
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
   EXPECT_FALSE(system.logged);
 
@@ -301,8 +302,8 @@ TEST_F(UpdateComponentTest, SubDirectoriesAreKeptBelowBothDirectories) {
   Shared("bin\\prog.exe", "2");
   UpdateComponent(system.Env(), app, "bin\\prog.exe", "", 1, "", true);
   EXPECT_THAT(system.effects,
-              ElementsAre("progress bin\\prog.exe|", "copy C:\\app\\bin\\prog.exe > C:\\app\\bin\\prog.exeOLD",
-                          "copy S:\\shared\\bin\\prog.exe > C:\\app\\bin\\prog.exe", "log bin\\prog.exe 1"));
+              ElementsAre("progress bin\\prog.exe|", "copy S:\\shared\\bin\\prog.exe > C:\\app\\bin\\prog.exe",
+                          "copy C:\\app\\bin\\prog.exe > C:\\app\\bin\\prog.exeOLD", "log bin\\prog.exe 1"));
 }
 
 TEST_F(UpdateComponentTest, DirectoriesAreJoinedWhateverTheirSeparators) {
@@ -330,8 +331,8 @@ TEST_F(UpdateComponentTest, ExtReplacesTheExtensionAndChoosesTheBackup) {
   Installed("prog.EXE", "1");
   Shared("prog.EXE", "2");
   UpdateComponent(system.Env(), app, "prog.exe", ".EXE", 1, "", false);
-  EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.EXE > C:\\app\\prog.EXEOLD",
-                                          "copy S:\\shared\\prog.EXE > C:\\app\\prog.EXE", "log prog.exe 1"));
+  EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.EXE > C:\\app\\prog.EXE",
+                                          "copy C:\\app\\prog.EXE > C:\\app\\prog.EXEOLD", "log prog.exe 1"));
   EXPECT_EQ(system.logged->name, "prog.EXE");
 
   system.effects.clear();
@@ -353,7 +354,8 @@ TEST_F(UpdateComponentTest, AFailedBackupAbortsBeforeTheInstalledFileIsTouched) 
   system.failingCopiesTo = {"C:\\app\\prog.exeOLD"};
   const UpdateOutcome outcome = UpdateComponent(system.Env(), app, "prog.exe", "", 1, "", false);
   EXPECT_EQ(outcome.failure, "Błąd kopiowania pliku: prog.exe\r\rdenied");
-  EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD"));
+  EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe",
+                                          "copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD"));
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1");
 }
 
@@ -364,10 +366,47 @@ TEST_F(UpdateComponentTest, AFailedRefreshAbortsWithoutLogging) {
   const UpdateOutcome outcome = UpdateComponent(system.Env(), app, "prog.exe", "", 1, "", false);
   EXPECT_EQ(outcome.result, UpdateResult::Failed);
   EXPECT_EQ(outcome.failure, "Błąd kopiowania pliku: prog.exe\r\rdenied");
-  EXPECT_THAT(system.effects, ElementsAre("copy C:\\app\\prog.exe > C:\\app\\prog.exeOLD",
-                                          "copy S:\\shared\\prog.exe > C:\\app\\prog.exe"));
-  EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "old 1");
+  EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe"));
+  EXPECT_FALSE(system.files.contains("C:\\app\\prog.exeOLD")) << "no backup of a file not replaced";
   EXPECT_FALSE(system.logged);
+  // In the per-machine way the held program waits, as a held listed file does.
+  UpdateEnvironment perMachine = system.Env();
+  perMachine.programWaits = true;
+  const UpdateOutcome waited = UpdateComponent(perMachine, app, "prog.exe", "", 1, "", false);
+  EXPECT_EQ(waited.result, UpdateResult::NothingToDo);
+  EXPECT_THAT(waited.waiting, ElementsAre("prog.exe"));
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1");
+}
+
+// A share file refused for its signature leaves the older backup alone and is
+// remembered: a later start does not copy the same file again but still
+// reports it; a changed one is checked again.
+TEST_F(UpdateComponentTest, ARefusedFileKeepsTheBackupAndIsNotCopiedAgainUntilItChanges) {
+  struct Unsigned final : SignatureReader {
+    std::optional<SignatureFacts> Read(const std::string&) override { return SignatureFacts{}; }
+  } unsignedPrograms;
+  app.signers = ParseSignerRule(std::string(40, 'A'));
+  Installed("prog.exe", "1");
+  system.files["C:\\app\\prog.exeOLD"] = {"0", 1.0, "older backup"};
+  Shared("prog.exe", "2");
+  RefusalMemory memory;
+  const auto start = [&] {
+    return UpdateInstallation({.files = system, .facts = system, .signatures = unsignedPrograms, .progress = system,
+                               .record = system, .refusals = &memory},
+                              app, {});
+  };
+  for (int i = 0; i < 2; ++i) {
+    const UpdateOutcome outcome = start();
+    ASSERT_THAT(outcome.refused, SizeIs(1));
+    EXPECT_EQ(outcome.refused[0].reason, "brak podpisu");
+    memory = RefusalMemory::Parse(memory.Format());  // as the next start reads it
+  }
+  EXPECT_THAT(system.effects, ElementsAre("copy S:\\shared\\prog.exe > C:\\app\\prog.exe")) << "copied once";
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exeOLD"), "older backup");
+  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1");
+  Shared("prog.exe", "2", 2.0);  // published again: another date
+  EXPECT_THAT(start().refused, SizeIs(1));
+  EXPECT_THAT(system.effects, SizeIs(2)) << "a changed file is checked again";
 }
 
 TEST_F(UpdateComponentTest, TheInstallationStopsAtItsFirstFailureAndNamesWhatWasRefreshedBeforeIt) {

@@ -40,11 +40,12 @@ class Check {
     return {std::move(text_), errors_ ? kCheckErrors : warnings_ ? kCheckWarnings : kCheckClean};
   }
 
-  // One file as a start would treat it: its two versions (or dates),
-  // whether it would be copied, decided by the launcher's own rule, and
-  // under a signer setting the share's file's signer and verdict.
+  // One file as a start would treat it, in one verdict: its two versions
+  // (or dates) and what a start would do with it, decided by the launcher's
+  // own rule, its signature's state taken in (under a signer setting), and
+  // nothing copied at all where starts update nothing (blocked says why).
   void File(const std::string& exeDir, const std::string& sharedDir, const std::string& name, uint8_t mode,
-            const SignerRule& signers) {
+            const SignerRule& signers, const std::string& blocked) {
     ComponentUpdate update{.name = name, .src = JoinPath(sharedDir, name), .dst = JoinPath(exeDir, name)};
     if (!files_.FileExists(update.src)) {
       const bool installed = files_.FileExists(update.dst);
@@ -60,28 +61,43 @@ class Check {
       if (mode == kCompareByDate) return FormatSortableDateTime(date);
       return version.empty() ? "(bez informacji o wersji)" : version;
     };
-    Line(std::string(kEntryIndent) + "zainstalowany: " + shown(update.oldVersion, update.oldDate, installed) +
-         ", w katalogu wspólnym: " + shown(update.newVersion, update.newDate, true) + " – " +
-         (copy ? "zostanie skopiowany." : "bez zmian."));
+    std::optional<SignatureVerdict> verdict;
+    if (signers.Active()) {
+      WindowsSignatureReader reader;
+      verdict = CheckSignature(signers, reader, update.src, update.dst);
+    }
+    const std::string versions = "zainstalowany: " + shown(update.oldVersion, update.oldDate, installed) +
+                                 ", w katalogu wspólnym: " + shown(update.newVersion, update.newDate, true) + " – ";
+    const bool refused = verdict && verdict->kind != SignatureVerdict::Accepted;
+    if (!copy) {
+      Line(std::string(kEntryIndent) + versions + "bez zmian.");
+    } else if (!blocked.empty()) {
+      Warn(versions + "nie zostanie skopiowany: " + blocked + ".", kEntryIndent);
+    } else if (refused) {
+      Fail(versions + "nie zostanie zainstalowany: " + RefusalReason(*verdict) + ".", kEntryIndent);
+    } else {
+      Line(std::string(kEntryIndent) + versions + "zostanie skopiowany.");
+    }
     if (HasZoneMark(update.src))
       Warn("plik w katalogu wspólnym ma znacznik pobrania z internetu (Zone.Identifier). Kopie na stanowiskach "
            "go nie dostaną, ale sprawdź, czy plik pochodzi od zaufanego wydawcy, i odblokuj go (Właściwości → "
            "Odblokuj albo Unblock-File).",
            kEntryIndent);
-    if (signers.Active()) Signature(signers, update);
+    if (signers.Active()) Signature(verdict);
   }
 
-  // The verdict a start would give the share's file when it copies it.
-  void Signature(const SignerRule& signers, const ComponentUpdate& update) {
-    WindowsSignatureReader reader;
-    const std::optional<SignatureVerdict> verdict = CheckSignature(signers, reader, update.src, update.dst);
-    const std::string indent(kEntryIndent);
-    if (!verdict)
-      return Line(indent + "podpis: nie dotyczy (to nie jest program Windows), plik instalowany bez sprawdzania.");
-    const std::string signer =
-        verdict->signer ? verdict->signer->subject + ", " + verdict->signer->thumbprint : std::string("brak");
-    if (verdict->kind == SignatureVerdict::Accepted) return Line(indent + "podpis: " + signer + " – przyjęty.");
-    Fail("podpis: " + signer + " – plik nie zostanie zainstalowany: " + RefusalReason(*verdict) + ".", kEntryIndent);
+  // The state of the share's file's signature, as a start would find it.
+  void Signature(const std::optional<SignatureVerdict>& verdict) {
+    const std::string indent = std::string(kEntryIndent) + "podpis: ";
+    if (!verdict) return Line(indent + "nie dotyczy (to nie jest program Windows), plik instalowany bez sprawdzania.");
+    const std::string signer = verdict->signer ? verdict->signer->subject + ", " + verdict->signer->thumbprint : "";
+    switch (verdict->kind) {
+      case SignatureVerdict::Accepted: return Line(indent + signer + " – przyjęty.");
+      case SignatureVerdict::NoSignature: return Line(indent + "brak.");
+      case SignatureVerdict::BadSignature:
+        return Line(indent + "nieprawidłowy (plik zmieniony po podpisaniu albo podpis uszkodzony).");
+      case SignatureVerdict::OtherPublisher: return Line(indent + signer + " – inny wydawca niż w SIGNED_BY.");
+    }
   }
 
   // The signer setting as a start reads it.
@@ -127,6 +143,7 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
   const std::optional<ShareReply> reply = AskShare(settings.sharedDir, settings.shareTimeBoxMs);
   const std::optional<UpdateResult> without = ShareVerdict(reply);
   const bool shareAnswers = !without;
+  std::string blocked;  // why starts update nothing, though the share answers
   if (shareAnswers) {
     check.Line("  odpowiada.");
   } else if (without == UpdateResult::ShareNotFound) {
@@ -140,12 +157,18 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
   }
   if (settings.updatedByService) {
     // What starts will get: the service's own view, not this account's.
-    const ServiceLook look = LookThroughService(exeDir, settings);
+    // The program too, when named: the service brings in only what the
+    // administrator installed or listed.
+    const ServiceLook look = LookThroughService(exeDir, settings, IsComponentName(program) ? program : std::string());
     check.Line("Usługa aktualizacji (" + std::string(kUpdateKey) + "=" + std::string(kUpdateByService) + "):");
     if (look.kind == ServiceLook::Kind::Readable) {
       check.Line("  " + look.text);
     } else {
-      check.Fail(look.text + ": uruchomienia nie będą niczego aktualizować.");
+      std::string_view why = look.text;  // a sentence of its own, its full stop not kept
+      while (!why.empty() && (why.back() == '.' || why.back() == ' ' || why.back() == '\r' || why.back() == '\n'))
+        why.remove_suffix(1);
+      check.Fail(std::string(why) + ": uruchomienia nie będą niczego aktualizować.");
+      blocked = "usługa aktualizacji nie zaktualizuje tej instalacji";
     }
   }
   if (!settings.reportDir.empty()) {
@@ -169,7 +192,8 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
     const Component& component = one.components.front();
     check.Line(std::string(kEntryIndent) + "plik " + component.name + ", " + ModeText(component.compareMode) +
                (component.caption.empty() ? "" : ", opis „" + component.caption + "”"));
-    if (shareAnswers) check.File(exeDir, settings.sharedDir, component.name, component.compareMode, settings.signers);
+    if (shareAnswers)
+      check.File(exeDir, settings.sharedDir, component.name, component.compareMode, settings.signers, blocked);
   }
 
   check.Line("");
@@ -177,7 +201,7 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
     check.Line("Program: nie podano nazwy – sprawdzono tylko składniki.");
   } else {
     check.Line("Program: " + program);
-    if (shareAnswers) check.File(exeDir, settings.sharedDir, program, kCompareByVersion, settings.signers);
+    if (shareAnswers) check.File(exeDir, settings.sharedDir, program, kCompareByVersion, settings.signers, blocked);
   }
   return check.Done();
 }

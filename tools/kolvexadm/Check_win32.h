@@ -11,6 +11,7 @@ enum CheckCode : int {
   kCheckWarnings = 1,    // something the launcher passes over in silence
   kCheckErrors = 2,      // starts will not update (share missing or silent, entries refused)
   kCheckNoInstallation = 3,  // the directory is not there, or the arguments are wrong
+  kNotRegistered = 4,        // usluga usun: the installation was not registered (nothing done)
 };
 
 struct CheckReport {

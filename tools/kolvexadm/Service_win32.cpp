@@ -263,6 +263,7 @@ std::string RemoveService() {
     if (!DeleteService(service.get())) return "Nie można usunąć usługi: " + LastError() + "\n";
   }
   RegDeleteKeyW(HKEY_LOCAL_MACHINE, kEventSourceKey);
+  RemoveEmptyRegistrationKeys();
   const std::string program = InstalledProgram();
   DeleteFileNamed(WideLongPath(program));
   RemoveDirectoryW(WideLongPath(ExtractFileDir(program)).c_str());
@@ -314,13 +315,14 @@ bool SamePath(const std::string& a, const std::string& b) {
 
 }  // namespace
 
-ServiceLook LookThroughService(const std::string& folder, const Settings& settings) {
+ServiceLook LookThroughService(const std::string& folder, const Settings& settings, const std::string& program) {
   const std::optional<FolderIdentity> identity = FolderIdentityAt(folder);
   if (!identity)
     return {ServiceLook::Kind::NoAnswer, "nie można odczytać tożsamości folderu " + folder + ": " + LastError()};
   ServiceLook look{ServiceLook::Kind::NoAnswer, {}};
   const std::optional<std::string> failure =
-      AskService({.kind = RequestKind::LookAtShare, .folder = *identity}, ServiceLimitMs(settings),
+      AskService({.kind = RequestKind::LookAtShare, .folder = *identity, .programName = program},
+                 ServiceLimitMs(settings),
                  [&look](const ServiceReply& reply) {
                    if (const auto* view = std::get_if<ShareViewReply>(&reply)) {
                      look = {view->readable ? ServiceLook::Kind::Readable : ServiceLook::Kind::Unreadable, view->text};
@@ -371,7 +373,7 @@ CheckReport UnregisterFromService(const std::string& argument) {
     if (registration.folder == identity || SamePath(registration.path, folder))
       removed = Unregister(registration.folder) || removed;
   }
-  if (!removed) return {"Instalacja " + folder + " nie jest zarejestrowana w usłudze aktualizacji.\n", kCheckWarnings};
+  if (!removed) return {"Instalacja " + folder + " nie jest zarejestrowana w usłudze aktualizacji.\n", kNotRegistered};
   std::string text = "Usunięto rejestrację instalacji " + folder + ".\n";
   CheckCode code = kCheckClean;
   if (ReadSettings(folder).updatedByService) {

@@ -16,7 +16,8 @@ CheckReport RegisterWithService(const std::string& folder);
 CheckReport UnregisterFromService(const std::string& folder);
 
 // What the service says of the installation in folder, asked as a start
-// asks it: the folder's checks and the share as the service sees it.
+// asks it: the folder's checks and the share as the service sees it, and
+// whether it would update program (when one is given).
 struct ServiceLook {
   enum class Kind : std::uint8_t {
     Readable,    // the folder passed, the service reads the share
@@ -26,6 +27,6 @@ struct ServiceLook {
   } kind;
   std::string text;  // what the service said, or why it said nothing
 };
-ServiceLook LookThroughService(const std::string& folder, const Settings& settings);
+ServiceLook LookThroughService(const std::string& folder, const Settings& settings, const std::string& program = {});
 
 }  // namespace kolvex

@@ -46,6 +46,11 @@ constexpr std::string_view kShortcutsValue = "KolvexSkroty";  // the links' path
 constexpr wchar_t kPerMachineAccess[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
 constexpr wchar_t kTodaysAccess[] = L"D:AI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1301bf;;;BU)";
 
+std::string Trimmed(std::string text) {
+  while (!text.empty() && text.back() == '\n') text.pop_back();
+  return text;
+}
+
 std::string LastError() { return GetErrorReason(static_cast<int32_t>(GetLastError())); }
 
 bool IsAdministrator() {
@@ -400,13 +405,17 @@ class WorkstationSetup {
   }
 
   int RegisterIfPerMachine() {
-    if (!request_.perMachine) return kSetupDone;
     const std::optional<FolderIdentity> identity = FolderIdentityAt(folder_);
-    if (identity && RegisteredPath(*identity)) return kSetupDone;
+    const bool registered = identity && RegisteredPath(*identity);
+    if (!request_.perMachine) {
+      // Set up again in today's way: the service no longer updates it.
+      if (registered) log_.Line(Trimmed(UnregisterFromService(folder_).text));
+      changed_ |= registered;
+      return kSetupDone;
+    }
+    if (registered) return kSetupDone;
     const CheckReport report = RegisterWithService(folder_);
-    std::string text = report.text;
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    log_.Line(text);
+    log_.Line(Trimmed(report.text));
     if (report.code == kCheckErrors) return kSetupFailed;
     registered_ = true;
     changed_ = true;
@@ -417,12 +426,14 @@ class WorkstationSetup {
     const ComScope com;
     const Shortcut wanted = ShortcutFor(folder_, request_);
     for (const int csidl : {CSIDL_COMMON_PROGRAMS, CSIDL_COMMON_DESKTOPDIRECTORY}) {
-      if (csidl == CSIDL_COMMON_DESKTOPDIRECTORY && !request_.desktop) continue;
       const std::string folder = CommonFolder(csidl);
       const std::string path = JoinPath(folder, request_.name + ".lnk");
+      const bool there = ReadShortcut(path) == wanted;
+      // A desktop shortcut an earlier run made stays the installation's, to be removed with it.
+      if (csidl == CSIDL_COMMON_DESKTOPDIRECTORY && !request_.desktop && !there) continue;
       if (!shortcuts_.empty()) shortcuts_ += "|";
       shortcuts_ += path;
-      if (ReadShortcut(path) == wanted) continue;
+      if (there) continue;
       if (folder.empty() || !WriteShortcut(path, wanted))
         return Refuse(kSetupFailed, "Nie można utworzyć skrótu " + path + ": " + LastError());
       madeShortcuts_.push_back(path);
@@ -541,9 +552,7 @@ int RemoveWorkstation(const std::string& argument, SetupSay say) {
 
   if (const std::optional<FolderIdentity> identity = FolderIdentityAt(folder);
       identity && RegisteredPath(*identity)) {
-    std::string text = UnregisterFromService(folder).text;
-    while (!text.empty() && text.back() == '\n') text.pop_back();
-    log.Line(text);
+    log.Line(Trimmed(UnregisterFromService(folder).text));
   }
   for (size_t start = 0; start < shortcuts.size();) {
     const size_t end = std::min(shortcuts.find('|', start), shortcuts.size());
