@@ -9,11 +9,8 @@
 #include "common/win32/TimeBox.h"
 #include "files/Signature_win32.h"
 #include "update/Leftovers.h"
-<<<<<<< HEAD
-#include "update/ShareRequests_win32.h"
-=======
 #include "update/RefusalMemory_win32.h"
->>>>>>> main
+#include "update/ShareRequests_win32.h"
 #include "update/Update.h"
 #include "update/UpdateLog_win32.h"
 

@@ -52,14 +52,10 @@ std::string ReceiveFailure(PipeEnd::Received received) {
 // before an update.
 ServiceReply ShareViewFor(const ServiceRequest& request, const std::string& path) {
   if (std::optional<std::string> refusal = FolderRefusal(path, request.folder)) return RefusedReply{*refusal};
-<<<<<<< HEAD
+  if (std::optional<std::string> refusal = SettingsFileRefusal(path)) return RefusedReply{*refusal};
   const std::optional<Settings> read = ReadSettingsWithin(path);
   if (!read) return RefusedReply{SettingsNotInTime()};
   const Settings& settings = *read;
-=======
-  if (std::optional<std::string> refusal = SettingsFileRefusal(path)) return RefusedReply{*refusal};
-  const Settings settings = ReadSettings(path);
->>>>>>> main
   std::vector<std::string> folders;
   for (const Component& component : settings.components.components) {
     for (std::string& folder : FoldersOnTheWay(component.name)) folders.push_back(std::move(folder));
@@ -133,8 +129,11 @@ void Serve(UniqueFile pipe, RequestBoard& board) {
     if (placed) board.Leave(session);
   });
   std::shared_ptr<SharedReplies> replies;
-<<<<<<< HEAD
   if (request->kind == RequestKind::Update) {
+    // A name the service would never update costs it no thread and no file.
+    Settings settings;
+    if (std::optional<std::string> refusal = UpdateRefusal(*path, request->folder, request->programName, settings))
+      return refuse(std::move(*refusal));
     const UpdateKey key{request->folder, UpperCase(request->programName)};
     bool started = false;
     replies = board.Join(key, started);
@@ -152,33 +151,6 @@ void Serve(UniqueFile pipe, RequestBoard& board) {
           unstarted.Dismiss();
         } catch (const std::system_error&) {
         }
-=======
-  try {
-    if (request->kind == RequestKind::Update) {
-      // A name the service would never update costs it no thread and no file.
-      Settings settings;
-      if (std::optional<std::string> refusal = UpdateRefusal(*path, request->folder, request->programName, settings))
-        return refuse(std::move(*refusal));
-      const UpdateKey key{request->folder, UpperCase(request->programName)};
-      bool started = false;
-      replies = board.Join(key, started);
-      if (started) {
-        // A thread that cannot be made ends the update at once, for every start that joined it.
-        ScopeExit unstarted([&] {
-          board.Finished(key);
-          replies->Add(EncodeReply(RefusedReply{std::string(kNoThread)}), true);
-        });
-        std::thread([key, request = *request, path = *path, &board, replies] {
-          RunUpdate(key, request, path, board, *replies);
-        }).detach();
-        unstarted.Dismiss();
-      }
-    } else {
-      replies = std::make_shared<SharedReplies>();
-      std::thread([replies, request = *request, path = *path] {
-        replies->Add(EncodeReply(ShareViewFor(request, path)), true);
-      }).detach();
->>>>>>> main
     }
   } else {
     if (!placed) return refuse(tooMany);

@@ -105,23 +105,27 @@ class LoggedRecord final : public UpdateRecord {
   std::string failure_;
 };
 
-// The system's copy, which reads nothing from the share through a link
-// below the shared directory: the parts of a file to copy from it are looked
-// at once more right before the copy opens it, as the share may have
-// changed since the update began.
-class ShareCopySystem final : public WindowsCopySystem {
+// The system's copy, its requests to the share bounded (ShareRequests), which
+// reads nothing from the share through a link below the shared directory:
+// the parts of a file to copy from it are looked at once more right before
+// the copy opens it, as the share may have changed since the update began.
+class ShareCopySystem final : public ShareRequests {
  public:
-  explicit ShareCopySystem(std::string sharedDir) : sharedDir_(std::move(sharedDir)), prefix_(JoinPath(sharedDir_, "")) {}
+  ShareCopySystem(RequestWatch& watch, std::string sharedDir)
+      : ShareRequests(watch, sharedDir), watch_(watch), sharedDir_(std::move(sharedDir)),
+        prefix_(JoinPath(sharedDir_, "")) {}
   std::optional<std::string> Copy(const std::string& from, const std::string& to,
                                   const CopyProgress& progress) override {
     if (from.starts_with(prefix_)) {
-      if (std::optional<std::string> refusal = ShareLinkRefusal(sharedDir_, from.substr(prefix_.size())))
+      if (std::optional<std::string> refusal =
+              watch_.Ask([&] { return ShareLinkRefusal(sharedDir_, from.substr(prefix_.size())); }))
         return refusal;
     }
-    return WindowsCopySystem::Copy(from, to, progress);
+    return ShareRequests::Copy(from, to, progress);
   }
 
  private:
+  RequestWatch& watch_;
   std::string sharedDir_, prefix_;
 };
 
@@ -137,31 +141,44 @@ std::vector<std::string> FoldersWritten(const Settings& settings, const std::str
 // time-box, and the whole at most until its deadline. Once given up on it
 // belongs to its thread, which ends at its next request; it owns all it uses.
 struct UpdateWork final : BoundedWork {
-  UpdateWork(Installation installation, std::vector<Component> components, std::string path, std::string program,
-             std::shared_ptr<SharedReplies> replies, std::chrono::steady_clock::time_point until, std::uint32_t limitMs)
-      : BoundedWork(limitMs ? limitMs : INFINITE),
-        installation(std::move(installation)), components(std::move(components)), path(std::move(path)),
+  UpdateWork(Installation installation, Settings settings, std::string path, std::string program,
+             std::shared_ptr<SharedReplies> replies, std::chrono::steady_clock::time_point until)
+      : BoundedWork(settings.shareTimeBoxMs ? settings.shareTimeBoxMs : INFINITE),
+        installation(std::move(installation)), settings(std::move(settings)), path(std::move(path)),
         program(std::move(program)), replies(std::move(replies)), until(until) {}
 
   void Run(RequestWatch& watch) override {
-    ShareRequests files(watch, installation.sharedDir);
+    refusal = watch.Ask([&] { return ShareRefusal(settings, program); });
+    if (refusal) return;
+    ShareCopySystem files(watch, installation.sharedDir);
     WindowsSignatureReader signatures;
     ReplyProgress progress(*replies, UpperCase(ExtractFileName(program)));
     LoggedRecord record(path, progress);
+    const std::vector<Component>& components = settings.components.components;
     RemoveLeftoversOfEndedRuns(files, path, components, program);
-    outcome = UpdateInstallation(
-        {.files = files, .facts = files, .signatures = signatures, .progress = progress, .record = record},
-        installation, components);
+    // The service keeps the installation's memory of refused files, as a start of today's way does.
+    RefusalMemory refusals = ReadRefusalMemory(path);
+    outcome = UpdateInstallation({.files = files,
+                                  .facts = files,
+                                  .signatures = signatures,
+                                  .progress = progress,
+                                  .record = record,
+                                  .refusals = &refusals,
+                                  .programWaits = true},
+                                 installation, components);
+    KeepRefusalMemory(path, refusals);
+    if (outcome.result != UpdateResult::Failed && !record.Failure().empty()) outcome.reason = record.Failure();
   }
   // The starts hear from the service only while the share answers.
   void WhileWaiting() override { replies->Stalled(RequestSilence() > kStalledMs); }
   bool Expired() override { return std::chrono::steady_clock::now() >= until; }
 
   const Installation installation;
-  const std::vector<Component> components;
+  const Settings settings;
   const std::string path, program;
   const std::shared_ptr<SharedReplies> replies;
   const std::chrono::steady_clock::time_point until;
+  std::optional<std::string> refusal;
   UpdateOutcome outcome;
 };
 
@@ -171,7 +188,6 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
                                                  const std::shared_ptr<SharedReplies>& replies) {
   const auto until = std::chrono::steady_clock::now() + kWorkMost;
   std::unique_lock turn(board.Turn(request.folder), std::defer_lock);
-<<<<<<< HEAD
   if (!turn.try_lock()) {
     // One waiting request of a session per installation: more would only hold threads.
     if (!board.Queue(session, request.folder))
@@ -179,17 +195,7 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
     const ScopeExit unqueue([&] { board.Unqueue(session, request.folder); });
     if (!turn.try_lock_for(kTurnWait)) return RefusedReply{"inna aktualizacja tej instalacji trwa zbyt długo"};
   }
-  if (std::optional<std::string> refusal = FolderRefusal(path, request.folder)) return RefusedReply{*refusal};
-  std::optional<Settings> read = ReadSettingsWithin(path);
-  if (!read) return RefusedReply{SettingsNotInTime()};
-  const Settings& settings = *read;
-  if (!settings.updatedByService)
-    return RefusedReply{"plik baza.set tej instalacji nie wybiera usługi aktualizacji (" + std::string(kUpdateKey) +
-                        "=" + std::string(kUpdateByService) + ")"};
-=======
-  if (!turn.try_lock_for(kTurnWait)) return RefusedReply{"inna aktualizacja tej instalacji trwa zbyt długo"};
   Settings settings;
->>>>>>> main
   const std::string& program = request.programName;
   if (std::optional<std::string> refusal = UpdateRefusal(path, request.folder, program, settings))
     return RefusedReply{*refusal};
@@ -200,38 +206,16 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   const NoCriticalErrorBoxes noPrompts;
   if (std::optional<UpdateOutcome> without = OutcomeWithoutShare(installation.sharedDir, settings.shareTimeBoxMs))
     return std::move(*without);
-<<<<<<< HEAD
-  auto work = std::make_unique<UpdateWork>(installation, settings.components.components, path, program, replies, until,
-                                            settings.shareTimeBoxMs);
-  if (RunBounded(*work)) return std::move(work->outcome);
+  auto work = std::make_unique<UpdateWork>(installation, settings, path, program, replies, until);
+  if (RunBounded(*work)) {
+    if (work->refusal) return RefusedReply{*work->refusal};
+    return std::move(work->outcome);
+  }
   work.release();  // its thread's now
   if (std::chrono::steady_clock::now() >= until) return RefusedReply{WorkTimeUp()};
   // Given up on where it stood: no file it had not finished took an installed one's place.
   if (FileExists(JoinPath(path, program))) return UpdateOutcome{.result = UpdateResult::ShareStopped};
   return UpdateOutcome{.result = UpdateResult::Failed, .failure = ShareStoppedFailure(UpperCase(ExtractFileName(program)))};
-=======
-  if (std::optional<std::string> refusal = ShareRefusal(settings, program)) return RefusedReply{*refusal};
-  ShareCopySystem files(installation.sharedDir);
-  WindowsFileFacts facts;
-  WindowsSignatureReader signatures;
-  ReplyProgress progress(replies, UpperCase(ExtractFileName(program)));
-  LoggedRecord record(path, progress);
-  const std::vector<Component>& components = settings.components.components;
-  RemoveLeftoversOfEndedRuns(files, path, components, program);
-  // The service keeps the installation's memory of refused files, as a start of today's way does.
-  RefusalMemory refusals = ReadRefusalMemory(path);
-  UpdateOutcome outcome = UpdateInstallation({.files = files,
-                                              .facts = facts,
-                                              .signatures = signatures,
-                                              .progress = progress,
-                                              .record = record,
-                                              .refusals = &refusals,
-                                              .programWaits = true},
-                                             installation, components);
-  KeepRefusalMemory(path, refusals);
-  if (outcome.result != UpdateResult::Failed && !record.Failure().empty()) outcome.reason = record.Failure();
-  return outcome;
->>>>>>> main
 }
 
 std::vector<ServiceReply> Replies(const UpdateOutcome& outcome) {
@@ -245,21 +229,13 @@ std::vector<ServiceReply> Replies(const UpdateOutcome& outcome) {
 
 }  // namespace
 
-<<<<<<< HEAD
-std::string WorkTimeUp() {
-  return "usługa aktualizacji przerwała pracę nad tym żądaniem po " +
-         std::to_string(std::chrono::duration_cast<std::chrono::minutes>(kWorkMost).count()) + " min";
-}
-
-void RunUpdate(const UpdateKey& key, const ServiceRequest& request, const std::string& path, std::uint32_t session,
-               RequestBoard& board, const std::shared_ptr<SharedReplies>& replies) noexcept {
-  const ScopeExit leave([&] { board.Leave(session); });
-=======
 std::optional<std::string> UpdateRefusal(const std::string& path, const FolderIdentity& folder,
                                          const std::string& program, Settings& settings) {
   if (std::optional<std::string> refusal = FolderRefusal(path, folder)) return refusal;
   if (std::optional<std::string> refusal = SettingsFileRefusal(path)) return refusal;
-  settings = ReadSettings(path);
+  std::optional<Settings> read = ReadSettingsWithin(path);
+  if (!read) return SettingsNotInTime();
+  settings = std::move(*read);
   if (!settings.updatedByService)
     return "plik baza.set tej instalacji nie wybiera usługi aktualizacji (" + std::string(kUpdateKey) + "=" +
            std::string(kUpdateByService) + ")";
@@ -291,9 +267,14 @@ std::optional<std::string> ShareRefusal(const Settings& settings, const std::str
   return LocalShareRefusal(settings.sharedDir, folders);
 }
 
-void RunUpdate(const UpdateKey& key, const ServiceRequest& request, const std::string& path, RequestBoard& board,
-               SharedReplies& replies) {
->>>>>>> main
+std::string WorkTimeUp() {
+  return "usługa aktualizacji przerwała pracę nad tym żądaniem po " +
+         std::to_string(std::chrono::duration_cast<std::chrono::minutes>(kWorkMost).count()) + " min";
+}
+
+void RunUpdate(const UpdateKey& key, const ServiceRequest& request, const std::string& path, std::uint32_t session,
+               RequestBoard& board, const std::shared_ptr<SharedReplies>& replies) noexcept {
+  const ScopeExit leave([&] { board.Leave(session); });
   std::vector<ServiceReply> last;
   try {
     auto done = Update(request, path, session, board, replies);

@@ -16,12 +16,11 @@
 
 namespace kolvex {
 
-<<<<<<< HEAD
 // The longest a worker works on one request: then it releases the
 // installation's turn, and its starts are told (WorkTimeUp).
 inline constexpr auto kWorkMost = std::chrono::minutes(10);
 std::string WorkTimeUp();
-=======
+
 // Why the service will not update program in the installation registered
 // at path with the identity folder: its folders or its baza.set may be
 // changed by others, baza.set does not choose the service, or the program
@@ -41,7 +40,6 @@ std::optional<std::string> ProgramRefusal(const std::string& path, const std::st
 // it, or a folder of this computer that others may change (unless the
 // installation takes only signed files). Nothing when it will.
 std::optional<std::string> ShareRefusal(const Settings& settings, const std::string& program);
->>>>>>> main
 
 // Updates the installation registered at path for the request, the replies
 // added to replies as they come, the last one last; the board is told the

@@ -13,7 +13,7 @@
 
 namespace kolvex {
 
-class ShareRequests final : public WindowsCopySystem, public FileFacts {
+class ShareRequests : public WindowsCopySystem, public FileFacts {
  public:
   ShareRequests(RequestWatch& watch, const std::string& sharedDir);
 
