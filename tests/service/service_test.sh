@@ -208,6 +208,7 @@ slow=$work/fuse/backing/s/slow
 cp "$build/bin/demo_app_v1014.exe" "$work/fuse/backing/s/share/prog.exe"
 head -c $((4 << 20)) /dev/zero >>"$work/fuse/backing/s/share/prog.exe"
 behind() { cp "$build/bin/demo_app_v1013.exe" "$inst/prog.exe"; rm -f "$work/raporty/"*; }
+cp "$inst/baza.set" "$work/baza.set.wspolny"
 printf '[MAIN]\r\nSHARED_DIR=%s\r\nREPORT_DIR=%s\r\nAKTUALIZACJA=usluga\r\nSHARED_TIMEOUT=%s\r\n' \
   "$(win "$work/fuse/share/s/share")" "$(win "$work/raporty")" 3 >"$inst/baza.set"
 
@@ -275,6 +276,7 @@ fi
 start; out=$(report)
 expect "after the kill" 0 "$out" 0 '^WYNIK=zaktualizowany$' '^PLIK=prog.exe \| 1.0.1.4$'
 ls "$inst" | grep -q kolvex-tmp && fail "killed: left behind: $(ls "$inst")"
+cp "$work/baza.set.wspolny" "$inst/baza.set"
 
 # A service that does not answer (stopped in its tracks): the start waits
 # the share's time-box, then starts the installed program; the report says why.
