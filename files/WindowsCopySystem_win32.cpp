@@ -81,8 +81,8 @@ constexpr DWORD kCopiedAttributes = FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_HID
 // other stream: the system's own copy would take the mark of the web along.
 // The system reports progress from its own copy on Windows but not under
 // Wine, and its pieces may be megabytes, too long for the share's time-box.
-DWORD CopyPieces(const std::wstring& from, const std::wstring& to, const CopyProgress& progress) {
-  const UniqueFile source = OpenForReadingSharedExceptWriting(from, FILE_FLAG_SEQUENTIAL_SCAN);
+DWORD CopyPieces(const std::wstring& from, const std::wstring& to, const CopyProgress& progress, DWORD sourceFlags) {
+  const UniqueFile source = OpenForReadingSharedExceptWriting(from, FILE_FLAG_SEQUENTIAL_SCAN | sourceFlags);
   BY_HANDLE_FILE_INFORMATION info{};
   if (!source || !GetFileInformationByHandle(source.get(), &info)) return GetLastError();
   UniqueFile target = CreateNewForWritingAlone(to);
@@ -165,7 +165,7 @@ int64_t WindowsCopySystem::GetFloppyFreeBytes(char letter) {
 std::optional<std::string> WindowsCopySystem::Copy(const std::string& from, const std::string& to,
                                                    const CopyProgress& progress) {
   const std::wstring wideFrom = WideLongPath(from), wideTo = WideLongPath(to);
-  const DWORD error = RetryWhileHeld([&] { return CopyPieces(wideFrom, wideTo, progress); });
+  const DWORD error = RetryWhileHeld([&] { return CopyPieces(wideFrom, wideTo, progress, SourceFlags(from)); });
   return TextOf(error);
 }
 

@@ -21,6 +21,11 @@ class WindowsCopySystem : public CopySystem {
   void RemoveLeftovers(const std::string& destination) noexcept override;
   uint32_t ProcessId() override;
   void CreateDirectories(const std::string& base, const std::string& name) override;
+
+ protected:
+  // Flags for opening the source of a copy (FILE_FLAG_OPEN_REPARSE_POINT
+  // where a link must not be followed); none by default.
+  virtual unsigned long SourceFlags(const std::string& /*from*/) { return 0; }
 };
 
 }  // namespace kolvex

@@ -6,6 +6,7 @@
 #include "common/ScopeExit.h"
 #include "common/win32/Utf.h"
 #include "ipc/PipeEnd_win32.h"
+#include "update/ServiceWayPaths_win32.h"
 #include "update/Settings_win32.h"
 #include "service/FolderSafety_win32.h"
 #include "ipc/Registrations_win32.h"
@@ -56,6 +57,7 @@ ServiceReply ShareViewFor(const ServiceRequest& request, const std::string& path
   const std::optional<Settings> read = ReadSettingsWithin(path);
   if (!read) return RefusedReply{SettingsNotInTime()};
   const Settings& settings = *read;
+  if (std::optional<std::string> fault = ServiceWayPathsRefusal(settings)) return RefusedReply{*fault};
   std::vector<std::string> folders;
   for (const Component& component : settings.components.components) {
     for (std::string& folder : FoldersOnTheWay(component.name)) folders.push_back(std::move(folder));

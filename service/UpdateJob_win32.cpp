@@ -1,5 +1,7 @@
 #include "service/UpdateJob_win32.h"
 
+#include <windows.h>
+
 #include <exception>
 #include <mutex>
 
@@ -10,6 +12,7 @@
 #include "files/Signature_win32.h"
 #include "update/Leftovers.h"
 #include "update/RefusalMemory_win32.h"
+#include "update/ServiceWayPaths_win32.h"
 #include "update/Settings_win32.h"
 #include "update/ShareProbe_win32.h"
 #include "update/Update.h"
@@ -122,6 +125,12 @@ class ShareCopySystem final : public ShareRequests {
         return refusal;
     }
     return ShareRequests::Copy(from, to, progress);
+  }
+
+ protected:
+  // The file itself is opened: a link put in its place since the check is not followed.
+  unsigned long SourceFlags(const std::string& from) override {
+    return from.starts_with(prefix_) ? FILE_FLAG_OPEN_REPARSE_POINT : 0;
   }
 
  private:
@@ -239,6 +248,7 @@ std::optional<std::string> UpdateRefusal(const std::string& path, const FolderId
   if (!settings.updatedByService)
     return "plik baza.set tej instalacji nie wybiera usługi aktualizacji (" + std::string(kUpdateKey) + "=" +
            std::string(kUpdateByService) + ")";
+  if (std::optional<std::string> fault = ServiceWayPathsRefusal(settings)) return fault;
   return ProgramRefusal(path, program, settings);
 }
 

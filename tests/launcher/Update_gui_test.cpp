@@ -45,8 +45,7 @@ TEST_F(DirectUpdateWindowTest, ASharedFileThatVanishesBeforeTheCopyIsReportedAnd
   EXPECT_FALSE(FindTopWindow({.title = "Błąd", .processId = GetCurrentProcessId()})) << "shown by the caller";
 
   EXPECT_EQ(ReadFileBytes(Installed("prog.exe")), v1013);
-  EXPECT_EQ(ReadFileBytes(Installed("prog.exeOLD")), v1013);
-  EXPECT_THAT(ListDir(app.exeDir), UnorderedElementsAre("prog.exe", "prog.exeOLD")) << "no log, no temporary file";
+  EXPECT_THAT(ListDir(app.exeDir), UnorderedElementsAre("prog.exe")) << "no backup of what stayed, no log, no copy";
 }
 
 TEST_F(DirectUpdateWindowTest, TheProgressWindowNamesTheFileInUpperCaseByTheLocalesRules) {

@@ -327,5 +327,12 @@ cp "$build/bin/demo_lib_v1013.dll" "$inst/prog.dll"  # behind the share, and not
 out=$(adm sprawdz "$(win "$view")"); expect "sprawdz, no service" 2 "$out" $? 'BŁĄD: .*[^.]: uruchomienia nie będą' \
   '1\.0\.1\.3, w katalogu wspólnym: 1\.0\.1\.4 . nie zostanie skopiowany: usługa'
 grep -q 'zostanie skopiowany\.' <<<"$out" && fail "sprawdz, no service: a file said to be copied"
+# A share on a drive letter the system does not show this process (under Wine, where all processes
+# share the letters, one that is not there; on Windows a user's mapped drive): registering and the
+# check refuse it, saying to give the UNC path.
+printf '[MAIN]\r\nSHARED_DIR=P:\\programy\r\nAKTUALIZACJA=usluga\r\n' >"$inst/baza.set"
+out=$(adm usluga zainstaluj "$(win "$inst")"); expect "mapped drive, registering" 2 "$out" $? 'dysku P: nie ma.*podaj ścieżkę UNC'
+run sc query KolvexUsluga >/dev/null && fail "mapped drive: the service was installed"
+out=$(adm sprawdz "$(win "$inst")"); expect "mapped drive, sprawdz" 2 "$out" $? 'BŁĄD: SHARED_DIR=P:.programy: dysku P: nie ma'
 echo "service: $failures failed"
 [ "$failures" = 0 ]

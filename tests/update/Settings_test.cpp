@@ -1,7 +1,10 @@
 // baza.set as text; the profile reader's rules are held against the system's in Settings_win32_test.cpp.
 #include "update/Settings.h"
 
+#include <gmock/gmock.h>
 #include <gtest/gtest.h>
+
+#include "update/ServiceWayPaths.h"
 
 namespace kolvex {
 namespace {
@@ -41,6 +44,38 @@ TEST(SettingsWarnings, NameWhatTheLauncherPassesOverInSilence) {
   ASSERT_EQ(warnings.size(), expected.size()) << ::testing::PrintToString(warnings);
   for (size_t i = 0; i < expected.size(); ++i) EXPECT_EQ(warnings[i].find(expected[i]), 0u) << warnings[i];
   EXPECT_TRUE(SettingsWarnings("[main]\r\nshared_dir=x\r\naktualizacja=USŁUGA\r\n[SKLADNIKI]\r\na=a.dll,2,Opis\r\n").empty());
+}
+
+}  // namespace
+}  // namespace kolvex
+
+namespace kolvex {
+namespace {
+
+// What the update service, running as the system, cannot reach: a path
+// relative to a start-in folder it has none of, a user's network drive, a
+// letter it does not see.
+TEST(ServiceWayPaths, OnlyUncPathsAndLocalDisksAreReachable) {
+  struct Case {
+    std::string_view path;
+    DriveKind drive;
+    std::string_view fault;  // a part of the reason; empty: reachable
+  } const cases[] = {
+      {"\\\\serwer\\programy", DriveKind::Missing, ""},   {"//serwer/programy", DriveKind::Missing, ""},
+      {"D:\\programy", DriveKind::Local, ""},             {"P:\\programy", DriveKind::Network, "dysku sieciowym P:"},
+      {"p:/programy", DriveKind::Missing, "dysku p: nie ma"}, {"programy", DriveKind::Local, "względna"},
+      {"..\\programy", DriveKind::Local, "względna"},     {"\\programy", DriveKind::Local, "względna"},
+      {"C:programy", DriveKind::Local, "względna"},       {"", DriveKind::Local, "względna"},
+  };
+  for (const Case& c : cases) {
+    const std::optional<std::string> fault = ServiceWayPathFault("SHARED_DIR", c.path, c.drive);
+    EXPECT_EQ(fault.has_value(), !c.fault.empty()) << c.path;
+    if (fault) {
+      EXPECT_THAT(*fault, ::testing::AllOf(::testing::HasSubstr(std::string(c.fault)),
+                                           ::testing::HasSubstr("podaj ścieżkę UNC")))
+          << c.path;
+    }
+  }
 }
 
 }  // namespace

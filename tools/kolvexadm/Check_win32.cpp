@@ -11,6 +11,7 @@
 #include "files/Signature_win32.h"
 #include "files/WindowsCopySystem_win32.h"
 #include "update/Settings.h"
+#include "update/ServiceWayPaths_win32.h"
 #include "update/ShareProbe_win32.h"
 #include "update/Update.h"
 #include "tools/kolvexadm/Check_win32.h"
@@ -155,7 +156,13 @@ CheckReport CheckInstallation(const std::string& exeDir, const std::string& prog
     check.Fail("nie odpowiada w ciągu " + FormatInteger(settings.shareTimeBoxMs / 1000) +
                " s (SHARED_TIMEOUT): uruchomienia nie będą niczego aktualizować.");
   }
-  if (settings.updatedByService) {
+  const std::optional<std::string> unreachable =
+      settings.updatedByService ? ServiceWayPathsRefusal(settings) : std::nullopt;
+  if (unreachable) {
+    check.Line("Usługa aktualizacji (" + std::string(kUpdateKey) + "=" + std::string(kUpdateByService) + "):");
+    check.Fail(*unreachable + ".");
+    blocked = "usługa aktualizacji nie sięgnie katalogu wspólnego";
+  } else if (settings.updatedByService) {
     // What starts will get: the service's own view, not this account's.
     // The program too, when named: the service brings in only what the
     // administrator installed or listed.

@@ -19,6 +19,7 @@
 #include "update/Settings_win32.h"
 #include "update/ShareProbe.h"
 #include "ipc/Registrations_win32.h"
+#include "update/ServiceWayPaths_win32.h"
 #include "tools/kolvexadm/ServiceProgramHash.h"
 
 namespace kolvex {
@@ -340,6 +341,8 @@ CheckReport RegisterWithService(const std::string& argument) {
   std::string failure;
   const std::optional<FolderIdentity> identity = FolderToRegister(folder, failure);
   if (!identity) return Refused(failure);
+  if (std::optional<std::string> fault = ServiceWayPathsRefusal(ReadSettings(folder)))
+    return Refused("Nie zarejestrowano instalacji " + folder + ": " + *fault + ".");
   if (std::optional<std::string> notInstalled = InstallService()) return Refused(std::move(*notInstalled));
   if (!Register({*identity, folder})) return Refused("Nie można zapisać rejestracji instalacji: " + LastError());
 
