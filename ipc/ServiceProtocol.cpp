@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <bit>
-#include <iterator>
 
 #include "common/Exceptions.h"
 #include "common/TextDecode.h"
@@ -162,9 +161,9 @@ ServiceReply ReadReply(Reader& in, uint8_t kind) {
 
 }  // namespace
 
-FolderIdentity FolderIdentityOf(uint64_t volumeSerial, const uint8_t (&fileId)[16]) {
+FolderIdentity FolderIdentityOf(uint64_t volumeSerial, std::span<const uint8_t, 16> fileId) {
   FolderIdentity identity{.volumeSerial = volumeSerial};
-  std::copy(std::begin(fileId), std::end(fileId), identity.fileId.begin());
+  std::ranges::copy(fileId, identity.fileId.begin());
   return identity;
 }
 

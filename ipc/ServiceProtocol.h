@@ -16,6 +16,7 @@
 #include <cstddef>
 #include <cstdint>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <tuple>
@@ -54,7 +55,7 @@ struct FolderIdentity {
 
 // The identity from the system's answers: the 128-bit file id as it comes,
 // or the 64-bit index as its two halves, least significant byte first.
-FolderIdentity FolderIdentityOf(std::uint64_t volumeSerial, const std::uint8_t (&fileId)[16]);
+FolderIdentity FolderIdentityOf(std::uint64_t volumeSerial, std::span<const std::uint8_t, 16> fileId);
 FolderIdentity FolderIdentityOf(std::uint32_t volumeSerial, std::uint32_t indexHigh, std::uint32_t indexLow);
 
 enum class RequestKind : std::uint8_t {

@@ -1,6 +1,6 @@
-// Work whose request lasts past its limit, and a first look at a share that
-// does not answer, on a request the system can cancel under Wine too: a read
-// from a pipe nobody writes waits as a look-up on a dead server does.
+// Work whose request lasts past its limit, on a request the system can
+// cancel under Wine too: a read from a pipe nobody writes waits as a look-up
+// on a dead server does.
 #include "common/win32/TimeBox.h"
 
 #include <gtest/gtest.h>
@@ -50,7 +50,6 @@ TEST(RunBounded, ARequestPastTheLimitIsGivenUpOnCancelledAndNothingAfterItIsDone
   EXPECT_TRUE(test::WaitUntil([&] { return work->returned.load(); }, 2000)) << "the read was not cancelled";
   Sleep(100);
   EXPECT_FALSE(work->after);
-
   stalledPipe = read;
   DWORD attributes = 0, error = 0;
   EXPECT_FALSE(FileAttributesWithin(L"\\\\serwer\\dane", 300, attributes, error, &ReadStalledPipe));

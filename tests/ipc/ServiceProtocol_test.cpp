@@ -18,11 +18,8 @@ const ServiceRequest kRequest{.kind = RequestKind::Update,
 
 TEST(ServiceProtocol, RequestsAndRepliesReadBackAsWritten) {
   // The folder's identity from the 64-bit index, both halves, or from the 128-bit id.
-  EXPECT_EQ(FolderIdentityOf(0x89ABCDEF, 0x01020304, 0x05060708),
-            (FolderIdentity{0x89ABCDEF, {8, 7, 6, 5, 4, 3, 2, 1}}));
-  const uint8_t id[16] = {1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12, 13, 14, 15, 16};
-  EXPECT_EQ(FolderIdentityOf(0x0123456789ABCDEF, id), kRequest.folder);
-
+  EXPECT_EQ(FolderIdentityOf(0xABCDEF, 0x01020304, 0x05060708), (FolderIdentity{0xABCDEF, {8, 7, 6, 5, 4, 3, 2, 1}}));
+  EXPECT_EQ(FolderIdentityOf(kRequest.folder.volumeSerial, kRequest.folder.fileId), kRequest.folder);
   EXPECT_EQ(ParseRequest(EncodeRequest(kRequest)), kRequest);
   const ServiceRequest look{.kind = RequestKind::LookAtShare, .folder = kRequest.folder};
   EXPECT_EQ(ParseRequest(EncodeRequest(look)), look);
@@ -100,8 +97,7 @@ TEST(ServiceProtocol, AnythingButAWholeMessageIsRefused) {
       withDate(std::numeric_limits<double>::quiet_NaN()),
       withDate(2958466.0),  // 1 January 10000
       std::string(EncodeReply(ShareViewReply{true, ""})).replace(5, 1, "\x02"),
-      // a text's length one byte past the message, and the next field read after it
-      std::string(EncodeReply(SkippedReply{{"a.dll", "brak podpisu"}})).replace(5, 1, "\x14"),
+      std::string(EncodeReply(SkippedReply{{"a.dll", "brak podpisu"}})).replace(5, 1, "\x14"),  // name past the end
   };
   for (const std::string& bytes : badReplies) EXPECT_FALSE(ParseReply(bytes)) << testing::PrintToString(bytes);
   EXPECT_TRUE(ParseReply(withDate(2958465.5)));

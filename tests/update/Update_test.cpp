@@ -41,8 +41,7 @@ class FakeSystem final : public CopySystem, public FileFacts, public UpdateProgr
   std::optional<ComponentUpdate> logged;
   bool logFails = false;
 
-  // No Windows programs unless a test gives their facts; every path asked about is written down.
-  struct Signatures final : SignatureReader {
+  struct Signatures final : SignatureReader {  // no Windows programs unless given their facts
     std::optional<SignatureFacts> Read(const std::string& path) override {
       asked.push_back(path);
       return facts;
@@ -180,8 +179,10 @@ TEST_F(UpdateComponentTest, VersionStringsAreComparedExactly) {
 }
 
 TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAndLoggedTruly) {
-  const auto run = [this](std::vector<FakeSystem::File> meanwhile, uint8_t mode = kCompareByVersion) {
+  const auto run = [this](std::vector<FakeSystem::File> meanwhile, uint8_t mode = kCompareByVersion,
+                          std::optional<SignatureFacts> facts = {}) {
     system = FakeSystem();
+    system.signatures.facts = facts;
     Installed("prog.exe", "1.0.1.3");
     Shared("prog.exe", "1.0.1.4", 2.0);
     system.sharedReplacedMeanwhile = std::move(meanwhile);
@@ -206,19 +207,11 @@ TEST_F(UpdateComponentTest, ASharedFileReplacedDuringTheCopyIsDecidedOnAfreshAnd
   EXPECT_THAT(system.effects, SizeIs(3)) << "three decisions' copies at most, and no backup: nothing replaced";
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
   EXPECT_FALSE(system.logged);
-
-  // The signature judged is the copy's, the bytes that would be installed;
-  // a rule whose only item is mistyped lets no signed program in.
+  // Signed by none the rule names (its one item mistyped): the copy that would be installed is judged, and refused.
   app.signers = ParseSignerRule("129BE005");
-  system = FakeSystem();
-  system.signatures.facts = {SignatureStatus::Trusted, Certificate{.subject = "CN=Firma", .thumbprint = "77AB"}};
-  Installed("prog.exe", "1.0.1.3");
-  Shared("prog.exe", "1.0.1.4");
-  const UpdateOutcome refused = UpdateComponent(system.Env(), app, "prog.exe", "", kCompareByVersion, "", false);
+  const SignatureFacts firma{SignatureStatus::Trusted, Certificate{.subject = "CN=Firma", .thumbprint = "77AB"}};
+  EXPECT_EQ(run({}, kCompareByVersion, firma).refused.at(0).reason, "inny wydawca: CN=Firma, 77AB");
   EXPECT_THAT(system.signatures.asked, ElementsAre("C:\\app\\~prog.exe.7.kolvex-tmp"));
-  ASSERT_THAT(refused.refused, SizeIs(1));
-  EXPECT_EQ(refused.refused[0].reason, "inny wydawca: CN=Firma, 77AB");
-  EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1.0.1.3");
 }
 
 TEST_F(UpdateComponentTest, NoInstalledFileIsCopiedWithoutBackupAndLoggedAsBrak) {
