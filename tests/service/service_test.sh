@@ -327,9 +327,12 @@ grep -q 'zostanie skopiowany\.' <<<"$out" && fail "sprawdz, no service: a file s
 # A share on a drive letter the system does not show this process (under Wine, where all processes
 # share the letters, one that is not there; on Windows a user's mapped drive): registering and the
 # check refuse it, saying to give the UNC path.
-printf '[MAIN]\r\nSHARED_DIR=P:\\programy\r\nAKTUALIZACJA=usluga\r\n' >"$inst/baza.set"
+adm usluga zainstaluj "$(win "$inst")" >/dev/null  # with its share, then given the letter: the service refuses
+printf '[MAIN]\r\nSHARED_DIR=P:\\programy\r\nREPORT_DIR=%s\r\nAKTUALIZACJA=usluga\r\n' "$(win "$work/raporty")" >"$inst/baza.set"
+before=$(runs); start; out=$(report)
+started_after "$before" || fail "mapped drive: the program did not start"
+expect "mapped drive, the service" 0 "$out" 0 '^POWOD=.*SHARED_DIR=P:.programy: dysku P: nie ma.*podaj ścieżkę UNC'
 out=$(adm usluga zainstaluj "$(win "$inst")"); expect "mapped drive, registering" 2 "$out" $? 'dysku P: nie ma.*podaj ścieżkę UNC'
-run sc query KolvexUsluga >/dev/null && fail "mapped drive: the service was installed"
 out=$(adm sprawdz "$(win "$inst")"); expect "mapped drive, sprawdz" 2 "$out" $? 'BŁĄD: SHARED_DIR=P:.programy: dysku P: nie ma'
 echo "service: $failures failed"
 [ "$failures" = 0 ]
