@@ -1,9 +1,6 @@
 #include "ipc/ServiceReplies.h"
 
-#include <algorithm>
-
 #include "common/Paths.h"
-#include "update/Release.h"
 
 namespace kolvex {
 
@@ -25,13 +22,11 @@ void ServiceReplies::Read(const ServiceReply& reply, std::uint64_t nowMs) {
     // Where the update went ahead or had nothing to do, the reason carries
     // what the release in stages decided ("1.0.1.4: czeka ..."), or why the
     // log was not written.
-    const std::string_view reason = finished->reason;
-    const size_t colon = reason.find(": ");
+    // A release line begins with its version ("?" when none could be read);
+    // the log's failure with the system's words.
+    const char first = finished->reason.empty() ? ' ' : finished->reason.front();
     const bool went = finished->result == UpdateResult::NothingToDo || finished->result == UpdateResult::Updated;
-    const bool release = went && colon != std::string_view::npos &&
-                         std::ranges::any_of(kReleaseStepTexts, [&](std::string_view step) {
-                           return !step.empty() && reason.substr(colon + 2).starts_with(step);
-                         });
+    const bool release = went && ((first >= '0' && first <= '9') || first == '?');
     (release ? outcome_.release : outcome_.reason) = finished->reason;
   } else if (const auto* refused = std::get_if<RefusedReply>(&reply)) {
     refusal_ = refused->reason;

@@ -107,7 +107,7 @@ UpdateOutcome UpdateFromShare(const Installation& installation, const Settings& 
   // size Kolvex.exe keeps no backups of its own, and a start keeps what it has.
   if (release.step == ReleaseStep::RollBack) {
     release.step = ReleaseStep::Halted;
-    release.why += "; wycofuje tylko usługa aktualizacji";
+    release.why += "; wycofuje tylko usługa";
   }
   // Waiting, halted or held back: the installed program starts at once, and
   // none of the release's files is taken.

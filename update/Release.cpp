@@ -269,11 +269,6 @@ std::string ReleaseReportLine(const ReleaseDecision& d) {
     AppendStage(line, d.stage);
     line += ')';
   }
-  if (d.failures) {
-    line += " (nieudanych startów: ";
-    line += FormatInteger(d.failures);
-    line += ')';
-  }
   return line;
 }
 

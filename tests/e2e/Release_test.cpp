@@ -111,7 +111,7 @@ TEST(ReleaseInStages, HaltedWithRollBackAStartWithoutTheServiceKeepsWhatItHas) {
   EXPECT_TRUE(WaitUntil([&] { return TargetStarts(s.app) == 2; }, 15000));
   EXPECT_EQ(ReadFileBytes(s.app / "prog.exe"), FixtureBytes("target_v1014"));
   EXPECT_THAT(s.Report().release,
-              StartsWith("1.0.1.4: wstrzymane przez administratora; wycofuje tylko usługa aktualizacji"));
+              StartsWith("1.0.1.4: wstrzymane przez administratora; wycofuje tylko usługa"));
 }
 
 }  // namespace
