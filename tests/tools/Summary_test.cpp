@@ -187,13 +187,11 @@ TEST(Summary, MeasuresEachWorkstationAgainstItsShare) {
   std::map<std::string, std::string> standing;
   for (size_t i = 0; i < summary.all.size(); ++i)
     standing[summary.all[i].computer] = StandingText(summary.standing[i]);
-  EXPECT_EQ(standing, (std::map<std::string, std::string>{{"DALEKO", "katalog wspólny nieodczytany"},
-                                                          {"DAWNY", "wersja w katalogu wspólnym nieznana"},
-                                                          {"L-NOWY", "nowsza niż w katalogu wspólnym"},
-                                                          {"L-STARY", "starsza niż w katalogu wspólnym"},
-                                                          {"POMOC", "starsza niż w katalogu wspólnym"},
-                                                          {"PRZED", "nowsza niż w katalogu wspólnym"},
-                                                          {"WYCOFANY", "zgodna z katalogiem wspólnym"}}));
+  const std::string behind = "starsza niż w katalogu wspólnym", ahead = "nowsza niż w katalogu wspólnym";
+  EXPECT_EQ(standing, (std::map<std::string, std::string>{
+                          {"DALEKO", "katalog wspólny nieodczytany"}, {"DAWNY", "wersja w katalogu wspólnym nieznana"},
+                          {"L-NOWY", ahead}, {"L-STARY", behind}, {"POMOC", behind}, {"PRZED", ahead},
+                          {"WYCOFANY", "zgodna z katalogiem wspólnym"}}));
   ASSERT_EQ(summary.shares.size(), 2u);
   EXPECT_EQ(summary.shares[0].offered, "1.0.0.1");
   EXPECT_EQ(summary.shares[0].places.size(), 5u);
