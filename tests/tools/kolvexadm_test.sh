@@ -97,8 +97,7 @@ expect "summary again" 0 "$out" $code 'Stanowiska: 4, .*nieznana: 4, wymagające
 grep -q '"SERWER-TS";"jan";"2026-12-09 08:00:00";"1.0.1.10";"zaktualizowany"' "$reports/podsumowanie.csv" ||
   fail "cache: SERWER-TS not read again"
 
-# A roll-back published: the start that took it is up to date; one that could not take it (no right
-# to write the installation: its turn file cannot be opened) still runs the newer version, ahead.
+# A roll-back: the start that took it is up to date; one that may not write the installation, ahead.
 rb="$work/wycofanie"; install "$rb" ''; mkdir -p "$rb/raporty"
 printf '[MAIN]\r\nREPORT_DIR=%s\r\n' "$(win "$rb/raporty")" >"$rb/baza.set"
 cp "$build/bin/Kolvex.exe" "$rb/"
