@@ -6,7 +6,8 @@
 #      same start with the service stopped, started on demand (measured);
 #   2. the service updating a 200 MB program (backup and flushed refresh)
 #      against its floor, two bare CopyFileW calls and one flush of the copy
-#      (target: at most 1.3), as update_bench.sh measures today's way.
+#      (target: at most 1.3), as update_bench.sh measures today's way;
+#   3. what the service, idle, keeps resident (private memory, threads).
 # Usage: bash bench/service_bench.sh [ROUNDS]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -99,3 +100,12 @@ awk -v u="$update" -v i="$idle" -v f="$floor" -v n="$rounds" 'BEGIN {
   printf "  two CopyFileW calls and a flush (floor)                        %8d ms\n", f
   printf "  ratio                                                          %8.2f   (target: at most 1.3)\n", (u - i) / f
 }'
+
+echo
+echo "== 3. The service's resident cost while idle"
+sleep 3  # the last start's connection gone
+pid=$(for p in $(pgrep -f 'KolvexUsluga\.exe'); do
+  grep -qz "^WINEPREFIX=$WINEPREFIX\$" /proc/$p/environ 2>/dev/null && echo $p; done | head -1 || true)
+[ -n "$pid" ] || fail "the service is not running"
+awk '/^(RssAnon|VmRSS|Threads):/ { printf "  %-10s %s %s\n", $1, $2, $3 }' /proc/$pid/status
+echo "  (under Wine: RssAnon is the process's private memory in RAM; Wine's own libraries count in VmRSS)"

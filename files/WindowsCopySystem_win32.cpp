@@ -63,7 +63,7 @@ class SystemReplacement final : public ReplacementCalls {
 };
 
 // The copy is made in pieces of this size: each piece tells how far the copy
-// is, and is a sign of life of the share (see launcher/UpdateAside_win32.cpp),
+// is, and is a sign of life of the share (see update/ShareRequests_win32.h),
 // short enough to come within a second over a slow line.
 constexpr DWORD kCopyPieceBytes = 256 * 1024;
 

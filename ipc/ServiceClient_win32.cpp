@@ -8,6 +8,7 @@
 #include "common/win32/Library.h"
 #include "common/win32/Utf.h"
 #include "ipc/PipeEnd_win32.h"
+#include "ipc/ServiceAccess.h"
 
 namespace kolvex {
 
@@ -18,7 +19,7 @@ using UniqueService = UniqueHandle<SC_HANDLE, &CloseServiceHandle>;
 constexpr DWORD kPollMs = 20;
 // The rights the pipe gives its users, and no more: asking for the generic
 // ones would ask for the right to make instances too, and be refused.
-constexpr DWORD kPipeRights = FILE_READ_DATA | FILE_WRITE_DATA | FILE_READ_ATTRIBUTES | SYNCHRONIZE;
+constexpr DWORD kPipeRights = kPipeUserRights;
 
 // A time limit counted from its making; right across the tick counter's wrap.
 class Deadline {

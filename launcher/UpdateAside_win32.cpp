@@ -3,69 +3,20 @@
 #include <windows.h>
 
 #include <memory>
-#include <type_traits>
 
 #include "common/Paths.h"
 #include "common/win32/Lock.h"
 #include "common/win32/TimeBox.h"
-#include "files/FileFacts_win32.h"
 #include "files/Signature_win32.h"
-#include "files/WindowsCopySystem_win32.h"
 #include "update/Leftovers.h"
 #include "update/RefusalMemory_win32.h"
+#include "update/ShareRequests_win32.h"
 #include "update/Update.h"
 #include "update/UpdateLog_win32.h"
 
 namespace kolvex {
 
 namespace {
-
-// The system's copy and file facts, each call that reaches into the shared
-// directory made as one request of the watch; the others go to the system
-// as they are.
-class ShareRequests final : public WindowsCopySystem, public FileFacts {
- public:
-  ShareRequests(RequestWatch& watch, const std::string& sharedDir) : watch_(watch), share_(JoinPath(sharedDir, "")) {}
-
-  bool FileExists(const std::string& path) override {
-    return OnShare(path, [&] { return WindowsCopySystem::FileExists(path); });
-  }
-  int64_t GetFileSizeByName(const std::string& path) override {
-    return OnShare(path, [&] { return WindowsCopySystem::GetFileSizeByName(path); });
-  }
-  std::optional<std::string> Copy(const std::string& from, const std::string& to,
-                                  const CopyProgress& progress) override {
-    if (!from.starts_with(share_)) return WindowsCopySystem::Copy(from, to, progress);
-    // Each piece that comes is a sign of life; once the last has come, what
-    // is left (the flush of the copy) is this computer's work, not timed.
-    const CopyProgress alive = [&](uint64_t done, uint64_t total) {
-      if (done < total) watch_.Alive();
-      else watch_.Answered();
-      if (progress) progress(done, total);
-    };
-    return watch_.Ask([&] { return WindowsCopySystem::Copy(from, to, alive); });
-  }
-
-  std::string FileVersion(const std::string& path) override {
-    return OnShare(path, [&] { return facts_.FileVersion(path); });
-  }
-  DateTime FileDate(const std::string& path) override {
-    return OnShare(path, [&] { return facts_.FileDate(path); });
-  }
-  bool IsCompleteImage(const std::string& path) override {
-    return OnShare(path, [&] { return facts_.IsCompleteImage(path); });
-  }
-
- private:
-  template <typename Call>
-  std::invoke_result_t<Call> OnShare(const std::string& path, Call call) {
-    return path.starts_with(share_) ? watch_.Ask(call) : call();
-  }
-
-  RequestWatch& watch_;
-  const std::string share_;  // the shared directory with its separator: where each of its paths begins
-  WindowsFileFacts facts_;
-};
 
 // What the update tells on its thread, kept for the window's thread: the
 // newest name, and how far the copy is.

@@ -1,7 +1,9 @@
-// KolvexUsluga.exe: the update service. Started on demand by a start of a
-// registered installation, it updates the installation for users who may
-// not write its folder, and ends itself when idle. It runs as the system,
-// shows no window on any path, and says what it has to say in the event log.
+// KolvexUsluga.exe: the update service. Started with the system (and on
+// demand by a start of a registered installation), it updates the
+// installation for users who may not write its folder; it keeps its pipe
+// while any installation is registered, and ends itself when idle only when
+// none is. It runs as the system with only the privileges it needs, shows no
+// window on any path, and says what it has to say in the event log.
 #include <windows.h>
 
 #include "common/win32/Handles.h"
@@ -16,9 +18,10 @@ namespace kolvex {
 
 namespace {
 
-// A service is started on demand by the next start: one that waits idle
-// only holds memory.
+// With no installation registered, a service that waits idle only holds memory.
 constexpr DWORD kIdleMs = 2 * 60 * 1000;
+// The making of the pipe, which may wait to learn who holds its name.
+constexpr DWORD kStartWaitMs = 5000;
 // What a stop waits for the updates under way to end.
 constexpr DWORD kStopWaitMs = 30 * 1000;
 constexpr DWORD kStopCheckMs = 200;
@@ -61,18 +64,22 @@ void HardenProcess() {
 void WINAPI ServiceMain(DWORD, wchar_t**) {
   statusHandle = RegisterServiceCtrlHandlerExW(Widen(kServiceName).c_str(), Control, nullptr);
   if (!statusHandle) return;
-  // Running before anything else: the start that started the service
-  // waits for exactly this, and nothing has touched a file or share yet.
-  Report(SERVICE_RUNNING);
-  // Lives as long as the process: connections end on threads of their own.
-  RequestBoard& board = *new RequestBoard(kMostConnectionsPerSession);
-  if (!ServePipe(stopRequested, kIdleMs, board)) {
+  Report(SERVICE_START_PENDING, NO_ERROR, kStartWaitMs);
+  // Running once its pipe is there, before anything else: a start that
+  // started the service waits for exactly this, and finds the service's
+  // pipe, not another program's; nothing has touched a file or share yet.
+  UniqueFile pipe = FirstPipeInstance();
+  if (!pipe) {
     const DWORD error = GetLastError();
     LogEvent(EVENTLOG_ERROR_TYPE, "Usługa aktualizacji nie może utworzyć swojego potoku " + std::string(kServicePipe) +
-                                         " (zajął go już inny program?); kod błędu " + std::to_string(error) + ".");
+                                      " (kod błędu " + std::to_string(error) + "): " + PipeHolder() + ".");
     Report(SERVICE_STOPPED, ERROR_SERVICE_SPECIFIC_ERROR, 0, kPipeTakenExitCode);
     return;
   }
+  Report(SERVICE_RUNNING);
+  // Lives as long as the process: connections end on threads of their own.
+  RequestBoard& board = *new RequestBoard(kMostConnectionsPerSession);
+  ServePipe(std::move(pipe), stopRequested, kIdleMs, board);
   Report(SERVICE_STOP_PENDING, NO_ERROR, kStopWaitMs);
   for (DWORD waited = 0; !board.Idle() && waited < kStopWaitMs; waited += kStopCheckMs) Sleep(kStopCheckMs);
   Report(SERVICE_STOPPED);

@@ -16,7 +16,21 @@ SharedReplies::Awaited SharedReplies::Next(std::size_t index, std::chrono::milli
   std::unique_lock lock(mutex_);
   added_.wait_for(lock, most, [&] { return index < replies_.size() || ended_; });
   if (index < replies_.size()) return {Awaited::Kind::Reply, replies_[index]};
-  return {ended_ ? Awaited::Kind::End : Awaited::Kind::Silence, {}};
+  if (ended_) return {Awaited::Kind::End, {}};
+  return {stalled_ ? Awaited::Kind::Stalled : Awaited::Kind::Silence, {}};
+}
+
+void SharedReplies::End() noexcept {
+  {
+    const std::lock_guard lock(mutex_);
+    ended_ = true;
+  }
+  added_.notify_all();
+}
+
+void SharedReplies::Stalled(bool stalled) {
+  const std::lock_guard lock(mutex_);
+  stalled_ = stalled;
 }
 
 bool RequestBoard::Admit(std::uint32_t session) {
@@ -32,6 +46,16 @@ void RequestBoard::Leave(std::uint32_t session) {
   if (const auto found = sessions_.find(session); found != sessions_.end() && --found->second == 0) {
     sessions_.erase(found);
   }
+}
+
+bool RequestBoard::Queue(std::uint32_t session, const FolderIdentity& folder) {
+  const std::lock_guard lock(mutex_);
+  return queued_.emplace(session, folder).second;
+}
+
+void RequestBoard::Unqueue(std::uint32_t session, const FolderIdentity& folder) {
+  const std::lock_guard lock(mutex_);
+  queued_.erase({session, folder});
 }
 
 std::shared_ptr<SharedReplies> RequestBoard::Join(const UpdateKey& key, bool& started) {

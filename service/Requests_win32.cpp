@@ -1,5 +1,6 @@
 #include "service/Requests_win32.h"
 
+#include <system_error>
 #include <thread>
 
 #include "common/ScopeExit.h"
@@ -20,13 +21,11 @@ namespace {
 // A start sends its request as soon as it is connected.
 constexpr DWORD kRequestMs = 2000;
 // A start reads the replies as they come; the service writes one at least
-// every so often while it works, so that the start can tell it from a
-// service that hangs.
+// every so often while it works (a quarter of the shortest time-box a start
+// waits between two), so that the start can tell it from a service that
+// hangs, or waits for a share that stopped answering.
 constexpr DWORD kReplyMs = 5000;
-constexpr auto kKeepAlive = std::chrono::milliseconds(1000);
-// The longest the service works on one request for a start: then the start
-// is told, and its connection closed.
-constexpr auto kRequestMost = std::chrono::minutes(10);
+constexpr auto kKeepAlive = std::chrono::milliseconds(250);
 // What a start is told when the service cannot take up the work.
 constexpr std::string_view kNoThread = "usługa aktualizacji nie może teraz rozpocząć pracy";
 // After the last reply the start closes its end at once.
@@ -55,7 +54,9 @@ std::string ReceiveFailure(PipeEnd::Received received) {
 ServiceReply ShareViewFor(const ServiceRequest& request, const std::string& path) {
   if (std::optional<std::string> refusal = FolderRefusal(path, request.folder)) return RefusedReply{*refusal};
   if (std::optional<std::string> refusal = SettingsFileRefusal(path)) return RefusedReply{*refusal};
-  const Settings settings = ReadSettings(path);
+  const std::optional<Settings> read = ReadSettingsWithin(path);
+  if (!read) return RefusedReply{SettingsNotInTime()};
+  const Settings& settings = *read;
   if (std::optional<std::string> fault = ServiceWayPathsRefusal(settings)) return RefusedReply{*fault};
   std::vector<std::string> folders;
   for (const Component& component : settings.components.components) {
@@ -75,17 +76,17 @@ ServiceReply ShareViewFor(const ServiceRequest& request, const std::string& path
 // The replies as they come, and something at least every kKeepAlive while
 // none comes, until the last one or the request's time is up.
 void Stream(PipeEnd& connection, SharedReplies& replies) {
-  const auto until = std::chrono::steady_clock::now() + kRequestMost;
+  // The worker ends by then (kWorkMost); this is for one that cannot.
+  const auto until = std::chrono::steady_clock::now() + kWorkMost + std::chrono::seconds(10);
   const std::string keepAlive = EncodeReply(ProgressReply{});
   for (size_t next = 0;;) {
     const SharedReplies::Awaited awaited = replies.Next(next, kKeepAlive);
     if (awaited.kind == SharedReplies::Awaited::Kind::End) break;
     if (std::chrono::steady_clock::now() >= until) {
-      connection.Send(EncodeReply(RefusedReply{"usługa aktualizacji przerwała pracę nad tym żądaniem po " +
-                                               std::to_string(kRequestMost.count()) + " min"}),
-                      kReplyMs);
+      connection.Send(EncodeReply(RefusedReply{WorkTimeUp()}), kReplyMs);
       return;
     }
+    if (awaited.kind == SharedReplies::Awaited::Kind::Stalled) continue;
     const bool reply = awaited.kind == SharedReplies::Awaited::Kind::Reply;
     if (!connection.Send(reply ? awaited.reply : keepAlive, kReplyMs)) return;
     next += reply ? 1 : 0;
@@ -97,9 +98,8 @@ void Stream(PipeEnd& connection, SharedReplies& replies) {
   connection.Receive(nothingMore, kCloseMs, ignored);
 }
 
-}  // namespace
-
-void ServeConnection(UniqueFile pipe, RequestBoard& board) {
+// The request of one connection, admitted for its session.
+void Serve(UniqueFile pipe, RequestBoard& board) {
   PipeEnd connection(std::move(pipe));
   const auto refuse = [&connection](std::string reason) {
     auto replies = std::make_shared<SharedReplies>();
@@ -107,11 +107,9 @@ void ServeConnection(UniqueFile pipe, RequestBoard& board) {
     Stream(connection, *replies);
   };
   const std::uint32_t session = ClientSession(connection.Handle());
-  if (!board.Admit(session)) {
-    refuse("z tej sesji otwarto już " + std::to_string(kMostConnectionsPerSession) +
-           " połączeń z usługą aktualizacji");
-    return;
-  }
+  const std::string tooMany =
+      "z tej sesji otwarto już " + std::to_string(kMostConnectionsPerSession) + " połączeń z usługą aktualizacji";
+  if (!board.Admit(session)) return refuse(tooMany);
   const ScopeExit leave([&board, session] { board.Leave(session); });
   FrameReader frames(kMostRequestBytes);
   std::string bytes;
@@ -125,40 +123,66 @@ void ServeConnection(UniqueFile pipe, RequestBoard& board) {
                   "(kolvexadm usluga zainstaluj KATALOG)");
   }
   // The work goes on on a thread of its own, so that the connection can
-  // tell the start it goes on, and a start that stops reading holds up no one.
+  // tell the start it goes on, and a start that stops reading holds up no
+  // one. The worker counts for the session until it ends: a start that
+  // asks and goes away leaves its work counted.
+  const bool placed = board.Admit(session);
+  ScopeExit unplaced([&board, session, placed] {
+    if (placed) board.Leave(session);
+  });
   std::shared_ptr<SharedReplies> replies;
-  try {
-    if (request->kind == RequestKind::Update) {
-      // A name the service would never update costs it no thread and no file.
-      Settings settings;
-      if (std::optional<std::string> refusal = UpdateRefusal(*path, request->folder, request->programName, settings))
-        return refuse(std::move(*refusal));
-      const UpdateKey key{request->folder, UpperCase(request->programName)};
-      bool started = false;
-      replies = board.Join(key, started);
-      if (started) {
-        // A thread that cannot be made ends the update at once, for every start that joined it.
-        ScopeExit unstarted([&] {
-          board.Finished(key);
-          replies->Add(EncodeReply(RefusedReply{std::string(kNoThread)}), true);
-        });
-        std::thread([key, request = *request, path = *path, &board, replies] {
-          RunUpdate(key, request, path, board, *replies);
-        }).detach();
-        unstarted.Dismiss();
-      }
-    } else {
-      replies = std::make_shared<SharedReplies>();
-      std::thread([replies, request = *request, path = *path] {
-        replies->Add(EncodeReply(ShareViewFor(request, path)), true);
-      }).detach();
+  if (request->kind == RequestKind::Update) {
+    // A name the service would never update costs it no thread and no file.
+    Settings settings;
+    if (std::optional<std::string> refusal = UpdateRefusal(*path, request->folder, request->programName, settings))
+      return refuse(std::move(*refusal));
+    const UpdateKey key{request->folder, UpperCase(request->programName)};
+    bool started = false;
+    replies = board.Join(key, started);
+    if (started) {
+      // A worker that cannot be had ends the update at once, for every start that joined it.
+      ScopeExit unstarted([&] {
+        board.Finished(key);
+        replies->Add(EncodeReply(RefusedReply{placed ? std::string(kNoThread) : tooMany}), true);
+      });
+      if (placed) try {
+          std::thread([key, request = *request, path = *path, session, &board, replies] {
+            RunUpdate(key, request, path, session, board, replies);
+          }).detach();
+          unplaced.Dismiss();
+          unstarted.Dismiss();
+        } catch (const std::system_error&) {
+        }
     }
-  } catch (const std::exception&) {
-    // No thread (or no memory) for the work: an update that was joined
-    // has its refusal already.
-    if (!replies || request->kind != RequestKind::Update) return refuse(std::string(kNoThread));
+  } else {
+    if (!placed) return refuse(tooMany);
+    replies = std::make_shared<SharedReplies>();
+    try {
+      std::thread([replies, request = *request, path = *path, session, &board] {
+        const ScopeExit leave([&board, session] { board.Leave(session); });
+        try {
+          replies->Add(EncodeReply(ShareViewFor(request, path)), true);
+        } catch (...) {
+          replies->End();
+        }
+      }).detach();
+    } catch (const std::system_error&) {
+      return refuse(std::string(kNoThread));
+    }
+    unplaced.Dismiss();
   }
   Stream(connection, *replies);
+}
+
+}  // namespace
+
+void ServeConnection(UniqueFile pipe, RequestBoard& board) noexcept {
+  try {
+    Serve(std::move(pipe), board);
+  } catch (...) {
+    // No thread or no memory for this request: its connection closes, and
+    // its start falls back as for a silent service. The service goes on.
+  }
 }
 
 }  // namespace kolvex

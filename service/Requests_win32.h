@@ -7,10 +7,10 @@
 
 namespace kolvex {
 
-// The most connections one session keeps open at once.
+// The most connections and workers one session keeps at once.
 inline constexpr std::size_t kMostConnectionsPerSession = 8;
 
-// Serves the connected pipe instance, then closes it.
-void ServeConnection(UniqueFile pipe, RequestBoard& board);
+// Serves the connected pipe instance, then closes it. Nothing escapes.
+void ServeConnection(UniqueFile pipe, RequestBoard& board) noexcept;
 
 }  // namespace kolvex

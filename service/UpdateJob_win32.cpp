@@ -9,17 +9,21 @@
 #include "common/Paths.h"
 #include "common/win32/ErrorMode.h"
 #include "common/win32/Utf.h"
-#include "files/FileFacts_win32.h"
 #include "files/Signature_win32.h"
-#include "files/WindowsCopySystem_win32.h"
 #include "update/Leftovers.h"
 #include "update/RefusalMemory_win32.h"
 #include "update/ServiceWayPaths_win32.h"
 #include "update/Settings_win32.h"
 #include "update/ShareProbe_win32.h"
 #include "update/Update.h"
+#include "update/ShareRequests_win32.h"
 #include "update/UpdateLog_win32.h"
+#include "common/ScopeExit.h"
+#include "common/win32/Files.h"
+#include "common/win32/TimeBox.h"
+#include "update/ShareProbe.h"
 #include "service/FolderSafety_win32.h"
+#include "service/ShareView_win32.h"
 #include "service/UpdateRules.h"
 
 namespace kolvex {
@@ -28,6 +32,11 @@ namespace {
 
 // As long as a start waits for its own turn in today's way.
 constexpr auto kTurnWait = std::chrono::minutes(1);
+// A request to the share without a sign of life for longer than this stops
+// the keep-alive: well within the shortest time-box a start waits (1 s)
+// for the next word of the service, and short of the time the service
+// itself gives the share, so that its own verdict reaches the start first.
+constexpr DWORD kStalledMs = 1000;
 
 // The update's progress for the starts that asked: the name of each file as
 // its copy begins, which they show in the "Aktualizacja" window while the
@@ -99,20 +108,23 @@ class LoggedRecord final : public UpdateRecord {
   std::string failure_;
 };
 
-// The system's copy, which reads nothing from the share through a link
-// below the shared directory: the parts of a file to copy from it are looked
-// at once more right before the copy opens it, as the share may have
-// changed since the update began.
-class ShareCopySystem final : public WindowsCopySystem {
+// The system's copy, its requests to the share bounded (ShareRequests), which
+// reads nothing from the share through a link below the shared directory:
+// the parts of a file to copy from it are looked at once more right before
+// the copy opens it, as the share may have changed since the update began.
+class ShareCopySystem final : public ShareRequests {
  public:
-  explicit ShareCopySystem(std::string sharedDir) : sharedDir_(std::move(sharedDir)), prefix_(JoinPath(sharedDir_, "")) {}
+  ShareCopySystem(RequestWatch& watch, std::string sharedDir)
+      : ShareRequests(watch, sharedDir), watch_(watch), sharedDir_(std::move(sharedDir)),
+        prefix_(JoinPath(sharedDir_, "")) {}
   std::optional<std::string> Copy(const std::string& from, const std::string& to,
                                   const CopyProgress& progress) override {
     if (from.starts_with(prefix_)) {
-      if (std::optional<std::string> refusal = ShareLinkRefusal(sharedDir_, from.substr(prefix_.size())))
+      if (std::optional<std::string> refusal =
+              watch_.Ask([&] { return ShareLinkRefusal(sharedDir_, from.substr(prefix_.size())); }))
         return refusal;
     }
-    return WindowsCopySystem::Copy(from, to, progress);
+    return ShareRequests::Copy(from, to, progress);
   }
 
  protected:
@@ -122,6 +134,7 @@ class ShareCopySystem final : public WindowsCopySystem {
   }
 
  private:
+  RequestWatch& watch_;
   std::string sharedDir_, prefix_;
 };
 
@@ -133,11 +146,64 @@ std::vector<std::string> FoldersWritten(const Settings& settings, const std::str
   return folders;
 }
 
+// The update as bounded work: each request to the share within the share's
+// time-box, and the whole at most until its deadline. Once given up on it
+// belongs to its thread, which ends at its next request; it owns all it uses.
+struct UpdateWork final : BoundedWork {
+  UpdateWork(Installation installation, Settings settings, std::string path, std::string program,
+             std::shared_ptr<SharedReplies> replies, std::chrono::steady_clock::time_point until)
+      : BoundedWork(settings.shareTimeBoxMs ? settings.shareTimeBoxMs : INFINITE),
+        installation(std::move(installation)), settings(std::move(settings)), path(std::move(path)),
+        program(std::move(program)), replies(std::move(replies)), until(until) {}
+
+  void Run(RequestWatch& watch) override {
+    refusal = watch.Ask([&] { return ShareRefusal(settings, program); });
+    if (refusal) return;
+    ShareCopySystem files(watch, installation.sharedDir);
+    WindowsSignatureReader signatures;
+    ReplyProgress progress(*replies, UpperCase(ExtractFileName(program)));
+    LoggedRecord record(path, progress);
+    const std::vector<Component>& components = settings.components.components;
+    RemoveLeftoversOfEndedRuns(files, path, components, program);
+    // The service keeps the installation's memory of refused files, as a start of today's way does.
+    RefusalMemory refusals = ReadRefusalMemory(path);
+    outcome = UpdateInstallation({.files = files,
+                                  .facts = files,
+                                  .signatures = signatures,
+                                  .progress = progress,
+                                  .record = record,
+                                  .refusals = &refusals,
+                                  .programWaits = true},
+                                 installation, components);
+    KeepRefusalMemory(path, refusals);
+    if (outcome.result != UpdateResult::Failed && !record.Failure().empty()) outcome.reason = record.Failure();
+  }
+  // The starts hear from the service only while the share answers.
+  void WhileWaiting() override { replies->Stalled(RequestSilence() > kStalledMs); }
+  bool Expired() override { return std::chrono::steady_clock::now() >= until; }
+
+  const Installation installation;
+  const Settings settings;
+  const std::string path, program;
+  const std::shared_ptr<SharedReplies> replies;
+  const std::chrono::steady_clock::time_point until;
+  std::optional<std::string> refusal;
+  UpdateOutcome outcome;
+};
+
 // The update in the installation's turn, or why the service will not do it.
 std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, const std::string& path,
-                                                 RequestBoard& board, SharedReplies& replies) {
+                                                 std::uint32_t session, RequestBoard& board,
+                                                 const std::shared_ptr<SharedReplies>& replies) {
+  const auto until = std::chrono::steady_clock::now() + kWorkMost;
   std::unique_lock turn(board.Turn(request.folder), std::defer_lock);
-  if (!turn.try_lock_for(kTurnWait)) return RefusedReply{"inna aktualizacja tej instalacji trwa zbyt długo"};
+  if (!turn.try_lock()) {
+    // One waiting request of a session per installation: more would only hold threads.
+    if (!board.Queue(session, request.folder))
+      return RefusedReply{"z tej sesji czeka już inne żądanie aktualizacji tej instalacji"};
+    const ScopeExit unqueue([&] { board.Unqueue(session, request.folder); });
+    if (!turn.try_lock_for(kTurnWait)) return RefusedReply{"inna aktualizacja tej instalacji trwa zbyt długo"};
+  }
   Settings settings;
   const std::string& program = request.programName;
   if (std::optional<std::string> refusal = UpdateRefusal(path, request.folder, program, settings))
@@ -149,27 +215,16 @@ std::variant<UpdateOutcome, RefusedReply> Update(const ServiceRequest& request, 
   const NoCriticalErrorBoxes noPrompts;
   if (std::optional<UpdateOutcome> without = OutcomeWithoutShare(installation.sharedDir, settings.shareTimeBoxMs))
     return std::move(*without);
-  if (std::optional<std::string> refusal = ShareRefusal(settings, program)) return RefusedReply{*refusal};
-  ShareCopySystem files(installation.sharedDir);
-  WindowsFileFacts facts;
-  WindowsSignatureReader signatures;
-  ReplyProgress progress(replies, UpperCase(ExtractFileName(program)));
-  LoggedRecord record(path, progress);
-  const std::vector<Component>& components = settings.components.components;
-  RemoveLeftoversOfEndedRuns(files, path, components, program);
-  // The service keeps the installation's memory of refused files, as a start of today's way does.
-  RefusalMemory refusals = ReadRefusalMemory(path);
-  UpdateOutcome outcome = UpdateInstallation({.files = files,
-                                              .facts = facts,
-                                              .signatures = signatures,
-                                              .progress = progress,
-                                              .record = record,
-                                              .refusals = &refusals,
-                                              .programWaits = true},
-                                             installation, components);
-  KeepRefusalMemory(path, refusals);
-  if (outcome.result != UpdateResult::Failed && !record.Failure().empty()) outcome.reason = record.Failure();
-  return outcome;
+  auto work = std::make_unique<UpdateWork>(installation, settings, path, program, replies, until);
+  if (RunBounded(*work)) {
+    if (work->refusal) return RefusedReply{*work->refusal};
+    return std::move(work->outcome);
+  }
+  work.release();  // its thread's now
+  if (std::chrono::steady_clock::now() >= until) return RefusedReply{WorkTimeUp()};
+  // Given up on where it stood: no file it had not finished took an installed one's place.
+  if (FileExists(JoinPath(path, program))) return UpdateOutcome{.result = UpdateResult::ShareStopped};
+  return UpdateOutcome{.result = UpdateResult::Failed, .failure = ShareStoppedFailure(UpperCase(ExtractFileName(program)))};
 }
 
 std::vector<ServiceReply> Replies(const UpdateOutcome& outcome) {
@@ -187,7 +242,9 @@ std::optional<std::string> UpdateRefusal(const std::string& path, const FolderId
                                          const std::string& program, Settings& settings) {
   if (std::optional<std::string> refusal = FolderRefusal(path, folder)) return refusal;
   if (std::optional<std::string> refusal = SettingsFileRefusal(path)) return refusal;
-  settings = ReadSettings(path);
+  std::optional<Settings> read = ReadSettingsWithin(path);
+  if (!read) return SettingsNotInTime();
+  settings = std::move(*read);
   if (!settings.updatedByService)
     return "plik baza.set tej instalacji nie wybiera usługi aktualizacji (" + std::string(kUpdateKey) + "=" +
            std::string(kUpdateByService) + ")";
@@ -220,11 +277,17 @@ std::optional<std::string> ShareRefusal(const Settings& settings, const std::str
   return LocalShareRefusal(settings.sharedDir, folders);
 }
 
-void RunUpdate(const UpdateKey& key, const ServiceRequest& request, const std::string& path, RequestBoard& board,
-               SharedReplies& replies) {
+std::string WorkTimeUp() {
+  return "usługa aktualizacji przerwała pracę nad tym żądaniem po " +
+         std::to_string(std::chrono::duration_cast<std::chrono::minutes>(kWorkMost).count()) + " min";
+}
+
+void RunUpdate(const UpdateKey& key, const ServiceRequest& request, const std::string& path, std::uint32_t session,
+               RequestBoard& board, const std::shared_ptr<SharedReplies>& replies) noexcept {
+  const ScopeExit leave([&] { board.Leave(session); });
   std::vector<ServiceReply> last;
   try {
-    auto done = Update(request, path, board, replies);
+    auto done = Update(request, path, session, board, replies);
     last = std::holds_alternative<UpdateOutcome>(done) ? Replies(std::get<UpdateOutcome>(done))
                                                        : std::vector<ServiceReply>{std::get<RefusedReply>(done)};
   } catch (const std::exception& e) {
@@ -235,7 +298,11 @@ void RunUpdate(const UpdateKey& key, const ServiceRequest& request, const std::s
     last = {FinishedReply{.result = UpdateResult::Failed, .failure = "Nieznany błąd usługi aktualizacji."}};
   }
   board.Finished(key);
-  for (size_t i = 0; i < last.size(); ++i) replies.Add(EncodeReply(last[i]), i + 1 == last.size());
+  try {
+    for (size_t i = 0; i < last.size(); ++i) replies->Add(EncodeReply(last[i]), i + 1 == last.size());
+  } catch (...) {
+    replies->End();  // no memory for the last reply: its starts are told the connection ended
+  }
 }
 
 }  // namespace kolvex

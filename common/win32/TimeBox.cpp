@@ -50,10 +50,13 @@ void CancelWaitingIo(HANDLE thread) noexcept {
 }
 
 void RequestWatch::Begin() noexcept {
-  const Locked locked(lock_);
-  if (depth_++ > 0) return;
-  since_ = GetTickCount();
-  answered_ = false;
+  lock_.Enter();
+  EndThreadIfGivenUp();  // work given up on between its requests asks nothing more
+  if (depth_++ == 0) {
+    since_ = GetTickCount();
+    answered_ = false;
+  }
+  lock_.Leave();
 }
 
 void RequestWatch::End() noexcept {
@@ -77,6 +80,19 @@ void RequestWatch::Answered() noexcept {
   lock_.Leave();
 }
 
+bool RequestWatch::Progress(bool more) noexcept {
+  const Locked locked(lock_);
+  if (givenUp_) return false;
+  if (more) since_ = GetTickCount();
+  else answered_ = true;
+  return true;
+}
+
+DWORD RequestWatch::Silence() noexcept {
+  const Locked locked(lock_);
+  return depth_ > 0 && !answered_ ? GetTickCount() - since_ : 0;
+}
+
 void RequestWatch::EndThreadIfGivenUp() noexcept {
   if (!givenUp_) return;
   // Nothing of the waiting thread's may be touched any more, and nothing
@@ -85,8 +101,9 @@ void RequestWatch::EndThreadIfGivenUp() noexcept {
   ExitThread(0);
 }
 
-bool RequestWatch::GiveUpIfOverdue() noexcept {
+bool RequestWatch::GiveUpIfOverdue(bool now) noexcept {
   const Locked locked(lock_);
+  if (now) givenUp_ = true;
   if (depth_ > 0 && !answered_ && limitMs_ != INFINITE && GetTickCount() - since_ >= limitMs_) givenUp_ = true;
   return givenUp_;
 }
@@ -112,7 +129,7 @@ bool RunBounded(BoundedWork& work) {
     if (MsgWaitForMultipleObjects(1, &handle, FALSE, kWatchPauseMs, QS_ALLINPUT) == WAIT_OBJECT_0) break;
     HandleMessages();
     work.WhileWaiting();
-    if (work.watch_.GiveUpIfOverdue()) {
+    if (work.watch_.GiveUpIfOverdue(work.Expired())) {
       CancelWaitingIo(handle);
       return false;
     }

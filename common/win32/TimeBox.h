@@ -55,10 +55,18 @@ class RequestWatch {
   // The request under way has had all it asked of the server: the rest of
   // it (the flush of a copy) is this computer's work and is not timed.
   void Answered() noexcept;
+  // Alive (more) or Answered (!more), unless the work has been given up on:
+  // then false, and the thread goes on, so that the request can close what
+  // it opened (a copy its half-written file) before it returns.
+  bool Progress(bool more) noexcept;
+
+  // How long the request under way has gone without a sign of life (0 when
+  // none is under way, or it has had its answer).
+  DWORD Silence() noexcept;
 
   // On the waiting thread: true when a request has lasted longer than the
-  // limit; the work is given up on from then on.
-  bool GiveUpIfOverdue() noexcept;
+  // limit, or now is set; the work is given up on from then on.
+  bool GiveUpIfOverdue(bool now = false) noexcept;
 
  private:
   void Begin() noexcept;
@@ -88,6 +96,13 @@ class BoundedWork {
   virtual void Run(RequestWatch& watch) = 0;
   // On the waiting thread, every few tens of milliseconds.
   virtual void WhileWaiting() {}
+  // On the waiting thread: whether the work has had all the time it may
+  // have, whatever its requests (given up on as a request that lasts too long).
+  virtual bool Expired() { return false; }
+
+ protected:
+  // On the waiting thread: RequestWatch::Silence of the work's request.
+  DWORD RequestSilence() noexcept { return watch_.Silence(); }
 
  private:
   friend bool RunBounded(BoundedWork& work);

@@ -9,7 +9,9 @@ share's files, not the share itself: a share that answers its first look and
 then drops). While it holds
 a file "deny", they are refused (EACCES), as a server refuses a user without
 the right to the share; while it holds "slow" reading SECONDS, each read of
-a file waits that long, as a slow line brings a large copy.
+a file waits that long, as a slow line brings a large copy; while it holds
+"slow-from" reading "SECONDS FROM", each read past byte FROM waits that long,
+as a server that stops answering in the middle of a copy.
 Opening and reading never wait: Wine opens files in its server process, and a
 stalled open would freeze every Wine process. The kernel looks up one name of
 a directory at a time, so each test stalls below a directory of its own.
@@ -64,6 +66,10 @@ class StallingShare(Operations):
         slow = os.path.join(self.backing, path.strip("/").split("/")[0], "slow")
         if os.path.exists(slow):
             time.sleep(float(open(slow).read()))
+        if os.path.exists(slow + "-from"):
+            seconds, start = open(slow + "-from").read().split()
+            if offset + size > int(start):
+                time.sleep(float(seconds))
         return os.pread(fh, size, offset)
 
     def release(self, path, fh):

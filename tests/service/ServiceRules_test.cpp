@@ -6,6 +6,7 @@
 #include <thread>
 
 #include "ipc/FolderRights.h"
+#include "ipc/ServiceAccess.h"
 #include "service/RequestBoard.h"
 #include "service/UpdateRules.h"
 #include "update/Components.h"
@@ -81,8 +82,36 @@ TEST(RequestBoard, StartsAskingAtOnceShareOneUpdateAndASessionHasItsMost) {
   EXPECT_EQ(replies->Next(2, {}).kind, SharedReplies::Awaited::Kind::End);
   board.Finished(key);
   EXPECT_TRUE(board.Join(key, started) != replies && started);
-  EXPECT_EQ(std::make_shared<SharedReplies>()->Next(0, std::chrono::milliseconds(1)).kind,
-            SharedReplies::Awaited::Kind::Silence);
+  SharedReplies stuck;
+  EXPECT_EQ(stuck.Next(0, std::chrono::milliseconds(1)).kind, SharedReplies::Awaited::Kind::Silence);
+  stuck.Stalled(true);  // a share that stopped answering: the starts hear nothing
+  EXPECT_EQ(stuck.Next(0, std::chrono::milliseconds(1)).kind, SharedReplies::Awaited::Kind::Stalled);
+  stuck.End();
+  EXPECT_EQ(stuck.Next(0, {}).kind, SharedReplies::Awaited::Kind::End);
+
+  // One request of a session waits for an installation's turn.
+  EXPECT_TRUE(board.Queue(1, key.folder) && board.Queue(2, key.folder) && board.Queue(1, {}));
+  EXPECT_FALSE(board.Queue(1, key.folder));
+  board.Unqueue(1, key.folder);
+  EXPECT_TRUE(board.Queue(1, key.folder));
+}
+
+// Whoever logged on may ask (a scheduled task or another service has no
+// Interactive group), only for what a start asks, never over the network.
+TEST(ServiceAccess, AuthenticatedUsersMayAskAndNobodyOverTheNetwork) {
+  constexpr std::uint32_t createPipeInstance = 0x4, startRights = 0x0004 | 0x0010, pipeRightsAsked = 0x00100083;
+  for (const std::string& text : {PipeAccessText(), ServiceAccessText()}) {
+    const size_t deny = text.find("(D;;GA;;;NU)"), users = text.find(";;;AU)");
+    EXPECT_TRUE(deny != std::string::npos && deny < text.find("(A;")) << text;
+    ASSERT_NE(users, std::string::npos) << text;
+    EXPECT_EQ(text.find(";;;IU)"), std::string::npos) << text;
+    const std::uint32_t rights = std::stoul(text.substr(text.rfind(";;", users - 1) + 2, 10), nullptr, 16);
+    const std::uint32_t asked = text == PipeAccessText() ? pipeRightsAsked : startRights;
+    EXPECT_EQ(rights & asked, asked) << text;
+    if (text == PipeAccessText()) {
+      EXPECT_EQ(rights & createPipeInstance, 0u);
+    }
+  }
 }
 
 }  // namespace

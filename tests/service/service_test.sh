@@ -21,7 +21,7 @@ for d in "$build" $(d=$build; while [ "$d" != / ]; do d=$(dirname "$d"); echo "$
 done
 work=$(mktemp -d "$parent/kolvex-service-test.XXXXXX")
 inst=$work/inst view=$work/widok
-cleanup() { umount -l "$view" "$work/wolny/share" 2>/dev/null; for i in "$work/wolny/inst" "$inst"; do
+cleanup() { umount -l "$view" "$work/wolny/share" "$work/fuse/share" 2>/dev/null; for i in "$work/wolny/inst" "$inst"; do
   adm usluga usun "$(win "$i")" >/dev/null; done; [ -z "${fuse:-}" ] || kill -KILL "$fuse" 2>/dev/null; rm -rf "$work"; }
 trap cleanup EXIT
 probe() { run "$build/bin/pipe_probe.exe" "$@"; }
@@ -189,10 +189,95 @@ out=$(adm usluga zainstaluj 'C:\kolvex-szczyt'); code=$?
 [ $code = 2 ] || adm usluga usun 'C:\kolvex-szczyt' >/dev/null; chmod o-w "$top"; rmdir "$top/kolvex-szczyt"
 expect "writable root" 2 "$out" $code '^Nie zarejestrowano instalacji .*: folder C:\\ może zmieniać'
 
+# The service's process (Linux's id) in this build's prefix.
+service_pid() { for p in $(pgrep -f 'KolvexUsluga\.exe'); do
+  grep -qz "^WINEPREFIX=$build/wineprefix\$" /proc/$p/environ 2>/dev/null && echo $p; done; }
+threads() { awk '/^Threads:/ { print $2 }' /proc/$1/status 2>/dev/null || echo 0; }
+
+# The share as a server that answers slowly or stops answering, read by the
+# service (tests/e2e/stalling_share.py): a program of 4 MB more, in 128 KB reads.
+[ -c /dev/fuse ] && /usr/bin/python3 -c 'import fusepy' 2>/dev/null || fail "no FUSE share (bash scripts/setup.sh)"
+mkdir -p "$work/fuse/backing/s/share" "$work/fuse/share"
+/usr/bin/python3 "$(dirname "$0")/../e2e/stalling_share.py" "$work/fuse/backing" "$work/fuse/share" 2>"$work/fuse.log" &
+fuse=$!; disown $fuse  # no job of this shell's: a wait for its jobs must not wait for the share
+for _ in $(seq 100); do mountpoint -q "$work/fuse/share" && break; sleep 0.1; done
+slow=$work/fuse/backing/s/slow
+cp "$build/bin/demo_app_v1014.exe" "$work/fuse/backing/s/share/prog.exe"
+head -c $((4 << 20)) /dev/zero >>"$work/fuse/backing/s/share/prog.exe"
+behind() { cp "$build/bin/demo_app_v1013.exe" "$inst/prog.exe"; rm -f "$work/raporty/"*; }
+cp "$inst/baza.set" "$work/baza.set.wspolny"
+printf '[MAIN]\r\nSHARED_DIR=%s\r\nREPORT_DIR=%s\r\nAKTUALIZACJA=usluga\r\nSHARED_TIMEOUT=%s\r\n' \
+  "$(win "$work/fuse/share/s/share")" "$(win "$work/raporty")" 3 >"$inst/baza.set"
+
+# A client that asks and goes away, sixty times, each for a program of its
+# own, while two starts wait for a slow copy: its work counts for
+# its session until it ends, and only one of its requests waits for the
+# installation's turn, so the service's threads stay few; the starts are
+# served, and the service goes on.
+behind; echo 0.1 >"$slow"
+pid=$(service_pid); most=$(threads $pid)
+# Both starts share the one update before the flood begins: Wine has one
+# session, and the flood's waiting request is that session's one.
+start /zalew & s1=$!; sleep 1; start /zalew & s2=$!; sleep 3
+probe flood "$(win "$view")" 60 >"$work/flood" &
+for _ in $(seq 600); do
+  kill -0 $s1 2>/dev/null || kill -0 $s2 2>/dev/null || break
+  n=$(threads $pid); [ "$n" -gt "$most" ] && most=$n; sleep 0.1
+done
+kill -0 $s1 2>/dev/null || kill -0 $s2 2>/dev/null && fail "starts beside a flood: not served within a minute"
+wait
+out=$(report); expect "starts beside a flood" 0 "$out" 0 '^WYNIK=(zaktualizowany|aktualny)$' '^PLIK=prog.exe \| 1.0.1.4$'
+grep -q 'wyslano=60' "$work/flood" || fail "the flood did not send sixty requests: $(cat "$work/flood")"
+[ "$most" -le 30 ] || fail "the service ran $most threads during the flood"
+[ "$(service_pid)" = "$pid" ] || fail "the service did not survive the flood"
+rm -f "$slow"
+
+# The share stops answering in the middle of the service's copy (the first
+# MB comes, the rest no sooner than in 6 s, the time-box 3 s): the start ends
+# within the time-box and a few seconds, the installed program whole, and
+# the stuck copy removes its half once the share answers again.
+behind; echo 6 $((1 << 20)) >"$slow-from"
+before=$(runs); began=$(date +%s%N)
+start & s1=$!
+run "$build/bin/robot.exe" press Uwaga OK --timeout 20000 >/dev/null || fail "share stopped: no warning"
+elapsed=$((($(date +%s%N) - began) / 1000000)); wait $s1
+[ "$elapsed" -le 10000 ] || fail "share stopped: the start took $elapsed ms"
+started_after "$before" || fail "share stopped: the program did not start"
+cmp -s "$inst/prog.exe" "$build/bin/demo_app_v1013.exe" || fail "share stopped: prog.exe is not whole"
+out=$(report); expect "share stopped" 0 "$out" 0 '^WYNIK=katalog wspólny przestał odpowiadać$'
+rm -f "$slow-from"
+for _ in $(seq 150); do ls "$inst" | grep -q kolvex-tmp || break; sleep 0.1; done
+ls "$inst" | grep -q kolvex-tmp && fail "share stopped: the half copy stayed"
+
+# The service killed in the middle of a copy: the installed program stays
+# whole; once the service manager has seen it end, the next start completes
+# the update and leaves nothing behind.
+behind; echo 0.2 >"$slow"
+start & s1=$!
+for _ in $(seq 200); do ls "$inst" | grep -q kolvex-tmp && break; sleep 0.1; done
+ls "$inst" | grep -q kolvex-tmp || fail "killed: no copy under way"
+kill -KILL "$(service_pid)"; wait $s1
+cmp -s "$inst/prog.exe" "$build/bin/demo_app_v1013.exe" || fail "killed: prog.exe is not whole"
+rm -f "$slow"
+# Wine's service manager may go on taking a killed service for a running one
+# (Windows' sees the process end): Wine is restarted then, as the computer
+# would be, its server and the desktop detached as scripts/wine-ctest.sh has
+# them; the service starts with it.
+for _ in $(seq 25); do run sc query KolvexUsluga | grep -q STOPPED && break; sleep 0.2; done
+if ! run sc query KolvexUsluga | grep -q STOPPED; then
+  export WINEPREFIX=$build/wineprefix
+  wineserver -k; wineserver -w
+  setsid wineserver -p </dev/null >/dev/null 2>&1
+  [ -f "$build/bin/desktop_keeper.exe" ] && { setsid "$build/wine-run" "$build/bin/desktop_keeper.exe" </dev/null >/dev/null 2>&1 & }
+fi
+start; out=$(report)
+expect "after the kill" 0 "$out" 0 '^WYNIK=zaktualizowany$' '^PLIK=prog.exe \| 1.0.1.4$'
+ls "$inst" | grep -q kolvex-tmp && fail "killed: left behind: $(ls "$inst")"
+cp "$work/baza.set.wspolny" "$inst/baza.set"
+
 # A service that does not answer (stopped in its tracks): the start waits
 # the share's time-box, then starts the installed program; the report says why.
-service=$(for p in $(pgrep -f 'KolvexUsluga\.exe'); do
-  grep -qz "^WINEPREFIX=$build/wineprefix\$" /proc/$p/environ && echo $p; done)
+service=$(service_pid)
 kill -STOP $service
 before=$(runs); began=$(date +%s)
 start; out=$(report)

@@ -14,6 +14,7 @@
 #include "common/win32/Utf.h"
 #include "ipc/FolderIdentity_win32.h"
 #include "ipc/FolderSecurity_win32.h"
+#include "ipc/ServiceAccess.h"
 #include "ipc/ServiceClient_win32.h"
 #include "update/Settings_win32.h"
 #include "update/ShareProbe.h"
@@ -30,16 +31,30 @@ using UniqueService = UniqueHandle<SC_HANDLE, &CloseServiceHandle>;
 constexpr std::string_view kDisplayName = "Kolvex – usługa aktualizacji";
 constexpr std::string_view kDescription =
     "Aktualizuje z katalogu wspólnego instalacje programów zarejestrowane poleceniem kolvexadm usluga zainstaluj, "
-    "których foldery mogą zmieniać tylko administratorzy. Uruchamiana na żądanie, kończy pracę sama.";
+    "których foldery mogą zmieniać tylko administratorzy. Uruchamiana z systemem; działa, dopóki jest "
+    "zarejestrowana choć jedna instalacja.";
 // The service's own folder under Program Files, which no update writes.
 constexpr std::string_view kProgramFolder = "Kolvex\\Usluga";
 constexpr wchar_t kEventSourceKey[] = L"SYSTEM\\CurrentControlSet\\Services\\EventLog\\Application\\KolvexUsluga";
 // The system and administrators everything, users read and run.
 constexpr wchar_t kProgramFolderAccess[] = L"O:BAD:PAI(A;OICI;FA;;;SY)(A;OICI;FA;;;BA)(A;OICI;0x1200a9;;;BU)";
-// Interactive users may start the service and ask how it is, nothing else.
-constexpr wchar_t kServiceAccess[] =
-    L"D:(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;SY)(A;;CCDCLCSWRPWPDTLOCRSDRCWDWO;;;BA)(A;;CCLCRP;;;IU)";
 constexpr DWORD kStopWaitMs = 30 * 1000;
+// The only privilege the service needs: to pass through folders it may not
+// list (every process has it). Whatever else the system's account holds is
+// taken from its process.
+constexpr wchar_t kServicePrivileges[] = L"SeChangeNotifyPrivilege\0";
+
+// Vista's settings of a service (SERVICE_CONFIG_DELAYED_AUTO_START_INFO,
+// SERVICE_CONFIG_REQUIRED_PRIVILEGES_INFO), which the XP headers kolvexadm
+// is built with lack.
+constexpr DWORD kDelayedStartLevel = 3;
+constexpr DWORD kRequiredPrivilegesLevel = 6;
+struct DelayedStart {
+  BOOL delayed;
+};
+struct RequiredPrivileges {
+  wchar_t* names;  // each ended by a zero, and the list by another
+};
 constexpr DWORD kPollMs = 100;
 
 CheckReport Refused(std::string text) { return {std::move(text) + "\n", kCheckErrors}; }
@@ -196,8 +211,10 @@ bool RegisterEventSource(const std::string& program) {
 }
 
 // The service as this package has it: its program in place, registered
-// with the service manager (on demand, as the system), its rights, its
-// event source. Nothing when all is done; otherwise why not.
+// with the service manager (started with the system, a little after the
+// services it needs, so that its pipe's name is its own before any user
+// logs on; as the system with one privilege), its rights, its event source.
+// Nothing when all is done; otherwise why not.
 std::optional<std::string> InstallService() {
   const UniqueService manager(OpenSCManagerW(nullptr, nullptr, SC_MANAGER_ALL_ACCESS));
   if (!manager) return "Nie można otworzyć menedżera usług: " + LastError();
@@ -208,20 +225,29 @@ std::optional<std::string> InstallService() {
   if (!PlaceProgram(service.get(), program, failure)) return failure;
   const std::wstring command = L"\"" + Widen(program) + L"\"";
   if (service) {
-    if (!ChangeServiceConfigW(service.get(), SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+    if (!ChangeServiceConfigW(service.get(), SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
                               command.c_str(), nullptr, nullptr, nullptr, L"LocalSystem", nullptr,
                               Widen(kDisplayName).c_str()))
       return "Nie można zmienić ustawień usługi: " + LastError();
   } else {
     service.reset(CreateServiceW(manager.get(), name.c_str(), Widen(kDisplayName).c_str(), SERVICE_ALL_ACCESS,
-                                 SERVICE_WIN32_OWN_PROCESS, SERVICE_DEMAND_START, SERVICE_ERROR_NORMAL,
+                                 SERVICE_WIN32_OWN_PROCESS, SERVICE_AUTO_START, SERVICE_ERROR_NORMAL,
                                  command.c_str(), nullptr, nullptr, nullptr, nullptr, nullptr));
     if (!service) return "Nie można zainstalować usługi: " + LastError();
   }
   std::wstring description = Widen(kDescription);
   SERVICE_DESCRIPTIONW text{description.data()};
   ChangeServiceConfig2W(service.get(), SERVICE_CONFIG_DESCRIPTION, &text);  // only the management console shows it
-  const Descriptor access = FromText(kServiceAccess);
+  DelayedStart delayed{TRUE};
+  std::wstring privileges(kServicePrivileges, std::size(kServicePrivileges));
+  RequiredPrivileges required{privileges.data()};
+  // A service manager that does not know a setting (Wine's) leaves it out.
+  const auto set = [&](DWORD level, void* value) {
+    return ChangeServiceConfig2W(service.get(), level, value) || GetLastError() == ERROR_INVALID_LEVEL;
+  };
+  if (!set(kDelayedStartLevel, &delayed) || !set(kRequiredPrivilegesLevel, &required))
+    return "Nie można zmienić ustawień usługi: " + LastError();
+  const Descriptor access = FromText(Widen(ServiceAccessText()).c_str());
   if (!access.get() || !SetServiceObjectSecurity(service.get(), DACL_SECURITY_INFORMATION, access.get()))
     return "Nie można ustawić uprawnień usługi: " + LastError();
   if (!RegisterEventSource(program)) return "Nie można zarejestrować źródła dziennika zdarzeń: " + LastError();
