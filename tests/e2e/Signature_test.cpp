@@ -64,12 +64,9 @@ TEST(SignedUpdates, TheSignersDecideWhatIsInstalledAndARefusedProgramStartsAsItW
     EXPECT_EQ(ReportedOutcomeText(report), c.refusal.empty() ? "zaktualizowany" : "odrzucony za podpis");
   }
 
-  // The changed program is remembered: the share's file made good with the same size, date and
-  // version is not copied again (the refusal still reported) until its date changes.
-  const size_t changed = static_cast<size_t>(
-      std::ranges::find(cases, std::string("signed\\v1014_p1_changed"), &Case::shared) - std::begin(cases));
-  ASSERT_LT(changed, apps.size());
-  const Installation& app = *apps[changed];
+  // Remembered: made good with the same size, date and version, it is not copied until its date changes.
+  const Installation& app = *apps.at(static_cast<size_t>(
+      std::ranges::find(cases, std::string("signed\\v1014_p1_changed"), &Case::shared) - std::begin(cases)));
   const auto start = [&] {
     EXPECT_EQ(app.RunLauncher(" prog.exe").exitCode, 0u);
     StartReport report;

@@ -344,9 +344,7 @@ cp "$build/bin/demo_lib_v1013.dll" "$inst/prog.dll"  # behind the share, and not
 out=$(adm sprawdz "$(win "$view")"); expect "sprawdz, no service" 2 "$out" $? 'BŁĄD: .*[^.]: uruchomienia nie będą' \
   '1\.0\.1\.3, w katalogu wspólnym: 1\.0\.1\.4 . nie zostanie skopiowany: usługa'
 grep -q 'zostanie skopiowany\.' <<<"$out" && fail "sprawdz, no service: a file said to be copied"
-# A share on a drive letter the system does not show this process (under Wine, where all processes
-# share the letters, one that is not there; on Windows a user's mapped drive): registering and the
-# check refuse it, saying to give the UNC path.
+# A share on a letter this process does not see (on Windows a user's mapped drive): refused, UNC asked for.
 adm usluga zainstaluj "$(win "$inst")" >/dev/null  # with its share, then given the letter: the service refuses
 printf '[MAIN]\r\nSHARED_DIR=P:\\programy\r\nREPORT_DIR=%s\r\nAKTUALIZACJA=usluga\r\n' "$(win "$work/raporty")" >"$inst/baza.set"
 before=$(runs); start; out=$(report)

@@ -371,9 +371,8 @@ TEST_F(UpdateComponentTest, AFailedRefreshAbortsWithoutLogging) {
   EXPECT_EQ(BytesOf("C:\\app\\prog.exe"), "old 1");
 }
 
-// A share file refused for its signature leaves the older backup alone and is
-// remembered: a later start does not copy the same file again but still
-// reports it; a changed one is checked again.
+// A refused share file leaves the older backup alone; the same file is not copied
+// again (still reported), a changed one is checked again.
 TEST_F(UpdateComponentTest, ARefusedFileKeepsTheBackupAndIsNotCopiedAgainUntilItChanges) {
   struct Unsigned final : SignatureReader {
     std::optional<SignatureFacts> Read(const std::string&) override { return SignatureFacts{}; }
