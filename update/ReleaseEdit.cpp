@@ -32,9 +32,7 @@ std::string SetReleaseHalted(std::string_view text, bool halted) {
     const size_t equals = trimmed.find('=');
     if (inRelease && equals != std::string_view::npos && !trimmed.starts_with(';') &&
         Same(Trim(trimmed.substr(0, equals)), kReleaseHaltedKey)) {
-      if (!done) out += line + std::string(ending);
-      done = true;
-      continue;
+      continue;  // the key's new line stands right after the section's header
     }
     out += raw;
     if (!done && inRelease && header) {
