@@ -19,7 +19,14 @@ bench_args=("$@")
 source bench/lib/wine-session.sh
 bench_build Kolvex KolvexUsluga kolvex_fixtures copy_twice
 bench_wine
-work=$(mktemp -d "$PWD/$build/bench-service.XXXXXX")
+# The folders above an installation the service writes may not be writable
+# by everybody (it refuses them): under the build, unless the clone lies in
+# such a folder (/tmp), and then in /var/lib, as the service's test does.
+parent=$PWD/$build
+for d in "$parent" $(d=$parent; while [ "$d" != / ]; do d=$(dirname "$d"); echo "$d"; done); do
+  [ -z "$(find "$d" -maxdepth 0 -perm -o+w)" ] || { parent=/var/lib; break; }
+done
+work=$(mktemp -d "$parent/kolvex-bench-service.XXXXXX")
 win() { printf 'Z:%s' "${1//\//\\}"; }
 adm() { wine "$build/bin/kolvexadm.exe" "$@" </dev/null >"$work/out" 2>&1; }
 cleanup() { adm usluga usun "$(win "$work/usluga")" || true; rm -rf "$work"; }
