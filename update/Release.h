@@ -136,7 +136,7 @@ bool NeedsFailureCount(const ReleaseFacts& facts);
 // 57, etap 10 % od 2026-12-01 08:00)"); empty for Free.
 std::string ReleaseReportLine(const ReleaseDecision& decision);
 // The step a report line tells, for the summary; nothing for an unknown one.
-// (update/ReleaseEdit.cpp, with what only the administrator's tool needs.)
+// (update/ReleaseFileEdit.cpp, with what only the administrator's tool needs.)
 std::optional<ReleaseStep> ReleaseStepOfLine(std::string_view line);
 
 // The governed version the outcome took, when its release line says it was
