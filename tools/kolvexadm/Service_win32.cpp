@@ -70,18 +70,6 @@ bool IsVistaOrLater() {
   return VerifyVersionInfoW(&version, VER_MAJORVERSION, VerSetConditionMask(0, VER_MAJORVERSION, VER_GREATER_EQUAL));
 }
 
-bool IsAdministrator() {
-  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID administrators = nullptr;
-  if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                &administrators))
-    return false;
-  BOOL member = FALSE;
-  const BOOL asked = CheckTokenMembership(nullptr, administrators, &member);
-  FreeSid(administrators);
-  return asked && member;
-}
-
 // Why the command cannot go on here, or nothing.
 std::optional<std::string> Unfit() {
   if (!IsVistaOrLater())
@@ -387,6 +375,18 @@ CheckReport UnregisterFromService(const std::string& argument) {
   }
   if (Registrations().empty()) text += RemoveService();
   return {std::move(text), code};
+}
+
+bool IsAdministrator() {
+  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
+  PSID administrators = nullptr;
+  if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
+                                &administrators))
+    return false;
+  BOOL member = FALSE;
+  const BOOL asked = CheckTokenMembership(nullptr, administrators, &member);
+  FreeSid(administrators);
+  return asked && member;
 }
 
 }  // namespace kolvex

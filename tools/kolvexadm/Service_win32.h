@@ -12,6 +12,10 @@
 
 namespace kolvex {
 
+// Whether this process runs with the Administrators group in its token (an
+// elevated prompt): registering, setting up and removing need it.
+bool IsAdministrator();
+
 CheckReport RegisterWithService(const std::string& folder);
 CheckReport UnregisterFromService(const std::string& folder);
 

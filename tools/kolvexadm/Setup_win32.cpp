@@ -53,18 +53,6 @@ std::string Trimmed(std::string text) {
 
 std::string LastError() { return GetErrorReason(static_cast<int32_t>(GetLastError())); }
 
-bool IsAdministrator() {
-  SID_IDENTIFIER_AUTHORITY nt = SECURITY_NT_AUTHORITY;
-  PSID administrators = nullptr;
-  if (!AllocateAndInitializeSid(&nt, 2, SECURITY_BUILTIN_DOMAIN_RID, DOMAIN_ALIAS_RID_ADMINS, 0, 0, 0, 0, 0, 0,
-                                &administrators))
-    return false;
-  BOOL member = FALSE;
-  const BOOL asked = CheckTokenMembership(nullptr, administrators, &member);
-  FreeSid(administrators);
-  return asked && member;
-}
-
 std::string FolderPath(const std::string& folder) {
   std::string path = FullPathName(folder);
   while (path.size() > 3 && (path.back() == '\\' || path.back() == '/')) path.pop_back();
