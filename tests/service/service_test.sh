@@ -12,14 +12,8 @@
 set -uo pipefail
 build=$(cd "$1" && pwd)
 source "$(dirname "$0")/../support/expect.sh"
-# The folders above an installation the service writes may not be writable
-# by everybody: under the build, unless it lies in such a folder (a clone in
-# /tmp), and then in /var/lib.
-parent=$build
-for d in "$build" $(d=$build; while [ "$d" != / ]; do d=$(dirname "$d"); echo "$d"; done); do
-  [ -z "$(find "$d" -maxdepth 0 -perm -o+w)" ] || { parent=/var/lib; break; }
-done
-work=$(mktemp -d "$parent/kolvex-service-test.XXXXXX")
+# The folders above an installation the service writes may not be writable by everybody.
+work=$(mktemp -d "$(protected_parent)/kolvex-service-test.XXXXXX")
 inst=$work/inst view=$work/widok
 cleanup() { umount -l "$view" "$work/wolny/share" "$work/fuse/share" 2>/dev/null; for i in "$work/wolny/inst" "$inst"; do
   adm usluga usun "$(win "$i")" >/dev/null; done; [ -z "${fuse:-}" ] || kill -KILL "$fuse" 2>/dev/null; rm -rf "$work"; }

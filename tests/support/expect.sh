@@ -11,6 +11,18 @@ adm() {
   return "${PIPESTATUS[0]}"
 }
 fail() { echo "FAIL: $*"; failures=$((failures + 1)); }
+# Where a test's folders go that the service checks: no folder above them may
+# be writable by everybody. Under the build, unless it lies in such a folder
+# (a clone in /tmp), and then in /var/lib.
+protected_parent() {
+  local d=$build
+  while :; do
+    [ -z "$(find "$d" -maxdepth 0 -perm -o+w)" ] || { echo /var/lib; return; }
+    [ "$d" = / ] && break
+    d=$(dirname "$d")
+  done
+  echo "$build"
+}
 # expect NAME CODE OUTPUT PATTERN... : the exit code, then each pattern (grep -E) in the output.
 expect() {
   local name=$1 code=$2 out=$3 got=$4; shift 4

@@ -10,9 +10,7 @@ set -uo pipefail
 build=$(cd "$1" && pwd)
 source "$(dirname "$0")/../support/expect.sh"
 # The service's folder checks: no folder above the share's test files writable by everybody.
-parent=$build
-[ -z "$(find "$build" -maxdepth 0 -perm -o+w)" ] || parent=/var/lib
-work=$(mktemp -d "$parent/kolvex-setup-test.XXXXXX") id=${work##*.}
+work=$(mktemp -d "$(protected_parent)/kolvex-setup-test.XXXXXX") id=${work##*.}
 drive_c=$build/wineprefix/drive_c menu="$build/wineprefix/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs"
 today="C:\\Program Files\\Firma Łódź $id" machine="C:\\Program Files\\Kolvex Test $id"
 view=$drive_c/widok-$id  # on the installation's own drive, which Wine gives its own volume serial
