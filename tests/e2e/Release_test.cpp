@@ -31,22 +31,9 @@ struct ReleaseScene {
   }
   // The installed program, once the one started last has ended.
   void Install(const std::string& fixture) const {
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-          try {
-            WriteFileBytes(app / "prog.exe", FixtureBytes(fixture));
-            return true;
-          } catch (const std::exception&) {
-            return false;
-          }
-        },
-        15000));
+    EXPECT_TRUE(WriteOnceReleased(app / "prog.exe", FixtureBytes(fixture)));
   }
-  StartReport Report() const {
-    StartReport report;
-    EXPECT_TRUE(ParseStartReport(ReadFileBytes(reports + "\\" + StartReportFileName(ComputerName())), report));
-    return report;
-  }
+  StartReport Report() const { return ThisComputersReport(reports); }
   Installation app;
   std::string shared = app / "SHARED", reports = app / "raporty";
   const std::string computer = ComputerName();

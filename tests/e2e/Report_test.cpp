@@ -29,22 +29,9 @@ struct ReportScene {
   }
   // 1.0.1.3 installed again, once the program started last has ended.
   void Reinstall() const {
-    EXPECT_TRUE(WaitUntil(
-        [&] {
-          try {
-            WriteFileBytes(app / "prog.exe", v1013);
-            return true;
-          } catch (const std::exception&) {
-            return false;
-          }
-        },
-        15000));
+    EXPECT_TRUE(WriteOnceReleased(app / "prog.exe", v1013));
   }
-  StartReport Report() const {
-    StartReport report;
-    EXPECT_TRUE(ParseStartReport(ReadFileBytes(reports + "\\" + StartReportFileName(ComputerName())), report));
-    return report;
-  }
+  StartReport Report() const { return ThisComputersReport(reports); }
   Installation app;
   std::string shared = app / "SHARED", reports = app / "raporty";
   const std::string v1013 = FixtureBytes("target_v1013"), v1014 = FixtureBytes("target_v1014");

@@ -6,6 +6,8 @@
 
 #include "common/win32/Handles.h"
 #include "common/win32/Utf.h"
+#include "support/Robot.h"
+#include "update/StartReport_win32.h"
 #include "update/UpdateTurn.h"
 
 namespace kolvex::test {
@@ -78,6 +80,25 @@ std::vector<std::string> UnexpectedEntries(const std::string& dir, const std::ve
       unexpected.push_back(name);
   }
   return unexpected;
+}
+
+bool WriteOnceReleased(const std::string& path, const std::string& bytes) {
+  return WaitUntil(
+      [&] {
+        try {
+          WriteFileBytes(path, bytes);
+          return true;
+        } catch (const std::exception&) {
+          return false;
+        }
+      },
+      15000);
+}
+
+StartReport ThisComputersReport(const std::string& reportDir) {
+  StartReport report;
+  EXPECT_TRUE(ParseStartReport(ReadFileBytes(reportDir + "\\" + StartReportFileName(ComputerName())), report));
+  return report;
 }
 
 }  // namespace kolvex::test

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "e2e/E2eSupport.h"
+#include "update/StartReport.h"
 
 namespace kolvex::test {
 
@@ -27,5 +28,11 @@ int TargetStarts(const Installation& app);
 // match (the turn file is always expected): what a failed update must not
 // leave behind.
 std::vector<std::string> UnexpectedEntries(const std::string& dir, const std::vector<std::string>& expected);
+
+// bytes written to path once the program started last lets go of it (within 15 s).
+bool WriteOnceReleased(const std::string& path, const std::string& bytes);
+
+// This computer's start report in reportDir, read back (a failed reading fails the test).
+StartReport ThisComputersReport(const std::string& reportDir);
 
 }  // namespace kolvex::test
